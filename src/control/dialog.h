@@ -1,0 +1,24 @@
+// Key query, number entry, the progress log and the start-up diagnostics.
+// Used by the modules' failure messages, so it sits below them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace wimmel {
+
+// Waits (spinning, without sleeping) for the first key and returns its string.
+std::string WarteAufTaste();
+// Waits for one key of a number entry: "0".."9", "-", ".", "#", "Esc", "Return".
+std::string FragTaste();
+// Shows the prompt in a black box and edits a number below it; "" after Escape.
+std::string EingabeZeile(std::string_view prompt);
+
+// Appends one line (CR LF) to "wimmelprt.txt"; silent on failure.
+void Protokoll(std::string_view text);
+// Records the desktop mode and prints the start-up driver line.
+void GrafikTreiberInfo();
+// Switches the screen back to the recorded desktop mode.
+void DesktopModusSetzen();
+
+}  // namespace wimmel

@@ -1,0 +1,62 @@
+// The program-wide settings, the figure kind table, the scene geometry and
+// the scene background. Read by scene, panels and control alike, so they live
+// in this small target just above the runtime.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/runtime.h"
+
+namespace wimmel {
+
+// Program-wide settings (initial values as at start-up).
+struct Einstellungen {
+  std::string Trenner = "\\";
+  std::string SoundMoeglich = "ja";
+  int32_t KopfHoehe = 44;
+  int32_t FussHoehe = 100;
+  int32_t HilfeSeitenAnzahl = 3;
+  int32_t HilfeSeite = 0;
+  int32_t EingabeSchrift = 0;
+  int32_t FigurenAnzahl = 10;
+  int32_t ProtokollAn = 0;
+  int32_t GewaehlteFigur = 1;
+  int32_t AktiveFigur = 1;
+  int32_t SchalterN = 0;
+  int32_t SchalterC = 0;
+  int32_t KlickPause = 0;
+  int32_t MausX = 0, MausY = 0, MausKnopf = 0, MausFehler = 0;
+  // 0 before the sound library was started, 1 ready, -1 unusable or closed.
+  int32_t MusikStatus = 0;
+};
+Einstellungen& E();
+// Puts every setting back to its start-up value (tests and start-up).
+void EinstellungenZuruecksetzen();
+
+// One row of the figure kind table: only name and step lengths are set.
+struct FigurArt {
+  std::string name;
+  double XSprung = 0;
+  double YSprung = 0;
+};
+constexpr int32_t FigurTypAnzahl = 10;
+// Rows 1..10 (row 0 unused).
+FigurArt* FigurTyp();
+void FigurTypFuellen();
+
+// The scene background and where it lies on the screen.
+struct Szene {
+  rt::Image Hintergrund = nullptr;
+  int32_t SzeneX0 = 0, SzeneY0 = 0, SzeneX1 = 0, SzeneY1 = 0;
+  int32_t Breite = 0, Hoehe = 0;            // size of Hintergrund
+  int32_t SichtEckeX = 0, SichtEckeY = 0;   // visible corner (width - 1, height - 1)
+  // The working screen mode: 640 x 480 x 16 on the start screen, then the chosen one.
+  int32_t BildBreite = 640, BildHoehe = 480, BildTiefe = 16;
+  int32_t HalbX = 320, HalbY = 240;         // half-screen point
+};
+Szene& S();
+// Frees Hintergrund if present and forgets it.
+void HintergrundFreigeben();
+
+}  // namespace wimmel

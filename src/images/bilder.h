@@ -1,0 +1,13 @@
+// The picture store: BMP files loaded once and handed out by file name.
+#pragma once
+
+#include <string_view>
+
+#include "runtime/runtime.h"
+
+namespace wimmel {
+
+// "GibBildPtr": the image of fileName, loaded on first use. Other words: null.
+rt::Image Bilder(std::string_view Aufgabe, std::string_view fileName);
+
+}  // namespace wimmel

@@ -1,0 +1,97 @@
+// The display behind the runtime: where the framebuffer is shown and where
+// keys and mouse state come from. Two implementations exist: the headless
+// display (framebuffer in memory, input and clock driven by tests or a script)
+// and the SDL display (a window thread). The runtime owns the framebuffer,
+// the key queue and the mouse state; a display only feeds and shows them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime.h"
+
+namespace rt {
+
+struct DesktopMode {
+  int32_t width = 1280;
+  int32_t height = 1024;
+  int32_t depth = 32;
+};
+
+class Display {
+ public:
+  virtual ~Display() = default;
+  virtual DesktopMode Desktop() = 0;
+  // Whether a full-screen size is offered at the given requested depth (15, 16, 24, 32).
+  virtual bool Offers(int32_t width, int32_t height, int32_t depth) = 0;
+  // Called (without the screen lock held) after the runtime made a new
+  // framebuffer of this size and byte depth (2 or 4). Returns false when the
+  // display cannot show it; driver receives the display driver's name.
+  virtual bool ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPixel,
+                            std::string& driver) = 0;
+  // Called before every key or mouse read, without the screen lock held, so
+  // a scripted display can feed its next input lines.
+  virtual void Poll() {}
+  // Clock and sleep: the headless display replaces them with a virtual clock.
+  virtual double Now() = 0;
+  virtual void Sleep(int32_t ms) = 0;
+  // The headless display ends the program when its script is exhausted.
+};
+
+// Installs a display; the runtime takes ownership. Without one the runtime
+// uses a headless display with default settings.
+void InstallDisplay(std::unique_ptr<Display> display);
+Display& CurrentDisplay();
+
+// Called by a display to feed input; these take the screen lock themselves.
+void QueueKeyCode(uint32_t code);  // 1..255 or (extended << 8) | 0xFF
+struct MouseState {
+  int32_t x = 0, y = 0, wheel = 0, buttons = 0, clip = 0;
+  bool active = false;  // the window has the focus
+  bool inside = false;  // the pointer lies on the screen picture
+};
+void SetMouseState(const MouseState& state);
+MouseState GetMouseState();
+bool KeyHitFlag();
+
+// The screen lock and the changed-row tracking, for displays.
+void LockScreenRaw();
+void UnlockScreenRaw();
+// Calls f(pixels, pitch, width, height, bytesPerPixel, firstRow, lastRow) for
+// the changed rows under the lock and clears the marks; does nothing when no
+// row changed. Must be called with the screen lock held.
+void TakeChangedRows(const std::function<void(const uint8_t*, int32_t, int32_t, int32_t,
+                                              int32_t, int32_t, int32_t)>& f);
+
+// ---------------------------------------------------------------- headless
+// The headless display: a framebuffer in memory, a virtual clock, and input
+// from tests. Every key or mouse poll advances the clock by pollTick seconds;
+// SleepMs advances it by the time slept.
+struct HeadlessConfig {
+  DesktopMode desktop;
+  // Offered (width, height, depth) triples; empty means all sixteen.
+  std::vector<std::array<int32_t, 3>> offers;
+  double pollTick = 0.001;
+  // Called on every key or mouse poll after the clock advanced.
+  std::function<void()> onPoll;
+};
+namespace headless {
+void Install(HeadlessConfig config = {});
+void SetClock(double seconds);
+void AdvanceClock(double seconds);
+double Clock();
+void PushKey(uint32_t code);
+void SetMouse(int32_t x, int32_t y, int32_t buttons);
+void MouseOut();
+// Replaces the poll callback of the installed headless display.
+void SetOnPoll(std::function<void()> onPoll);
+}  // namespace headless
+
+// Screen access for tests, tools and displays.
+Image ScreenImage();  // the framebuffer as an image (null when no screen)
+
+}  // namespace rt

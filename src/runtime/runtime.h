@@ -1,0 +1,135 @@
+// The runtime services of Wimmel: screen, images, BMP loading, drawing,
+// the text console, keys, mouse, timer, sleep, random numbers, files and
+// number text. This is the only layer that knows how pixels reach a display;
+// every module above it draws, reads keys and files through these calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+// An image buffer in the screen's pixel format. The null handle, used as a
+// drawing target, means the screen itself.
+struct ImageData;
+using Image = ImageData*;
+
+// ---------------------------------------------------------------- screen
+struct ScreenInfo {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t depth = 0;  // bits per pixel as reported: 16 or 32 once a screen is open
+  int32_t bytesPerPixel = 0;
+  int32_t pitch = 0;
+  int32_t refresh = 0;
+  std::string driver;  // empty before any screen is open
+};
+
+// Modes: 18 = 640x480, 19 = 800x600, 20 = 1024x768, 21 = 1280x1024.
+// Depth 15 opens a 16-bit (5-6-5) screen, 24 a 32-bit one. Result 0 on success.
+int32_t SetScreenMode(int32_t mode, int32_t depth, int32_t pages, int32_t flags,
+                      int32_t refresh);
+// Opens the screen by size (depths 1, 2, 4, 8, 15, 16, 24, 32). Result 0 on success.
+int32_t SetScreenSize(int32_t width, int32_t height, int32_t depth);
+// depth > 0 starts a listing and returns the first offered size, 0 returns
+// the next; each answer is (width << 16) | height, 0 ends the list.
+uint32_t ListScreenModes(int32_t depth);
+ScreenInfo GetScreenInfo();
+// The transparent pixel value of the current screen: 0xF81F on 16-bit screens,
+// 0xFF00FF on 32-bit ones.
+uint32_t MaskColour();
+void ClearScreen();
+
+// The text console, drawn with the runtime's own 8 x 16 font, rows and
+// columns counted from 1. Before a screen exists PrintText writes to stdout.
+void LocateText(int32_t row, int32_t column);
+void PrintText(std::string_view text, bool newline);
+
+// ---------------------------------------------------------------- images
+// CreateImageFlagMask (a negative flags value) fills with MaskColour().
+constexpr int32_t CreateImageFlagMask = INT32_MIN;
+// Returns null when no screen is open, a side is below 1 or above 16384, or
+// the pixels would take more than 256 MiB. depth 0 means the screen's depth.
+Image CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t depth = 0,
+                  int32_t flags = 0);
+void DestroyImage(Image image);
+// 0 loaded, 1 unsupported, 2 cannot open, 3 bad or truncated.
+int32_t LoadBmp(std::string_view fileName, Image image);
+// A small number that identifies the image in diagnostic texts (0 for null).
+uint32_t ImageId(Image image);
+
+// ---------------------------------------------------------------- drawing
+enum class PutMode : int32_t { Opaque = 0, Transparent = 1 };
+// Copies the source rectangle (srcX, srcY, srcW, srcH) of image to target at
+// (x, y), clipped to both. Result 0 when something could be drawn, 1 when the
+// image is null, no screen is open or the pixel formats differ.
+int32_t PutImage(Image target, int32_t x, int32_t y, Image image, int32_t srcX,
+                 int32_t srcY, int32_t srcW, int32_t srcH, PutMode mode);
+// kind 0 line, 1 box outline, 2 filled box; both corners inclusive.
+void DrawLine(Image target, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+              uint32_t colour, int32_t kind);
+void DrawCircle(Image target, int32_t x, int32_t y, int32_t radius, uint32_t colour);
+void SetPixel(Image target, int32_t x, int32_t y, uint32_t colour);
+// Brackets a batch of screen drawing; recursive. UnlockScreen marks every
+// screen row changed.
+void LockScreen();
+void UnlockScreen();
+
+// ---------------------------------------------------------------- input
+// "" when no key waits; one character for codes 1..255; chr(255) + code for
+// extended keys. Never blocks.
+std::string ReadKey();
+// 0: values valid. 1: window inactive or pointer outside; all five are -1.
+int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons,
+                  int32_t& clip);
+
+// ---------------------------------------------------------------- time
+double TimerSeconds();
+// -1: wait for a key; >= 100: sleep, cut short by a key; 1..99: plain sleep;
+// other values return at once.
+void SleepMs(int32_t ms);
+// Any non-zero argument draws the next number in [0, 1); 0 repeats the last.
+double Random(double arg = 1.0);
+
+// ---------------------------------------------------------------- files
+enum class FileMode : int32_t { Read = 0, Append = 1 };
+int32_t FreeFileNumber();  // lowest free number 1..254, 0 when none is free
+int32_t OpenFile(std::string_view name, FileMode mode, int32_t number);
+int64_t FileLength(int32_t number);  // 0 when the number is not open
+// position is 1-based. On a number that is not open the target is untouched.
+int32_t ReadAt(int32_t number, int64_t position, void* target, int32_t count);
+// Text then CR LF; number 0 prints on the screen's text console.
+void PrintLine(int32_t number, std::string_view text);
+int32_t CloseFile(int32_t number);
+// Reads a file's 32-bit little-endian width and height at offsets 18 and 22,
+// the way the modules probe a BMP file. Returns the file's length (0 when it
+// is missing); on a missing file width and height keep their values.
+int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height);
+
+// ---------------------------------------------------------------- numbers
+std::string IntToText(int64_t value);
+std::string UIntToText(uint32_t value);
+std::string RealToText(double value);
+double TextToNumber(std::string_view text);
+// The two patterns of the status line: "#,####0.0000" and "#,##0.00".
+std::string FormatNumber(double value, std::string_view pattern);
+// Rounds to nearest, halves to even, saturating at the int32 range; NaN gives 0.
+int32_t RoundToInt(double value);
+// Wraps a 64-bit value into int32 as two's complement.
+inline int32_t Wrap32(int64_t value) {
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+}
+
+// ---------------------------------------------------------------- program
+void StartRuntime(int argc, char** argv);
+// Thrown by EndProgram; caught only in main and in test harnesses.
+struct ProgramEnd {
+  int code;
+};
+[[noreturn]] void EndProgram(int code);
+
+// Text helpers shared by the modules: ASCII upper-casing of command words.
+std::string UpperAscii(std::string_view text);
+
+}  // namespace rt

@@ -1,0 +1,24 @@
+// The scene: static objects with their collision test, and the animated
+// figures with the per-frame step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace wimmel {
+
+std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, int32_t r,
+                   int32_t figurNr, std::string_view text);
+
+void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
+           std::string_view text);
+
+// Read-only view of one figure's rectangle, for the main loop's right-click
+// steering; false when nr is outside the table.
+bool FigurRechteck(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& height);
+// XSprung / YSprung of a figure, for the step-width prompts (0 outside the table).
+double FigurXSprung(int32_t nr);
+double FigurYSprung(int32_t nr);
+
+}  // namespace wimmel

@@ -1,0 +1,31 @@
+// The three built-in bitmap fonts and text drawing pixel by pixel, plus the
+// console line printers used for failure messages.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "runtime/runtime.h"
+
+namespace wimmel {
+
+// 3 fonts x 256 codes x 33 row words; glyph 0 holds height (row 0) and width (row 1).
+extern uint32_t FontTabelle[3][256][33];
+void FontsInitialisieren();
+int32_t FontHoehe(int32_t font);
+int32_t FontBreite(int32_t font);
+
+void MaleZeichen(std::string_view text, int32_t x, int32_t y, uint32_t colour, int32_t font,
+                 rt::Image target);
+void MaleText(std::string_view text, int32_t x, int32_t y, uint32_t colour, int32_t font,
+              rt::Image target);
+void MaleText3D(std::string_view text, int32_t x, int32_t y, uint32_t face, uint32_t shade1,
+                uint32_t shade2, int32_t font, rt::Image target);
+void MaleGravurFeld(std::string_view text, int32_t x, int32_t y, uint32_t colour, int32_t font);
+
+// The console row of the next DruckeZeile line (starts at 0, never reset).
+extern int32_t Meldezeile;
+void DruckeZeile(std::string_view text);
+void DruckeZeileBei(std::string_view text, int32_t row);
+
+}  // namespace wimmel
