@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime.h"
@@ -39,7 +40,12 @@ class Display {
   // Clock and sleep: the headless display replaces them with a virtual clock.
   virtual double Now() = 0;
   virtual void Sleep(int32_t ms) = 0;
-  // The headless display ends the program when its script is exhausted.
+  // Every text the console prints (PrintText), also before a screen exists;
+  // the headless runner echoes these lines.
+  virtual void ConsoleText(std::string_view text, bool newline) {
+    (void)text;
+    (void)newline;
+  }
 };
 
 // Installs a display; the runtime takes ownership. Without one the runtime
