@@ -84,6 +84,8 @@ struct HeadlessConfig {
   double pollTick = 0.001;
   // Called on every key or mouse poll after the clock advanced.
   std::function<void()> onPoll;
+  // Called for every console text (the runner echoes finished lines).
+  std::function<void(std::string_view text, bool newline)> onConsole;
 };
 namespace headless {
 void Install(HeadlessConfig config = {});
