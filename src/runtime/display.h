@@ -49,7 +49,9 @@ class Display {
 };
 
 // Installs a display; the runtime takes ownership. Without one the runtime
-// uses a headless display with default settings.
+// uses a headless display with default settings. Installing closes the
+// current screen and empties the key queue and mouse state (they belong to
+// the display), so a test starts from no screen.
 void InstallDisplay(std::unique_ptr<Display> display);
 Display& CurrentDisplay();
 

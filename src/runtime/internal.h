@@ -1,0 +1,99 @@
+// Shared state and helpers of the runtime's own translation units. Nothing
+// outside src/runtime (apart from the runtime's tests, fuzzers and benchmarks)
+// includes this header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "runtime/display.h"
+#include "runtime/image.h"
+
+namespace rt::detail {
+
+// The largest side and the largest pixel buffer an image may have. A BMP
+// header can claim anything; these keep a hostile size from becoming an
+// allocation.
+constexpr int32_t kMaxImageSide = 16384;
+constexpr int64_t kMaxImageBytes = int64_t{256} << 20;
+
+// The screen lock: recursive, because a drawing call made inside a
+// LockScreen bracket locks again.
+std::recursive_mutex& ScreenMutex();
+
+// True while a framebuffer exists. Read under the screen lock, or from the
+// program thread (the only thread that opens screens).
+bool ScreenOpen();
+ImageData& Screen();
+
+// Drawing on the screen marks the rows it changed for the display.
+void MarkRows(int32_t first, int32_t last);
+
+// Resolves a drawing target: null or the screen's own image means the
+// screen. Returns null when the target is the screen and none is open.
+ImageData* ResolveTarget(Image target, bool& isScreen);
+
+// A 0xAARRGGBB colour in the target's pixel format.
+inline uint32_t NativeColour(const ImageData& img, uint32_t colour) {
+  return img.bytesPerPixel == 2 ? To565(colour) : colour;
+}
+
+// Locks the screen for one drawing call when the target is the screen.
+class ScreenGuard {
+ public:
+  explicit ScreenGuard(bool isScreen) : locked_(isScreen) {
+    if (locked_) ScreenMutex().lock();
+  }
+  ~ScreenGuard() {
+    if (locked_) ScreenMutex().unlock();
+  }
+  ScreenGuard(const ScreenGuard&) = delete;
+  ScreenGuard& operator=(const ScreenGuard&) = delete;
+
+ private:
+  bool locked_;
+};
+
+// Fills a clipped rectangle (already inside the image) with a native value.
+void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t value);
+
+// Maps the program's backslash separators to the host's.
+std::string HostPath(std::string_view name);
+
+// Loads a BMP held in memory into image (see LoadBmp for the result codes;
+// 2 never occurs here). The image must be a valid, non-screen image or the
+// locked screen.
+int32_t LoadBmpFromMemory(const uint8_t* data, size_t size, ImageData& image);
+
+// The row copiers of PutImage, chosen once at start-up by the processor's
+// features. count is in pixels.
+using RowCopy = void (*)(uint8_t* dst, const uint8_t* src, int32_t count);
+struct Blitters {
+  RowCopy keyed16;
+  RowCopy keyed32;
+  const char* name;
+};
+const Blitters& ActiveBlitters();
+// Selects the plain SSE2 copiers (or AVX2 when wanted and present); for tests
+// and benchmarks that compare them.
+void SelectBlitters(bool allowAvx2);
+
+// Resets the key queue, hit flag and mouse state (a new display starts
+// without input) and the poll-path counters.
+void ResetInput();
+// Closes the screen and forgets the console cursor; used when a new display
+// is installed.
+void CloseScreen();
+
+std::unique_ptr<Display> MakeHeadlessDisplay(HeadlessConfig config);
+
+// Restores the terminal if the console keyboard switched it to raw mode.
+void RestoreTerminal();
+
+// Records a key byte read from the terminal before any screen exists.
+std::string ReadTerminalKey();
+
+}  // namespace rt::detail
