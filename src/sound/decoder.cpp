@@ -1,0 +1,100 @@
+#include "sound/decoder.h"
+
+#include <mpg123.h>
+
+#include <algorithm>
+#include <limits>
+#include <mutex>
+
+namespace wimmel::sound {
+
+namespace {
+
+bool FormatIsOutputFormat(mpg123_handle* handle) {
+  long rate = 0;
+  int channels = 0;
+  int encoding = 0;
+  if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK) return false;
+  // A file without a single readable frame reports no channels; everything
+  // after this check may divide by the frame size.
+  return rate == kRate && channels == kChannels && encoding == MPG123_ENC_SIGNED_16;
+}
+
+}  // namespace
+
+std::string HostPath(const char* name) {
+  std::string path(name);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& hostPath) {
+  // Only needed by libmpg123 before 1.27, harmless after.
+  static std::once_flag once;
+  std::call_once(once, [] { mpg123_init(); });
+
+  int error = MPG123_OK;
+  mpg123_handle* handle = mpg123_new(nullptr, &error);
+  if (handle == nullptr) return nullptr;
+  std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle));
+
+  // Broken files are expected (the user may drop anything into the folder);
+  // they are refused quietly instead of filling the terminal.
+  mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+  mpg123_format_none(handle);
+  if (mpg123_format(handle, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK) {
+    return nullptr;
+  }
+  if (mpg123_open(handle, hostPath.c_str()) != MPG123_OK) return nullptr;
+  if (!FormatIsOutputFormat(handle)) return nullptr;
+  // The end-of-track test compares the position with this length, so it
+  // must be the decoded frame count, not an estimate from the bit rate.
+  if (mpg123_scan(handle) != MPG123_OK) return nullptr;
+  const off_t length = mpg123_length(handle);
+  if (length <= 0) return nullptr;
+  decoder->length_ =
+      static_cast<uint32_t>(std::min<int64_t>(length, std::numeric_limits<uint32_t>::max()));
+  return decoder;
+}
+
+Mp3Decoder::~Mp3Decoder() {
+  mpg123_close(handle_);
+  mpg123_delete(handle_);
+}
+
+int32_t Mp3Decoder::Read(int16_t* out, int32_t frames) {
+  constexpr size_t kFrameBytes = sizeof(int16_t) * kChannels;
+  int32_t written = 0;
+  int idleReads = 0;
+  while (written < frames && !finished_) {
+    size_t done = 0;
+    const int result =
+        mpg123_read(handle_, reinterpret_cast<unsigned char*>(out + written * kChannels),
+                    static_cast<size_t>(frames - written) * kFrameBytes, &done);
+    written += static_cast<int32_t>(done / kFrameBytes);
+    if (result == MPG123_OK) {
+      // A decoder that keeps answering OK without output would hold the
+      // audio thread forever.
+      idleReads = done == 0 ? idleReads + 1 : 0;
+      if (idleReads > 16) finished_ = true;
+    } else if (result == MPG123_NEW_FORMAT) {
+      if (!FormatIsOutputFormat(handle_)) finished_ = true;
+    } else {
+      // MPG123_DONE, or a file that became unreadable while playing: either
+      // way the track is over.
+      finished_ = true;
+    }
+  }
+  return written;
+}
+
+bool Mp3Decoder::Rewind() {
+  finished_ = false;
+  if (mpg123_seek(handle_, 0, SEEK_SET) < 0) {
+    finished_ = true;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace wimmel::sound

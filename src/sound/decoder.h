@@ -1,0 +1,46 @@
+// One MP3 file opened for decoding, always as 44.1 kHz stereo 16-bit frames
+// whatever the file holds, so the mixer never has to convert.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct mpg123_handle_struct;
+
+namespace wimmel::sound {
+
+constexpr int32_t kRate = 44100;
+constexpr int32_t kChannels = 2;
+
+class Mp3Decoder {
+ public:
+  // Opens the file (a host path) and scans it once for its exact length.
+  // Null when the file is missing, is no MP3 the decoder can turn into the
+  // output format, or holds no audio at all.
+  static std::unique_ptr<Mp3Decoder> Open(const std::string& hostPath);
+  ~Mp3Decoder();
+  Mp3Decoder(const Mp3Decoder&) = delete;
+  Mp3Decoder& operator=(const Mp3Decoder&) = delete;
+
+  // Length in sample frames, as the scan found it (at most 2^32 - 1).
+  uint32_t Length() const { return length_; }
+  // Decodes up to `frames` interleaved stereo frames into out and returns
+  // how many it wrote. Fewer than asked only once the track is over (or the
+  // file turned unreadable); Finished() tells which.
+  int32_t Read(int16_t* out, int32_t frames);
+  bool Finished() const { return finished_; }
+  // Back to the first frame; false when the file can no longer be sought.
+  bool Rewind();
+
+ private:
+  explicit Mp3Decoder(mpg123_handle_struct* handle) : handle_(handle) {}
+  mpg123_handle_struct* handle_;
+  uint32_t length_ = 0;
+  bool finished_ = false;
+};
+
+// The program builds names with a backslash; the host wants slashes.
+std::string HostPath(const char* name);
+
+}  // namespace wimmel::sound

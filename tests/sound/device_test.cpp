@@ -1,0 +1,226 @@
+// The real sound library on SDL audio: the disk driver writes what the device
+// plays into a file, which sox measures; a driver that does not exist stands
+// for a machine without sound.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "control/state.h"
+#include "screen_util.h"
+#include "sine_mp3.h"
+#include "sound/fsound.h"
+#include "sound/musik.h"
+
+namespace wimmel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Passes every call to the real library and remembers the newest stream.
+class Spy final : public SoundLibrary {
+ public:
+  StreamHandle stream = 0;
+  float GetVersion() override { return real_.GetVersion(); }
+  uint8_t Init(int32_t rate, int32_t channels, uint32_t flags) override {
+    return real_.Init(rate, channels, flags);
+  }
+  void Close() override { real_.Close(); }
+  uint8_t SetBufferSize(int32_t ms) override { return real_.SetBufferSize(ms); }
+  StreamHandle Open(const char* name, uint32_t mode, int32_t offset, int32_t length) override {
+    stream = real_.Open(name, mode, offset, length);
+    return stream;
+  }
+  int32_t Play(int32_t channel, StreamHandle s) override { return real_.Play(channel, s); }
+  uint8_t Stop(StreamHandle s) override { return real_.Stop(s); }
+  uint8_t CloseStream(StreamHandle s) override { return real_.CloseStream(s); }
+  uint32_t GetPosition(StreamHandle s) override { return real_.GetPosition(s); }
+  uint32_t GetLength(StreamHandle s) override { return real_.GetLength(s); }
+
+ private:
+  SoundLibrary& real_ = RealSoundLibrary();
+};
+
+struct SoxStat {
+  double rms = -1;
+  double samples = -1;
+};
+
+SoxStat RunSoxStat(const std::string& arguments) {
+  SoxStat stat;
+  FILE* pipe = popen(("sox " + arguments + " -n stat 2>&1").c_str(), "r");
+  if (pipe == nullptr) return stat;
+  std::string text;
+  char buffer[512];
+  while (fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+  pclose(pipe);
+  std::smatch m;
+  if (std::regex_search(text, m, std::regex(R"(RMS\s+amplitude:\s+([0-9.eE+-]+))"))) {
+    stat.rms = std::stod(m[1]);
+  }
+  if (std::regex_search(text, m, std::regex(R"(Samples read:\s+([0-9]+))"))) {
+    stat.samples = std::stod(m[1]);
+  }
+  return stat;
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+class DeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = soundtest::MakeTempDir("device");
+    ASSERT_FALSE(dir_.empty());
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+    rt::headless::Install();
+    soundtest::FreshScreen();
+    EinstellungenZuruecksetzen();
+    SetSoundLibrary(&spy_);
+  }
+  void TearDown() override {
+    if (E().MusikStatus > 0) {
+      Musik("MusikBeenden", "", 0);
+      Musik("FmodBeenden", "", 0);
+    }
+    SetSoundLibrary(nullptr);
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(dir_);
+  }
+
+  void WriteIntro(int32_t frames) {
+    soundtest::Sine tone;
+    tone.frames = frames;
+    tone.amplitude = 0.4;
+    ASSERT_TRUE(soundtest::WriteBytes("musik/Qum1_I.mp3", soundtest::EncodeSine(tone)));
+  }
+
+  void UseDiskDriver(const std::string& file) {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", (dir_ + "/" + file).c_str(), 1);
+  }
+
+  Spy spy_;
+  std::string dir_;
+  std::filesystem::path previous_;
+};
+
+TEST_F(DeviceTest, IntroPlaysAtTheTracksLevelInRealTime) {
+  if (std::system("sox --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "sox is missing";
+  constexpr uint32_t kFrames = 66150;  // 1.5 s
+  WriteIntro(kFrames);
+  UseDiskDriver("intro.raw");
+  const std::vector<uint8_t> before = soundtest::Snapshot();
+
+  ASSERT_EQ(Musik("Intro", "", 0), "OK");
+  const Clock::time_point started = Clock::now();
+  ASSERT_EQ(E().MusikStatus, 1);
+  EXPECT_EQ(soundtest::Snapshot(), before);
+  const StreamHandle h = spy_.stream;
+  ASSERT_NE(h, 0u);
+  ASSERT_EQ(FSOUND_Stream_GetLength(h), kFrames);
+  EXPECT_GT(FSOUND_Stream_GetPosition(h), 0u);
+
+  // The position grows with the device, no faster than real time (plus the
+  // primed buffer and a callback), and not far behind it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const uint32_t p1 = FSOUND_Stream_GetPosition(h);
+  const double t1 = Seconds(started);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const uint32_t p2 = FSOUND_Stream_GetPosition(h);
+  const double t2 = Seconds(started);
+  EXPECT_LE(p1, t1 * 44100 * 1.02 + 2205 + 2048);
+  EXPECT_LE(p2, t2 * 44100 * 1.02 + 2205 + 2048);
+  EXPECT_GE(p2 - p1, 0.35 * 44100 * (t2 - t1)) << "the device hardly played";
+  EXPECT_LT(p2, kFrames);
+
+  while (FSOUND_Stream_GetPosition(h) < kFrames && Seconds(started) < 20) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_EQ(FSOUND_Stream_GetPosition(h), kFrames) << "the intro did not reach its end";
+  EXPECT_GE(Seconds(started), 1.5 * 0.9) << "played faster than real time";
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(FSOUND_Stream_GetPosition(h), kFrames) << "an ended stream stays at its length";
+  Musik("MusikBeenden", "", 0);
+  Musik("FmodBeenden", "", 0);
+
+  // All of the track went out exactly once: the file holds the track's
+  // energy, spread over the track and the silence around it.
+  const SoxStat played = RunSoxStat("-t raw -r 44100 -e signed -b 16 -c 2 intro.raw");
+  const SoxStat track = RunSoxStat("musik/Qum1_I.mp3");
+  ASSERT_GT(played.samples, 2.0 * kFrames);
+  ASSERT_GT(track.samples, 0);
+  EXPECT_GT(played.rms, 0.05) << "silence was written";
+  const double playedEnergy = played.rms * played.rms * played.samples;
+  const double trackEnergy = track.rms * track.rms * track.samples;
+  EXPECT_NEAR(playedEnergy / trackEnergy, 1.0, 0.05)
+      << "played RMS " << played.rms << " over " << played.samples << " samples, track RMS "
+      << track.rms << " over " << track.samples;
+}
+
+TEST_F(DeviceTest, MusikBeendenSilencesTheDevice) {
+  constexpr uint32_t kFrames = 441000;  // 10 s, far longer than the test
+  WriteIntro(kFrames);
+  UseDiskDriver("stop.raw");
+  ASSERT_EQ(Musik("Intro", "", 0), "OK");
+  ASSERT_EQ(E().MusikStatus, 1);
+  const StreamHandle h = spy_.stream;
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  const uint32_t reached = FSOUND_Stream_GetPosition(h);
+  EXPECT_GT(reached, 2205u + 1024u);
+
+  Musik("MusikBeenden", "", 0);
+  const size_t stoppedAt = std::filesystem::file_size(dir_ + "/stop.raw");
+  EXPECT_EQ(FSOUND_Stream_GetLength(h), 0u) << "the stream is closed";
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  Musik("FmodBeenden", "", 0);
+
+  const std::vector<uint8_t> bytes = ReadFile(dir_ + "/stop.raw");
+  // A callback may have been on its way to the file when the stream stopped.
+  const size_t quietFrom = stoppedAt + 2 * 4096;
+  ASSERT_GT(bytes.size(), quietFrom + 4 * 4096) << "the device stopped running";
+  EXPECT_TRUE(std::any_of(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(stoppedAt),
+                          [](uint8_t b) { return b != 0; }));
+  EXPECT_TRUE(std::all_of(bytes.begin() + static_cast<ptrdiff_t>(quietFrom), bytes.end(),
+                          [](uint8_t b) { return b == 0; }))
+      << "sound after MusikBeenden";
+}
+
+TEST_F(DeviceTest, NoUsableDeviceTurnsMusicOffWithTwoLines) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        WriteIntro(4410);
+        setenv("SDL_AUDIODRIVER", "nonexistent", 1);
+        soundtest::DrawMarker();
+        EXPECT_EQ(Musik("Intro", "", 0), "OK");
+        EXPECT_EQ(E().MusikStatus, -1);
+        EXPECT_EQ(spy_.stream, 0u);
+        const std::vector<uint8_t> shown = soundtest::Snapshot();
+        EXPECT_EQ(shown, soundtest::ExpectedScreen(true, {"FEHLER: Kann Fmod nicht initialisieren!",
+                                                          "Schalte Sounds und Musik aus!"}));
+        E().MusikStatus = 0;
+        EXPECT_EQ(Musik("MusikAbspielen", "", 0), "OK");
+        EXPECT_EQ(E().MusikStatus, 0) << "not tried again";
+        // Without a device no stream opens either.
+        EXPECT_EQ(FSOUND_Stream_Open("musik\\Qum1_I.mp3", FSOUND_MPEGACCURATE, 0, 0), 0u);
+        std::exit(::testing::Test::HasFailure() ? 1 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace wimmel

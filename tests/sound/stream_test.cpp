@@ -1,0 +1,277 @@
+// Decoding, mixing and the virtual device, on files made in the test.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <vector>
+
+#include "control/state.h"
+#include "runtime/display.h"
+#include "sine_mp3.h"
+#include "sound/decoder.h"
+#include "sound/fsound.h"
+#include "sound/mixer.h"
+#include "sound/musik.h"
+
+namespace wimmel {
+namespace {
+
+using sound::Mixer;
+using sound::Mp3Decoder;
+using soundtest::Sine;
+
+class StreamTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = soundtest::MakeTempDir("stream");
+    ASSERT_FALSE(dir_.empty());
+    Sine tone;
+    tone.frames = 30000;
+    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/tone.mp3", soundtest::EncodeSine(tone)));
+    Sine loud = tone;
+    loud.amplitude = 0.9;
+    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/loud.mp3", soundtest::EncodeSine(loud)));
+    Sine mono = tone;
+    mono.channels = 1;
+    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/mono.mp3", soundtest::EncodeSine(mono)));
+    Sine low = tone;
+    low.rate = 22050;
+    low.frames = 11025;
+    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/low.mp3", soundtest::EncodeSine(low)));
+    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/empty.mp3", {}));
+    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/text.mp3", std::vector<uint8_t>(5000, 'a')));
+    std::filesystem::create_directories(dir_ + "/folder.mp3");
+  }
+  static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
+
+  static std::string Path(const char* name) { return dir_ + "/" + name; }
+
+  // Everything the decoder gives for a file, as interleaved samples.
+  static std::vector<int16_t> DecodeAll(const char* name) {
+    auto decoder = Mp3Decoder::Open(Path(name));
+    std::vector<int16_t> all;
+    if (!decoder) return all;
+    std::vector<int16_t> chunk(1000 * 2);
+    while (int32_t n = decoder->Read(chunk.data(), 1000)) {
+      all.insert(all.end(), chunk.begin(), chunk.begin() + n * 2);
+    }
+    return all;
+  }
+
+  static std::string dir_;
+};
+std::string StreamTest::dir_;
+
+TEST_F(StreamTest, LengthIsTheExactDecodedFrameCount) {
+  for (const char* name : {"tone.mp3", "mono.mp3"}) {
+    auto decoder = Mp3Decoder::Open(Path(name));
+    ASSERT_TRUE(decoder) << name;
+    EXPECT_EQ(decoder->Length(), 30000u) << name;
+    EXPECT_EQ(DecodeAll(name).size(), 30000u * 2) << name;
+  }
+  // Other rates come out at 44.1 kHz: twice the frames.
+  auto low = Mp3Decoder::Open(Path("low.mp3"));
+  ASSERT_TRUE(low);
+  EXPECT_EQ(low->Length(), 22050u);
+  EXPECT_EQ(DecodeAll("low.mp3").size(), 22050u * 2);
+}
+
+TEST_F(StreamTest, MonoIsPlayedOnBothSidesAndTheToneIsThere) {
+  const std::vector<int16_t> mono = DecodeAll("mono.mp3");
+  ASSERT_EQ(mono.size(), 60000u);
+  int16_t peak = 0;
+  for (size_t i = 0; i < mono.size(); i += 2) {
+    ASSERT_EQ(mono[i], mono[i + 1]) << "frame " << i / 2;
+    peak = std::max<int16_t>(peak, mono[i]);
+  }
+  EXPECT_NEAR(peak, 0.5 * 32767, 0.05 * 32767);
+}
+
+TEST_F(StreamTest, RewindGivesTheSameSamplesAgain) {
+  auto decoder = Mp3Decoder::Open(Path("tone.mp3"));
+  std::vector<int16_t> first(4000 * 2), again(4000 * 2);
+  ASSERT_EQ(decoder->Read(first.data(), 4000), 4000);
+  ASSERT_TRUE(decoder->Rewind());
+  ASSERT_EQ(decoder->Read(again.data(), 4000), 4000);
+  EXPECT_EQ(first, again);
+}
+
+TEST_F(StreamTest, MissingAndUndecodableFilesAreRefused) {
+  for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3"}) {
+    EXPECT_FALSE(Mp3Decoder::Open(Path(name))) << name;
+  }
+  // A file cut short after its header: what is there plays, and the stream
+  // still ends.
+  std::vector<uint8_t> whole = soundtest::EncodeSine(Sine{});
+  whole.resize(whole.size() / 3);
+  ASSERT_TRUE(soundtest::WriteBytes(Path("cut.mp3"), whole));
+  auto cut = Mp3Decoder::Open(Path("cut.mp3"));
+  if (cut) {
+    std::vector<int16_t> chunk(4096 * 2);
+    int64_t total = 0;
+    while (int32_t n = cut->Read(chunk.data(), 4096)) total += n;
+    EXPECT_TRUE(cut->Finished());
+    EXPECT_LE(total, int64_t{cut->Length()});
+  }
+}
+
+TEST_F(StreamTest, MixDeliversTheDecodedSamplesAndCountsThem) {
+  const std::vector<int16_t> reference = DecodeAll("tone.mp3");
+  Mixer mixer(4);
+  const uint32_t h = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
+  EXPECT_EQ(mixer.Position(h), 0u);
+  EXPECT_EQ(mixer.Length(h), 30000u);
+  EXPECT_EQ(mixer.Play(-1, h, 2205), 0);
+  EXPECT_EQ(mixer.Position(h), 2205u) << "a started stream reports its primed buffer";
+
+  std::vector<int16_t> out;
+  std::vector<int16_t> block(1024 * 2);
+  uint32_t mixed = 0;
+  while (mixer.Playing(h)) {
+    mixer.Mix(block.data(), 1024);
+    out.insert(out.end(), block.begin(), block.end());
+    mixed += 1024;
+    EXPECT_EQ(mixer.Position(h), std::min<uint32_t>(std::max<uint32_t>(mixed, 2205), 30000));
+    ASSERT_LT(mixed, 40000u) << "the stream did not stop at its end";
+  }
+  ASSERT_GE(out.size(), reference.size());
+  EXPECT_TRUE(std::equal(reference.begin(), reference.end(), out.begin()));
+  EXPECT_TRUE(std::all_of(out.begin() + static_cast<ptrdiff_t>(reference.size()), out.end(),
+                          [](int16_t s) { return s == 0; }));
+  // Over: it stays at its length and the mix is silent.
+  mixer.Mix(block.data(), 1024);
+  EXPECT_EQ(mixer.Position(h), 30000u);
+  EXPECT_TRUE(std::all_of(block.begin(), block.end(), [](int16_t s) { return s == 0; }));
+  // Started again, it begins from the front.
+  EXPECT_EQ(mixer.Play(-1, h, 100), 0);
+  EXPECT_EQ(mixer.Position(h), 100u);
+  mixer.Mix(block.data(), 1024);
+  EXPECT_TRUE(std::equal(block.begin(), block.end(), reference.begin()));
+}
+
+TEST_F(StreamTest, TwoStreamsAreSummedAndSaturated) {
+  const std::vector<int16_t> a = DecodeAll("loud.mp3");
+  const std::vector<int16_t> b = DecodeAll("tone.mp3");
+  Mixer mixer(2);
+  const uint32_t ha = mixer.Add(Mp3Decoder::Open(Path("loud.mp3")));
+  const uint32_t hb = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
+  EXPECT_EQ(mixer.Play(-1, ha, 0), 0);
+  EXPECT_EQ(mixer.Play(-1, hb, 0), 1);
+  std::vector<int16_t> block(4096 * 2);
+  mixer.Mix(block.data(), 4096);
+  bool clipped = false;
+  for (size_t i = 0; i < block.size(); ++i) {
+    const int32_t sum = int32_t{a[i]} + b[i];
+    ASSERT_EQ(block[i], std::clamp(sum, -32768, 32767)) << "sample " << i;
+    clipped = clipped || sum > 32767;
+  }
+  EXPECT_TRUE(clipped) << "the loud pair should have reached full scale";
+}
+
+TEST_F(StreamTest, StopRemoveAndChannels) {
+  Mixer mixer(1);
+  const uint32_t h = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
+  const uint32_t other = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
+  EXPECT_NE(h, 0u);
+  EXPECT_NE(h, other);
+  ASSERT_EQ(mixer.Play(-1, h, 500), 0);
+  EXPECT_EQ(mixer.Play(-1, h, 500), 0) << "already playing";
+  EXPECT_EQ(mixer.Play(-1, other, 500), -1) << "the only channel is taken";
+  EXPECT_EQ(mixer.Play(1, other, 500), -1) << "no such channel";
+
+  std::vector<int16_t> block(1024 * 2);
+  mixer.Mix(block.data(), 1024);
+  EXPECT_TRUE(mixer.Stop(h));
+  EXPECT_EQ(mixer.Position(h), 0u);
+  mixer.Mix(block.data(), 1024);
+  EXPECT_TRUE(std::all_of(block.begin(), block.end(), [](int16_t s) { return s == 0; }));
+
+  EXPECT_TRUE(mixer.Remove(h));
+  EXPECT_FALSE(mixer.Remove(h));
+  EXPECT_EQ(mixer.Position(h), 0u);
+  EXPECT_EQ(mixer.Length(h), 0u);
+  EXPECT_EQ(mixer.Play(-1, h, 0), -1);
+  // A new stream never gets an old handle.
+  const uint32_t fresh = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
+  EXPECT_NE(fresh, h);
+  EXPECT_EQ(mixer.Play(-1, fresh, 0), 0);
+  mixer.RemoveAll();
+  EXPECT_EQ(mixer.Length(fresh), 0u);
+  mixer.Mix(block.data(), 1024);
+}
+
+class VirtualDeviceTest : public StreamTest {
+ protected:
+  void SetUp() override {
+    rt::headless::Install();
+    rt::headless::SetClock(100.0);
+    EinstellungenZuruecksetzen();
+    UseVirtualSoundDevice();
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override {
+    FSOUND_Close();
+    std::filesystem::current_path(previous_);
+    SetSoundLibrary(nullptr);
+  }
+  std::filesystem::path previous_;
+};
+
+TEST_F(VirtualDeviceTest, PositionFollowsTheClock) {
+  EXPECT_EQ(FSOUND_Stream_Open("tone.mp3", FSOUND_MPEGACCURATE, 0, 0), 0u) << "not initialised";
+  ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
+  FSOUND_Stream_SetBufferSize(50);
+  const StreamHandle h = FSOUND_Stream_Open(".\\tone.mp3", FSOUND_MPEGACCURATE, 0, 0);
+  ASSERT_NE(h, 0u);
+  EXPECT_EQ(FSOUND_Stream_GetLength(h), 30000u);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(h), 0u);
+  rt::headless::AdvanceClock(1.0);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(h), 0u) << "not started yet";
+  EXPECT_EQ(FSOUND_Stream_Play(-1, h), 0);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(h), 2205u) << "the primed 50 ms";
+  rt::headless::AdvanceClock(0.25);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(h), 11025u);
+  rt::headless::AdvanceClock(0.5);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(h), 30000u);
+  EXPECT_EQ(FSOUND_Stream_Play(-1, h), 0) << "a finished stream starts again";
+  rt::headless::AdvanceClock(0.5);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(h), 22050u);
+  EXPECT_EQ(FSOUND_Stream_Stop(h), 1);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(h), 0u);
+  EXPECT_EQ(FSOUND_Stream_Close(h), 1);
+  EXPECT_EQ(FSOUND_Stream_GetLength(h), 0u);
+  for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3"}) {
+    EXPECT_EQ(FSOUND_Stream_Open(name, FSOUND_MPEGACCURATE, 0, 0), 0u) << name;
+  }
+}
+
+// The player on the virtual device: a track ends when the clock has passed
+// its length, and the next frame's call starts another.
+TEST_F(VirtualDeviceTest, ScenePlaysTrackAfterTrack) {
+  for (const char* track : {"Qum1_E.mp3", "Qum2_E.mp3", "Qum3_F.mp3", "Qum1_I.mp3"}) {
+    std::filesystem::create_directories("musik");
+    std::filesystem::copy_file("tone.mp3", std::string("musik/") + track,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  Musik("Intro", "", 0);
+  ASSERT_EQ(E().MusikStatus, 1);
+  std::set<double> draws;
+  for (int frame = 0; frame < 300; ++frame) {
+    rt::headless::AdvanceClock(0.02);
+    Musik("MusikAbspielen", "", 0);
+    draws.insert(rt::Random(0));
+  }
+  // 6 s of 0.68 s tracks (after the intro ran out): eight or nine endings,
+  // each drawing once.
+  EXPECT_GE(draws.size(), 8u);
+  EXPECT_LE(draws.size(), 10u);
+  Musik("MusikBeenden", "", 0);
+  Musik("FmodBeenden", "", 0);
+  EXPECT_EQ(E().MusikStatus, -1);
+}
+
+}  // namespace
+}  // namespace wimmel
