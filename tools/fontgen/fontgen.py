@@ -172,7 +172,7 @@ FONT0_EXTRA = {
 
 def build_font0(psf_dir):
     sources = [load_psf(os.path.join(psf_dir, name))
-               for name in ("Uni2-VGA16.psf.gz", "FullGreek-VGA16.psf.gz")]
+               for name in ("FullGreek-VGA16.psf.gz", "Uni2-VGA16.psf.gz")]
     font = {}
     for code in sorted(coverage(0)):
         ch = char_of(code)
