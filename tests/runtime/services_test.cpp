@@ -1,0 +1,302 @@
+// Random numbers, number text, rounding, files and the end of the program.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bmp_file.h"
+#include "runtime/display.h"
+#include "runtime/image.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+std::string TempDir() {
+  static const std::string dir = [] {
+    std::string t = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
+    t += "/wimmel-files-XXXXXX";
+    if (!::mkdtemp(t.data())) std::abort();
+    return t;
+  }();
+  return dir;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// ---------------------------------------------------------------- random
+
+TEST(Random, FirstDrawsFollowTheSeededTwister) {
+  // The reference: the standard library's MT19937 given the seeded state
+  // directly (624 words, then the position 624 so the first draw twists).
+  std::stringstream state;
+  uint32_t word = 0;
+  for (int i = 0; i < 624; ++i) {
+    state << word << ' ';
+    word = word * 1664525u + 1013904223u;
+  }
+  state << 624;
+  std::mt19937 reference;
+  state >> reference;
+  ASSERT_FALSE(state.fail());
+  for (int i = 0; i < 1000; ++i) {
+    const double want = reference() / 4294967296.0;
+    ASSERT_EQ(rt::Random(1.0), want) << "draw " << i;
+    ASSERT_EQ(rt::Random(0), want) << "0 repeats the last draw";
+    ASSERT_GE(want, 0.0);
+    ASSERT_LT(want, 1.0);
+  }
+  EXPECT_NE(rt::Random(-3.5), rt::Random(0.0) + 1) << "any non-zero argument draws";
+}
+
+// ---------------------------------------------------------------- numbers
+
+TEST(Numbers, IntegerText) {
+  EXPECT_EQ(rt::IntToText(5), "5");
+  EXPECT_EQ(rt::IntToText(-17), "-17");
+  EXPECT_EQ(rt::IntToText(0), "0");
+  EXPECT_EQ(rt::IntToText(INT32_MIN), "-2147483648");
+  EXPECT_EQ(rt::UIntToText(4294967295u), "4294967295");
+}
+
+TEST(Numbers, RealText) {
+  EXPECT_EQ(rt::RealToText(2.0), "2");
+  EXPECT_EQ(rt::RealToText(2.5), "2.5");
+  EXPECT_EQ(rt::RealToText(-0.25), "-0.25");
+  EXPECT_EQ(rt::RealToText(0.0), "0");
+  EXPECT_EQ(rt::RealToText(-0.0), "0");
+  EXPECT_EQ(rt::RealToText(0.1 + 0.2), "0.3") << "16 significant digits hide the binary error";
+  EXPECT_EQ(rt::RealToText(100 * 0.2), "20");
+  EXPECT_EQ(rt::RealToText(1.0 / 3), "0.3333333333333333");
+  EXPECT_EQ(rt::RealToText(123456.75), "123456.75");
+  EXPECT_EQ(rt::RealToText(-2147483648.0), "-2147483648");
+  EXPECT_EQ(rt::RealToText(999999999999999.0), "999999999999999");
+  EXPECT_EQ(rt::RealToText(0.0001), "0.0001");
+  EXPECT_EQ(rt::RealToText(1e16), "1e+16");
+  EXPECT_EQ(rt::RealToText(0.00001), "1e-05");
+  EXPECT_EQ(rt::RealToText(-1.5e300), "-1.5e+300");
+  for (const double v : {2.5, 0.3, -17.125, 6.02e23, 1e-9}) {
+    EXPECT_EQ(rt::TextToNumber(rt::RealToText(v)), v) << "round trip of " << v;
+  }
+}
+
+TEST(Numbers, TextToNumber) {
+  EXPECT_EQ(rt::TextToNumber("42"), 42);
+  EXPECT_EQ(rt::TextToNumber("   12.5abc"), 12.5);
+  EXPECT_EQ(rt::TextToNumber("-3e2x"), -300);
+  EXPECT_EQ(rt::TextToNumber("+7"), 7);
+  EXPECT_EQ(rt::TextToNumber(".5"), 0.5);
+  EXPECT_EQ(rt::TextToNumber("5."), 5);
+  EXPECT_EQ(rt::TextToNumber("1.2.3"), 1.2);
+  EXPECT_EQ(rt::TextToNumber("2e"), 2) << "an exponent without digits is not part of the number";
+  EXPECT_EQ(rt::TextToNumber("2e+"), 2);
+  EXPECT_EQ(rt::TextToNumber("1E3"), 1000);
+  EXPECT_EQ(rt::TextToNumber("&HFF"), 255);
+  EXPECT_EQ(rt::TextToNumber("&h1f"), 31);
+  EXPECT_EQ(rt::TextToNumber("  &B1011"), 11);
+  EXPECT_EQ(rt::TextToNumber("&b102"), 2) << "the digits stop at the first that is not binary";
+  EXPECT_EQ(rt::TextToNumber("&O17"), 15);
+  EXPECT_EQ(rt::TextToNumber("&o8"), 0);
+  EXPECT_EQ(rt::TextToNumber("&HFFFFFFFF"), 4294967295.0);
+  EXPECT_EQ(rt::TextToNumber("&X12"), 0);
+  EXPECT_EQ(rt::TextToNumber(""), 0);
+  EXPECT_EQ(rt::TextToNumber("   "), 0);
+  EXPECT_EQ(rt::TextToNumber("abc"), 0);
+  EXPECT_EQ(rt::TextToNumber("-"), 0);
+  EXPECT_EQ(rt::TextToNumber("- 5"), 0);
+  EXPECT_EQ(rt::TextToNumber("."), 0);
+  EXPECT_EQ(rt::TextToNumber("inf"), 0) << "only decimal digits count";
+  EXPECT_EQ(rt::TextToNumber("nan"), 0);
+  EXPECT_EQ(rt::TextToNumber("0x10"), 0);
+  EXPECT_TRUE(std::isinf(rt::TextToNumber("1e999")));
+}
+
+TEST(Numbers, StatusLinePatterns) {
+  const std::string four = "#,####0.0000", two = "#,##0.00";
+  EXPECT_EQ(rt::FormatNumber(0, four), "0.0000");
+  EXPECT_EQ(rt::FormatNumber(1234567.5, four), "1,234,567.5000");
+  EXPECT_EQ(rt::FormatNumber(0.01234, four), "0.0123");
+  EXPECT_EQ(rt::FormatNumber(0.00005, four), "0.0000") << "half to even";
+  EXPECT_EQ(rt::FormatNumber(0.00015, four), "0.0002") << "half to even";
+  EXPECT_EQ(rt::FormatNumber(0.000151, four), "0.0002");
+  EXPECT_EQ(rt::FormatNumber(999.99999, four), "1,000.0000");
+  EXPECT_EQ(rt::FormatNumber(0, two), "0.00");
+  EXPECT_EQ(rt::FormatNumber(5, two), "5.00");
+  EXPECT_EQ(rt::FormatNumber(0.125, two), "0.12");
+  EXPECT_EQ(rt::FormatNumber(0.135, two), "0.14");
+  EXPECT_EQ(rt::FormatNumber(0.005, two), "0.00")
+      << "rounds the decimal value, not the binary one just above it";
+  EXPECT_EQ(rt::FormatNumber(2.675, two), "2.68");
+  EXPECT_EQ(rt::FormatNumber(999.995, two), "1,000.00");
+  EXPECT_EQ(rt::FormatNumber(123.456, two), "123.46");
+  EXPECT_EQ(rt::FormatNumber(1000, two), "1,000.00");
+  EXPECT_EQ(rt::FormatNumber(100, two), "100.00");
+  EXPECT_EQ(rt::FormatNumber(123456789.0, two), "123,456,789.00");
+  EXPECT_EQ(rt::FormatNumber(-1234.5, two), "-1,234.50");
+  EXPECT_EQ(rt::FormatNumber(-0.001, two), "0.00") << "no minus on a value that shows as zero";
+}
+
+TEST(Numbers, RoundToIntAndWrap) {
+  EXPECT_EQ(rt::RoundToInt(2.5), 2);
+  EXPECT_EQ(rt::RoundToInt(3.5), 4);
+  EXPECT_EQ(rt::RoundToInt(-2.5), -2);
+  EXPECT_EQ(rt::RoundToInt(-2.6), -3);
+  EXPECT_EQ(rt::RoundToInt(0.49999999999999994), 0);
+  EXPECT_EQ(rt::RoundToInt(1e20), INT32_MAX);
+  EXPECT_EQ(rt::RoundToInt(-1e20), INT32_MIN);
+  EXPECT_EQ(rt::RoundToInt(2147483647.4), INT32_MAX);
+  EXPECT_EQ(rt::RoundToInt(-2147483648.4), INT32_MIN);
+  EXPECT_EQ(rt::RoundToInt(std::numeric_limits<double>::infinity()), INT32_MAX);
+  EXPECT_EQ(rt::RoundToInt(std::nan("")), 0);
+  EXPECT_EQ(rt::Wrap32(int64_t{INT32_MAX} + 1), INT32_MIN);
+  EXPECT_EQ(rt::Wrap32(int64_t{1} << 32), 0);
+}
+
+TEST(Numbers, UpperAsciiLeavesLatin1Alone) {
+  EXPECT_EQ(rt::UpperAscii("LaufEinSchritt"), "LAUFEINSCHRITT");
+  EXPECT_EQ(rt::UpperAscii("gr\xfcn-z"), "GR\xfcN-Z");
+  EXPECT_EQ(rt::UpperAscii(""), "");
+}
+
+// ---------------------------------------------------------------- files
+
+TEST(Files, AppendReadAndCrLf) {
+  const std::string path = TempDir() + "/log.txt";
+  const int32_t n = rt::FreeFileNumber();
+  ASSERT_EQ(n, 1);
+  ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Append, n), 0);
+  EXPECT_EQ(rt::FreeFileNumber(), 2);
+  rt::PrintLine(n, "Zeile eins");
+  rt::PrintLine(n, "");
+  EXPECT_EQ(rt::CloseFile(n), 0);
+  ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Append, n), 0);
+  rt::PrintLine(n, "gew\xE4hlt");
+  rt::CloseFile(n);
+  EXPECT_EQ(Slurp(path), "Zeile eins\r\n\r\ngew\xE4hlt\r\n");
+
+  ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Read, 7), 0);
+  EXPECT_EQ(rt::FileLength(7), 23);
+  char buf[5] = "????";
+  EXPECT_EQ(rt::ReadAt(7, 1, buf, 4), 0);
+  EXPECT_EQ(std::string(buf, 4), "Zeil") << "position 1 is the first byte";
+  EXPECT_EQ(rt::ReadAt(7, 7, buf, 3), 0);
+  EXPECT_EQ(std::string(buf, 3), "ein");
+  std::memcpy(buf, "abcd", 4);
+  EXPECT_NE(rt::ReadAt(7, 22, buf, 4), 0) << "reading past the end";
+  EXPECT_EQ(std::string(buf, 4), "\r\ncd") << "only the bytes present are copied";
+  EXPECT_EQ(rt::OpenFile(path, rt::FileMode::Read, 7), 55) << "the number is taken";
+  rt::CloseFile(7);
+  EXPECT_EQ(rt::FileLength(7), 0);
+}
+
+TEST(Files, MissingFilesChangeNothing) {
+  const std::string path = TempDir() + "/fehlt.bmp";
+  const int32_t n = rt::FreeFileNumber();
+  EXPECT_NE(rt::OpenFile(path, rt::FileMode::Read, n), 0);
+  EXPECT_EQ(rt::FreeFileNumber(), n) << "a failed open leaves the number free";
+  EXPECT_EQ(rt::FileLength(n), 0);
+  int32_t width = 77;
+  EXPECT_NE(rt::ReadAt(n, 19, &width, 4), 0);
+  EXPECT_EQ(width, 77);
+  EXPECT_EQ(rt::CloseFile(n), 0);
+  rt::PrintLine(n, "nowhere");
+  for (const int32_t bad : {0, -1, 255, 1000}) {
+    EXPECT_NE(rt::OpenFile(TempDir() + "/x.txt", rt::FileMode::Append, bad), 0) << bad;
+    EXPECT_EQ(rt::FileLength(bad), 0);
+    EXPECT_EQ(rt::CloseFile(bad), 0);
+  }
+}
+
+TEST(Files, NumbersRunOut) {
+  const std::string path = TempDir() + "/viele.txt";
+  rttest::WriteFile(path, {1, 2, 3});
+  std::vector<int32_t> open;
+  for (int32_t n = rt::FreeFileNumber(); n != 0; n = rt::FreeFileNumber()) {
+    ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Read, n), 0);
+    open.push_back(n);
+  }
+  EXPECT_EQ(open.size(), 254u);
+  EXPECT_EQ(open.front(), 1);
+  EXPECT_EQ(open.back(), 254);
+  int32_t w = 5, h = 6;
+  EXPECT_EQ(rt::ProbeBmpSize(path, w, h), 0) << "with no number free the file counts as missing";
+  EXPECT_EQ(w, 5);
+  rt::CloseFile(100);
+  EXPECT_EQ(rt::FreeFileNumber(), 100) << "the lowest free number";
+  for (const int32_t n : open) rt::CloseFile(n);
+  EXPECT_EQ(rt::FreeFileNumber(), 1);
+}
+
+TEST(Files, ProbeBmpSize) {
+  const std::string dir = TempDir() + "/figure";
+  ::mkdir(dir.c_str(), 0755);
+  rttest::WriteFile(dir + "/1.bmp",
+                    rttest::MakeBmp(384, -48, 24, {}, [](int32_t, int32_t) { return 0u; }));
+  rttest::WriteFile(dir + "/leer.bmp", {});
+  rttest::WriteFile(dir + "/kurz.bmp",
+                    {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0x20});
+  int32_t w = 1, h = 2;
+  EXPECT_GT(rt::ProbeBmpSize(TempDir() + "\\figure\\1.bmp", w, h), 54);
+  EXPECT_EQ(w, 384);
+  EXPECT_EQ(h, -48);
+  w = 1;
+  h = 2;
+  EXPECT_EQ(rt::ProbeBmpSize(dir + "/leer.bmp", w, h), 0) << "an empty file counts as missing";
+  EXPECT_EQ(rt::ProbeBmpSize(dir + "/nicht.bmp", w, h), 0);
+  EXPECT_EQ(w, 1);
+  EXPECT_EQ(h, 2);
+  EXPECT_EQ(rt::ProbeBmpSize(dir + "/kurz.bmp", w, h), 20);
+  EXPECT_EQ(w, 0x2010) << "the bytes present are read, the rest kept";
+  EXPECT_EQ(h, 2);
+  EXPECT_EQ(rt::FreeFileNumber(), 1) << "the probe closes its number";
+}
+
+TEST(Files, PrintLineZeroPrintsOnTheScreen) {
+  rt::headless::Install();
+  ASSERT_EQ(rt::SetScreenMode(18, 32, 0, 1, 0), 0);
+  rt::PrintLine(0, "I");
+  rt::PrintLine(0, "I");
+  // The glyph of "I" has ink in its middle column in both rows.
+  int32_t row1 = 0, row2 = 0;
+  for (int32_t y = 0; y < 16; ++y) {
+    for (int32_t x = 0; x < 8; ++x) {
+      row1 += rt::GetPixel(nullptr, x, y) != 0;
+      row2 += rt::GetPixel(nullptr, x, 16 + y) != 0;
+    }
+  }
+  EXPECT_GT(row1, 0);
+  EXPECT_EQ(row1, row2);
+}
+
+TEST(Program, EndProgramClosesFilesAndUnwinds) {
+  const std::string path = TempDir() + "/ende.txt";
+  ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Append, 3), 0);
+  ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Append, 1), 0);
+  char arg0[] = "wimmel";
+  char* argv[] = {arg0, nullptr};
+  rt::StartRuntime(1, argv);
+  try {
+    rt::EndProgram(0);
+    FAIL() << "EndProgram returned";
+  } catch (const rt::ProgramEnd& end) {
+    EXPECT_EQ(end.code, 0);
+  }
+  EXPECT_EQ(rt::FreeFileNumber(), 1);
+  EXPECT_EQ(rt::FileLength(3), 0);
+  EXPECT_THROW(rt::EndProgram(4), rt::ProgramEnd);
+}
+
+}  // namespace
