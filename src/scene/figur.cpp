@@ -567,6 +567,49 @@ void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
   DruckeZeile(z.letzteMeldung);
 }
 
+namespace szene {
+
+bool FigurAnsehen(int32_t nr, FigurEinblick& e) {
+  if (nr < 0 || nr > kMaxFiguren) return false;
+  const FigurDaten& f = Z().tabelle[static_cast<size_t>(nr)];
+  e.name = f.name;
+  e.fileName = f.fileName;
+  e.nextFile = f.nextFile;
+  e.x = f.x;
+  e.y = f.y;
+  e.width = f.width;
+  e.height = f.height;
+  e.srcX = f.srcX;
+  e.srcY = f.srcY;
+  e.Bildnummer = f.Bildnummer;
+  e.SchrittX = f.SchrittX;
+  e.SchrittY = f.SchrittY;
+  e.XSprung = f.XSprung;
+  e.YSprung = f.YSprung;
+  e.frame = f.frame;
+  e.frameW = f.frameW;
+  e.frameH = f.frameH;
+  e.lastFrame = f.lastFrame;
+  e.active = f.active;
+  e.hidden = f.hidden;
+  e.stripVorhanden = f.strip.Vorhanden();
+  e.stripGeteilt = f.strip.Geteilt();
+  e.strip = f.strip.Quelle();
+  return true;
+}
+
+double FigurWarten() {
+  return Z().Warten;
+}
+
+std::vector<int32_t> FigurZeichenfolge() {
+  std::vector<int32_t> folge;
+  for (int32_t p = 1; p <= Anzahl(); ++p) folge.push_back(Z().folge[static_cast<size_t>(p)].figur);
+  return folge;
+}
+
+}  // namespace szene
+
 bool FigurRechteck(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& height) {
   if (!Gueltig(nr)) return false;
   const FigurDaten& f = Z().tabelle[static_cast<size_t>(nr)];

@@ -1,0 +1,230 @@
+// Scene objects: placement, merge, the collision answer and circles,
+// the value display, deletion and the picture load failures.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "control/state.h"
+#include "runtime/image.h"
+#include "scene/scene.h"
+#include "szene_hilfe.h"
+
+namespace {
+
+using namespace testhilfe;
+using wimmel::E;
+using wimmel::Objekt;
+using wimmel::S;
+
+int Ende(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const rt::ProgramEnd& e) {
+    return e.code;
+  }
+  return -1;
+}
+
+void ObjektBild(const char* name, int32_t w, int32_t h, uint32_t farbe) {
+  SchreibeBmp(std::string("objekte\\") + name + ".bmp", w, h,
+              [=](int32_t x, int32_t y) { return x < 3 && y < 3 ? 0xFF00FFu : farbe; });
+}
+
+std::string Frage(int32_t x, int32_t y, int32_t r) {
+  return Objekt("IstPosImObjekt", 0, x, y, r, 7, "");
+}
+
+class ObjektTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Bildschirm(18, 16);
+    SzeneAufraeumen();
+    SchreibeHintergrund(640, 336);
+    ObjektBild("QumyH", 20, 20, 0x800000);
+    ObjektBild("HausA", 100, 60, 0x008000);
+    ObjektBild("HausC", 40, 30, 0x000080);
+    ObjektBild("HausD", 30, 50, 0x808000);
+    ObjektBild("Kreisel1", 24, 24, 0x008080);
+    BaueHintergrund();
+  }
+  void TearDown() override { SzeneAufraeumen(); }
+  std::vector<std::string> Werte(int32_t nr) {
+    Konsole().clear();
+    Objekt("WerteAnzeigen", nr, 0, 0, 0, 0, "");
+    return Konsole();
+  }
+  Arbeitsordner ordner_;
+};
+
+TEST_F(ObjektTest, PlacementFollowsTheSceneSizeAndTheOffsets) {
+  Objekt("Erstellen", 0, 0, 0, 0, 0, "");
+  // W = 640, H = 336. HausA at (640 - 100 - 200, 336 - 150 - 60); each next
+  // one 40 to the right and 0.315 of the previous height lower, rounded.
+  const struct {
+    int32_t nr;
+    const char* zeile1;
+    const char* zeile2;
+    const char* zeile3;
+  } erwartet[] = {
+      {1, "Objekt: QumyH vom Typ Kreis", "PosX/Y:10/10Center X/Y:20/20",
+       "Breite/Hoehe: 20/20 Radius:10 BmpPtr:"},
+      {2, "Objekt: HausA vom Typ Kreis", "PosX/Y:340/126Center X/Y:390/156",
+       "Breite/Hoehe: 100/60 Radius:50 BmpPtr:"},
+      {3, "Objekt: HausC vom Typ Kreis", "PosX/Y:380/145Center X/Y:400/160",
+       "Breite/Hoehe: 40/30 Radius:20 BmpPtr:"},
+      {4, "Objekt: HausD vom Typ Kreis", "PosX/Y:420/154Center X/Y:435/179",
+       "Breite/Hoehe: 30/50 Radius:15 BmpPtr:"},
+      {5, "Objekt: Kreisel1 vom Typ Kreis", "PosX/Y:460/170Center X/Y:472/182",
+       "Breite/Hoehe: 24/24 Radius:12 BmpPtr:"},
+  };
+  for (const auto& e : erwartet) {
+    const std::vector<std::string> z = Werte(e.nr);
+    ASSERT_EQ(z.size(), 3u);
+    EXPECT_EQ(z[0], e.zeile1);
+    EXPECT_EQ(z[1], e.zeile2);
+    EXPECT_EQ(z[2].rfind(e.zeile3, 0), 0u) << z[2];
+    EXPECT_NE(z[2], e.zeile3 + std::string("0")) << "object " << e.nr << " has a picture";
+  }
+  // A second "Erstellen" changes nothing.
+  const std::vector<std::string> vorher = Werte(2);
+  ObjektBild("HausA", 10, 10, 0x008000);
+  Objekt("erstellen", 0, 0, 0, 0, 0, "");
+  EXPECT_EQ(Werte(2), vorher);
+  // Numbers outside the table are ignored.
+  EXPECT_TRUE(Werte(0).empty());
+  EXPECT_TRUE(Werte(11).empty());
+}
+
+TEST_F(ObjektTest, MergeDrawsObjectsOneToFourTransparently) {
+  Objekt("Erstellen", 0, 0, 0, 0, 0, "");
+  Objekt("InHintergrundEinbinden", 1, 0, 0, 0, 0, "");
+  rt::Image h = S().Hintergrund;
+  auto farbe = [](uint32_t rgb) { return static_cast<uint32_t>(rt::To565(rgb)); };
+  EXPECT_EQ(rt::GetPixel(h, 15, 15), farbe(0x800000));
+  EXPECT_EQ(rt::GetPixel(h, 10, 10), farbe(HintergrundFarbe(10, 10))) << "magenta is see-through";
+  EXPECT_EQ(rt::GetPixel(h, 345, 130), farbe(0x008000)) << "HausA";
+  EXPECT_EQ(rt::GetPixel(h, 400, 160), farbe(0x000080)) << "HausC lies over HausA";
+  EXPECT_EQ(rt::GetPixel(h, 435, 179), farbe(0x808000)) << "HausD lies over HausA";
+  EXPECT_EQ(rt::GetPixel(h, 470, 190), farbe(HintergrundFarbe(470, 190)))
+      << "object 5 is not merged";
+  EXPECT_TRUE(Konsole().empty());
+}
+
+TEST_F(ObjektTest, CollisionAnswersWithKeypadDigits) {
+  Objekt("Erstellen", 0, 0, 0, 0, 0, "");
+  // QumyH: centre (20, 20), radius 10.
+  EXPECT_EQ(Frage(20, 20, 0), "3") << "at the centre";
+  EXPECT_EQ(Frage(20, 25, 1), "9") << "straight below the centre";
+  EXPECT_EQ(Frage(20, 15, 1), "3") << "straight above";
+  EXPECT_EQ(Frage(25, 20, 1), "1") << "straight to the right";
+  EXPECT_EQ(Frage(15, 20, 1), "3") << "straight to the left";
+  EXPECT_EQ(Frage(26, 26, 3), "7") << "object up and to the left";
+  EXPECT_EQ(Frage(14, 26, 3), "9") << "object up and to the right";
+  EXPECT_EQ(Frage(26, 14, 3), "1") << "object down and to the left";
+  // Touching exactly (d = 10 + 5) counts; one pixel further does not.
+  EXPECT_EQ(Frage(35, 20, 5), "1");
+  EXPECT_EQ(Frage(36, 20, 5), "");
+  // The distance is rounded: sqrt(12^2 + 12^2) = 16.97 counts as 17.
+  EXPECT_EQ(Frage(32, 32, 7), "7");
+  EXPECT_EQ(Frage(32, 32, 6), "");
+  // sqrt(11^2 + 11^2) = 15.56 rounds to 16, not down to 15.
+  EXPECT_EQ(Frage(31, 31, 5), "");
+  EXPECT_EQ(Frage(31, 31, 6), "7");
+  // The first touched object in number order decides.
+  EXPECT_EQ(Frage(400, 160, 0), "7") << "HausA (nr 2) answers before HausC (nr 3)";
+  // Object 5 takes no part.
+  EXPECT_EQ(Frage(472, 182, 0), "");
+  // Far values do not overflow: a huge radius reaches everything.
+  EXPECT_EQ(Frage(INT32_MAX, 20, INT32_MAX), "1");
+  EXPECT_EQ(Frage(INT32_MIN, INT32_MIN, 5), "");
+  EXPECT_EQ(Frage(300, 300, INT32_MIN), "");
+  EXPECT_TRUE(Konsole().empty());
+}
+
+TEST_F(ObjektTest, CirclesShowOnlyWithTheSwitchAndOnlyForTheHit) {
+  Objekt("Erstellen", 0, 0, 0, 0, 0, "");
+  rt::DrawLine(nullptr, 0, 0, 639, 479, 0xFF000000, 2);
+  EXPECT_EQ(Frage(30, 20, 4), "1");
+  EXPECT_EQ(Pixel(30, 44), 0u) << "no circles without C";
+  E().SchalterC = 1;
+  EXPECT_EQ(Frage(200, 200, 4), "");
+  EXPECT_EQ(Pixel(204, 244), 0u) << "a miss draws nothing";
+  EXPECT_EQ(Frage(30, 20, 4), "1");
+  const uint32_t gelb = Erwartet(0xFFFF00);
+  const uint32_t rot = Erwartet(0xFF0000);
+  // Yellow around the object's centre (20, 64 on screen) with radius 10,
+  // red around the point (30, 64) with radius 4.
+  EXPECT_EQ(Pixel(20, 54), gelb);
+  EXPECT_EQ(Pixel(20, 74), gelb);
+  EXPECT_EQ(Pixel(10, 64), gelb);
+  EXPECT_EQ(Pixel(34, 64), rot);
+  EXPECT_EQ(Pixel(30, 60), rot);
+  EXPECT_EQ(Pixel(26, 64), rot);
+  EXPECT_EQ(Pixel(390, 156 + 44 - 50), 0u) << "HausA was not hit";
+}
+
+TEST_F(ObjektTest, DeletionFreesPicturesAndEmptiesTheTable) {
+  Objekt("Erstellen", 0, 0, 0, 0, 0, "");
+  Objekt("QuellbilderLoeschen", 0, 0, 0, 0, 0, "");
+  EXPECT_EQ(Werte(1)[2], "Breite/Hoehe: 20/20 Radius:10 BmpPtr:0");
+  EXPECT_NE(Werte(5)[2], "Breite/Hoehe: 24/24 Radius:12 BmpPtr:0") << "object 5 keeps its picture";
+  Konsole().clear();
+  Objekt("InHintergrundEinbinden", 0, 0, 0, 0, 0, "");
+  ASSERT_EQ(Konsole().size(), 4u);
+  EXPECT_EQ(Konsole()[1],
+            "Objekt() Soll das Objekt HausA mit Nr 2 in Hintergrundbild einbinden, es ist jedoch "
+            "keine Bilddatei eingelesen worden. Taste = weiter");
+  EXPECT_EQ(Abfragen(), 0) << "no key is awaited";
+  Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "Escape");
+  EXPECT_EQ(Werte(2), (std::vector<std::string>{"Objekt:  vom Typ ", "PosX/Y:0/0Center X/Y:0/0",
+                                                "Breite/Hoehe: 0/0 Radius:0 BmpPtr:0"}));
+  // Built again after deletion.
+  Objekt("Erstellen", 0, 0, 0, 0, 0, "");
+  EXPECT_EQ(Werte(2)[1], "PosX/Y:340/126Center X/Y:390/156");
+}
+
+TEST_F(ObjektTest, MissingPictureOfAKnownObjectIsSurvivable) {
+  Objekt("Erstellen", 0, 0, 0, 0, 0, "");
+  const std::string vorher = Werte(2)[2];
+  Loesche("objekte\\Kreisel1.bmp");  // the current file name after "Erstellen"
+  Konsole().clear();
+  Taste('w');
+  EXPECT_EQ(Ende([] { Objekt("LadeBild", 2, 0, 0, 0, 0, ""); }), -1);
+  ASSERT_EQ(Konsole().size(), 1u);
+  EXPECT_EQ(Konsole()[0],
+            "Objekt() Soll dem Objekt Nr 2 die Bilddatei objekte\\Kreisel1.bmp zuordnen, Datei "
+            "existiert jedoch nicht. Taste = weiter");
+  EXPECT_GE(Abfragen(), 1);
+  EXPECT_EQ(Werte(2)[2], vorher) << "the object keeps its picture";
+  // Numbers outside the table load nothing and wait for nothing.
+  const int64_t abfragen = Abfragen();
+  Objekt("LadeBild", 11, 0, 0, 0, 0, "");
+  Objekt("LadeBild", -1, 0, 0, 0, 0, "");
+  EXPECT_EQ(Abfragen(), abfragen);
+}
+
+TEST_F(ObjektTest, MissingOrZeroSizedPictureWhileBuildingEndsTheProgram) {
+  SchreibeBmp("objekte\\HausC.bmp", 40, 0, [](int32_t, int32_t) { return 0u; });
+  Taste('x');
+  EXPECT_EQ(Ende([] { Objekt("Erstellen", 0, 0, 0, 0, 0, ""); }), 0);
+  EXPECT_EQ(KonsoleText(),
+            "Objekt(): Soll fuer das Objekt Nr: 3 die Datei objekte\\HausC.bmp einlesen\n"
+            "Bildformat in Datei = 40 X 0)\n"
+            "Einer der Werte ist auf Null, kann damit nicht arbeiten!\n"
+            "Jegliche Taste = Abbruch\n");
+  Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "");
+  Loesche("objekte\\HausC.bmp");
+  Konsole().clear();
+  Taste('x');
+  EXPECT_EQ(Ende([] { Objekt("Erstellen", 0, 0, 0, 0, 0, ""); }), 0);
+  ASSERT_GE(Konsole().size(), 2u);
+  EXPECT_EQ(Konsole()[1], "Bildformat in Datei = 0 X 0)");
+}
+
+TEST_F(ObjektTest, UnknownWordIsReported) {
+  EXPECT_EQ(Objekt("Zeichnen", 0, 0, 0, 0, 0, ""), "");
+  ASSERT_EQ(Konsole().size(), 1u);
+  EXPECT_EQ(Konsole()[0], "SelectCase in Objekt-Sub kennt folgende Aufgabe nicht: Zeichnen");
+}
+
+}  // namespace
