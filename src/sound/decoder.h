@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,7 @@ class Mp3Decoder {
  private:
   explicit Mp3Decoder(mpg123_handle_struct* handle) : handle_(handle) {}
   mpg123_handle_struct* handle_;
+  std::FILE* file_ = nullptr;
   uint32_t length_ = 0;
   bool finished_ = false;
 };
