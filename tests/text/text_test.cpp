@@ -1,0 +1,396 @@
+// The font table and the text drawing, checked by exact pixels on the
+// headless display. Expected pictures are built from the table itself, so
+// the tests hold whatever the glyph shapes are, except where the shapes are
+// fixed (metrics, coverage, telling rows).
+#include "text/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "runtime/display.h"
+#include "runtime/image.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+using wimmel::FontTabelle;
+
+constexpr uint32_t kPaper = 0xFF102030;
+
+class TextTest : public ::testing::TestWithParam<int32_t> {
+ protected:
+  void SetUp() override {
+    rt::headless::Install();
+    // Mode 18 at the parameter's depth: 16 (5-6-5) or 32 bits.
+    ASSERT_EQ(rt::SetScreenMode(18, GetParam(), 0, 1, 0), 0);
+    wimmel::FontsInitialisieren();
+    image_ = rt::CreateImage(200, 60, kPaper);
+    ASSERT_NE(image_, nullptr);
+  }
+  void TearDown() override { rt::DestroyImage(image_); }
+
+  // The stored value of a colour on this screen.
+  uint32_t Stored(uint32_t colour) const { return GetParam() == 16 ? rt::To565(colour) : colour; }
+
+  rt::Image image_ = nullptr;
+};
+
+// A picture of stored pixel values that tests paint by hand.
+struct Bild {
+  int32_t w, h;
+  std::vector<uint32_t> px;
+  Bild(int32_t w_, int32_t h_, uint32_t fill) : w(w_), h(h_), px(size_t(w_) * h_, fill) {}
+  void Set(int64_t x, int64_t y, uint32_t v) {
+    if (x >= 0 && y >= 0 && x < w && y < h) px[size_t(y) * w + size_t(x)] = v;
+  }
+  // Paints glyph `code` of `font` the way the table describes it: row r,
+  // column c is ink when bit c is set, for c below the font's width.
+  void Glyph(int32_t font, uint8_t code, int64_t x, int64_t y, uint32_t v) {
+    if (code == 0) return;
+    const int32_t hoehe = static_cast<int32_t>(FontTabelle[font][0][0]);
+    const int32_t breite = static_cast<int32_t>(FontTabelle[font][0][1]);
+    for (int32_t r = 0; r < hoehe; ++r) {
+      for (int32_t c = 0; c < breite; ++c) {
+        if ((FontTabelle[font][code][r] >> c) & 1u) Set(x + c, y + r, v);
+      }
+    }
+  }
+};
+
+// Compares every pixel of the image with the picture, naming the first few
+// differences.
+void Gleich(rt::Image img, const Bild& soll, const std::string& was) {
+  int32_t fehler = 0;
+  for (int32_t y = 0; y < soll.h; ++y) {
+    for (int32_t x = 0; x < soll.w; ++x) {
+      uint32_t ist = rt::GetPixel(img, x, y);
+      uint32_t erwartet = soll.px[size_t(y) * soll.w + size_t(x)];
+      if (ist != erwartet && ++fehler <= 5) {
+        ADD_FAILURE() << was << ": pixel (" << x << ", " << y << ") is 0x" << std::hex << ist
+                      << ", expected 0x" << erwartet;
+      }
+    }
+  }
+  EXPECT_EQ(fehler, 0) << was;
+}
+
+// ---------------------------------------------------------------- the table
+
+TEST(FontTable, MetricsLiveInGlyphZero) {
+  wimmel::FontsInitialisieren();
+  EXPECT_EQ(wimmel::FontHoehe(0), 16);
+  EXPECT_EQ(wimmel::FontBreite(0), 8);
+  EXPECT_EQ(wimmel::FontHoehe(1), 7);
+  EXPECT_EQ(wimmel::FontBreite(1), 6);
+  EXPECT_EQ(wimmel::FontHoehe(2), 12);
+  EXPECT_EQ(wimmel::FontBreite(2), 6);
+  for (int f = 0; f < 3; ++f) {
+    EXPECT_EQ(FontTabelle[f][0][0], static_cast<uint32_t>(wimmel::FontHoehe(f)));
+    EXPECT_EQ(FontTabelle[f][0][1], static_cast<uint32_t>(wimmel::FontBreite(f)));
+  }
+}
+
+TEST(FontTable, TellingRows) {
+  wimmel::FontsInitialisieren();
+  const std::vector<uint32_t> a0 = {0, 8, 28, 54, 99, 99, 127, 99, 99, 99, 99, 0, 0, 0, 0, 0};
+  const std::vector<uint32_t> klein_a0 = {0, 0, 0, 0, 46, 51, 51, 51, 51, 51, 46, 0, 0, 0, 0, 0};
+  const std::vector<uint32_t> a1 = {0, 12, 18, 30, 18, 82, 64};
+  const std::vector<uint32_t> a2 = {0, 28, 34, 34, 98, 92, 98, 98, 98, 98, 64, 0};
+  auto zeilen = [](int f, char c, size_t n) {
+    return std::vector<uint32_t>(FontTabelle[f][static_cast<uint8_t>(c)],
+                                 FontTabelle[f][static_cast<uint8_t>(c)] + n);
+  };
+  EXPECT_EQ(zeilen(0, 'A', 16), a0);
+  EXPECT_EQ(zeilen(0, 'a', 16), klein_a0);
+  EXPECT_EQ(zeilen(1, 'A', 7), a1);
+  EXPECT_EQ(zeilen(2, 'A', 12), a2);
+}
+
+TEST(FontTable, CoverageAndRowLimits) {
+  wimmel::FontsInitialisieren();
+  std::set<int> mit_bild = {1, 16, 17, 24, 25, 26, 27, 30, 31};
+  for (int c = 33; c <= 254; ++c) mit_bild.insert(c);
+  for (int f = 0; f < 3; ++f) {
+    std::set<int> soll = mit_bild;
+    if (f == 2) {
+      soll.insert(22);
+      soll.erase(95);
+    }
+    for (int code = 1; code < 256; ++code) {
+      bool tinte = false;
+      for (int r = 0; r < 33; ++r) {
+        EXPECT_LE(FontTabelle[f][code][r], 255u) << "font " << f << " code " << code;
+        if (r >= wimmel::FontHoehe(f)) {
+          EXPECT_EQ(FontTabelle[f][code][r], 0u) << "font " << f << " code " << code;
+        }
+        const uint32_t sichtbar = FontTabelle[f][code][r] & ((1u << wimmel::FontBreite(f)) - 1);
+        if (r < wimmel::FontHoehe(f) && sichtbar != 0) tinte = true;
+      }
+      EXPECT_EQ(tinte, soll.count(code) == 1) << "font " << f << " code " << code;
+    }
+  }
+}
+
+TEST(FontTable, GermanLettersAtBothPositions) {
+  wimmel::FontsInitialisieren();
+  // Latin-1 position, code page 437 position.
+  const int paare[][2] = {{196, 142}, {214, 153}, {220, 154}, {223, 225},
+                          {228, 132}, {246, 148}, {252, 129}};
+  for (int f = 0; f < 3; ++f) {
+    for (const auto& p : paare) {
+      for (int r = 0; r < 33; ++r) {
+        EXPECT_EQ(FontTabelle[f][p[0]][r], FontTabelle[f][p[1]][r])
+            << "font " << f << " codes " << p[0] << "/" << p[1] << " row " << r;
+      }
+    }
+    // The umlauts are their base letters with marks added: the letter's ink
+    // is not what the marks are made of, so they must differ from it.
+    EXPECT_NE(std::vector<uint32_t>(FontTabelle[f][228], FontTabelle[f][228] + 16),
+              std::vector<uint32_t>(FontTabelle[f]['a'], FontTabelle[f]['a'] + 16));
+  }
+}
+
+// Ink per column and per row of a glyph, within the font's cell.
+std::vector<int> Spalten(int f, int code) {
+  std::vector<int> n(wimmel::FontBreite(f), 0);
+  for (int r = 0; r < wimmel::FontHoehe(f); ++r) {
+    for (int c = 0; c < wimmel::FontBreite(f); ++c) n[c] += (FontTabelle[f][code][r] >> c) & 1;
+  }
+  return n;
+}
+std::vector<int> Zeilen(int f, int code) {
+  std::vector<int> n(wimmel::FontHoehe(f), 0);
+  for (int r = 0; r < wimmel::FontHoehe(f); ++r) {
+    for (int c = 0; c < wimmel::FontBreite(f); ++c) n[r] += (FontTabelle[f][code][r] >> c) & 1;
+  }
+  return n;
+}
+// The ink counts of the first and last non-empty entries.
+std::pair<int, int> Enden(const std::vector<int>& n) {
+  int first = -1, last = -1;
+  for (size_t i = 0; i < n.size(); ++i) {
+    if (n[i] == 0) continue;
+    if (first < 0) first = n[i];
+    last = n[i];
+  }
+  return {first, last};
+}
+
+TEST(FontTable, TrianglesPointTheRightWay) {
+  wimmel::FontsInitialisieren();
+  for (int f = 0; f < 3; ++f) {
+    auto rechts = Enden(Spalten(f, 16));  // broad on the left, pointing right
+    EXPECT_GT(rechts.first, rechts.second) << "font " << f;
+    auto links = Enden(Spalten(f, 17));
+    EXPECT_LT(links.first, links.second) << "font " << f;
+    auto hoch = Enden(Zeilen(f, 30));  // pointing up: narrow top row
+    EXPECT_LT(hoch.first, hoch.second) << "font " << f;
+    auto runter = Enden(Zeilen(f, 31));
+    EXPECT_GT(runter.first, runter.second) << "font " << f;
+  }
+}
+
+TEST(FontTable, BoxDrawingFillsTheCell) {
+  wimmel::FontsInitialisieren();
+  for (int f = 0; f < 3; ++f) {
+    const int h = wimmel::FontHoehe(f), w = wimmel::FontBreite(f);
+    const uint32_t voll = (1u << w) - 1;
+    // Full block and left half block.
+    for (int r = 0; r < h; ++r) {
+      EXPECT_EQ(FontTabelle[f][219][r] & voll, voll) << "font " << f << " row " << r;
+      EXPECT_EQ(FontTabelle[f][221][r] & voll, (1u << (w / 2)) - 1) << "font " << f;
+    }
+    // Vertical lines reach the top and bottom rows, so stacked cells join.
+    for (int code : {179, 186, 197, 206}) {
+      EXPECT_NE(FontTabelle[f][code][0] & voll, 0u) << "font " << f << " code " << code;
+      EXPECT_EQ(FontTabelle[f][code][0] & voll, FontTabelle[f][code][h - 1] & voll)
+          << "font " << f << " code " << code;
+    }
+    // Double vertical: two separate strokes; double horizontal: two full rows.
+    int volle_zeilen = 0;
+    for (int r = 0; r < h; ++r) volle_zeilen += (FontTabelle[f][205][r] & voll) == voll;
+    EXPECT_EQ(volle_zeilen, 2) << "font " << f;
+    int striche = 0;
+    for (int c = 0; c < w; ++c) {
+      bool an = (FontTabelle[f][186][0] >> c) & 1;
+      bool davor = c > 0 && ((FontTabelle[f][186][0] >> (c - 1)) & 1);
+      striche += an && !davor;
+    }
+    EXPECT_EQ(striche, 2) << "font " << f;
+    // Horizontal lines reach both side edges, so neighbouring cells join.
+    for (int code : {197, 205, 206}) {
+      uint32_t alle = 0;
+      for (int r = 0; r < h; ++r) alle |= FontTabelle[f][code][r];
+      EXPECT_TRUE((alle & 1u) && ((alle >> (w - 1)) & 1u)) << "font " << f << " code " << code;
+    }
+  }
+}
+
+TEST(FontTable, InitialisingAgainGivesTheSameTable) {
+  wimmel::FontsInitialisieren();
+  std::vector<uint32_t> vorher(&FontTabelle[0][0][0], &FontTabelle[0][0][0] + 3 * 256 * 33);
+  FontTabelle[1][65][3] = 0xDEAD;
+  FontTabelle[2][200][30] = 7;
+  wimmel::FontsInitialisieren();
+  std::vector<uint32_t> nachher(&FontTabelle[0][0][0], &FontTabelle[0][0][0] + 3 * 256 * 33);
+  EXPECT_EQ(vorher, nachher);
+}
+
+// ---------------------------------------------------------------- drawing
+
+TEST_P(TextTest, StringsInEveryFontMatchTheTable) {
+  const std::string text = "Wimmel \xC4\xD6\xDC\xDF\xE4\xF6\xFC 0123456789 +-.,#!";
+  for (int32_t f = 0; f < 3; ++f) {
+    rt::DrawLine(image_, 0, 0, 199, 59, kPaper, 2);
+    const std::string teil = text.substr(0, 180 / wimmel::FontBreite(f));
+    wimmel::MaleText(teil, 3, 5, 0xFFFFFF00, f, image_);
+    Bild soll(200, 60, Stored(kPaper));
+    for (size_t i = 0; i < teil.size(); ++i) {
+      soll.Glyph(f, static_cast<uint8_t>(teil[i]), 3 + int64_t(i) * wimmel::FontBreite(f), 5,
+                 Stored(0xFFFFFF00));
+    }
+    Gleich(image_, soll, "font " + std::to_string(f));
+  }
+}
+
+TEST_P(TextTest, BlankCodesAdvanceThePen) {
+  wimmel::MaleText("A B", 10, 20, 0xFFFFFFFF, 0, image_);
+  Bild soll(200, 60, Stored(kPaper));
+  soll.Glyph(0, 'A', 10, 20, Stored(0xFFFFFFFF));
+  soll.Glyph(0, 'B', 26, 20, Stored(0xFFFFFFFF));
+  Gleich(image_, soll, "A, space, B");
+  // Every blank code leaves the target as it was.
+  for (int code : {2, 15, 18, 21, 22, 23, 28, 29, 32, 255}) {
+    wimmel::MaleZeichen(std::string(1, static_cast<char>(code)), 100, 20, 0xFFFFFFFF, 0, image_);
+  }
+  wimmel::MaleZeichen("_", 150, 20, 0xFFFFFFFF, 2, image_);
+  Gleich(image_, soll, "blank codes");
+}
+
+TEST_P(TextTest, CodeZeroLeavesItsCellEmpty) {
+  const std::string text("A\0B", 3);
+  wimmel::MaleText(text, 10, 10, 0xFF00FF00, 1, image_);
+  Bild soll(200, 60, Stored(kPaper));
+  soll.Glyph(1, 'A', 10, 10, Stored(0xFF00FF00));
+  soll.Glyph(1, 'B', 22, 10, Stored(0xFF00FF00));
+  Gleich(image_, soll, "A, code 0, B");
+  wimmel::MaleZeichen(std::string(1, '\0'), 50, 10, 0xFF00FF00, 0, image_);
+  wimmel::MaleText("", 50, 10, 0xFF00FF00, 0, image_);
+  wimmel::MaleZeichen("", 50, 10, 0xFF00FF00, 0, image_);
+  Gleich(image_, soll, "empty strings");
+}
+
+TEST_P(TextTest, MaleZeichenDrawsOnlyTheFirstCharacter) {
+  wimmel::MaleZeichen("XYZ", 40, 30, 0xFFFF0000, 0, image_);
+  Bild soll(200, 60, Stored(kPaper));
+  soll.Glyph(0, 'X', 40, 30, Stored(0xFFFF0000));
+  Gleich(image_, soll, "XYZ");
+}
+
+TEST_P(TextTest, BitsBeyondTheWidthNeverShow) {
+  // Font 1 "A" has bits in column 6 in rows 5 and 6.
+  ASSERT_NE(FontTabelle[1]['A'][5] & 64u, 0u);
+  ASSERT_NE(FontTabelle[1]['A'][6] & 64u, 0u);
+  wimmel::MaleText("A", 20, 10, 0xFFFFFFFF, 1, image_);
+  EXPECT_EQ(rt::GetPixel(image_, 26, 15), Stored(kPaper));
+  EXPECT_EQ(rt::GetPixel(image_, 26, 16), Stored(kPaper));
+  Bild soll(200, 60, Stored(kPaper));
+  for (int r = 0; r < 7; ++r) {
+    for (int c = 0; c < 6; ++c) {
+      if ((FontTabelle[1]['A'][r] >> c) & 1) soll.Set(20 + c, 10 + r, Stored(0xFFFFFFFF));
+    }
+  }
+  Gleich(image_, soll, "font 1 A");
+  // Font 2 "A" has bits in column 6 as well.
+  wimmel::MaleText("A", 100, 10, 0xFFFFFFFF, 2, image_);
+  for (int r = 0; r < 12; ++r) EXPECT_EQ(rt::GetPixel(image_, 106, 10 + r), Stored(kPaper));
+}
+
+TEST_P(TextTest, ClippedAtTheTargetEdges) {
+  wimmel::MaleText("\xDB\xDB", -5, -3, 0xFFFFFFFF, 0, image_);
+  wimmel::MaleText("\xDB", 196, 55, 0xFFFFFFFF, 0, image_);
+  Bild soll(200, 60, Stored(kPaper));
+  soll.Glyph(0, 0xDB, -5, -3, Stored(0xFFFFFFFF));
+  soll.Glyph(0, 0xDB, 3, -3, Stored(0xFFFFFFFF));
+  soll.Glyph(0, 0xDB, 196, 55, Stored(0xFFFFFFFF));
+  Gleich(image_, soll, "clipped blocks");
+  // Far outside the 32-bit range the positions neither wrap onto the image
+  // nor overflow.
+  wimmel::MaleText(std::string(40, '\xDB'), INT32_MAX - 100, 0, 0xFF00FF00, 0, image_);
+  wimmel::MaleText3D(std::string(40, '\xDB'), INT32_MIN, INT32_MAX, 1, 2, 3, 0, image_);
+  wimmel::MaleText3D("\xDB", INT32_MAX, INT32_MIN, 1, 2, 3, 2, image_);
+  Gleich(image_, soll, "far away");
+}
+
+TEST_P(TextTest, RaisedTextFinishesEachCharacterFirst) {
+  const uint32_t face = 0xFFA4A4FF, s1 = 0xFF606080, s2 = 0xFFFFFFFF;
+  const std::string text = "\xDB\xDBH\xB1";
+  wimmel::MaleText3D(text, 30, 20, face, s1, s2, 0, image_);
+  Bild soll(200, 60, Stored(kPaper));
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint8_t code = static_cast<uint8_t>(text[i]);
+    const int64_t xi = 30 + int64_t(i) * 8;
+    soll.Glyph(0, code, xi + 1, 21, Stored(s1));
+    soll.Glyph(0, code, xi - 1, 19, Stored(s2));
+    soll.Glyph(0, code, xi, 20, Stored(face));
+  }
+  Gleich(image_, soll, "raised text");
+  // The upper-left copy of the second block covers the right column of the
+  // first block's face.
+  EXPECT_EQ(rt::GetPixel(image_, 37, 25), Stored(s2));
+  EXPECT_EQ(rt::GetPixel(image_, 36, 25), Stored(face));
+}
+
+TEST_P(TextTest, EngravedFieldGeometry) {
+  rt::Image screen = rt::ScreenImage();
+  for (int32_t f = 0; f < 3; ++f) {
+    rt::DrawLine(nullptr, 0, 0, 639, 479, kPaper, 2);
+    const int32_t x = 100, y = 100;
+    const int32_t h = wimmel::FontHoehe(f);
+    wimmel::MaleGravurFeld("", x, y, 0xFFFFFF00, f);
+    Bild soll(640, 480, Stored(kPaper));
+    for (int32_t py = y - 1; py <= y + h + 2; ++py) {
+      for (int32_t px = x - 4; px <= x + 1; ++px) {
+        uint32_t v = Stored(kPaper);
+        if (px >= x - 3 && px <= x && py >= y && py <= y + h + 1) {
+          v = Stored(0xFF400000);  // the field, 4 x (H + 2)
+        } else if ((py == y - 1 && px <= x - 1) || (px == x - 4 && py <= y + h)) {
+          v = Stored(0xFF000000);  // black top and left edges
+        } else if ((px == x + 1 && py >= y) || (py == y + h + 2 && px >= x - 3)) {
+          v = Stored(0xFFA09696);  // light right and bottom edges
+        }
+        soll.Set(px, py, v);
+      }
+    }
+    Gleich(screen, soll, "empty field, font " + std::to_string(f));
+  }
+}
+
+TEST_P(TextTest, EngravedFieldWithText) {
+  rt::Image screen = rt::ScreenImage();
+  rt::DrawLine(nullptr, 0, 0, 639, 479, kPaper, 2);
+  const int32_t x = 50, y = 60, n = 5, w = 6, h = 12;
+  wimmel::MaleGravurFeld("X1-y\xC4", x, y, 0xFFFFFF00, 2);
+  Bild soll(640, 480, Stored(kPaper));
+  for (int32_t px = x - 4; px <= x - 4 + n * w + 3; ++px) soll.Set(px, y - 1, Stored(0xFF000000));
+  for (int32_t py = y - 1; py <= y + h; ++py) soll.Set(x - 4, py, Stored(0xFF000000));
+  for (int32_t px = x - 3; px <= x + n * w + 1; ++px) soll.Set(px, y + h + 2, Stored(0xFFA09696));
+  for (int32_t py = y; py <= y + h + 2; ++py) soll.Set(x + n * w + 1, py, Stored(0xFFA09696));
+  for (int32_t py = y; py <= y + h + 1; ++py) {
+    for (int32_t px = x - 3; px <= x + n * w; ++px) soll.Set(px, py, Stored(0xFF400000));
+  }
+  const std::string text = "X1-y\xC4";
+  for (int i = 0; i < n; ++i) {
+    soll.Glyph(2, static_cast<uint8_t>(text[i]), x - 2 + i * w, y + 1, Stored(0xFFFFFF00));
+  }
+  Gleich(screen, soll, "field with text");
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, TextTest, ::testing::Values(16, 32),
+                         [](const auto& info) { return "Depth" + std::to_string(info.param); });
+
+}  // namespace
