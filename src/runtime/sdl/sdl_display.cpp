@@ -1,0 +1,509 @@
+#include "runtime/sdl/sdl_display.h"
+
+#include <SDL.h>
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "runtime/display.h"
+#include "runtime/image.h"
+#include "runtime/sdl/sdl_input.h"
+
+namespace rt::sdl {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kTick = std::chrono::milliseconds(10);
+constexpr uint32_t kCloseRequest = 0x6BFF;  // chr(255) + "k"
+// How long shutdown waits for the thread. It can only hang when the program
+// thread still holds the screen lock (a fatal end inside a locked batch).
+constexpr auto kStopWait = std::chrono::seconds(3);
+
+struct StartResult {
+  bool ok = false;
+  std::string error;
+};
+
+// Starts SDL's video on a driver that reaches a real display. SDL falls back
+// to drivers that draw into memory ("offscreen", "dummy"), which would run
+// the program blind; those are used only when the user names one in
+// SDL_VIDEODRIVER.
+bool InitVideo(std::string& error) {
+  const char* chosen = SDL_getenv("SDL_VIDEODRIVER");
+  if (chosen && *chosen) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    error = SDL_GetError();
+    return false;
+  }
+  std::vector<std::string> names;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const std::string name = SDL_GetVideoDriver(i);
+    if (name == "offscreen" || name == "dummy" || name == "evdev") continue;
+    // Without a runtime folder there is no Wayland socket to reach, and the
+    // attempt would only print the library's own complaint.
+    const char* runtimeDir = SDL_getenv("XDG_RUNTIME_DIR");
+    if (name == "wayland" && (!runtimeDir || !*runtimeDir)) continue;
+    names.push_back(name);
+  }
+  for (const std::string& name : names) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, name.c_str());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    const std::string reason = SDL_GetError();
+    if (error.find(reason) == std::string::npos) {
+      if (!error.empty()) error += "; ";
+      error += reason;
+    }
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
+  if (error.empty()) error = "No available video device";
+  return false;
+}
+
+struct ScreenRequest {
+  int32_t width = 0, height = 0, bytesPerPixel = 0;
+};
+
+bool SameMouse(const MouseState& a, const MouseState& b) {
+  return a.x == b.x && a.y == b.y && a.wheel == b.wheel && a.buttons == b.buttons &&
+         a.clip == b.clip && a.active == b.active && a.inside == b.inside;
+}
+
+class SdlDisplay;
+// The installed SDL display, for shutdown and the counters.
+SdlDisplay* gActive = nullptr;
+
+class SdlDisplay final : public Display {
+ public:
+  SdlDisplay() = default;
+  ~SdlDisplay() override {
+    Stop();
+    if (gActive == this) gActive = nullptr;
+  }
+  SdlDisplay(const SdlDisplay&) = delete;
+  SdlDisplay& operator=(const SdlDisplay&) = delete;
+
+  bool Start(std::string& error);
+  void Stop();
+  SdlDisplayStats Stats() const;
+
+  DesktopMode Desktop() override {
+    std::lock_guard<std::mutex> lock(mu_);
+    return desktop_;
+  }
+  bool Offers(int32_t width, int32_t height, int32_t depth) override {
+    if (depth != 15 && depth != 16 && depth != 24 && depth != 32) return false;
+    const DesktopMode d = Desktop();
+    return width >= 1 && height >= 1 && width <= d.width && height <= d.height;
+  }
+  bool ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPixel,
+                    std::string& driver) override;
+  double Now() override {
+    return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+  }
+  void Sleep(int32_t ms) override {
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
+
+ private:
+  // Everything below runs on the display thread.
+  void Run(std::promise<StartResult>& started);
+  void ReadDesktop();
+  bool OpenScreen(const ScreenRequest& r);
+  void SizeWindow();
+  void ToggleFullscreen();
+  void Tick();
+  void Upload(const uint8_t* pixels, int32_t pitch, int32_t width, int32_t height,
+              int32_t bytesPerPixel, int32_t first, int32_t last);
+  bool MakeTexture(int32_t width, int32_t height, int32_t bytesPerPixel);
+  MouseGeometry Geometry() const;
+  bool HandleEvents();
+  void Present();
+  void CloseWindow();
+
+  // Shared between the program thread and the display thread.
+  mutable std::mutex mu_;
+  std::condition_variable cv_;
+  bool stop_ = false;
+  bool finished_ = false;
+  std::optional<ScreenRequest> request_;
+  uint64_t requestsPosted_ = 0;
+  uint64_t requestsDone_ = 0;
+  bool requestOk_ = false;
+  std::string driver_;
+  DesktopMode desktop_;
+  std::thread thread_;
+  std::atomic<int32_t> threadId_{0};
+  std::atomic<uint64_t> ticks_{0}, presents_{0}, rowsUploaded_{0};
+
+  // The display thread's own.
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  int32_t texW_ = 0, texH_ = 0, texBpp_ = 0;
+  int32_t screenW_ = 0, screenH_ = 0;
+  bool fullscreen_ = true;
+  bool needPresent_ = false;
+  bool needFullUpload_ = false;
+  KeyInput keys_;
+  MouseInput mouse_;
+  MouseState sentMouse_;
+  bool mouseSent_ = false;
+  std::vector<SDL_Event> events_;
+  std::vector<uint32_t> codes_;
+};
+
+bool SdlDisplay::Start(std::string& error) {
+  std::promise<StartResult> started;
+  std::future<StartResult> result = started.get_future();
+  thread_ = std::thread([this, &started] { Run(started); });
+  const StartResult r = result.get();
+  if (!r.ok) {
+    thread_.join();
+    error = r.error;
+    return false;
+  }
+  return true;
+}
+
+void SdlDisplay::Stop() {
+  std::unique_lock<std::mutex> lock(mu_);
+  if (!thread_.joinable()) return;
+  stop_ = true;
+  cv_.notify_all();
+  if (cv_.wait_for(lock, kStopWait, [this] { return finished_; })) {
+    lock.unlock();
+    thread_.join();
+  } else {
+    // The thread waits for a screen lock that this thread holds and will not
+    // give back; the process is ending, so let it go rather than hang.
+    thread_.detach();
+  }
+}
+
+SdlDisplayStats SdlDisplay::Stats() const {
+  SdlDisplayStats s;
+  s.threadId = threadId_.load();
+  s.ticks = ticks_.load();
+  s.presents = presents_.load();
+  s.rowsUploaded = rowsUploaded_.load();
+  return s;
+}
+
+bool SdlDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPixel,
+                              std::string& driver) {
+  std::unique_lock<std::mutex> lock(mu_);
+  if (stop_ || finished_ || !thread_.joinable()) return false;
+  request_ = ScreenRequest{width, height, bytesPerPixel};
+  const uint64_t mine = ++requestsPosted_;
+  cv_.notify_all();
+  cv_.wait(lock, [&] { return requestsDone_ >= mine || finished_; });
+  if (requestsDone_ < mine) return false;
+  driver = driver_;
+  return requestOk_;
+}
+
+void SdlDisplay::Run(std::promise<StartResult>& started) {
+  threadId_ = static_cast<int32_t>(syscall(SYS_gettid));
+  pthread_setname_np(pthread_self(), "wimmel-display");
+  // Ctrl+C in the terminal and kill keep ending the process; the window's
+  // close button becomes a key instead of a quit.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  std::string error;
+  if (!InitVideo(error)) {
+    started.set_value(StartResult{false, error});
+    return;
+  }
+  ReadDesktop();
+  started.set_value(StartResult{true, {}});
+
+  Clock::time_point next = Clock::now();
+  for (;;) {
+    std::optional<ScreenRequest> request;
+    {
+      std::unique_lock<std::mutex> lock(mu_);
+      cv_.wait_until(lock, next, [this] { return stop_ || request_.has_value(); });
+      if (stop_) break;
+      request.swap(request_);
+    }
+    if (request) {
+      const bool ok = OpenScreen(*request);
+      const char* name = SDL_GetCurrentVideoDriver();
+      std::lock_guard<std::mutex> lock(mu_);
+      requestOk_ = ok;
+      driver_ = name ? name : "";
+      requestsDone_ = requestsPosted_;
+      cv_.notify_all();
+    }
+    const Clock::time_point now = Clock::now();
+    if (now >= next) {
+      Tick();
+      next += kTick;
+      // After a long stall (the program held the lock) start afresh rather
+      // than running the missed passes back to back.
+      if (next < now) next = now + kTick;
+    }
+  }
+  CloseWindow();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  std::lock_guard<std::mutex> lock(mu_);
+  finished_ = true;
+  cv_.notify_all();
+}
+
+void SdlDisplay::ReadDesktop() {
+  const int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return;
+  DesktopMode d;
+  d.width = mode.w;
+  d.height = mode.h;
+  d.depth = static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format));
+  std::lock_guard<std::mutex> lock(mu_);
+  desktop_ = d;
+}
+
+bool SdlDisplay::OpenScreen(const ScreenRequest& r) {
+  screenW_ = r.width;
+  screenH_ = r.height;
+  if (!window_) {
+    window_ = SDL_CreateWindow("Wimmel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, r.width,
+                               r.height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!window_) return false;
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_) {
+      CloseWindow();
+      return false;
+    }
+    fullscreen_ = true;
+    mouse_.Reset();
+    mouseSent_ = false;
+    SDL_StartTextInput();
+  } else if (!fullscreen_) {
+    SizeWindow();
+  }
+  ReadDesktop();
+  needPresent_ = true;
+  return true;
+}
+
+void SdlDisplay::SizeWindow() {
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+  SDL_Rect room;
+  if (SDL_GetDisplayUsableBounds(display, &room) != 0) {
+    const DesktopMode d = Desktop();
+    room = SDL_Rect{0, 0, d.width, d.height};
+  }
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
+    top = left = bottom = right = 0;
+  }
+  const int32_t k = WindowScale(room.w - left - right, room.h - top - bottom, screenW_, screenH_);
+  SDL_SetWindowSize(window_, k * screenW_, k * screenH_);
+  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                        SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+}
+
+void SdlDisplay::ToggleFullscreen() {
+  if (!window_) return;
+  if (fullscreen_) {
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+    fullscreen_ = false;
+    SizeWindow();
+  } else {
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    fullscreen_ = true;
+  }
+  needPresent_ = true;
+}
+
+bool SdlDisplay::MakeTexture(int32_t width, int32_t height, int32_t bytesPerPixel) {
+  if (texture_) SDL_DestroyTexture(texture_);
+  texW_ = texH_ = texBpp_ = 0;
+  const Uint32 format = bytesPerPixel == 2 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_ARGB8888;
+  texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (!texture_) return false;
+  // The top byte of a 32-bit pixel is not alpha; the picture is opaque.
+  SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+  SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+  texW_ = width;
+  texH_ = height;
+  texBpp_ = bytesPerPixel;
+  return true;
+}
+
+void SdlDisplay::Upload(const uint8_t* pixels, int32_t pitch, int32_t width, int32_t height,
+                        int32_t bytesPerPixel, int32_t first, int32_t last) {
+  if (!texture_ || texW_ != width || texH_ != height || texBpp_ != bytesPerPixel) {
+    if (!MakeTexture(width, height, bytesPerPixel)) {
+      needFullUpload_ = true;
+      return;
+    }
+    first = 0;
+    last = height - 1;
+  }
+  const SDL_Rect rows{0, first, width, last - first + 1};
+  SDL_UpdateTexture(texture_, &rows, pixels + static_cast<size_t>(first) * pitch, pitch);
+  rowsUploaded_ += static_cast<uint64_t>(last - first + 1);
+  needPresent_ = true;
+}
+
+MouseGeometry SdlDisplay::Geometry() const {
+  MouseGeometry g;
+  g.screenW = texW_;
+  g.screenH = texH_;
+  int outW = 0, outH = 0, winW = 0, winH = 0;
+  if (renderer_) SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+  if (window_) SDL_GetWindowSize(window_, &winW, &winH);
+  g.picture = PlaceScreen(outW, outH, texW_, texH_);
+  if (winW > 0 && winH > 0) {
+    g.toOutputX = static_cast<double>(outW) / winW;
+    g.toOutputY = static_cast<double>(outH) / winH;
+  }
+  return g;
+}
+
+bool SdlDisplay::HandleEvents() {
+  SDL_PumpEvents();
+  events_.clear();
+  SDL_Event batch[64];
+  int n = 0;
+  while ((n = SDL_PeepEvents(batch, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0) {
+    events_.insert(events_.end(), batch, batch + n);
+  }
+  bool toggle = false;
+  codes_.clear();
+  for (size_t i = 0; i < events_.size(); ++i) {
+    const SDL_Event& e = events_[i];
+    const SDL_Event* next = i + 1 < events_.size() ? &events_[i + 1] : nullptr;
+    if (keys_.Handle(e, next, codes_)) toggle = !toggle;
+    mouse_.Handle(e);
+    switch (e.type) {
+      case SDL_QUIT:
+        codes_.push_back(kCloseRequest);
+        break;
+      case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+          case SDL_WINDOWEVENT_CLOSE:
+            codes_.push_back(kCloseRequest);
+            break;
+          case SDL_WINDOWEVENT_SHOWN:
+          case SDL_WINDOWEVENT_EXPOSED:
+          case SDL_WINDOWEVENT_RESIZED:
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+          case SDL_WINDOWEVENT_RESTORED:
+          case SDL_WINDOWEVENT_MAXIMIZED:
+            needPresent_ = true;
+            break;
+          default:
+            break;
+        }
+        break;
+      case SDL_RENDER_DEVICE_RESET:
+        // The textures are gone with the device.
+        texture_ = nullptr;
+        texW_ = texH_ = texBpp_ = 0;
+        needFullUpload_ = true;
+        break;
+      case SDL_RENDER_TARGETS_RESET:
+        needFullUpload_ = true;
+        break;
+      default:
+        break;
+    }
+  }
+  for (uint32_t code : codes_) QueueKeyCode(code);
+  const MouseState s = mouse_.State(Geometry());
+  if (!mouseSent_ || !SameMouse(s, sentMouse_)) {
+    SetMouseState(s);
+    sentMouse_ = s;
+    mouseSent_ = true;
+  }
+  return toggle;
+}
+
+void SdlDisplay::Tick() {
+  ++ticks_;
+  if (!renderer_) {
+    // No window yet: nothing to show, and no events but the host's own.
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    return;
+  }
+  LockScreenRaw();
+  TakeChangedRows([this](const uint8_t* pixels, int32_t pitch, int32_t width, int32_t height,
+                         int32_t bytesPerPixel, int32_t first, int32_t last) {
+    Upload(pixels, pitch, width, height, bytesPerPixel, first, last);
+  });
+  if (needFullUpload_) {
+    needFullUpload_ = false;
+    if (const Image s = ScreenImage()) {
+      Upload(s->pixels, s->pitch, s->width, s->height, s->bytesPerPixel, 0, s->height - 1);
+    }
+  }
+  const bool toggle = HandleEvents();
+  UnlockScreenRaw();
+
+  if (toggle) ToggleFullscreen();
+  if (needPresent_) Present();
+}
+
+void SdlDisplay::Present() {
+  needPresent_ = false;
+  int outW = 0, outH = 0;
+  SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  if (texture_) {
+    const Placement p = PlaceScreen(outW, outH, texW_, texH_);
+    const SDL_Rect dst{p.x, p.y, p.w, p.h};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+  }
+  SDL_RenderPresent(renderer_);
+  ++presents_;
+}
+
+void SdlDisplay::CloseWindow() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (window_) SDL_DestroyWindow(window_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+  texW_ = texH_ = texBpp_ = 0;
+}
+
+}  // namespace
+
+bool InstallSdlDisplay(std::string& error) {
+  // Only one thread may own SDL's video.
+  ShutdownSdlDisplay();
+  auto display = std::make_unique<SdlDisplay>();
+  if (!display->Start(error)) return false;
+  gActive = display.get();
+  InstallDisplay(std::move(display));
+  return true;
+}
+
+void ShutdownSdlDisplay() {
+  if (gActive) gActive->Stop();
+}
+
+SdlDisplayStats GetSdlDisplayStats() {
+  return gActive ? gActive->Stats() : SdlDisplayStats{};
+}
+
+}  // namespace rt::sdl

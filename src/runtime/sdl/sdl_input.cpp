@@ -1,0 +1,425 @@
+#include "runtime/sdl/sdl_input.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace rt::sdl {
+namespace {
+
+constexpr uint32_t Extended(uint32_t scan) {
+  return (scan << 8) | 0xFF;
+}
+
+// The PC BIOS codes of the keys that type nothing: the plain code (also
+// used with Shift, as the BIOS does for the grey block) and the Ctrl code.
+struct NoCharKey {
+  SDL_Scancode scancode;
+  uint8_t normal;
+  uint8_t ctrl;
+};
+constexpr NoCharKey kEditingBlock[] = {
+    {SDL_SCANCODE_HOME, 0x47, 0x77},   {SDL_SCANCODE_UP, 0x48, 0x8D},
+    {SDL_SCANCODE_PAGEUP, 0x49, 0x84}, {SDL_SCANCODE_LEFT, 0x4B, 0x73},
+    {SDL_SCANCODE_RIGHT, 0x4D, 0x74},  {SDL_SCANCODE_END, 0x4F, 0x75},
+    {SDL_SCANCODE_DOWN, 0x50, 0x91},   {SDL_SCANCODE_PAGEDOWN, 0x51, 0x76},
+    {SDL_SCANCODE_INSERT, 0x52, 0x92}, {SDL_SCANCODE_DELETE, 0x53, 0x93},
+};
+// The keypad keys without Num Lock are the same keys; keypad 5 has its own.
+constexpr NoCharKey kKeypad[] = {
+    {SDL_SCANCODE_KP_7, 0x47, 0x77},      {SDL_SCANCODE_KP_8, 0x48, 0x8D},
+    {SDL_SCANCODE_KP_9, 0x49, 0x84},      {SDL_SCANCODE_KP_4, 0x4B, 0x73},
+    {SDL_SCANCODE_KP_5, 0x4C, 0x8F},      {SDL_SCANCODE_KP_6, 0x4D, 0x74},
+    {SDL_SCANCODE_KP_1, 0x4F, 0x75},      {SDL_SCANCODE_KP_2, 0x50, 0x91},
+    {SDL_SCANCODE_KP_3, 0x51, 0x76},      {SDL_SCANCODE_KP_0, 0x52, 0x92},
+    {SDL_SCANCODE_KP_PERIOD, 0x53, 0x93},
+};
+
+// Code page 437 for the Latin-1 characters from 0xA0 on; 0 where the code
+// page has no such character.
+constexpr std::array<uint8_t, 96> kLatin1ToCp437 = {
+    // A0: nbsp ¡ ¢ £ ¤ ¥ ¦ § ¨ © ª « ¬ shy ® ¯
+    0xFF,
+    0xAD,
+    0x9B,
+    0x9C,
+    0x00,
+    0x9D,
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0xA6,
+    0xAE,
+    0xAA,
+    0x00,
+    0x00,
+    0x00,
+    // B0: ° ± ² ³ ´ µ ¶ · ¸ ¹ º » ¼ ½ ¾ ¿
+    0xF8,
+    0xF1,
+    0xFD,
+    0x00,
+    0x00,
+    0xE6,
+    0x00,
+    0xFA,
+    0x00,
+    0x00,
+    0xA7,
+    0xAF,
+    0xAC,
+    0xAB,
+    0x00,
+    0xA8,
+    // C0: À Á Â Ã Ä Å Æ Ç È É Ê Ë Ì Í Î Ï
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0x8E,
+    0x8F,
+    0x92,
+    0x80,
+    0x00,
+    0x90,
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    // D0: Ð Ñ Ò Ó Ô Õ Ö × Ø Ù Ú Û Ü Ý Þ ß
+    0x00,
+    0xA5,
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0x99,
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0x9A,
+    0x00,
+    0x00,
+    0xE1,
+    // E0: à á â ã ä å æ ç è é ê ë ì í î ï
+    0x85,
+    0xA0,
+    0x83,
+    0x00,
+    0x84,
+    0x86,
+    0x91,
+    0x87,
+    0x8A,
+    0x82,
+    0x88,
+    0x89,
+    0x8D,
+    0xA1,
+    0x8C,
+    0x8B,
+    // F0: ð ñ ò ó ô õ ö ÷ ø ù ú û ü ý þ ÿ
+    0x00,
+    0xA4,
+    0x95,
+    0xA2,
+    0x93,
+    0x00,
+    0x94,
+    0xF6,
+    0x00,
+    0x97,
+    0xA3,
+    0x96,
+    0x81,
+    0x00,
+    0x00,
+    0x98,
+};
+
+uint8_t Cp437FromCodePoint(uint32_t cp) {
+  if (cp >= 0x20 && cp < 0x7F) return static_cast<uint8_t>(cp);
+  if (cp >= 0xA0 && cp <= 0xFF) return kLatin1ToCp437[cp - 0xA0];
+  // Control characters come from key-downs, never from text; C1 controls
+  // and everything beyond Latin-1 have no place in the code page.
+  return 0;
+}
+
+// Decodes one UTF-8 sequence at text[i]. A byte that does not start a
+// well-formed sequence is taken as a Latin-1 character of its own, so text
+// from a host that hands out Latin-1 bytes still arrives.
+uint32_t NextCodePoint(std::string_view text, size_t& i) {
+  const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+  const uint8_t b0 = byte(i);
+  int32_t length = 0;
+  uint32_t cp = 0;
+  uint32_t minimum = 0;
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    length = 2, cp = b0 & 0x1F, minimum = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    length = 3, cp = b0 & 0x0F, minimum = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    length = 4, cp = b0 & 0x07, minimum = 0x10000;
+  }
+  if (length == 0 || i + length > text.size()) {
+    ++i;
+    return b0;
+  }
+  for (int32_t k = 1; k < length; ++k) {
+    const uint8_t b = byte(i + k);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return b0;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return b0;
+  }
+  i += length;
+  return cp;
+}
+
+bool IsAsciiLetter(SDL_Keycode sym) {
+  return sym >= 'a' && sym <= 'z';
+}
+
+// The Latin-1 letter of the other case (keys name their lower-case letter).
+uint32_t OtherCase(uint32_t cp) {
+  if ((cp >= 'a' && cp <= 'z') || (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) return cp - 0x20;
+  if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) return cp + 0x20;
+  return cp;
+}
+
+int32_t ButtonBit(uint8_t button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT:
+      return 1;
+    case SDL_BUTTON_RIGHT:
+      return 2;
+    case SDL_BUTTON_MIDDLE:
+      return 4;
+    case SDL_BUTTON_X1:
+      return 8;
+    case SDL_BUTTON_X2:
+      return 16;
+    default:
+      return 0;
+  }
+}
+
+// Floor division for positions left of or above the picture.
+int64_t FloorDiv(int64_t a, int64_t b) {
+  int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+}  // namespace
+
+uint32_t MapKeyDown(SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
+  // Alt combinations belong to the host (and Alt+Enter to the display).
+  if (mod & KMOD_ALT) return 0;
+  const bool ctrl = (mod & KMOD_CTRL) != 0;
+  const bool shift = (mod & KMOD_SHIFT) != 0;
+
+  if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F9) {
+    const uint32_t i = scancode - SDL_SCANCODE_F1;
+    return Extended(ctrl ? 0x5E + i : shift ? 0x54 + i : 0x3B + i);
+  }
+  // F10 opens the host's menu bar; the program never sees it.
+  if (scancode == SDL_SCANCODE_F10) return 0;
+  if (scancode == SDL_SCANCODE_F11) return Extended(ctrl ? 0x89 : shift ? 0x87 : 0x85);
+  if (scancode == SDL_SCANCODE_F12) return Extended(ctrl ? 0x8A : shift ? 0x88 : 0x86);
+
+  for (const NoCharKey& k : kEditingBlock) {
+    if (k.scancode == scancode) return Extended(ctrl ? k.ctrl : k.normal);
+  }
+  // With Num Lock the keypad types digits (text input); Shift turns it back
+  // into the cursor keys for that press.
+  const bool numLock = (mod & KMOD_NUM) != 0;
+  if (!numLock || shift) {
+    for (const NoCharKey& k : kKeypad) {
+      if (k.scancode == scancode) return Extended(ctrl ? k.ctrl : k.normal);
+    }
+  }
+
+  switch (scancode) {
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_RETURN2:
+    case SDL_SCANCODE_KP_ENTER:
+      return ctrl ? 10 : 13;
+    case SDL_SCANCODE_BACKSPACE:
+      return ctrl ? 127 : 8;
+    case SDL_SCANCODE_TAB:
+      return ctrl ? 0 : 9;
+    case SDL_SCANCODE_ESCAPE:
+      return 27;
+    default:
+      break;
+  }
+  if (ctrl && IsAsciiLetter(sym)) return static_cast<uint32_t>(sym - 'a' + 1);
+  return 0;
+}
+
+std::vector<uint8_t> MapText(std::string_view utf8) {
+  std::vector<uint8_t> codes;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    if (utf8[i] == '\0') break;
+    const uint8_t code = Cp437FromCodePoint(NextCodePoint(utf8, i));
+    if (code != 0) codes.push_back(code);
+  }
+  return codes;
+}
+
+bool KeyInput::Handle(const SDL_Event& e, const SDL_Event* next, std::vector<uint32_t>& codes) {
+  if (e.type == SDL_KEYDOWN) {
+    const SDL_Keysym& k = e.key.keysym;
+    const bool textFollows = next != nullptr && next->type == SDL_TEXTINPUT;
+    textOwned_ = textFollows;
+    ownerSym_ = k.sym;
+    ownerMod_ = k.mod;
+    if ((k.mod & KMOD_ALT) &&
+        (k.scancode == SDL_SCANCODE_RETURN || k.scancode == SDL_SCANCODE_KP_ENTER)) {
+      return e.key.repeat == 0;
+    }
+    const uint32_t code = MapKeyDown(k.sym, k.scancode, k.mod);
+    // A key that typed a character after all (keypad digits pressed with
+    // Shift, say) is that character and nothing else.
+    if (code == 0 || (textFollows && (code & 0xFF) == 0xFF)) return false;
+    codes.push_back(code);
+    return false;
+  }
+  if (e.type == SDL_TEXTINPUT) {
+    const bool owned = textOwned_;
+    textOwned_ = false;
+    const std::vector<uint8_t> text = MapText(e.text.text);
+    if (owned) {
+      if (ownerMod_ & KMOD_LALT) return false;
+      if (ownerMod_ & KMOD_RALT) {
+        // Right Alt is AltGr on many layouts: a character that differs from
+        // the key's own is an AltGr character and is typed; the key's own
+        // character in either case is an Alt combination and is not.
+        const uint8_t own = Cp437FromCodePoint(static_cast<uint32_t>(ownerSym_));
+        const uint8_t ownOther = Cp437FromCodePoint(OtherCase(static_cast<uint32_t>(ownerSym_)));
+        const bool same = text.size() == 1 && own != 0 && (text[0] == own || text[0] == ownOther);
+        if (same) return false;
+      } else if (ownerMod_ & KMOD_CTRL) {
+        // Ctrl with a key types only control codes, and those came from
+        // the key-down.
+        return false;
+      }
+    }
+    for (uint8_t c : text) codes.push_back(c);
+    return false;
+  }
+  textOwned_ = false;
+  return false;
+}
+
+Placement PlaceScreen(int32_t outW, int32_t outH, int32_t screenW, int32_t screenH) {
+  Placement p;
+  if (outW <= 0 || outH <= 0 || screenW <= 0 || screenH <= 0) return p;
+  const int32_t k = std::min(outW / screenW, outH / screenH);
+  if (k >= 1) {
+    p.w = screenW * k;
+    p.h = screenH * k;
+  } else if (int64_t{outW} * screenH <= int64_t{outH} * screenW) {
+    // The width limits: full width, height in proportion.
+    p.w = outW;
+    p.h = static_cast<int32_t>(std::max<int64_t>(1, int64_t{outW} * screenH / screenW));
+  } else {
+    p.h = outH;
+    p.w = static_cast<int32_t>(std::max<int64_t>(1, int64_t{outH} * screenW / screenH));
+  }
+  p.x = (outW - p.w) / 2;
+  p.y = (outH - p.h) / 2;
+  return p;
+}
+
+int32_t WindowScale(int32_t roomW, int32_t roomH, int32_t screenW, int32_t screenH) {
+  if (screenW <= 0 || screenH <= 0) return 1;
+  return std::max(1, std::min(roomW / screenW, roomH / screenH));
+}
+
+bool MouseInput::Handle(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_MOUSEMOTION:
+      winX_ = e.motion.x;
+      winY_ = e.motion.y;
+      havePosition_ = true;
+      inWindow_ = true;
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      winX_ = e.button.x;
+      winY_ = e.button.y;
+      havePosition_ = true;
+      if (e.type == SDL_MOUSEBUTTONDOWN) {
+        buttons_ |= ButtonBit(e.button.button);
+      } else {
+        buttons_ &= ~ButtonBit(e.button.button);
+      }
+      return true;
+    case SDL_MOUSEWHEEL: {
+      int32_t y = e.wheel.y;
+      if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) y = -y;
+      if (y != 0) wheel_ = Wrap32(int64_t{wheel_} + (y > 0 ? 1 : -1));
+      return true;
+    }
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_ENTER:
+          inWindow_ = true;
+          break;
+        case SDL_WINDOWEVENT_LEAVE:
+          inWindow_ = false;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          focus_ = true;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          focus_ = false;
+          break;
+        default:
+          break;
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+MouseState MouseInput::State(const MouseGeometry& g) const {
+  MouseState s;
+  s.wheel = wheel_;
+  s.buttons = buttons_;
+  s.clip = 0;
+  s.active = focus_;
+  const Placement& p = g.picture;
+  if (!havePosition_ || p.w <= 0 || p.h <= 0 || g.screenW <= 0 || g.screenH <= 0) {
+    s.inside = false;
+    return s;
+  }
+  // The pixel centre of the window coordinate, in drawable pixels.
+  const int64_t ox = static_cast<int64_t>(std::floor((winX_ + 0.5) * g.toOutputX)) - p.x;
+  const int64_t oy = static_cast<int64_t>(std::floor((winY_ + 0.5) * g.toOutputY)) - p.y;
+  const int64_t sx = FloorDiv(ox * g.screenW, p.w);
+  const int64_t sy = FloorDiv(oy * g.screenH, p.h);
+  s.x = static_cast<int32_t>(std::clamp<int64_t>(sx, -1, g.screenW));
+  s.y = static_cast<int32_t>(std::clamp<int64_t>(sy, -1, g.screenH));
+  s.inside = inWindow_ && sx >= 0 && sx < g.screenW && sy >= 0 && sy < g.screenH;
+  return s;
+}
+
+}  // namespace rt::sdl

@@ -1,0 +1,80 @@
+// How SDL's keyboard, text and mouse events become the runtime's key codes
+// and mouse state, and where the screen picture lies in the window. All of
+// it is free of windows and threads, so it can be checked event by event.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "runtime/display.h"
+
+namespace rt::sdl {
+
+// The PC extended code (scan << 8) | 0xFF, or a control code (8, 9, 10, 13,
+// 27, 127 and Ctrl+letter 1..26), that a key-down produces; 0 for keys whose
+// characters come from text input and for everything held with Alt.
+uint32_t MapKeyDown(SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod);
+
+// The code page 437 codes of the characters of a text-input event, in order.
+// Characters outside Latin-1 or without a code page 437 form are dropped.
+std::vector<uint8_t> MapText(std::string_view utf8);
+
+// Turns the keyboard events of one drained batch into key codes. A key press
+// reaches SDL as a key-down followed, when it types something, by a text
+// event; the pair yields one code, never two.
+class KeyInput {
+ public:
+  // next is the event after e in the same batch, or null. Returns true when
+  // the event asks to switch between full screen and a window (Alt+Enter).
+  bool Handle(const SDL_Event& e, const SDL_Event* next, std::vector<uint32_t>& codes);
+
+ private:
+  // The key-down that the text event right after it belongs to.
+  bool textOwned_ = false;
+  SDL_Keycode ownerSym_ = SDLK_UNKNOWN;
+  uint16_t ownerMod_ = 0;
+};
+
+// Where the screen picture lies in the window's drawable area: centred, as
+// large as whole-number scaling allows, and when not even 1:1 fits, the
+// largest picture with the screen's aspect.
+struct Placement {
+  int32_t x = 0, y = 0, w = 0, h = 0;
+};
+Placement PlaceScreen(int32_t outW, int32_t outH, int32_t screenW, int32_t screenH);
+
+// The whole-number factor for a window that shows the screen: the largest k
+// >= 1 with k * screen size within the room given.
+int32_t WindowScale(int32_t roomW, int32_t roomH, int32_t screenW, int32_t screenH);
+
+// What the mouse code needs to know about the window.
+struct MouseGeometry {
+  Placement picture;  // in drawable pixels
+  int32_t screenW = 0, screenH = 0;
+  // Drawable pixels per window coordinate (1 unless the display scales).
+  double toOutputX = 1.0, toOutputY = 1.0;
+};
+
+// Tracks pointer, buttons, wheel and focus from window events.
+class MouseInput {
+ public:
+  // Applies one event; true when it was a mouse or window event.
+  bool Handle(const SDL_Event& e);
+  // The state as the runtime sees it, through the current geometry.
+  MouseState State(const MouseGeometry& g) const;
+  // A new window starts without buttons and with the wheel at 0.
+  void Reset() { *this = MouseInput(); }
+
+ private:
+  int32_t winX_ = 0, winY_ = 0;
+  bool havePosition_ = false;
+  bool inWindow_ = false;
+  bool focus_ = false;
+  int32_t buttons_ = 0;
+  int32_t wheel_ = 0;
+};
+
+}  // namespace rt::sdl
