@@ -612,3 +612,34 @@ TEST_F(FensterTest, LogLinesAreWrittenOnlyWhenTheSwitchIsOn) {
 
 }  // namespace
 }  // namespace wimmel
+
+namespace wimmel {
+namespace {
+
+// The start screen runs at 640 x 480 x 16: colours are reduced to 5-6-5 and
+// the mask colour is 0xF81F there.
+TEST(FensterHiColour, ColoursAndTransparentTilesOnA16BitScreen) {
+  testhilfe::Arbeitsordner ordner;
+  Fw("LoeschAlleFenster");
+  testhilfe::BildschirmOeffnen(18, 16);
+  auto muster = [](int32_t x, int32_t y) { return (x + y) % 2 == 0 ? 0xFF00FFu : 0xF0F0F0u; };
+  testhilfe::SchreibeBmp("loch.bmp", 4, 4, muster);
+  const int32_t n = Zahl(Fw("Erstellen"));
+  Fw("SetzTitel", n, 1);
+  Fw("SetzXY", n, 0, 0);
+  Fw("SetzGrundfarbe", n, 0, 0, 300);
+  Fw("SetzGroesse", n, 8, 8);
+  Fw("SetzRahmenBreite", n, 0);
+  EXPECT_EQ(Fw("FuellDateiMuster", n, 0, 0, 0, 0, "loch.bmp"), "1");
+  Fw("ZeigAn", n);
+  for (int32_t y = 0; y < 8; ++y) {
+    for (int32_t x = 0; x < 8; ++x) {
+      const uint32_t soll = muster(x % 4, y % 4) == 0xFF00FFu ? 0xFF00012Cu : 0xFFF0F0F0u;
+      ASSERT_EQ(Pixel(x, y), rt::To565(soll)) << x << "," << y;
+    }
+  }
+  Fw("LoeschAlleFenster");
+}
+
+}  // namespace
+}  // namespace wimmel
