@@ -126,6 +126,7 @@ class SdlDisplay final : public Display {
               int32_t bytesPerPixel, int32_t first, int32_t last);
   bool MakeTexture(int32_t width, int32_t height, int32_t bytesPerPixel);
   MouseGeometry Geometry() const;
+  void RefreshPointer();
   bool HandleEvents();
   void Present();
   void CloseWindow();
@@ -157,6 +158,7 @@ class SdlDisplay final : public Display {
   KeyInput keys_;
   MouseInput mouse_;
   MouseState sentMouse_;
+  SDL_Rect windowRect_{0, 0, 0, 0};  // where the pointer was last placed from
   bool mouseSent_ = false;
   std::vector<SDL_Event> events_;
   std::vector<uint32_t> codes_;
@@ -330,13 +332,18 @@ void SdlDisplay::ToggleFullscreen() {
   needPresent_ = true;
 }
 
+// The texture is always 32-bit XRGB, whatever the screen's depth. A 32-bit
+// screen's rows are that format already (its top byte is not alpha); 16-bit
+// rows are widened here. Letting SDL convert 5-6-5 instead turns white into
+// FFFEFF in its OpenGL renderer, and its software renderer has no fast path
+// for scaling 5-6-5 into the window, which then managed about 20 frames a
+// second at 640 x 480 doubled.
 bool SdlDisplay::MakeTexture(int32_t width, int32_t height, int32_t bytesPerPixel) {
   if (texture_) SDL_DestroyTexture(texture_);
   texW_ = texH_ = texBpp_ = 0;
-  const Uint32 format = bytesPerPixel == 2 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_ARGB8888;
-  texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, width, height);
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                               width, height);
   if (!texture_) return false;
-  // The top byte of a 32-bit pixel is not alpha; the picture is opaque.
   SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
   SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
   texW_ = width;
@@ -356,8 +363,22 @@ void SdlDisplay::Upload(const uint8_t* pixels, int32_t pitch, int32_t width, int
     last = height - 1;
   }
   const SDL_Rect rows{0, first, width, last - first + 1};
-  SDL_UpdateTexture(texture_, &rows, pixels + static_cast<size_t>(first) * pitch, pitch);
-  rowsUploaded_ += static_cast<uint64_t>(last - first + 1);
+  const uint8_t* src = pixels + static_cast<size_t>(first) * pitch;
+  if (bytesPerPixel == 4) {
+    SDL_UpdateTexture(texture_, &rows, src, pitch);
+  } else {
+    void* target = nullptr;
+    int targetPitch = 0;
+    if (SDL_LockTexture(texture_, &rows, &target, &targetPitch) != 0) return;
+    for (int32_t y = 0; y < rows.h; ++y) {
+      const auto* in = reinterpret_cast<const uint16_t*>(src + static_cast<size_t>(y) * pitch);
+      auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target) +
+                                              static_cast<size_t>(y) * targetPitch);
+      for (int32_t x = 0; x < width; ++x) out[x] = From565(in[x]);
+    }
+    SDL_UnlockTexture(texture_);
+  }
+  rowsUploaded_ += static_cast<uint64_t>(rows.h);
   needPresent_ = true;
 }
 
@@ -374,6 +395,21 @@ MouseGeometry SdlDisplay::Geometry() const {
     g.toOutputY = static_cast<double>(outH) / winH;
   }
   return g;
+}
+
+// A window that moves, changes size or goes full screen gets no motion event
+// for a pointer that stays put, so ask the host where the pointer is.
+void SdlDisplay::RefreshPointer() {
+  if (!window_) return;
+  SDL_Rect r;
+  SDL_GetWindowPosition(window_, &r.x, &r.y);
+  SDL_GetWindowSize(window_, &r.w, &r.h);
+  if (SDL_RectEquals(&r, &windowRect_)) return;
+  windowRect_ = r;
+  int gx = 0, gy = 0;
+  SDL_GetGlobalMouseState(&gx, &gy);
+  const int x = gx - r.x, y = gy - r.y;
+  mouse_.SetPointer(x, y, x >= 0 && y >= 0 && x < r.w && y < r.h);
 }
 
 bool SdlDisplay::HandleEvents() {
@@ -426,6 +462,7 @@ bool SdlDisplay::HandleEvents() {
     }
   }
   for (uint32_t code : codes_) QueueKeyCode(code);
+  RefreshPointer();
   const MouseState s = mouse_.State(Geometry());
   if (!mouseSent_ || !SameMouse(s, sentMouse_)) {
     SetMouseState(s);

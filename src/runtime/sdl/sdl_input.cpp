@@ -362,9 +362,9 @@ bool MouseInput::Handle(const SDL_Event& e) {
       return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-      winX_ = e.button.x;
-      winY_ = e.button.y;
-      havePosition_ = true;
+      // The position stays that of the last motion: SDL fills a button
+      // event's position from its own last motion, which lags behind a
+      // window that moved or went full screen under a resting pointer.
       if (e.type == SDL_MOUSEBUTTONDOWN) {
         buttons_ |= ButtonBit(e.button.button);
       } else {

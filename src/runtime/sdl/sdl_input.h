@@ -65,6 +65,14 @@ class MouseInput {
   bool Handle(const SDL_Event& e);
   // The state as the runtime sees it, through the current geometry.
   MouseState State(const MouseGeometry& g) const;
+  // The pointer as the host reports it (window coordinates), for when the
+  // window moved or changed size under a pointer that did not move.
+  void SetPointer(int32_t x, int32_t y, bool inWindow) {
+    winX_ = x;
+    winY_ = y;
+    havePosition_ = true;
+    inWindow_ = inWindow;
+  }
   // A new window starts without buttons and with the wheel at 0.
   void Reset() { *this = MouseInput(); }
 
