@@ -377,7 +377,7 @@ def font1():
 # columns 1 and 5 between them, corners left open; descenders in rows 10-11.
 # Letters with a mark above are drawn shorter (bars in rows 3, 6 and 9).
 
-def seg(spec, top=1, mid=5, bot=9, extra=()):
+def seg(parts, top=1, mid=5, bot=9, extra=()):
     """A glyph from segments a (top), b (top right), c (bottom right),
     d (bottom), e (bottom left), f (top left), g (middle)."""
     rows = [0] * 12
@@ -386,25 +386,25 @@ def seg(spec, top=1, mid=5, bot=9, extra=()):
         rows[r] |= 1 << c
 
     for s, r in (("a", top), ("g", mid), ("d", bot)):
-        if s in spec:
+        if s in parts:
             for c in range(2, 5):
                 put(r, c)
     for s, c, upper in (("f", 1, True), ("b", 5, True), ("e", 1, False), ("c", 5, False)):
-        if s not in spec:
+        if s not in parts:
             continue
         if upper:
-            first = top + 1 if "a" in spec else top
+            first = top + 1 if "a" in parts else top
             last = mid - 1
         else:
             first = mid + 1
-            last = bot - 1 if "d" in spec else bot
+            last = bot - 1 if "d" in parts else bot
         for r in range(first, last + 1):
             put(r, c)
     # Without a middle bar a side that is upright above and below is closed.
-    if "g" not in spec:
-        if "f" in spec and "e" in spec:
+    if "g" not in parts:
+        if "f" in parts and "e" in parts:
             put(mid, 1)
-        if "b" in spec and "c" in spec:
+        if "b" in parts and "c" in parts:
             put(mid, 5)
     for r, c in extra:
         put(r, c)
@@ -619,8 +619,8 @@ low:I  low:N  low:Y
 def font2():
     drawn = parse_sheet(FONT2_SHEET, 12)
     marks = parse_sheet(FONT2_MARKS, 12)
-    for ch, (spec, extra) in SEGMENTS.items():
-        drawn[ch] = seg(spec, extra=extra)
+    for ch, (parts, extra) in SEGMENTS.items():
+        drawn[ch] = seg(parts, extra=extra)
     # The telling rows of "A" carry stray bits in column 6, never drawn.
     drawn["A"] = [0, 28, 34, 34, 98, 92, 98, 98, 98, 98, 64, 0]
     drawn["\u2229"] = seg("abcef", 3, 6, 9)
