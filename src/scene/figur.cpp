@@ -131,7 +131,8 @@ void Melden(Meldung m) {
 void LadeBild(int32_t nr) {
   Zustand& z = Z();
   FigurDaten& f = z.tabelle[static_cast<size_t>(nr)];
-  const bool da = rt::ProbeBmpSize(f.nextFile, f.frameW, f.frameH) > 0;
+  szene::Stempel stempel;
+  const bool da = szene::BildPruefen(f.nextFile, f.frameW, f.frameH, stempel) > 0;
   if (f.frameW < 1 || f.frameH < 1) {
     Meldung m;
     m.fatal = true;
@@ -151,7 +152,7 @@ void LadeBild(int32_t nr) {
   f.height = f.frameH;
   if (da) {
     f.fileName = f.nextFile;
-    f.strip.Laden(f.fileName, dateiBreite, dateiHoehe);
+    f.strip.Laden(f.fileName, dateiBreite, dateiHoehe, stempel);
   } else {
     Meldung m;
     m.zeilen = {"(LadeBild) Soll der Figur Nr " + rt::IntToText(nr) + " die Bilddatei " +

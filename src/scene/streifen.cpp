@@ -1,7 +1,10 @@
 #include "scene/streifen.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -21,32 +24,14 @@ struct GeteiltesBild {
 
 namespace {
 
-// What identifies one version of a file: a rewritten file changes its
-// modification or change time (nanoseconds) or its size or inode.
-struct Stempel {
-  int64_t groesse = 0;
-  int64_t geaendertNs = 0;
-  int64_t statusNs = 0;
-  uint64_t inode = 0;
-  uint64_t geraet = 0;
-  bool operator==(const Stempel&) const = default;
-};
-
-bool StempelLesen(std::string_view name, Stempel& stempel) {
+std::string HostPfad(std::string_view name) {
   // The program writes names with backslashes; the host wants slashes, as
   // the runtime's file services map them.
   std::string pfad(name);
   for (char& c : pfad) {
     if (c == '\\') c = '/';
   }
-  struct stat st {};
-  if (::stat(pfad.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  stempel.groesse = static_cast<int64_t>(st.st_size);
-  stempel.geaendertNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  stempel.statusNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-  stempel.inode = static_cast<uint64_t>(st.st_ino);
-  stempel.geraet = static_cast<uint64_t>(st.st_dev);
-  return true;
+  return pfad;
 }
 
 struct Eintrag {
@@ -61,10 +46,10 @@ class BildVorrat {
  public:
   // The shared decoded picture of fileName for a strip of this size and depth
   // when the file covers such a strip completely; false otherwise.
-  bool Hole(std::string_view fileName, int32_t breite, int32_t hoehe, int32_t tiefe,
-            int32_t dateiBreite, int32_t dateiHoehe, std::shared_ptr<const GeteiltesBild>& bild) {
-    Stempel stempel;
-    if (!StempelLesen(fileName, stempel)) return false;
+  bool Hole(std::string_view fileName, const Stempel& stempel, int32_t breite, int32_t hoehe,
+            int32_t tiefe, int32_t dateiBreite, int32_t dateiHoehe,
+            std::shared_ptr<const GeteiltesBild>& bild) {
+    if (!stempel.gueltig) return false;
     std::string schluessel = Schluessel(fileName, breite, hoehe, tiefe);
     auto it = eintraege_.find(schluessel);
     if (it != eintraege_.end() && it->second.stempel == stempel) {
@@ -157,6 +142,42 @@ BildVorrat& Vorrat() {
 
 }  // namespace
 
+int64_t BildPruefen(std::string_view name, int32_t& breite, int32_t& hoehe, Stempel& stempel) {
+  stempel = Stempel{};
+  const std::string pfad = HostPfad(name);
+  const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct stat st {};
+  int64_t laenge = 0;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    laenge = static_cast<int64_t>(st.st_size);
+    stempel.groesse = laenge;
+    stempel.geaendertNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stempel.statusNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stempel.inode = static_cast<uint64_t>(st.st_ino);
+    stempel.geraet = static_cast<uint64_t>(st.st_dev);
+    stempel.gueltig = true;
+  }
+  if (laenge > 0) {
+    uint8_t kopf[8];
+    std::memcpy(kopf, &breite, 4);
+    std::memcpy(kopf + 4, &hoehe, 4);
+    // A short file gives only the bytes it has; the rest keep their values.
+    const ssize_t gelesen = ::pread(fd, kopf, sizeof kopf, 18);
+    if (gelesen > 0) {
+      auto le = [&](int i) {
+        return static_cast<int32_t>(
+            static_cast<uint32_t>(kopf[i]) | static_cast<uint32_t>(kopf[i + 1]) << 8 |
+            static_cast<uint32_t>(kopf[i + 2]) << 16 | static_cast<uint32_t>(kopf[i + 3]) << 24);
+      };
+      breite = le(0);
+      hoehe = le(4);
+    }
+  }
+  ::close(fd);
+  return laenge;
+}
+
 Streifen::~Streifen() {
   Freigeben();
 }
@@ -182,10 +203,11 @@ void Streifen::Freigeben() {
   breite_ = hoehe_ = tiefe_ = 0;
 }
 
-void Streifen::Laden(std::string_view fileName, int32_t dateiBreite, int32_t dateiHoehe) {
+void Streifen::Laden(std::string_view fileName, int32_t dateiBreite, int32_t dateiHoehe,
+                     const Stempel& stempel) {
   if (!vorhanden_) return;
   std::shared_ptr<const GeteiltesBild> bild;
-  if (Vorrat().Hole(fileName, breite_, hoehe_, tiefe_, dateiBreite, dateiHoehe, bild)) {
+  if (Vorrat().Hole(fileName, stempel, breite_, hoehe_, tiefe_, dateiBreite, dateiHoehe, bild)) {
     if (eigen_ != nullptr) {
       rt::DestroyImage(eigen_);
       eigen_ = nullptr;
