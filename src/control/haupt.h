@@ -7,5 +7,7 @@ namespace wimmel {
 [[noreturn]] void Haupt(int argc, char** argv);
 void LassBildAufloesungWaehlen();
 void AboutAnzeigen();
+// Switches the log on from start-up (the headless runner's "log" line).
+void ProtokollBeimStartAn();
 
 }  // namespace wimmel

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs one script on the headless runner. A script may carry checks on the
+# runner's output in lines "#> grep PATTERN" (must appear in the output),
+# "#> nogrep PATTERN" (must not), "#> log-lines FILE" (the log file
+# wimmelprt.txt in the scratch folder must equal FILE, CR LF endings) and
+# "#> nolog" (no log file was written).
+set -u
+runner="$1"; script="$2"; out="$3"
+rm -rf "$out"; mkdir -p "$out"
+"$runner" "$script" --out "$out" > "$out/output.txt" 2>&1
+status=$?
+cat "$out/output.txt"
+fail=0
+[ $status -eq 0 ] || { echo "runner exit status $status"; fail=1; }
+dir=$(dirname "$script")
+while IFS= read -r line; do
+  check=${line#\#> }
+  word=${check%% *}; arg=${check#* }
+  case "$word" in
+    grep) grep -qF -- "$arg" "$out/output.txt" || { echo "missing in output: $arg"; fail=1; } ;;
+    nogrep) ! grep -qF -- "$arg" "$out/output.txt" || { echo "unexpected in output: $arg"; fail=1; } ;;
+    nolog) [ ! -e "$out/work/wimmelprt.txt" ] || { echo "a log file was written"; fail=1; } ;;
+    log-lines)
+      if ! cmp -s <(sed 's/$/\r/' "$dir/$arg") "$out/work/wimmelprt.txt"; then
+        echo "log differs from $arg:"; diff <(sed 's/$/\r/' "$dir/$arg" | cat -A) <(cat -A "$out/work/wimmelprt.txt"); fail=1
+      fi ;;
+  esac
+done < <(grep '^#> ' "$script")
+exit $fail
