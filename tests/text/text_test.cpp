@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -151,6 +153,51 @@ TEST(FontTable, GermanLettersAtBothPositions) {
     // is not what the marks are made of, so they must differ from it.
     EXPECT_NE(std::vector<uint32_t>(FontTabelle[f][228], FontTabelle[f][228] + 16),
               std::vector<uint32_t>(FontTabelle[f]['a'], FontTabelle[f]['a'] + 16));
+  }
+}
+
+// The rows and columns that hold ink, within the font's cell.
+struct Umriss {
+  int oben = 99, unten = -1, links = 99, rechts = -1;
+};
+Umriss Tinte(int f, int code) {
+  Umriss u;
+  for (int r = 0; r < wimmel::FontHoehe(f); ++r) {
+    for (int c = 0; c < wimmel::FontBreite(f); ++c) {
+      if (((FontTabelle[f][code][r] >> c) & 1) == 0) continue;
+      u.oben = std::min(u.oben, r);
+      u.unten = std::max(u.unten, r);
+      u.links = std::min(u.links, c);
+      u.rechts = std::max(u.rechts, c);
+    }
+  }
+  return u;
+}
+
+TEST(FontTable, LettersStandOnTheirLines) {
+  wimmel::FontsInitialisieren();
+  // Last row of capitals and digits, and of descenders, per font.
+  const int grund[3] = {10, 5, 9}, unterlaenge[3] = {13, 6, 10};
+  for (int f = 0; f < 3; ++f) {
+    for (int code = '0'; code <= 'z'; ++code) {
+      if (!std::isalnum(code)) continue;
+      const Umriss u = Tinte(f, code);
+      EXPECT_GE(u.oben, 1) << "font " << f << " " << char(code);
+      EXPECT_LE(u.unten, unterlaenge[f]) << "font " << f << " " << char(code);
+      // Capitals and digits sit on the base line; Q may hang its tail.
+      if ((std::isupper(code) || std::isdigit(code)) && code != 'Q') {
+        EXPECT_EQ(u.unten, grund[f]) << "font " << f << " " << char(code);
+      }
+      if (f == 1) {
+        EXPECT_LE(u.rechts - u.links + 1, 5) << "font 1 " << char(code);
+      }
+    }
+  }
+  // The segment face draws small letters like capitals.
+  for (int c = 'a'; c <= 'z'; ++c) {
+    for (int r = 0; r < 12; ++r) {
+      EXPECT_EQ(FontTabelle[2][c][r], FontTabelle[2][c - 32][r]) << char(c) << " row " << r;
+    }
   }
 }
 

@@ -162,8 +162,11 @@ ACCENTED = {
 }
 
 
-def assemble(drawn, rule, height, mark_of):
-    """All covered codes of a font from its drawings, marks and rule glyphs."""
+def assemble(number, drawn, rule, height, mark_of):
+    """All covered codes of font `number` from its drawings, marks and rule
+    glyphs. The German letters take precedence over the box drawing at their
+    Latin-1 positions."""
+    # Imported here: fontgen imports this module at its own start.
     from fontgen import char_of, coverage, GERMAN as german
     font = {}
     for code in range(1, 256):
@@ -180,13 +183,7 @@ def assemble(drawn, rule, height, mark_of):
             rows = None
         if rows is not None:
             font[code] = list(rows) + [0] * (height - len(rows))
-    for code in list(font):
-        if code not in coverage(FONT_OF[height]):
-            del font[code]
-    return font
-
-
-FONT_OF = {7: 1, 12: 2}
+    return {code: rows for code, rows in font.items() if code in coverage(number)}
 
 
 # ---------------------------------------------------------------- font 1
@@ -369,7 +366,7 @@ def font1():
         return union(body, marks["acc:" + mark])
 
     rule = by_rule(7, 6, 3, 3)
-    return assemble(drawn, rule, 7, mark_of)
+    return assemble(1, drawn, rule, 7, mark_of)
 
 
 # ---------------------------------------------------------------- font 2
@@ -640,4 +637,4 @@ def font2():
     # Letters without a lower-case form of their own follow the capitals.
     drawn["\u00e6"] = drawn["\u00c6"]
     rule = by_rule(12, 6, 5, 3)
-    return assemble(drawn, rule, 12, mark_of)
+    return assemble(2, drawn, rule, 12, mark_of)
