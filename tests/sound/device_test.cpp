@@ -7,9 +7,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <string_view>
 #include <thread>
 
 #include "control/state.h"
@@ -60,13 +61,19 @@ SoxStat RunSoxStat(const std::string& arguments) {
   char buffer[512];
   while (fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
   pclose(pipe);
-  std::smatch m;
-  if (std::regex_search(text, m, std::regex(R"(RMS\s+amplitude:\s+([0-9.eE+-]+))"))) {
-    stat.rms = std::stod(m[1]);
-  }
-  if (std::regex_search(text, m, std::regex(R"(Samples read:\s+([0-9]+))"))) {
-    stat.samples = std::stod(m[1]);
-  }
+  // Lines look like "RMS     amplitude:     0.282843".
+  auto value = [&text](std::string_view first, std::string_view second) {
+    for (size_t at = text.find(first); at != std::string::npos; at = text.find(first, at + 1)) {
+      const size_t colon = text.find(':', at);
+      const size_t end = text.find('\n', at);
+      if (colon == std::string::npos || colon > end) continue;
+      if (text.substr(at, colon - at).find(second) == std::string::npos) continue;
+      return std::strtod(text.c_str() + colon + 1, nullptr);
+    }
+    return -1.0;
+  };
+  stat.rms = value("RMS", "amplitude");
+  stat.samples = value("Samples", "read");
   return stat;
 }
 

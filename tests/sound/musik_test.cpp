@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -205,15 +204,6 @@ TEST_F(MusikTest, OldVersionIsRefusedWithThreeLinesOnAClearedScreen) {
       EXPECT_EQ(Musik(word, "", 0), "OK");
     }
     EXPECT_TRUE(fake_.calls.empty());
-  });
-}
-
-TEST_F(MusikTest, VersionJustBelowIsRefused) {
-  InChild([this] {
-    fake_.version = std::nextafter(3.74f, 0.0f);
-    Musik("Intro", "", 0);
-    EXPECT_EQ(E().MusikStatus, -1);
-    EXPECT_EQ(fake_.Take(), (Calls{"GetVersion", "SetBufferSize 50"}));
   });
 }
 

@@ -88,15 +88,6 @@ TEST_F(StreamTest, MonoIsPlayedOnBothSidesAndTheToneIsThere) {
   EXPECT_NEAR(peak, 0.5 * 32767, 0.05 * 32767);
 }
 
-TEST_F(StreamTest, RewindGivesTheSameSamplesAgain) {
-  auto decoder = Mp3Decoder::Open(Path("tone.mp3"));
-  std::vector<int16_t> first(4000 * 2), again(4000 * 2);
-  ASSERT_EQ(decoder->Read(first.data(), 4000), 4000);
-  ASSERT_TRUE(decoder->Rewind());
-  ASSERT_EQ(decoder->Read(again.data(), 4000), 4000);
-  EXPECT_EQ(first, again);
-}
-
 TEST_F(StreamTest, MissingAndUndecodableFilesAreRefused) {
   for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3"}) {
     EXPECT_FALSE(Mp3Decoder::Open(Path(name))) << name;
