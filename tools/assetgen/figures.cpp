@@ -14,23 +14,25 @@ namespace {
 // the ground contact point at the origin. One unit is about one pixel before
 // the strip is fitted to the frame.
 
-V3 Forward(int dir) {
-  const double s = std::sqrt(0.5);
+// The figures turn a little further towards or away from the viewer than
+// their path does, so faces and backs read clearly at this small size.
+V3 Forward(int dir, double a) {  // a: radians off the line of sight
+  const double s = std::sin(a), c = std::cos(a);
   switch (dir) {
     case 1:
-      return {s, 0, -s};  // right and away from the viewer (up the screen)
+      return {s, 0, -c};  // right and away from the viewer (up the screen)
     case 2:
-      return {s, 0, s};  // right and towards the viewer
+      return {s, 0, c};  // right and towards the viewer
     case 3:
-      return {-s, 0, s};  // left and towards the viewer
+      return {-s, 0, c};  // left and towards the viewer
     default:
-      return {-s, 0, -s};  // left and away
+      return {-s, 0, -c};  // left and away
   }
 }
 
-Frame FigureFrame(int dir) {
+Frame FigureFrame(int dir, double angle = 0.66) {
   Frame f;
-  f.z = Forward(dir);
+  f.z = Forward(dir, angle);
   f.y = {0, 1, 0};
   f.x = Cross(f.y, f.z);
   return f;
@@ -44,12 +46,14 @@ Prim Grouped(Prim p, int group) {
 }
 
 // Orients a limb's cross-section axes so that its paint sees x as the
-// figure's side and y as the figure's forward direction.
+// figure's side and y as forward (for upright limbs) or up (for limbs
+// pointing forward).
 void AlignLimb(Prim& p, const Frame& f) {
   V3 x = f.x - p.az * Dot(f.x, p.az);
   if (Len(x) < 1e-6) x = f.z - p.az * Dot(f.z, p.az);
   p.ax = Norm(x);
   p.ay = Cross(p.az, p.ax);
+  if (Dot(p.ay, f.y + f.z) < 0) p.ay = -p.ay;
 }
 
 double Wrap01(double q) {
@@ -177,12 +181,12 @@ Prim Head(const Frame& f, const V3& c, const V3& radii, const FaceSpec& face) {
 
 struct HumanGait {
   double duty = 0.58, stride = 11, lift = 3.2, bob = 0.7, lean = 0.04;
-  double armSwing = 0.55, elbow = 0.25, armSpread = 0.12;
+  double armSwing = 0.42, elbow = 0.25, armSpread = 0.12;
   bool run = false;
 };
 
 const Col kSkin{0.86, 0.60, 0.40};
-const Col kTan{0.80, 0.52, 0.32};
+const Col kTan{0.88, 0.61, 0.40};
 
 Prims Tarzan(int dir, double p) {
   const Frame base = FigureFrame(dir);
@@ -232,9 +236,9 @@ Prims Tarzan(int dir, double p) {
       Grouped(Limb(t.ToWorld({0, 13.5, 0}), t.ToWorld({0, 16.5, 0.3}), 1.7, 1.6, kTan), 2));
   FaceSpec face{kTan, Col{0.22, 0.13, 0.07}};
   face.longHair = true;
-  out.push_back(Grouped(Head(t, {0, 19.6, 0.5}, {3.5, 4.0, 3.7}, face), 2));
+  out.push_back(Grouped(Head(t, {0, 20.4, 0.6}, {4.2, 4.8, 4.4}, face), 2));
   // Long mane of hair down to the shoulders.
-  out.push_back(Grouped(Ellipsoid(t, {0, 18.0, -1.6}, {4.2, 5.2, 3.0}, face.hair), 2));
+  out.push_back(Grouped(Ellipsoid(t, {0, 18.8, -2.7}, {4.5, 5.9, 3.0}, face.hair), 2));
   // Arms swing against the legs.
   ArmSpec arm;
   arm.upper = kTan;
@@ -327,7 +331,7 @@ Prims Strongman(int dir, double p, bool run) {
   face.moustache = true;
   Frame ht = t;
   if (run) ht = RotX(ht, -0.15);
-  out.push_back(Grouped(Head(ht, {0, 20.0, 0.6}, {3.2, 3.7, 3.4}, face), 2));
+  out.push_back(Grouped(Head(ht, {0, 20.9, 0.6}, {4.1, 4.6, 4.3}, face), 2));
   ArmSpec arm;
   arm.l1 = 7.6;
   arm.l2 = 7.2;
@@ -398,21 +402,21 @@ Prims Queen(int dir, double p, Col dress, Col trim) {
   FaceSpec face{skin, hair};
   face.longHair = true;
   face.lips = true;
-  out.push_back(Grouped(Head(t, {0, 14.8, 0.4}, {3.3, 3.8, 3.4}, face), 2));
-  out.push_back(Grouped(Ellipsoid(t, {0, 12.6, -1.5}, {3.9, 5.8, 2.6}, hair), 2));
+  out.push_back(Grouped(Head(t, {0, 15.4, 0.4}, {3.9, 4.4, 4.0}, face), 2));
+  out.push_back(Grouped(Ellipsoid(t, {0, 13.0, -1.9}, {4.5, 6.4, 2.9}, hair), 2));
   // Crown: a golden band with five points and a red jewel in front.
-  Prim band = Frustum(t.ToWorld({0, 17.3, 0.3}), t.ToWorld({0, 19.4, 0.3}), 2.7, 3.0, gold);
+  Prim band = Frustum(t.ToWorld({0, 18.2, 0.3}), t.ToWorld({0, 20.5, 0.3}), 3.1, 3.5, gold);
   AlignLimb(band, t);
   band.shine = 0.5;
   band.paint = [gold](const V3& q, const V3&) {
-    if (q.y > 2.2 && std::fabs(q.x) < 0.9 && q.z > 0.5 && q.z < 1.7) return Col{0.85, 0.1, 0.15};
+    if (q.y > 2.4 && std::fabs(q.x) < 1.0 && q.z > 0.6 && q.z < 1.8) return Col{0.85, 0.1, 0.15};
     return gold;
   };
   out.push_back(Grouped(band, 9));
   for (int k = 0; k < 5; ++k) {
     const double a = 2 * kPi * k / 5 + kPi / 2;
-    const V3 b{2.6 * std::cos(a), 19.2, 0.3 + 2.6 * std::sin(a)};
-    out.push_back(Grouped(Limb(t.ToWorld(b), t.ToWorld(b + V3{0, 2.0, 0}), 0.75, 0.2, gold), 9));
+    const V3 b{3.1 * std::cos(a), 20.3, 0.3 + 3.1 * std::sin(a)};
+    out.push_back(Grouped(Limb(t.ToWorld(b), t.ToWorld(b + V3{0, 2.2, 0}), 0.8, 0.2, gold), 9));
   }
   // Arms in puffed sleeves, swinging gently.
   ArmSpec arm;
@@ -447,8 +451,7 @@ Prims Cylinder(int dir, double p, Col body) {
   const double sxz = 1.0 / std::sqrt(sy);
   const double airStart = 2.0 / kFrames, airEnd = 9.5 / kFrames;
   double lift = 0;
-  if (p > airStart && p < airEnd)
-    lift = 10.0 * std::sin(kPi * (p - airStart) / (airEnd - airStart));
+  if (p > airStart && p < airEnd) lift = 7.0 * std::sin(kPi * (p - airStart) / (airEnd - airStart));
   const double R = 9.5 * sxz, H = 23.0 * sy;
   const double y0 = lift + 2.0;
   // Little feet, which stay spread on the ground while squashed.
@@ -478,11 +481,11 @@ Prims Cylinder(int dir, double p, Col body) {
   // Big eyes with black pupils looking ahead.
   for (double s : {-1.0, 1.0}) {
     Frame ef = f;
-    ef.o = f.ToWorld({s * 3.3 * sxz, y0 + H * 0.74, R * 0.82});
-    Prim eye = Ellipsoid(ef, {0, 0, 0}, {2.9, 3.6 * std::sqrt(sy), 2.2}, Col{0.98, 0.98, 0.96});
+    ef.o = f.ToWorld({s * 3.7 * sxz, y0 + H * 0.72, R * 0.80});
+    Prim eye = Ellipsoid(ef, {0, 0, 0}, {3.3, 4.2 * std::sqrt(sy), 2.5}, Col{0.98, 0.98, 0.96});
     eye.paint = [](const V3& q, const V3&) {
-      const double dx = q.x / 2.9, dy = (q.y + 0.4) / 3.6;
-      if (q.z > 0.8 && dx * dx + dy * dy < 0.22) return Col{0.05, 0.05, 0.08};
+      const double dx = q.x / 3.3, dy = (q.y + 0.5) / 4.2;
+      if (q.z > 0.8 && dx * dx + dy * dy < 0.25) return Col{0.05, 0.05, 0.08};
       return Col{0.98, 0.98, 0.96};
     };
     eye.shine = 0.6;
@@ -535,9 +538,9 @@ Prims Ball(int dir, double p, bool spots) {
 // The horse trots: diagonal leg pairs move together.
 
 Prims Horse(int dir, double p) {
-  const Frame f = FigureFrame(dir);
+  const Frame f = FigureFrame(dir, 0.95);  // more from the side: a horse reads best so
   Prims out;
-  const Col coat{0.62, 0.36, 0.17};
+  const Col coat{0.70, 0.42, 0.20};
   const Col dark{0.22, 0.12, 0.06};
   const Col hoof{0.2, 0.18, 0.17};
   const double bob = 0.8 * std::cos(4 * kPi * (p - 0.25));
@@ -589,18 +592,18 @@ Prims Horse(int dir, double p) {
   out.push_back(Grouped(saddle, 2));
   // Neck, head, ears and mane; the head nods with the trot.
   const double nod = 0.6 * std::sin(4 * kPi * p);
-  const V3 neckA = b.ToWorld({0, 2.5, 10.5}), neckB = b.ToWorld({0, 12.0 + nod, 15.5});
-  out.push_back(Grouped(Limb(neckA, neckB, 4.3, 3.0, coat), 3));
+  const V3 neckA = b.ToWorld({0, 2.5, 10.5}), neckB = b.ToWorld({0, 13.5 + nod, 16.0});
+  out.push_back(Grouped(Limb(neckA, neckB, 4.5, 3.2, coat), 3));
   Frame hf = b;
   hf.o = neckB;
   hf = RotX(hf, 0.75);
-  Prim head = Limb(hf.ToWorld({0, 0.4, 0.4}), hf.ToWorld({0, 0, 8.0}), 3.0, 2.1, coat);
+  Prim head = Limb(hf.ToWorld({0, 0.4, 0.4}), hf.ToWorld({0, 0, 9.0}), 3.4, 2.4, coat);
   AlignLimb(head, hf);
   head.paint = [coat](const V3& q, const V3&) {
-    if (q.z > 6.3) return Col{0.30, 0.20, 0.15};  // dark muzzle
+    if (q.z > 7.2) return Col{0.30, 0.20, 0.15};  // dark muzzle
     // White blaze down the face, and the eyes on both sides.
     if (q.x > -0.8 && q.x < 0.8 && q.y > 1.2 && q.z > 1.5) return Col{0.96, 0.94, 0.9};
-    if (q.z > 1.6 && q.z < 3.0 && std::fabs(q.x) > 1.9 && q.y > 0.0) return Col{0.06, 0.04, 0.03};
+    if (q.z > 1.6 && q.z < 3.2 && std::fabs(q.x) > 2.0 && q.y > 0.2) return Col{0.06, 0.04, 0.03};
     return coat;
   };
   out.push_back(Grouped(head, 3));
@@ -609,7 +612,7 @@ Prims Horse(int dir, double p) {
         Limb(hf.ToWorld({s * 1.4, 2.0, 0.8}), hf.ToWorld({s * 1.8, 4.4, 0.2}), 0.9, 0.35, coat),
         3));
   out.push_back(
-      Grouped(Limb(b.ToWorld({0, 5.0, 8.5}), b.ToWorld({0, 13.8 + nod, 14.2}), 1.7, 1.6, dark), 3));
+      Grouped(Limb(b.ToWorld({0, 5.0, 8.5}), b.ToWorld({0, 15.4 + nod, 14.6}), 1.8, 1.7, dark), 3));
   out.push_back(Grouped(Sphere(hf.ToWorld({0, 2.6, 1.4}), 1.3, dark), 3));
   // Tail, swishing.
   const double swish = 1.4 * std::sin(2 * kPi * p);
@@ -660,7 +663,7 @@ std::vector<Picture> FigureStrips(const std::string& kind) {
   Bounds all;
   for (int d = 0; d < 4; ++d)
     for (int fr = 0; fr < kFrames; ++fr) {
-      dirBounds[d].Add(ProjectedBounds(Build(kind, d + 1, fr / double(kFrames)), cam));
+      dirBounds[d].Add(TightBounds(Build(kind, d + 1, fr / double(kFrames)), cam));
     }
   for (const Bounds& b : dirBounds) all.Add(b);
   const double usable = 44.0;
@@ -688,7 +691,7 @@ Picture FigurePortrait(const std::string& kind, int w, int h) {
   const int dir = 2;
   const double phase = kind.find("zyli") != std::string::npos ? 5.0 / kFrames : 2.0 / kFrames;
   const auto prims = Build(kind, dir, phase);
-  const Bounds b = ProjectedBounds(prims, cam);
+  const Bounds b = TightBounds(prims, cam);
   const double scale = std::min((w - 3.0) / (b.u1 - b.u0), (h - 3.0) / (b.v1 - b.v0));
   cam.scale = scale;
   cam.ox = w * 0.5 - scale * 0.5 * (b.u0 + b.u1);

@@ -216,7 +216,7 @@ Prims House(const HouseLook& h, double yaw) {
 // Fits the primitives into a w × h picture, standing on its bottom edge.
 Picture FitAndRender(const Prims& prims, int w, int h, double margin, const RenderStyle& style) {
   Camera cam;
-  const Bounds b = ProjectedBounds(prims, cam);
+  const Bounds b = TightBounds(prims, cam);
   const double scale = std::min((w - 2 * margin) / (b.u1 - b.u0), (h - 2 * margin) / (b.v1 - b.v0));
   cam.scale = scale;
   cam.ox = w * 0.5 - scale * 0.5 * (b.u0 + b.u1);

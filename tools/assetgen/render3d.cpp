@@ -272,6 +272,31 @@ Bounds ProjectedBounds(const std::vector<Prim>& prims, const Camera& cam) {
   return b;
 }
 
+Bounds TightBounds(const std::vector<Prim>& prims, const Camera& cam, double step) {
+  const Bounds loose = ProjectedBounds(prims, cam);
+  Camera probe = cam;
+  probe.scale = 1.0 / step;
+  probe.supersample = 1;
+  probe.ox = 1 - loose.u0 / step;
+  probe.oy = 1 + loose.v1 / step;
+  const int w = static_cast<int>(std::ceil((loose.u1 - loose.u0) / step)) + 3;
+  const int h = static_cast<int>(std::ceil((loose.v1 - loose.v0) / step)) + 3;
+  RenderStyle style;
+  style.outline = false;
+  const Picture pic = Render(prims, probe, w, h, style);
+  Bounds b;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (pic.IsMask(x, y)) continue;
+      const double u = (x + 0.5 - probe.ox) * step, v = (probe.oy - y - 0.5) * step;
+      b.u0 = std::min(b.u0, u - step * 0.5);
+      b.u1 = std::max(b.u1, u + step * 0.5);
+      b.v0 = std::min(b.v0, v - step * 0.5);
+      b.v1 = std::max(b.v1, v + step * 0.5);
+    }
+  return b.u0 <= b.u1 ? b : loose;
+}
+
 Picture Render(const std::vector<Prim>& prims, const Camera& cam, int w, int h,
                const RenderStyle& style) {
   const int S = cam.supersample;

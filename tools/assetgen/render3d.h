@@ -91,6 +91,8 @@ struct Bounds {
   }
 };
 Bounds ProjectedBounds(const std::vector<Prim>& prims, const Camera& cam);
+// The bounds of what is actually drawn, measured on a grid of `step` units.
+Bounds TightBounds(const std::vector<Prim>& prims, const Camera& cam, double step = 0.25);
 
 Picture Render(const std::vector<Prim>& prims, const Camera& cam, int w, int h,
                const RenderStyle& style = {});
