@@ -28,6 +28,7 @@ constexpr uint32_t kCloseRequest = 0x6BFF;  // chr(255) + "k"
 // How long shutdown waits for the thread. It can only hang when the program
 // thread still holds the screen lock (a fatal end inside a locked batch).
 constexpr auto kStopWait = std::chrono::seconds(3);
+constexpr auto kRequestWait = std::chrono::seconds(5);
 
 struct StartResult {
   bool ok = false;
@@ -208,8 +209,14 @@ bool SdlDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPix
   request_ = ScreenRequest{width, height, bytesPerPixel};
   const uint64_t mine = ++requestsPosted_;
   cv_.notify_all();
-  cv_.wait(lock, [&] { return requestsDone_ >= mine || finished_; });
-  if (requestsDone_ < mine) return false;
+  // The thread can only be late when it waits for the screen lock, which
+  // means the program opened a screen inside a locked batch; rather than
+  // deadlock, report the screen as not shown. The thread still carries the
+  // request out once the program lets go of the lock.
+  if (!cv_.wait_for(lock, kRequestWait, [&] { return requestsDone_ >= mine || finished_; }) ||
+      requestsDone_ < mine) {
+    return false;
+  }
   driver = driver_;
   return requestOk_;
 }
@@ -260,6 +267,7 @@ void SdlDisplay::Run(std::promise<StartResult>& started) {
   }
   CloseWindow();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  threadId_ = 0;
   std::lock_guard<std::mutex> lock(mu_);
   finished_ = true;
   cv_.notify_all();

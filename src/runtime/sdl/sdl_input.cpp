@@ -217,13 +217,6 @@ int32_t ButtonBit(uint8_t button) {
   }
 }
 
-// Floor division for positions left of or above the picture.
-int64_t FloorDiv(int64_t a, int64_t b) {
-  int64_t q = a / b;
-  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-  return q;
-}
-
 }  // namespace
 
 uint32_t MapKeyDown(SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
@@ -411,13 +404,15 @@ MouseState MouseInput::State(const MouseGeometry& g) const {
     s.inside = false;
     return s;
   }
-  // The pixel centre of the window coordinate, in drawable pixels.
-  const int64_t ox = static_cast<int64_t>(std::floor((winX_ + 0.5) * g.toOutputX)) - p.x;
-  const int64_t oy = static_cast<int64_t>(std::floor((winY_ + 0.5) * g.toOutputY)) - p.y;
-  const int64_t sx = FloorDiv(ox * g.screenW, p.w);
-  const int64_t sy = FloorDiv(oy * g.screenH, p.h);
-  s.x = static_cast<int32_t>(std::clamp<int64_t>(sx, -1, g.screenW));
-  s.y = static_cast<int32_t>(std::clamp<int64_t>(sy, -1, g.screenH));
+  // The centre of the pointer's pixel, in drawable pixels relative to the
+  // picture, scaled to screen pixels; whole-number scaling gives exactly
+  // offset / factor.
+  const double cx = (winX_ + 0.5) * g.toOutputX - p.x;
+  const double cy = (winY_ + 0.5) * g.toOutputY - p.y;
+  const double sx = std::floor(cx * g.screenW / p.w);
+  const double sy = std::floor(cy * g.screenH / p.h);
+  s.x = static_cast<int32_t>(std::clamp<double>(sx, -1, g.screenW));
+  s.y = static_cast<int32_t>(std::clamp<double>(sy, -1, g.screenH));
   s.inside = inWindow_ && sx >= 0 && sx < g.screenW && sy >= 0 && sy < g.screenH;
   return s;
 }

@@ -1,0 +1,216 @@
+// The display thread end to end on SDL's in-memory video driver: events
+// pushed into SDL's queue must reach the runtime's key queue and mouse state
+// through the thread, only while the program does not hold the screen lock,
+// and screen modes must follow the desktop.
+#include "runtime/sdl/sdl_display.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "runtime/display.h"
+#include "runtime/runtime.h"
+#include "runtime/sdl/sdl_input.h"
+
+namespace rt::sdl {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SdlDisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    std::string error;
+    if (!InstallSdlDisplay(error)) GTEST_SKIP() << "no offscreen video driver: " << error;
+    installed_ = true;
+    desktop_ = GetScreenInfo();
+  }
+  void TearDown() override {
+    if (!installed_) return;
+    ShutdownSdlDisplay();
+    headless::Install();
+  }
+
+  // Reads keys until one arrives or a second has passed.
+  static std::string NextKey() {
+    const auto end = std::chrono::steady_clock::now() + 1s;
+    while (std::chrono::steady_clock::now() < end) {
+      std::string k = ReadKey();
+      if (!k.empty()) return k;
+      std::this_thread::sleep_for(2ms);
+    }
+    return "";
+  }
+
+  static void Push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError(); }
+  static SDL_Event Key(SDL_Keycode sym, SDL_Scancode sc, uint16_t mod = 0) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = sym;
+    e.key.keysym.scancode = sc;
+    e.key.keysym.mod = mod;
+    return e;
+  }
+  static SDL_Event Window(uint8_t what) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = what;
+    return e;
+  }
+
+  bool installed_ = false;
+  ScreenInfo desktop_;
+};
+
+TEST_F(SdlDisplayTest, DesktopBeforeAnyScreenAndTheOfferedModes) {
+  EXPECT_GT(desktop_.width, 0);
+  EXPECT_GT(desktop_.height, 0);
+  EXPECT_TRUE(desktop_.depth == 24 || desktop_.depth == 32 || desktop_.depth == 16)
+      << desktop_.depth;
+  EXPECT_EQ(desktop_.driver, "");
+  const uint32_t sizes[][2] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
+  for (int32_t depth : {15, 16, 24, 32}) {
+    std::vector<uint32_t> want, got;
+    for (const auto& s : sizes) {
+      if (s[0] <= static_cast<uint32_t>(desktop_.width) &&
+          s[1] <= static_cast<uint32_t>(desktop_.height)) {
+        want.push_back(s[0] << 16 | s[1]);
+      }
+    }
+    for (uint32_t m = ListScreenModes(depth); m != 0; m = ListScreenModes(0)) got.push_back(m);
+    EXPECT_EQ(got, want) << "depth " << depth;
+  }
+  EXPECT_EQ(ListScreenModes(8), 0u);
+}
+
+TEST_F(SdlDisplayTest, ScreenInfoAfterAModeChange) {
+  ASSERT_EQ(SetScreenMode(18, 15, 0, 1, 0), 0);
+  ScreenInfo info = GetScreenInfo();
+  EXPECT_EQ(info.width, 640);
+  EXPECT_EQ(info.height, 480);
+  EXPECT_EQ(info.depth, 16);
+  EXPECT_EQ(info.driver, "offscreen");
+  ASSERT_EQ(SetScreenMode(18, 24, 0, 1, 0), 0);
+  info = GetScreenInfo();
+  EXPECT_EQ(info.depth, 32);
+  EXPECT_EQ(info.driver, "offscreen");
+}
+
+TEST_F(SdlDisplayTest, KeysArriveThroughTheThread) {
+  ASSERT_EQ(SetScreenMode(18, 16, 0, 1, 0), 0);
+  Push(Key(SDLK_F1, SDL_SCANCODE_F1));
+  EXPECT_EQ(NextKey(), "\xFF;");
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  std::strcpy(text.text.text, "\xC3\xA4");
+  Push(text);
+  EXPECT_EQ(NextKey(), "\x84");
+  Push(Key(SDLK_c, SDL_SCANCODE_C, KMOD_LCTRL));
+  EXPECT_EQ(NextKey(), "\x03");
+  Push(Key(SDLK_a, SDL_SCANCODE_A, KMOD_LALT));
+  Push(Key(SDLK_F10, SDL_SCANCODE_F10));
+  Push(Key(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
+  EXPECT_EQ(NextKey(), "\x1B");  // the two before it gave nothing
+}
+
+TEST_F(SdlDisplayTest, CloseRequestsBecomeAKeyAndTheWindowStays) {
+  ASSERT_EQ(SetScreenMode(18, 16, 0, 1, 0), 0);
+  Push(Window(SDL_WINDOWEVENT_CLOSE));
+  EXPECT_EQ(NextKey(), "\xFFk");
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  Push(quit);
+  EXPECT_EQ(NextKey(), "\xFFk");
+  // The display still runs: another key arrives.
+  Push(Key(SDLK_UP, SDL_SCANCODE_UP));
+  EXPECT_EQ(NextKey(), "\xFFH");
+}
+
+TEST_F(SdlDisplayTest, NothingHappensWhileTheProgramHoldsTheLock) {
+  ASSERT_EQ(SetScreenMode(18, 16, 0, 1, 0), 0);
+  std::this_thread::sleep_for(50ms);
+  LockScreen();
+  DrawLine(nullptr, 0, 0, 639, 479, 0xFFFF0000, 2);
+  const SdlDisplayStats before = GetSdlDisplayStats();
+  Push(Key(SDLK_F2, SDL_SCANCODE_F2));
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(ReadKey(), "");
+  const SdlDisplayStats held = GetSdlDisplayStats();
+  EXPECT_EQ(held.presents, before.presents);
+  EXPECT_EQ(held.rowsUploaded, before.rowsUploaded);
+  UnlockScreen();
+  EXPECT_EQ(NextKey(), "\xFF<");
+  const auto end = std::chrono::steady_clock::now() + 1s;
+  while (GetSdlDisplayStats().presents == held.presents && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(2ms);
+  }
+  const SdlDisplayStats after = GetSdlDisplayStats();
+  EXPECT_GT(after.presents, held.presents);
+  EXPECT_EQ(after.rowsUploaded - held.rowsUploaded, 480u);
+}
+
+TEST_F(SdlDisplayTest, MouseThroughTheThread) {
+  ASSERT_EQ(SetScreenMode(18, 16, 0, 1, 0), 0);
+  // The window covers the desktop; the picture lies where the placement says.
+  const Placement p = PlaceScreen(desktop_.width, desktop_.height, 640, 480);
+  const int32_t k = p.w / 640;
+  ASSERT_GE(k, 1);
+  Push(Window(SDL_WINDOWEVENT_FOCUS_GAINED));
+  Push(Window(SDL_WINDOWEVENT_ENTER));
+  SDL_Event move{};
+  move.type = SDL_MOUSEMOTION;
+  move.motion.x = p.x + 10 * k;
+  move.motion.y = p.y + 20 * k;
+  Push(move);
+  SDL_Event down{};
+  down.type = SDL_MOUSEBUTTONDOWN;
+  down.button.button = SDL_BUTTON_RIGHT;
+  Push(down);
+  int32_t x = 0, y = 0, wheel = 0, buttons = 0, clip = 0;
+  const auto end = std::chrono::steady_clock::now() + 1s;
+  int32_t r = 1;
+  while ((r != 0 || buttons != 2) && std::chrono::steady_clock::now() < end) {
+    r = ReadMouse(x, y, wheel, buttons, clip);
+    std::this_thread::sleep_for(2ms);
+  }
+  EXPECT_EQ(r, 0);
+  EXPECT_EQ(x, 10);
+  EXPECT_EQ(y, 20);
+  EXPECT_EQ(wheel, 0);
+  EXPECT_EQ(buttons, 2);
+  EXPECT_EQ(clip, 0);
+
+  Push(Window(SDL_WINDOWEVENT_FOCUS_LOST));
+  const auto end2 = std::chrono::steady_clock::now() + 1s;
+  while (r == 0 && std::chrono::steady_clock::now() < end2) {
+    r = ReadMouse(x, y, wheel, buttons, clip);
+    std::this_thread::sleep_for(2ms);
+  }
+  EXPECT_EQ(r, 1);
+  EXPECT_EQ(x, -1);
+  EXPECT_EQ(y, -1);
+  EXPECT_EQ(wheel, -1);
+  EXPECT_EQ(buttons, -1);
+  EXPECT_EQ(clip, -1);
+}
+
+TEST_F(SdlDisplayTest, ShutdownIsPromptAndFinal) {
+  ASSERT_EQ(SetScreenMode(18, 32, 0, 1, 0), 0);
+  const auto start = std::chrono::steady_clock::now();
+  ShutdownSdlDisplay();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+  ShutdownSdlDisplay();  // twice is harmless
+  EXPECT_EQ(GetSdlDisplayStats().threadId, 0);
+  // A stopped display shows nothing, and says so.
+  EXPECT_EQ(SetScreenMode(18, 32, 0, 1, 0), 1);
+}
+
+}  // namespace
+}  // namespace rt::sdl
