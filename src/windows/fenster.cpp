@@ -175,20 +175,23 @@ void BilderFreigeben(FensterDaten& f) {
 
 // ---------------------------------------------------------------- lifecycle
 
+// The log lines are written before the liveness check, so a panel that
+// deletes a window already gone (after "LoeschAlleFenster") still leaves its
+// trace in the log, as every deletion request does.
 void LoescheAlleBilderEinesFensters(const Auftrag& a) {
-  FensterDaten* f = Lebendig(a.Nr);
-  if (f == nullptr) return;
   if (Protokolliert()) {
     Protokoll("   Fenster(): alle Bilder des Fensters " + rt::IntToText(a.Nr) +
               " werden geloescht");
   }
+  FensterDaten* f = Lebendig(a.Nr);
+  if (f == nullptr) return;
   BilderFreigeben(*f);
 }
 
 void LoescheFenster(const Auftrag& a) {
-  if (Lebendig(a.Nr) == nullptr) return;
   if (Protokolliert()) Protokoll("   Fenster(): Loesche Fenster " + rt::IntToText(a.Nr));
   FensterMeldung = Fenster("LoescheAlleBilderEinesFensters", a.Nr, 0, 0, 0, 0, "");
+  if (Lebendig(a.Nr) == nullptr) return;
   FensterTabelle[a.Nr].lebendig = false;
   if (a.Nr == HoechsteFensterNr) HoechsteFensterNr -= 1;
 }

@@ -3,7 +3,9 @@
 # runner's output in lines "#> grep PATTERN" (must appear in the output),
 # "#> nogrep PATTERN" (must not), "#> log-lines FILE" (the log file
 # wimmelprt.txt in the scratch folder must equal FILE, CR LF endings) and
-# "#> nolog" (no log file was written).
+# "#> nolog" (no log file was written), "#> loggrep TEXT" (a log line holds
+# TEXT), "#> same A.png B.png" and "#> differ A.png B.png" (two screenshots of
+# the script are, or are not, byte-identical).
 set -u
 runner="$1"; script="$2"; out="$3"
 rm -rf "$out"; mkdir -p "$out"
@@ -19,6 +21,9 @@ while IFS= read -r line; do
   case "$word" in
     grep) grep -qF -- "$arg" "$out/output.txt" || { echo "missing in output: $arg"; fail=1; } ;;
     nogrep) ! grep -qF -- "$arg" "$out/output.txt" || { echo "unexpected in output: $arg"; fail=1; } ;;
+    loggrep) grep -qF -- "$arg" "$out/work/wimmelprt.txt" 2>/dev/null || { echo "missing in log: $arg"; fail=1; } ;;
+    same) a=${arg%% *}; b=${arg#* }; cmp -s "$out/$a" "$out/$b" || { echo "$a and $b differ"; fail=1; } ;;
+    differ) a=${arg%% *}; b=${arg#* }; ! cmp -s "$out/$a" "$out/$b" || { echo "$a and $b are the same"; fail=1; } ;;
     nolog) [ ! -e "$out/work/wimmelprt.txt" ] || { echo "a log file was written"; fail=1; } ;;
     log-lines)
       if ! cmp -s <(sed 's/$/\r/' "$dir/$arg") "$out/work/wimmelprt.txt"; then
