@@ -137,7 +137,13 @@ int Load(int32_t width, int32_t height, int32_t depth, double seconds) {
   }
   const rt::ScreenInfo info = rt::GetScreenInfo();
   DrawTestPicture(info.width, info.height);
-  rt::SleepMs(99);  // let the first picture reach the window
+  // Let the first picture reach the window before the idle phase starts.
+  const double until = rt::TimerSeconds() + 5;
+  while (rt::sdl::GetSdlDisplayStats().rowsUploaded < static_cast<uint64_t>(info.height) &&
+         rt::TimerSeconds() < until) {
+    rt::SleepMs(10);
+  }
+  rt::SleepMs(50);
   Phase("idle", seconds, [](int64_t) { rt::SleepMs(50); });
   Phase("load", seconds, [&](int64_t frame) {
     // Every row changes: a full-screen box in a colour that differs each frame.
