@@ -56,7 +56,9 @@ void ErstInitialisierung() {
 }
 
 // Position 0 counts as "nothing playing" as well: a stream that never
-// started, or a handle the library no longer knows.
+// started, or a handle the library no longer knows. All three questions are
+// asked every time, the position once per comparison, handle 0 included, so
+// the library sees the same calls whatever the answers.
 bool NeuerTitelFaellig() {
   const uint32_t position = FSOUND_Stream_GetPosition(gStream);
   const uint32_t nochmal = FSOUND_Stream_GetPosition(gStream);
