@@ -110,25 +110,28 @@ Picture Meadow(int w, int h) {
     pic.At(x, y) = ToRgb(Col{v, v * 0.97, v * 0.92});
     pic.At(x + 1, y) = ToRgb(Col{v * 0.8, v * 0.78, v * 0.74});
   }
-  // A few flowers away from the path.
-  const Col petals[] = {{0.98, 0.98, 0.96},
-                        {0.98, 0.88, 0.25},
-                        {0.90, 0.25, 0.25},
-                        {0.55, 0.62, 0.98},
-                        {0.98, 0.98, 0.96}};
-  for (int k = 0; k < 110; ++k) {
-    const int x = rng.Int(3, w - 4), y = rng.Int(3, h - 4);
-    const Col petal = petals[rng.Int(0, 4)];
-    if (dist[static_cast<size_t>(y) * w + x] < 24) continue;
-    const Col under = FromRgb(pic.At(x, y + 1)) * 0.7;
-    pic.At(x - 1, y + 1) = ToRgb(under);
-    pic.At(x + 1, y + 1) = ToRgb(under);
-    pic.At(x, y + 2) = ToRgb(under);
-    pic.At(x - 1, y) = ToRgb(petal);
-    pic.At(x + 1, y) = ToRgb(petal * 0.9);
-    pic.At(x, y - 1) = ToRgb(petal);
-    pic.At(x, y + 1) = ToRgb(petal * 0.85);
-    pic.At(x, y) = ToRgb(Col{0.98, 0.80, 0.15});
+  // A few small clusters of flowers away from the path.
+  const Col petals[] = {{0.98, 0.98, 0.96}, {0.99, 0.88, 0.22}, {0.92, 0.22, 0.24},
+                        {0.58, 0.64, 0.99}, {0.98, 0.98, 0.96}, {0.98, 0.62, 0.80}};
+  for (int k = 0; k < 70; ++k) {
+    const int cx = rng.Int(8, w - 9), cy = rng.Int(8, h - 9);
+    const int kindOf = rng.Int(0, 5);
+    const Col petal = petals[kindOf];
+    const int count = rng.Int(1, 4);
+    for (int j = 0; j < count; ++j) {
+      const int x = cx + rng.Int(-6, 6), y = cy + rng.Int(-4, 4);
+      if (dist[static_cast<size_t>(y) * w + x] < 24) continue;
+      // A little shadow below, four petals round a yellow heart.
+      for (auto [dx, dy] : {std::pair{-1, 2}, {0, 2}, {1, 2}, {2, 1}, {-2, 1}}) {
+        const Col under = FromRgb(pic.At(x + dx, y + dy)) * 0.78;
+        pic.At(x + dx, y + dy) = ToRgb(under);
+      }
+      pic.At(x - 1, y) = ToRgb(petal);
+      pic.At(x + 1, y) = ToRgb(petal * 0.88);
+      pic.At(x, y - 1) = ToRgb(petal);
+      pic.At(x, y + 1) = ToRgb(petal * 0.8);
+      pic.At(x, y) = ToRgb(kindOf == 1 ? Col{0.85, 0.45, 0.1} : Col{0.99, 0.82, 0.15});
+    }
   }
   return pic;
 }

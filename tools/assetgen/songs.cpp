@@ -268,21 +268,21 @@ Song Intro() {
   arp.sustain = 0.25;
   arp.release = 0.05;
   arp.lowpass = 4200;
-  Instrument bass = Make(Wave::kTriangle, 0.42, 0.0, 0.0);
+  Instrument bass = Make(Wave::kTriangle, 0.3, 0.0, 0.0);
   bass.attack = 0.006;
   bass.sustain = 0.85;
   bass.release = 0.06;
-  Instrument pad = Make(Wave::kSaw, 0.055, -0.3, 0.15);
+  Instrument pad = Make(Wave::kSaw, 0.09, -0.3, 0.15);
   pad.attack = 0.35;
   pad.decay = 0.5;
   pad.sustain = 0.8;
   pad.release = 0.6;
   pad.detune = 9;
   pad.lowpass = 1500;
-  Instrument kick = Make(Wave::kKick, 0.38, 0, 0);
-  Instrument hat = Make(Wave::kHat, 0.07, 0.3, 0.05);
-  Instrument brush = Make(Wave::kBrush, 0.09, -0.2, 0.1);
-  Instrument bell = Make(Wave::kBell, 0.12, 0.35, 0.45);
+  Instrument kick = Make(Wave::kKick, 0.32, 0, 0);
+  Instrument hat = Make(Wave::kHat, 0.3, 0.3, 0.05);
+  Instrument brush = Make(Wave::kBrush, 0.18, -0.2, 0.1);
+  Instrument bell = Make(Wave::kBell, 0.15, 0.35, 0.45);
   bell.attack = 0.002;
   bell.decay = 0.6;
   bell.sustain = 0.0;
@@ -323,7 +323,7 @@ Song SceneOne() {
   Song s;
   s.name = "Qum1_E";
   enum { kLead, kHarm, kBass, kArp, kKick, kSnare, kHat, kOpen };
-  Instrument lead = Make(Wave::kPulse, 0.16, 0.15, 0.3);
+  Instrument lead = Make(Wave::kPulse, 0.3, 0.15, 0.3);
   lead.duty = 0.25;
   lead.pwmDepth = 0.06;
   lead.pwmRate = 0.3;
@@ -335,19 +335,19 @@ Song SceneOne() {
   lead.vibRate = 6.0;
   lead.vibDelay = 0.18;
   lead.lowpass = 6000;
-  Instrument harm = Make(Wave::kPulse, 0.09, -0.45, 0.25);
+  Instrument harm = Make(Wave::kPulse, 0.16, -0.45, 0.25);
   harm.duty = 0.5;
   harm.attack = 0.004;
   harm.decay = 0.2;
   harm.sustain = 0.5;
   harm.release = 0.07;
   harm.lowpass = 3000;
-  Instrument bass = Make(Wave::kTriangle, 0.46, 0, 0);
+  Instrument bass = Make(Wave::kTriangle, 0.36, 0, 0);
   bass.attack = 0.004;
   bass.decay = 0.1;
   bass.sustain = 0.8;
   bass.release = 0.04;
-  Instrument arp = Make(Wave::kPulse, 0.06, 0.5, 0.35);
+  Instrument arp = Make(Wave::kPulse, 0.11, 0.5, 0.35);
   arp.duty = 0.125;
   arp.attack = 0.002;
   arp.decay = 0.08;
@@ -355,9 +355,9 @@ Song SceneOne() {
   arp.release = 0.04;
   arp.lowpass = 5000;
   Instrument kick = Make(Wave::kKick, 0.42, 0, 0);
-  Instrument snare = Make(Wave::kSnare, 0.16, -0.1, 0.12);
-  Instrument hat = Make(Wave::kHat, 0.08, 0.35, 0.0);
-  Instrument open = Make(Wave::kOpenHat, 0.06, 0.35, 0.1);
+  Instrument snare = Make(Wave::kSnare, 0.38, -0.1, 0.12);
+  Instrument hat = Make(Wave::kHat, 0.3, 0.35, 0.0);
+  Instrument open = Make(Wave::kOpenHat, 0.2, 0.35, 0.1);
   s.instruments = {lead, harm, bass, arp, kick, snare, hat, open};
   s.echoTime = 60.0 / 126 * 0.75;
   s.echoFeedback = 0.3;
@@ -371,7 +371,7 @@ Song SceneOne() {
       "D5 - F5 - E5 - G5 - | F5 - - - . . . .";
   const char* harmA =
       "F4 A4 C5 - C5 - E5 F5 | E5 - C5 G4 - - E4 - | F4 A4 D5 - D5 - E5 F5 |"
-      "F5 - F5 E5 D5 - Bb4 - | A4 - C5 - F5 - A5 - | G5 F5 E5 - C5 - G4 - |"
+      "F5 - F5 D5 D5 - Bb4 - | A4 - C5 - F5 - A5 - | G5 F5 E5 - C5 - G4 - |"
       "Bb4 - D5 - C5 - E5 - | C5 - - - . . . .";
   const char* melB =
       "D6 - - C6 Bb5 - F5 - | E5 - G5 - C6 - - - | C6 - - Bb5 A5 - E5 - |"
@@ -408,6 +408,8 @@ Song SceneOne() {
   sc.Drums(kSnare, 4, 55, "....x.......x...");
   sc.Drums(kHat, 4, 55, "x.oox.o.x.oox.o.");
   sc.Drums(kOpen, 4, 55, "..............x.");
+  // A snare fill closes every eight-bar section.
+  for (int bar : {11, 19, 27, 35, 43, 51}) sc.Drums(kSnare, bar, bar + 1, "..........o.x.ox");
   sc.Drums(kKick, 55, 56, "x...............");
   s.notes = std::move(sc.notes());
   s.length = sc.BarTime(56);
@@ -421,7 +423,7 @@ Song SceneTwo() {
   Song s;
   s.name = "Qum2_E";
   enum { kMallet, kLead, kBass, kChord, kKick, kBrush, kHat };
-  Instrument mallet = Make(Wave::kBell, 0.26, -0.2, 0.35);
+  Instrument mallet = Make(Wave::kBell, 0.36, -0.2, 0.35);
   mallet.attack = 0.002;
   mallet.decay = 0.5;
   mallet.sustain = 0.15;
@@ -433,13 +435,13 @@ Song SceneTwo() {
   lead.release = 0.12;
   lead.vibDepth = 0.2;
   lead.vibRate = 4.8;
-  Instrument bass = Make(Wave::kSaw, 0.3, 0, 0);
+  Instrument bass = Make(Wave::kSaw, 0.45, 0, 0);
   bass.attack = 0.004;
   bass.decay = 0.25;
   bass.sustain = 0.45;
   bass.release = 0.06;
   bass.lowpass = 700;
-  Instrument chord = Make(Wave::kPulse, 0.045, 0.45, 0.2);
+  Instrument chord = Make(Wave::kPulse, 0.085, 0.45, 0.2);
   chord.duty = 0.35;
   chord.attack = 0.004;
   chord.decay = 0.15;
@@ -447,8 +449,8 @@ Song SceneTwo() {
   chord.release = 0.08;
   chord.lowpass = 2400;
   Instrument kick = Make(Wave::kKick, 0.34, 0, 0);
-  Instrument brush = Make(Wave::kBrush, 0.14, -0.25, 0.1);
-  Instrument hat = Make(Wave::kHat, 0.08, 0.3, 0.05);
+  Instrument brush = Make(Wave::kBrush, 0.32, -0.25, 0.1);
+  Instrument hat = Make(Wave::kHat, 0.28, 0.3, 0.05);
   s.instruments = {mallet, lead, bass, chord, kick, brush, hat};
   s.echoTime = 60.0 / 100 * 0.5;
   s.echoFeedback = 0.32;
@@ -497,7 +499,7 @@ Song SceneThree() {
   Song s;
   s.name = "Qum3_F";
   enum { kLead, kHarm, kBass, kStab, kKick, kSnare, kHat };
-  Instrument lead = Make(Wave::kPulse, 0.15, -0.15, 0.25);
+  Instrument lead = Make(Wave::kPulse, 0.26, -0.15, 0.25);
   lead.duty = 0.125;
   lead.attack = 0.003;
   lead.decay = 0.1;
@@ -507,19 +509,19 @@ Song SceneThree() {
   lead.vibRate = 7;
   lead.vibDelay = 0.12;
   lead.lowpass = 7000;
-  Instrument harm = Make(Wave::kPulse, 0.10, 0.4, 0.2);
+  Instrument harm = Make(Wave::kPulse, 0.15, 0.4, 0.2);
   harm.duty = 0.5;
   harm.attack = 0.003;
   harm.decay = 0.1;
   harm.sustain = 0.5;
   harm.release = 0.05;
   harm.lowpass = 3500;
-  Instrument bass = Make(Wave::kTriangle, 0.5, 0, 0);
+  Instrument bass = Make(Wave::kTriangle, 0.4, 0, 0);
   bass.attack = 0.003;
   bass.decay = 0.1;
   bass.sustain = 0.7;
   bass.release = 0.03;
-  Instrument stab = Make(Wave::kPulse, 0.05, 0.2, 0.1);
+  Instrument stab = Make(Wave::kPulse, 0.07, 0.2, 0.1);
   stab.duty = 0.4;
   stab.attack = 0.002;
   stab.decay = 0.08;
@@ -527,8 +529,8 @@ Song SceneThree() {
   stab.release = 0.04;
   stab.lowpass = 2800;
   Instrument kick = Make(Wave::kKick, 0.4, 0, 0);
-  Instrument snare = Make(Wave::kSnare, 0.14, 0.1, 0.1);
-  Instrument hat = Make(Wave::kHat, 0.07, -0.35, 0);
+  Instrument snare = Make(Wave::kSnare, 0.32, 0.1, 0.1);
+  Instrument hat = Make(Wave::kHat, 0.26, -0.35, 0);
   s.instruments = {lead, harm, bass, stab, kick, snare, hat};
   s.echoTime = 60.0 / 152 * 0.75;
   s.echoFeedback = 0.25;
@@ -578,6 +580,7 @@ Song SceneThree() {
   sc.Drums(kKick, 0, 55, "x.......x.......");
   sc.Drums(kSnare, 4, 55, "....x.......x...");
   sc.Drums(kSnare, 3, 4, "....x...x.x.xxxx");
+  for (int bar : {11, 19, 27, 35, 43}) sc.Drums(kSnare, bar, bar + 1, "..........x.x.xx");
   sc.Drums(kHat, 0, 55, "x.x.x.x.x.x.x.x.");
   sc.Drums(kKick, 55, 56, "x...............");
   s.notes = std::move(sc.notes());

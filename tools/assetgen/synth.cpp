@@ -131,7 +131,7 @@ bool IsDrum(Instrument::Wave w) {
 
 }  // namespace
 
-Stereo RenderSong(const Song& song) {
+Stereo RenderSong(const Song& song, bool normalise) {
   const size_t musicLen = static_cast<size_t>(song.length * kSampleRate);
   const size_t tail = static_cast<size_t>(4.0 * kSampleRate);
   const size_t total = musicLen + tail;
@@ -140,7 +140,7 @@ Stereo RenderSong(const Song& song) {
   for (const Note& n : song.notes) {
     const Instrument& in = song.instruments[static_cast<size_t>(n.instrument)];
     const bool drum = IsDrum(in.wave);
-    const double dur = drum ? 0.6 : n.length + in.release;
+    const double dur = drum ? 0.9 : n.length + in.release;
     const size_t s0 = static_cast<size_t>(n.start * kSampleRate);
     const size_t count = static_cast<size_t>(dur * kSampleRate);
     const double angle = (std::clamp(in.pan, -1.0, 1.0) + 1.0) * kPi / 4;
@@ -156,7 +156,8 @@ Stereo RenderSong(const Song& song) {
       const double t = static_cast<double>(i) / kSampleRate;
       double s;
       if (drum) {
-        s = Drum(in, t, rng, hp, lpState, drumPhase);
+        // The last 50 ms fade out, so what is left of a long decay ends softly.
+        s = Drum(in, t, rng, hp, lpState, drumPhase) * std::min(1.0, (dur - t) / 0.05);
       } else {
         double semis = 0;
         if (in.vibDepth > 0 && t > in.vibDelay)
@@ -216,7 +217,7 @@ Stereo RenderSong(const Song& song) {
   double peak = 0;
   for (size_t i = 0; i < outLen; ++i) peak = std::max({peak, std::fabs(L[i]), std::fabs(R[i])});
   const double target = std::pow(10.0, -1.5 / 20.0);
-  const double g = peak > 0 ? target / peak : 1.0;
+  const double g = peak > 0 && normalise ? target / peak : 1.0;
   Stereo mix;
   mix.left.resize(outLen);
   mix.right.resize(outLen);

@@ -43,8 +43,9 @@ struct Stereo {
   std::vector<float> left, right;
 };
 
-// Renders the song; the result's peak is normalised to -1.5 dBFS.
-Stereo RenderSong(const Song& song);
+// Renders the song; the result's peak is normalised to -1.5 dBFS unless
+// `normalise` is off (which keeps the instruments' levels comparable).
+Stereo RenderSong(const Song& song, bool normalise = true);
 
 // Encodes as 44.1 kHz stereo constant-bit-rate MP3.
 std::vector<uint8_t> EncodeMp3(const Stereo& mix, int kbps);
