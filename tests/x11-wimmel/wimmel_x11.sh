@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Wimmel in a real window on Xvfb with openbox: choose a mode by key, see the
+# scene, page the help with H and a click, and leave with Escape twice. The
+# header and bottom bar must look exactly as on the headless display (the
+# same program drawing the same picture), the scene must move, and the
+# process must end with code 0 within 5 seconds of the last Escape.
+# Exit 77 (skipped) when Xvfb is not installed.
+#
+#   wimmel_x11.sh WIMMEL WIMMEL_HEADLESS DATA_DIR OUT_DIR
+set -uo pipefail
+wimmel=$1; headless=$2; data=$3; out=$4
+command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed"; exit 77; }
+for tool in openbox xdotool import convert compare; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing"; exit 1; }
+done
+rm -rf "$out"; mkdir -p "$out"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Reference pictures of the same screens from the headless runner.
+cat > "$out/ref.script" <<'SCRIPT'
+key E
+wait 0.5
+shot scene.png
+key h
+wait 0.2
+shot help1.png
+key F1
+wait 0.2
+shot help2.png
+SCRIPT
+WIMMEL_DATA="$data" "$headless" "$out/ref.script" --out "$out/ref" >/dev/null 2>&1 || fail "headless reference run"
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" >"$out/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done
+[ -s "$out/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$out/display")"
+unset WAYLAND_DISPLAY
+openbox >"$out/openbox.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+
+(cd "$data" && exec "$wimmel") >"$out/wimmel.out" 2>&1 &
+wpid=$!
+pids+=($wpid)
+win=""
+for _ in $(seq 200); do
+  win=$(xdotool search --name '^Wimmel$' 2>/dev/null | head -n1)
+  [ -n "$win" ] && break
+  sleep 0.05
+done
+[ -n "$win" ] || { echo "FAIL: no Wimmel window"; cat "$out/wimmel.out"; exit 1; }
+xdotool windowactivate --sync "$win" >/dev/null 2>&1
+sleep 1
+
+# The 640 x 480 screen on the 1280 x 1024 desktop: doubled, at (0, 32).
+shot() {
+  import -window root "$out/$1.ppm"
+  convert "$out/$1.ppm" -crop 1280x960+0+32 +repage -sample 640x480 "$out/$1.png"
+}
+# changed REGION A B: prints how many pixels of the region (WxH+X+Y) differ.
+changed() {
+  convert "$2" -crop "$1" +repage "$out/crop-a.png"
+  convert "$3" -crop "$1" +repage "$out/crop-b.png"
+  compare -metric AE -fuzz 4% "$out/crop-a.png" "$out/crop-b.png" null: 2>&1
+}
+# same REGION A B: the two pictures agree in the region.
+same() {
+  local n
+  n=$(changed "$@")
+  [ "${n%% *}" = "0" ] || fail "$2 and $3 differ in $1 ($n pixels)"
+}
+
+xdotool key E
+sleep 1.5
+shot scene1
+sleep 1
+shot scene2
+# Header (rows 0-43) and bottom bar (rows 380-465, above the status line).
+same 640x44+0+0 "$out/scene1.png" "$out/ref/scene.png"
+same 640x86+0+380 "$out/scene1.png" "$out/ref/scene.png"
+n=$(changed 640x336+0+44 "$out/scene1.png" "$out/scene2.png")
+[ "${n%% *}" -gt 200 ] 2>/dev/null || fail "the scene did not move in a second ($n pixels changed)"
+
+xdotool key h
+sleep 0.5
+shot help1
+same 640x86+0+380 "$out/help1.png" "$out/ref/help1.png"
+# A click on page 1's F1 button (screen (20, 400)) shows page 2.
+xdotool mousemove 40 $((32 + 800)) mousedown 1 sleep 0.15 mouseup 1
+sleep 0.8
+shot help2
+same 640x86+0+380 "$out/help2.png" "$out/ref/help2.png"
+
+xdotool mousemove 1279 1023
+xdotool key Escape
+sleep 1
+xdotool key Escape
+ended=""
+for _ in $(seq 50); do
+  if ! kill -0 "$wpid" 2>/dev/null; then ended=yes; break; fi
+  sleep 0.1
+done
+if [ -z "$ended" ]; then
+  fail "wimmel did not end within 5 s of the second Escape"
+else
+  wait "$wpid"; code=$?
+  [ "$code" -eq 0 ] || fail "wimmel ended with code $code"
+fi
+[ $failures -eq 0 ] && echo "x11 wimmel: all checks passed"
+exit $((failures > 0))
