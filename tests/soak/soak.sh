@@ -17,9 +17,12 @@ make_script() {
     local letter=${letters:$(( (i * 7) % 16 )):1}
     local heights=(480 600 768 1024)
     local h=${heights[$(( (i * 7) % 4 ))]}
-    # Figure counts wander up and down between rounds.
-    if (( i % 3 == 0 )); then echo "type +++++++++++++++"; else echo "type ---------"; fi
-    echo "wait 0.05"
+    # Figure counts wander up and down between rounds, rising to about 450.
+    if (( i % 4 == 0 )); then
+      for _ in 1 2 3; do echo "type +++++++++++++++"; echo "wait 0.05"; done
+    else
+      echo "type ---------"; echo "wait 0.05"
+    fi
     echo "key $letter"
     echo "wait 0.3"
     echo "type 9317gtrbzpkldsfnc"
