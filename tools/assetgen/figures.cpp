@@ -159,13 +159,15 @@ Prim Head(const Frame& f, const V3& c, const V3& radii, const FaceSpec& face) {
   const V3 r = radii;
   h.paint = [face, r](const V3& p, const V3&) {
     const double x = p.x / r.x, y = p.y / r.y, z = p.z / r.z;
-    if (!face.bald && ((y > 0.28 - 0.12 * z && z < 0.8) || (z < -0.25 && y > -0.55)))
+    if (!face.bald && ((y > 0.40 - 0.10 * z && z < 0.85) || (z < -0.25 && y > -0.55)))
       return face.hair;
     if (face.longHair && z < 0.1 && std::fabs(x) > 0.55 && y > -0.7) return face.hair;
     if (z > 0.45) {
       for (double ex : {-0.36, 0.36}) {
         const double dx = x - ex, dy = y - 0.06;
-        if (dx * dx + dy * dy * 0.7 < 0.03) return face.eyes;
+        if (dx * dx + dy * dy * 0.7 < 0.042) return face.eyes;
+        // Brows make the face read as a face even a few pixels wide.
+        if (!face.bald && std::fabs(dx) < 0.2 && y > 0.24 && y < 0.33) return face.hair * 0.8;
       }
       if (face.moustache && y > -0.42 && y < -0.2 && std::fabs(x) < 0.42) return face.hair;
       if (y > -0.58 && y < -0.44 && std::fabs(x) < 0.25)
@@ -210,6 +212,14 @@ Prims Tarzan(int dir, double p) {
   out.push_back(Grouped(Ellipsoid(t, {0, 1.2, 0}, {4.6, 3.2, 3.0}, kTan), 1));
   out.push_back(Grouped(Ellipsoid(t, {0, 5.0, 0.2}, {4.4, 4.2, 2.9}, kTan), 1));
   Prim chest = Ellipsoid(t, {0, 10.4, 0.2}, {6.0, 5.0, 3.6}, kTan);
+  chest.paint = [](const V3& q, const V3&) {
+    // A necklace of white teeth on a cord, only seen from the front.
+    const double arc = 2.6 - 0.09 * q.x * q.x;
+    if (q.z > 1.2 && std::fabs(q.y - arc) < 0.55 && std::fabs(q.x) < 4.2)
+      return std::fmod(std::fabs(q.x) + 0.4, 1.4) < 0.8 ? Col{0.97, 0.95, 0.85}
+                                                        : Col{0.35, 0.22, 0.1};
+    return kTan;
+  };
   out.push_back(Grouped(chest, 1));
   // Loincloth: a short leopard-skin skirt on a belt of rope.
   const double sway = 0.5 * std::sin(2 * kPi * p);
@@ -238,7 +248,7 @@ Prims Tarzan(int dir, double p) {
   face.longHair = true;
   out.push_back(Grouped(Head(t, {0, 20.4, 0.6}, {4.2, 4.8, 4.4}, face), 2));
   // Long mane of hair down to the shoulders.
-  out.push_back(Grouped(Ellipsoid(t, {0, 18.8, -2.7}, {4.5, 5.9, 3.0}, face.hair), 2));
+  out.push_back(Grouped(Ellipsoid(t, {0, 17.2, -3.0}, {4.6, 7.2, 2.8}, face.hair), 2));
   // Arms swing against the legs.
   ArmSpec arm;
   arm.upper = kTan;

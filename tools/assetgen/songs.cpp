@@ -111,7 +111,9 @@ class Score {
     int step = bar * kBar;
     int pitch = -1, start = 0, len = 0;
     auto flush = [&]() {
-      if (pitch >= 0) Add(inst, start, len * gate, pitch + transpose, vel);
+      // Notes on the beat speak a little louder than those between beats.
+      const double accent = start % kBar == 0 ? 1.0 : (start % 4 == 0 ? 0.93 : 0.84);
+      if (pitch >= 0) Add(inst, start, len * gate, pitch + transpose, vel * accent);
       pitch = -1;
     };
     for (const std::string& t : Tokens(text)) {

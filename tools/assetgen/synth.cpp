@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 
 #include "core.h"
 
@@ -129,6 +130,42 @@ bool IsDrum(Instrument::Wave w) {
          w == Instrument::Wave::kBrush;
 }
 
+// Holds the few drum peaks down to `threshold`, so the music can be louder
+// without clipping. The gain looks ahead a few milliseconds and moves
+// smoothly, so it neither misses a peak nor clicks.
+void Limit(std::vector<double>& L, std::vector<double>& R, size_t n, double threshold) {
+  const size_t look = kSampleRate / 250;  // 4 ms
+  std::vector<double> need(n);
+  for (size_t i = 0; i < n; ++i) {
+    const double a = std::max(std::fabs(L[i]), std::fabs(R[i]));
+    need[i] = a > threshold ? threshold / a : 1.0;
+  }
+  // Minimum of `need` over [i, i + 2 look], with a monotonic queue.
+  std::vector<double> low(n);
+  std::deque<size_t> q;
+  size_t next = 0;
+  for (size_t i = 0; i < n; ++i) {
+    for (; next < n && next <= i + 2 * look; ++next) {
+      while (!q.empty() && need[q.back()] >= need[next]) q.pop_back();
+      q.push_back(next);
+    }
+    while (q.front() < i) q.pop_front();
+    low[i] = need[q.front()];
+  }
+  // Averaging the minima of the last `look` samples keeps every gain at or
+  // below what its own sample needs, and ramps it smoothly.
+  double sum = 0, gain = 1.0;
+  const double release = 1.0 / (0.06 * kSampleRate);
+  for (size_t i = 0; i < n; ++i) {
+    sum += low[i];
+    if (i > look) sum -= low[i - look - 1];
+    const double avg = sum / static_cast<double>(std::min(i + 1, look + 1));
+    gain = std::min(avg, gain + release);
+    L[i] *= gain;
+    R[i] *= gain;
+  }
+}
+
 }  // namespace
 
 Stereo RenderSong(const Song& song, bool normalise) {
@@ -216,6 +253,18 @@ Stereo RenderSong(const Song& song, bool normalise) {
   }
   double peak = 0;
   for (size_t i = 0; i < outLen; ++i) peak = std::max({peak, std::fabs(L[i]), std::fabs(R[i])});
+  if (normalise && peak > 0) {
+    // Only the rare highest peaks are held down (by at most 4.4 dB); a
+    // threshold inside the music's body would make it pump.
+    std::vector<double> level;
+    for (size_t i = 0; i < outLen; i += 5)
+      level.push_back(std::max(std::fabs(L[i]), std::fabs(R[i])));
+    const size_t k = level.size() - 1 - level.size() / 2000;
+    std::nth_element(level.begin(), level.begin() + static_cast<long>(k), level.end());
+    const double threshold = std::max(peak * 0.6, level[k]);
+    Limit(L, R, outLen, threshold);
+    peak = threshold;
+  }
   const double target = std::pow(10.0, -1.5 / 20.0);
   const double g = peak > 0 && normalise ? target / peak : 1.0;
   Stereo mix;

@@ -131,7 +131,7 @@ Picture NumberPad() {
         const int ux = col == 0 ? -1 : 1, uy = row == 0 ? -1 : 1;
         const int tipX = ux < 0 ? 3 : 14, tipY = uy < 0 ? 2 : 13;
         const int digitX = ux < 0 ? 10 : 3, digitY = uy < 0 ? 7 : 2;
-        Arrow(key, tipX - ux * 6, tipY - uy * 6, tipX, tipY, 3, arrow, true);
+        Arrow(key, tipX - ux * 5, tipY - uy * 5, tipX, tipY, 3, arrow, true);
         DrawText(key, digitX, digitY, std::string(1, d), kInk);
       } else {
         DrawText(key, 6, 4, std::string(1, d), greyInk);
