@@ -238,6 +238,26 @@ TEST_F(VirtualDeviceTest, PositionFollowsTheClock) {
   }
 }
 
+// The program's own music, when the data has been generated: each track opens
+// and plays through to exactly the length the scan reported.
+TEST_F(VirtualDeviceTest, GeneratedMusicOpensWithItsExactLength) {
+  const std::string musik = std::string(WIMMEL_DATA_DIR) + "/musik";
+  if (!std::filesystem::exists(musik + "/Qum1_I.mp3")) GTEST_SKIP() << "no generated music";
+  std::filesystem::current_path(WIMMEL_DATA_DIR);
+  ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
+  for (const char* track : {"Qum1_I.mp3", "Qum1_E.mp3", "Qum2_E.mp3", "Qum3_F.mp3"}) {
+    const std::string name = std::string("musik\\") + track;
+    const StreamHandle h = FSOUND_Stream_Open(name.c_str(), FSOUND_MPEGACCURATE, 0, 0);
+    ASSERT_NE(h, 0u) << track;
+    EXPECT_GT(FSOUND_Stream_GetLength(h), 10u * 44100) << track;
+    auto decoder = Mp3Decoder::Open(musik + "/" + track);
+    std::vector<int16_t> chunk(65536 * 2);
+    int64_t total = 0;
+    while (int32_t n = decoder->Read(chunk.data(), 65536)) total += n;
+    EXPECT_EQ(total, int64_t{FSOUND_Stream_GetLength(h)}) << track;
+  }
+}
+
 // The player on the virtual device: a track ends when the clock has passed
 // its length, and the next frame's call starts another.
 TEST_F(VirtualDeviceTest, ScenePlaysTrackAfterTrack) {
