@@ -265,7 +265,9 @@ Stereo RenderSong(const Song& song, bool normalise) {
     Limit(L, R, outLen, threshold);
     peak = threshold;
   }
-  const double target = std::pow(10.0, -1.5 / 20.0);
+  // MP3 encoding can overshoot by half a decibel; -2 dBFS keeps decoded
+  // peaks below -1 dBFS.
+  const double target = std::pow(10.0, -2.0 / 20.0);
   const double g = peak > 0 && normalise ? target / peak : 1.0;
   Stereo mix;
   mix.left.resize(outLen);

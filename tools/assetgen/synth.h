@@ -43,7 +43,7 @@ struct Stereo {
   std::vector<float> left, right;
 };
 
-// Renders the song; the result's peak is normalised to -1.5 dBFS unless
+// Renders the song; the result's peak is normalised to -2 dBFS unless
 // `normalise` is off (which keeps the instruments' levels comparable).
 Stereo RenderSong(const Song& song, bool normalise = true);
 
