@@ -224,7 +224,9 @@ TEST_F(DeviceTest, NoUsableDeviceTurnsMusicOffWithTwoLines) {
         EXPECT_EQ(E().MusikStatus, 0) << "not tried again";
         // Without a device no stream opens either.
         EXPECT_EQ(FSOUND_Stream_Open("musik\\Qum1_I.mp3", FSOUND_MPEGACCURATE, 0, 0), 0u);
-        std::exit(::testing::Test::HasFailure() ? 1 : 0);
+        const int code = ::testing::Test::HasFailure() ? 1 : 0;
+        TearDown();  // the child's own folder, which std::exit would leave behind
+        std::exit(code);
       },
       ::testing::ExitedWithCode(0), "");
 }
