@@ -488,6 +488,14 @@ Prims Cylinder(int dir, double p, Col body) {
   Frame top = f;
   top.o = f.ToWorld({0, y0 + H, 0});
   out.push_back(Grouped(Ellipsoid(top, {0, 0, 0}, {R * 0.97, 3.6 * sy, R * 0.97}, body * 1.08), 1));
+  // A springy feeler on top, which lags behind the squash and stretch.
+  const V3 stalk0{0, 3.0 * sy, -1.0};
+  const V3 stalk1 = stalk0 + V3{0, 5.0 + 3.0 * (1.0 - sy), -1.2 - 2.5 * (sy - 1.0)};
+  out.push_back(
+      Grouped(Limb(top.ToWorld(stalk0), top.ToWorld(stalk1), 0.75, 0.6, Col{0.2, 0.2, 0.22}), 4));
+  Prim knob = Sphere(top.ToWorld(stalk1 + V3{0, 1.5, 0}), 2.4, Col{0.95, 0.36, 0.30});
+  knob.shine = 0.5;
+  out.push_back(Grouped(knob, 4));
   // Big eyes with black pupils looking ahead.
   for (double s : {-1.0, 1.0}) {
     Frame ef = f;
