@@ -171,12 +171,8 @@ int32_t PutImage(Image target, int32_t x, int32_t y, Image image, int32_t srcX, 
   uint8_t* d = dst->pixels + dy * dst->pitch + dx * bpp;
   const auto count = static_cast<int32_t>(w);
   if (mode == PutMode::Transparent) {
-    const RowCopy copy = bpp == 2 ? ActiveBlitters().keyed16 : ActiveBlitters().keyed32;
-    for (int64_t row = 0; row < h; ++row) {
-      copy(d, s, count);
-      s += image->pitch;
-      d += dst->pitch;
-    }
+    const RectCopy copy = bpp == 2 ? ActiveBlitters().keyed16 : ActiveBlitters().keyed32;
+    copy(d, dst->pitch, s, image->pitch, count, static_cast<int32_t>(h));
   } else {
     const size_t bytes = static_cast<size_t>(w) * bpp;
     if (image == dst) {
@@ -192,11 +188,8 @@ int32_t PutImage(Image target, int32_t x, int32_t y, Image image, int32_t srcX, 
         }
       }
     } else {
-      for (int64_t row = 0; row < h; ++row) {
-        std::memcpy(d, s, bytes);
-        s += image->pitch;
-        d += dst->pitch;
-      }
+      ActiveBlitters().copyRows(d, dst->pitch, s, image->pitch, static_cast<int32_t>(bytes),
+                                static_cast<int32_t>(h));
     }
   }
   if (isScreen) MarkRows(static_cast<int32_t>(dy), static_cast<int32_t>(dy + h - 1));

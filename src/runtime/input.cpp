@@ -61,7 +61,7 @@ bool KeyWaiting() {
 namespace detail {
 
 void ResetInput() {
-  std::lock_guard<std::recursive_mutex> lock(ScreenMutex());
+  std::lock_guard<ScreenLock> lock(ScreenMutex());
   gHead = gTail = 0;
   gKeyHit = false;
   gMouse = MouseState{};
@@ -83,7 +83,7 @@ Display& CurrentDisplay() {
 }
 
 void QueueKeyCode(uint32_t code) {
-  std::lock_guard<std::recursive_mutex> lock(ScreenMutex());
+  std::lock_guard<ScreenLock> lock(ScreenMutex());
   gQueue[gHead] = code;
   gHead = (gHead + 1) % kQueueSize;
   if (gHead == gTail) gTail = (gTail + 1) % kQueueSize;
@@ -91,17 +91,17 @@ void QueueKeyCode(uint32_t code) {
 }
 
 void SetMouseState(const MouseState& state) {
-  std::lock_guard<std::recursive_mutex> lock(ScreenMutex());
+  std::lock_guard<ScreenLock> lock(ScreenMutex());
   gMouse = state;
 }
 
 MouseState GetMouseState() {
-  std::lock_guard<std::recursive_mutex> lock(ScreenMutex());
+  std::lock_guard<ScreenLock> lock(ScreenMutex());
   return gMouse;
 }
 
 bool KeyHitFlag() {
-  std::lock_guard<std::recursive_mutex> lock(ScreenMutex());
+  std::lock_guard<ScreenLock> lock(ScreenMutex());
   return gKeyHit;
 }
 

@@ -20,9 +20,33 @@ namespace rt::detail {
 constexpr int32_t kMaxImageSide = 16384;
 constexpr int64_t kMaxImageBytes = int64_t{256} << 20;
 
-// The screen lock: recursive, because a drawing call made inside a
-// LockScreen bracket locks again.
-std::recursive_mutex& ScreenMutex();
+// The screen lock. It is recursive for the thread that holds it, since every
+// drawing call inside a LockScreen bracket locks again; that nested taking
+// costs only a per-thread counter, which keeps a frame's thousands of puts
+// cheap. Between threads it is a plain mutex.
+class ScreenLock {
+ public:
+  void lock() {
+    if (depth_++ == 0) mutex_.lock();
+  }
+  bool try_lock() {
+    if (depth_ > 0) {
+      ++depth_;
+      return true;
+    }
+    if (!mutex_.try_lock()) return false;
+    depth_ = 1;
+    return true;
+  }
+  void unlock() {
+    if (--depth_ == 0) mutex_.unlock();
+  }
+
+ private:
+  std::mutex mutex_;
+  static thread_local int depth_;
+};
+ScreenLock& ScreenMutex();
 
 // True while a framebuffer exists. Read under the screen lock, or from the
 // program thread (the only thread that opens screens).
@@ -68,18 +92,22 @@ std::string HostPath(std::string_view name);
 // locked screen.
 int32_t LoadBmpFromMemory(const uint8_t* data, size_t size, ImageData& image);
 
-// The row copiers of PutImage, chosen once at start-up by the processor's
-// features. count is in pixels.
-using RowCopy = void (*)(uint8_t* dst, const uint8_t* src, int32_t count);
+// The keyed rectangle copiers of PutImage, chosen once at start-up by the
+// processor's features (as a blitter is chosen once per surface), so no row
+// pays for the choice. Widths and heights are in pixels, both above 0.
+using RectCopy = void (*)(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
+                          int32_t width, int32_t height);
 struct Blitters {
-  RowCopy keyed16;
-  RowCopy keyed32;
+  RectCopy keyed16;
+  RectCopy keyed32;
+  RectCopy copyRows;  // width in bytes here; source and target must not overlap
   const char* name;
 };
 const Blitters& ActiveBlitters();
-// Selects the plain SSE2 copiers (or AVX2 when wanted and present); for tests
-// and benchmarks that compare them.
-void SelectBlitters(bool allowAvx2);
+// Limits the copiers to a level (falling back to what the processor has);
+// for tests and benchmarks that compare them. Returns the copiers chosen.
+enum class BlitLevel { Sse2 = 0, Avx2 = 1, Avx512 = 2, Best = 2 };
+const Blitters& SelectBlitters(BlitLevel level);
 
 // Resets the key queue, hit flag and mouse state (a new display starts
 // without input) and the poll-path counters.

@@ -10,9 +10,11 @@
 
 namespace rt {
 namespace detail {
+
+thread_local int ScreenLock::depth_ = 0;
 namespace {
 
-std::recursive_mutex gScreenMutex;
+ScreenLock gScreenMutex;
 ImageData gScreen;
 bool gScreenOpen = false;
 std::string gDriver;
@@ -73,7 +75,7 @@ int32_t OpenScreen(int32_t width, int32_t height, int32_t bpp) {
   std::memset(pixels, 0, static_cast<size_t>(pitch * height));
   uint8_t* old = nullptr;
   {
-    std::lock_guard<std::recursive_mutex> lock(gScreenMutex);
+    std::lock_guard<ScreenLock> lock(gScreenMutex);
     old = gScreenOpen ? gScreen.pixels : nullptr;
     gScreen.width = width;
     gScreen.height = height;
@@ -92,7 +94,7 @@ int32_t OpenScreen(int32_t width, int32_t height, int32_t bpp) {
   // upload rows, and a display that waits for that thread would deadlock.
   std::string driver;
   const bool shown = CurrentDisplay().ScreenOpened(width, height, bpp, driver);
-  std::lock_guard<std::recursive_mutex> lock(gScreenMutex);
+  std::lock_guard<ScreenLock> lock(gScreenMutex);
   gDriver = driver;
   return shown ? 0 : 1;
 }
@@ -135,7 +137,7 @@ void DrawGlyph(uint8_t code, int32_t column, int32_t row) {
 
 }  // namespace
 
-std::recursive_mutex& ScreenMutex() {
+ScreenLock& ScreenMutex() {
   return gScreenMutex;
 }
 bool ScreenOpen() {
@@ -176,7 +178,7 @@ void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32
 void CloseScreen() {
   uint8_t* old = nullptr;
   {
-    std::lock_guard<std::recursive_mutex> lock(gScreenMutex);
+    std::lock_guard<ScreenLock> lock(gScreenMutex);
     if (gScreenOpen) old = gScreen.pixels;
     gScreen = ImageData{};
     gScreenOpen = false;
@@ -248,7 +250,7 @@ uint32_t ListScreenModes(int32_t depth) {
 ScreenInfo GetScreenInfo() {
   ScreenInfo info;
   {
-    std::lock_guard<std::recursive_mutex> lock(gScreenMutex);
+    std::lock_guard<ScreenLock> lock(gScreenMutex);
     if (gScreenOpen) {
       info.width = gScreen.width;
       info.height = gScreen.height;
@@ -273,7 +275,7 @@ uint32_t MaskColour() {
 }
 
 void ClearScreen() {
-  std::lock_guard<std::recursive_mutex> lock(gScreenMutex);
+  std::lock_guard<ScreenLock> lock(gScreenMutex);
   gTextRow = 1;
   gTextColumn = 1;
   if (!gScreenOpen) return;
@@ -288,7 +290,7 @@ Image ScreenImage() {
 // ---------------------------------------------------------------- console
 
 void LocateText(int32_t row, int32_t column) {
-  std::lock_guard<std::recursive_mutex> lock(gScreenMutex);
+  std::lock_guard<ScreenLock> lock(gScreenMutex);
   int32_t rows = 0, columns = 0;
   if (gScreenOpen) {
     rows = gScreen.height / kGlyphHeight;
@@ -308,7 +310,7 @@ void LocateText(int32_t row, int32_t column) {
 
 void PrintText(std::string_view text, bool newline) {
   CurrentDisplay().ConsoleText(text, newline);
-  std::lock_guard<std::recursive_mutex> lock(gScreenMutex);
+  std::lock_guard<ScreenLock> lock(gScreenMutex);
   if (!gScreenOpen) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (newline) std::fputc('\n', stdout);

@@ -9,11 +9,13 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "runtime/console_font.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/internal.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -232,10 +234,19 @@ void ReferencePut(std::vector<uint32_t>& target, int32_t tw, int32_t th, int32_t
   }
 }
 
-class Blit : public ::testing::TestWithParam<int32_t> {};
+// Every test of the keyed copy runs on each instruction set the processor
+// offers (a lower level stands in for a missing one).
+using Level = rt::detail::BlitLevel;
+class Blit : public ::testing::TestWithParam<std::tuple<int32_t, Level>> {
+ protected:
+  void SetUp() override { blitters_ = rt::detail::SelectBlitters(std::get<1>(GetParam())).name; }
+  void TearDown() override { rt::detail::SelectBlitters(Level::Best); }
+  int32_t Depth() const { return std::get<0>(GetParam()); }
+  std::string blitters_;
+};
 
 TEST_P(Blit, ClipsAtEveryEdgeLikeTheReference) {
-  const int32_t depth = GetParam();
+  const int32_t depth = Depth();
   OpenScreen(depth);
   const int32_t tw = 23, th = 17, iw = 13, ih = 9;
   rt::Image target = rt::CreateImage(tw, th, 0);
@@ -279,8 +290,9 @@ TEST_P(Blit, ClipsAtEveryEdgeLikeTheReference) {
                                  transparent ? rt::PutMode::Transparent : rt::PutMode::Opaque),
                     0);
           ASSERT_EQ(Pixels(target), expected)
-              << "depth " << depth << (transparent ? " transparent" : " opaque") << " at " << x
-              << "," << y << " rect " << r.x << "," << r.y << "," << r.w << "," << r.h;
+              << blitters_ << " depth " << depth << (transparent ? " transparent" : " opaque")
+              << " at " << x << "," << y << " rect " << r.x << "," << r.y << "," << r.w << ","
+              << r.h;
         }
       }
     }
@@ -289,9 +301,10 @@ TEST_P(Blit, ClipsAtEveryEdgeLikeTheReference) {
   rt::DestroyImage(image);
 }
 
-TEST_P(Blit, TransparentRuleForEveryRowLength) {
-  // Widths 1..70 run every vector width and every tail length.
-  const int32_t depth = GetParam();
+TEST_P(Blit, EveryRowLength) {
+  // Widths 1..70 run every vector width and every tail length, keyed and
+  // plain.
+  const int32_t depth = Depth();
   OpenScreen(depth);
   for (int32_t w = 1; w <= 70; ++w) {
     rt::Image target = rt::CreateImage(w, 2, 0);
@@ -334,14 +347,26 @@ TEST_P(Blit, TransparentRuleForEveryRowLength) {
       }
     }
     ASSERT_EQ(rt::PutImage(target, 0, 0, image, 0, 0, w, 2, rt::PutMode::Transparent), 0);
-    ASSERT_EQ(Pixels(target), expected) << "depth " << depth << " width " << w;
+    ASSERT_EQ(Pixels(target), expected) << blitters_ << " depth " << depth << " width " << w;
+    ASSERT_EQ(rt::PutImage(target, 0, 0, image, 0, 0, w, 2, rt::PutMode::Opaque), 0);
+    ASSERT_EQ(Pixels(target), Pixels(image))
+        << blitters_ << " opaque, depth " << depth << " width " << w;
     rt::DestroyImage(target);
     rt::DestroyImage(image);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, Blit, ::testing::Values(16, 32),
-                         [](const auto& info) { return "Depth" + std::to_string(info.param); });
+std::string BlitName(const ::testing::TestParamInfo<std::tuple<int32_t, Level>>& info) {
+  static const char* const kNames[] = {"Sse2", "Avx2", "Avx512"};
+  return "Depth" + std::to_string(std::get<0>(info.param)) +
+         kNames[static_cast<int>(std::get<1>(info.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(DepthsAndLevels, Blit,
+                         ::testing::Combine(::testing::Values(16, 32),
+                                            ::testing::Values(Level::Sse2, Level::Avx2,
+                                                              Level::Avx512)),
+                         BlitName);
 
 TEST(Blits, OpaqueKeepsTheTopByte) {
   OpenScreen(32);
@@ -352,6 +377,8 @@ TEST(Blits, OpaqueKeepsTheTopByte) {
   ASSERT_EQ(rt::PutImage(target, 0, 0, image, 0, 0, 4, 1, rt::PutMode::Opaque), 0);
   EXPECT_EQ(rt::GetPixel(target, 0, 0), 0xFFFF00FFu);
   EXPECT_EQ(rt::GetPixel(target, 1, 0), 0x12345678u);
+  rt::DestroyImage(image);
+  rt::DestroyImage(target);
 }
 
 TEST(Blits, MaskImageLeavesTargetUnchanged) {
@@ -373,6 +400,7 @@ TEST(Blits, SixteenBitMagentaColourIsTransparent) {
   rt::SetPixel(nullptr, 1, 1, 0xFF00FF00);
   ASSERT_EQ(rt::PutImage(nullptr, 0, 0, img, 0, 0, 2, 2, rt::PutMode::Transparent), 0);
   EXPECT_EQ(rt::GetPixel(nullptr, 1, 1), Reduce(0xFF00FF00));
+  rt::DestroyImage(img);
 }
 
 TEST(Blits, RefusesWhatCannotBeDrawn) {

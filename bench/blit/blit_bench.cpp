@@ -1,0 +1,187 @@
+// 48 x 48 figure sprites put at scattered places of a 1280 x 1024 screen:
+// the runtime's transparent and opaque puts beside SDL's RLE colour-key
+// blit of the same sprite and beside plain per-row memcpy.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "runtime/display.h"
+#include "runtime/image.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+constexpr int kSide = 48;
+constexpr int kScreenW = 1280;
+constexpr int kScreenH = 1024;
+constexpr int kPositions = 1024;
+
+struct Pos {
+  int x, y;
+};
+
+const std::vector<Pos>& Positions() {
+  static const std::vector<Pos> positions = [] {
+    std::vector<Pos> p;
+    uint32_t s = 12345;
+    auto next = [&s] {
+      s = s * 1664525u + 1013904223u;
+      return s >> 8;
+    };
+    for (int i = 0; i < kPositions; ++i) {
+      p.push_back({static_cast<int>(next() % (kScreenW - kSide)),
+                   static_cast<int>(next() % (kScreenH - kSide))});
+    }
+    return p;
+  }();
+  return positions;
+}
+
+// A walking figure: head, body, two legs; the rest magenta. About half of
+// the square is transparent, in runs of varying length on every row.
+bool Inside(int x, int y) {
+  auto in = [](double dx, double dy, double rx, double ry) {
+    return (dx * dx) / (rx * rx) + (dy * dy) / (ry * ry) <= 1.0;
+  };
+  const bool head = in(x - 24, y - 8, 8, 8);
+  const bool body = in(x - 24, y - 25, 13, 12);
+  const bool legL = y >= 33 && x >= 12 && x <= 20 - (y - 33) / 4;
+  const bool legR = y >= 33 && x >= 28 + (y - 33) / 4 && x <= 36;
+  const bool arm = y >= 17 && y <= 21 && x >= 4 && x <= 44;
+  return head || body || legL || legR || arm;
+}
+
+uint32_t SpriteColour(int x, int y) {
+  return Inside(x, y) ? (0x203040u + static_cast<uint32_t>(x * 0x030201 + y * 0x010203)) & 0xFFFFFF
+                      : 0xFF00FF;
+}
+
+rt::Image MakeSprite(int depth) {
+  rt::headless::Install();
+  if (rt::SetScreenMode(21, depth, 0, 1, 0) != 0) std::abort();
+  rt::Image sprite = rt::CreateImage(kSide, kSide, 0);
+  for (int y = 0; y < kSide; ++y) {
+    for (int x = 0; x < kSide; ++x) rt::SetPixel(sprite, x, y, SpriteColour(x, y));
+  }
+  return sprite;
+}
+
+void Put(benchmark::State& state, int depth, rt::PutMode mode) {
+  rt::Image sprite = MakeSprite(depth);
+  const auto& pos = Positions();
+  size_t i = 0;
+  rt::LockScreen();  // the figure step draws inside one lock bracket
+  for (auto _ : state) {
+    const Pos p = pos[i++ & (kPositions - 1)];
+    benchmark::DoNotOptimize(rt::PutImage(nullptr, p.x, p.y, sprite, 0, 0, kSide, kSide, mode));
+    benchmark::ClobberMemory();
+  }
+  rt::UnlockScreen();
+  state.SetItemsProcessed(state.iterations());
+  rt::DestroyImage(sprite);
+}
+
+void MemcpyRows(benchmark::State& state, int depth) {
+  rt::Image sprite = MakeSprite(depth);
+  rt::Image screen = rt::ScreenImage();
+  const int bpp = sprite->bytesPerPixel;
+  const auto& pos = Positions();
+  size_t i = 0;
+  for (auto _ : state) {
+    const Pos p = pos[i++ & (kPositions - 1)];
+    uint8_t* d = screen->pixels + static_cast<size_t>(p.y) * screen->pitch + p.x * bpp;
+    const uint8_t* s = sprite->pixels;
+    for (int row = 0; row < kSide; ++row) {
+      std::memcpy(d, s, static_cast<size_t>(kSide) * bpp);
+      d += screen->pitch;
+      s += sprite->pitch;
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+  rt::DestroyImage(sprite);
+}
+
+void SdlRle(benchmark::State& state, int depth) {
+  const Uint32 format = depth == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_ARGB8888;
+  SDL_Surface* sprite = SDL_CreateRGBSurfaceWithFormat(0, kSide, kSide, depth, format);
+  SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, format);
+  if (!sprite || !screen) {
+    state.SkipWithError("SDL surfaces");
+    return;
+  }
+  for (int y = 0; y < kSide; ++y) {
+    uint8_t* row = static_cast<uint8_t*>(sprite->pixels) + y * sprite->pitch;
+    for (int x = 0; x < kSide; ++x) {
+      const uint32_t c = SpriteColour(x, y);
+      if (depth == 16) {
+        reinterpret_cast<uint16_t*>(row)[x] = rt::To565(c);
+      } else {
+        reinterpret_cast<uint32_t*>(row)[x] = c;
+      }
+    }
+  }
+  SDL_SetSurfaceBlendMode(sprite, SDL_BLENDMODE_NONE);
+  SDL_SetColorKey(sprite, SDL_TRUE, depth == 16 ? 0xF81F : 0xFF00FF);
+  SDL_SetSurfaceRLE(sprite, 1);
+  // One blit onto black shows whether SDL honours the key as intended: the
+  // corner pixel of the sprite is magenta and must stay black.
+  SDL_FillRect(screen, nullptr, 0);
+  SDL_Rect probe{0, 0, kSide, kSide};
+  SDL_BlitSurface(sprite, nullptr, screen, &probe);
+  const uint32_t corner = depth == 16 ? *static_cast<uint16_t*>(screen->pixels)
+                                      : *static_cast<uint32_t*>(screen->pixels);
+  if (corner != 0) state.SkipWithError("SDL did not apply the colour key");
+  const auto& pos = Positions();
+  size_t i = 0;
+  for (auto _ : state) {
+    const Pos p = pos[i++ & (kPositions - 1)];
+    SDL_Rect dst{p.x, p.y, kSide, kSide};
+    benchmark::DoNotOptimize(SDL_BlitSurface(sprite, nullptr, screen, &dst));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+  SDL_FreeSurface(sprite);
+  SDL_FreeSurface(screen);
+}
+
+void PutTransparent32(benchmark::State& s) {
+  Put(s, 32, rt::PutMode::Transparent);
+}
+void PutTransparent16(benchmark::State& s) {
+  Put(s, 16, rt::PutMode::Transparent);
+}
+void SdlRleBlit32(benchmark::State& s) {
+  SdlRle(s, 32);
+}
+void SdlRleBlit16(benchmark::State& s) {
+  SdlRle(s, 16);
+}
+void PutOpaque32(benchmark::State& s) {
+  Put(s, 32, rt::PutMode::Opaque);
+}
+void PutOpaque16(benchmark::State& s) {
+  Put(s, 16, rt::PutMode::Opaque);
+}
+void MemcpyRows32(benchmark::State& s) {
+  MemcpyRows(s, 32);
+}
+void MemcpyRows16(benchmark::State& s) {
+  MemcpyRows(s, 16);
+}
+
+BENCHMARK(PutTransparent32);
+BENCHMARK(SdlRleBlit32);
+BENCHMARK(PutTransparent16);
+BENCHMARK(SdlRleBlit16);
+BENCHMARK(PutOpaque32);
+BENCHMARK(MemcpyRows32);
+BENCHMARK(PutOpaque16);
+BENCHMARK(MemcpyRows16);
+
+}  // namespace
+
+BENCHMARK_MAIN();
