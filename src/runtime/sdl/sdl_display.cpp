@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -29,6 +30,8 @@ constexpr uint32_t kCloseRequest = 0x6BFF;  // chr(255) + "k"
 // thread still holds the screen lock (a fatal end inside a locked batch).
 constexpr auto kStopWait = std::chrono::seconds(3);
 constexpr auto kRequestWait = std::chrono::seconds(5);
+constexpr int32_t kSizeWindowDelay = 10;  // passes of 10 ms
+constexpr int32_t kSettlePasses = 50;
 
 struct StartResult {
   bool ok = false;
@@ -160,6 +163,13 @@ class SdlDisplay final : public Display {
   MouseInput mouse_;
   MouseState sentMouse_;
   SDL_Rect windowRect_{0, 0, 0, 0};  // where the pointer was last placed from
+  SDL_Point hostPointer_{-1, -1};    // and where the host said it was
+  // Passes until a window that left full screen gets its size: the window
+  // manager ignores a size given while it still undoes the full screen.
+  int32_t sizeWindowIn_ = 0;
+  // Passes during which the pointer is asked for on every pass, while the
+  // window manager moves and resizes the window.
+  int32_t settlePasses_ = 0;
   bool mouseSent_ = false;
   std::vector<SDL_Event> events_;
   std::vector<uint32_t> codes_;
@@ -304,6 +314,7 @@ bool SdlDisplay::OpenScreen(const ScreenRequest& r) {
   } else if (!fullscreen_) {
     SizeWindow();
   }
+  settlePasses_ = kSettlePasses;
   ReadDesktop();
   needPresent_ = true;
   return true;
@@ -317,8 +328,11 @@ void SdlDisplay::SizeWindow() {
     room = SDL_Rect{0, 0, d.width, d.height};
   }
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
-    top = left = bottom = right = 0;
+  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0 ||
+      top + left + bottom + right == 0) {
+    // Not known yet: leave room for a title bar and a frame.
+    top = 32;
+    left = right = bottom = 8;
   }
   const int32_t k = WindowScale(room.w - left - right, room.h - top - bottom, screenW_, screenH_);
   SDL_SetWindowSize(window_, k * screenW_, k * screenH_);
@@ -332,11 +346,13 @@ void SdlDisplay::ToggleFullscreen() {
     SDL_SetWindowFullscreen(window_, 0);
     SDL_SetWindowResizable(window_, SDL_TRUE);
     fullscreen_ = false;
-    SizeWindow();
+    sizeWindowIn_ = kSizeWindowDelay;
   } else {
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     fullscreen_ = true;
+    sizeWindowIn_ = 0;
   }
+  settlePasses_ = kSettlePasses;
   needPresent_ = true;
 }
 
@@ -406,17 +422,25 @@ MouseGeometry SdlDisplay::Geometry() const {
 }
 
 // A window that moves, changes size or goes full screen gets no motion event
-// for a pointer that stays put, so ask the host where the pointer is.
+// for a pointer that stays put, so the host is asked where the pointer is.
+// The window manager moves and resizes a window in several steps, so this
+// goes on for a while after every change.
 void SdlDisplay::RefreshPointer() {
   if (!window_) return;
   SDL_Rect r;
   SDL_GetWindowPosition(window_, &r.x, &r.y);
   SDL_GetWindowSize(window_, &r.w, &r.h);
-  if (SDL_RectEquals(&r, &windowRect_)) return;
+  const bool moved = !SDL_RectEquals(&r, &windowRect_);
   windowRect_ = r;
-  int gx = 0, gy = 0;
-  SDL_GetGlobalMouseState(&gx, &gy);
-  const int x = gx - r.x, y = gy - r.y;
+  if (settlePasses_ <= 0 && !moved) return;
+  if (settlePasses_ > 0) --settlePasses_;
+  SDL_Point host{0, 0};
+  SDL_GetGlobalMouseState(&host.x, &host.y);
+  // Only news counts: a motion event since the last look is more recent
+  // than an unchanged answer.
+  if (!moved && host.x == hostPointer_.x && host.y == hostPointer_.y) return;
+  hostPointer_ = host;
+  const int x = host.x - r.x, y = host.y - r.y;
   mouse_.SetPointer(x, y, x >= 0 && y >= 0 && x < r.w && y < r.h);
 }
 
@@ -444,6 +468,9 @@ bool SdlDisplay::HandleEvents() {
           case SDL_WINDOWEVENT_CLOSE:
             codes_.push_back(kCloseRequest);
             break;
+          case SDL_WINDOWEVENT_MOVED:
+            settlePasses_ = std::max(settlePasses_, kSettlePasses / 2);
+            break;
           case SDL_WINDOWEVENT_SHOWN:
           case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_RESIZED:
@@ -451,6 +478,9 @@ bool SdlDisplay::HandleEvents() {
           case SDL_WINDOWEVENT_RESTORED:
           case SDL_WINDOWEVENT_MAXIMIZED:
             needPresent_ = true;
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+              settlePasses_ = std::max(settlePasses_, kSettlePasses / 2);
+            }
             break;
           default:
             break;
@@ -503,6 +533,7 @@ void SdlDisplay::Tick() {
   UnlockScreenRaw();
 
   if (toggle) ToggleFullscreen();
+  if (sizeWindowIn_ > 0 && --sizeWindowIn_ == 0) SizeWindow();
   if (needPresent_) Present();
 }
 
