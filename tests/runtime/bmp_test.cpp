@@ -192,6 +192,25 @@ TEST_P(LoadBmpFiles, PaletteDepthsAndRowOrder) {
   }
 }
 
+TEST_P(LoadBmpFiles, TrueColourRowsOfEveryWidth) {
+  // Widths 1..40 run the vector conversion and every remainder after it.
+  for (const int bits : {24, 32}) {
+    for (int32_t width = 1; width <= 40; ++width) {
+      const std::string path = Write("wide.bmp", rttest::MakeBmp(width, 3, bits, {}, Colour));
+      rt::Image img = rt::CreateImage(width + 1, 3, 0x00ABCDEF);
+      ASSERT_EQ(rt::LoadBmp(path, img), 0);
+      for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x <= width; ++x) {
+          const uint32_t want = x < width ? Colour(x, y) : 0x00ABCDEF;
+          ASSERT_EQ(rt::GetPixel(img, x, y), InFormat(want, depth()))
+              << bits << " bit, width " << width << " at " << x << "," << y;
+        }
+      }
+      rt::DestroyImage(img);
+    }
+  }
+}
+
 TEST_P(LoadBmpFiles, IndicesBeyondThePaletteReadBlack) {
   const std::vector<uint32_t> pal = {0x112233, 0x445566, 0x778899};
   auto index = [](int32_t x, int32_t) { return static_cast<uint32_t>(x * 50); };
