@@ -232,8 +232,8 @@ Prims Tarzan(int dir, double p) {
               cy = static_cast<int>(std::floor(q.z / 2.2));
     const double jx = HashUnit(cx, cy, 7) * 0.6 + 0.2, jy = HashUnit(cx, cy, 8) * 0.6 + 0.2;
     const double fx = ang * 2.4 - cx - jx, fy = q.z / 2.2 - cy - jy;
-    if (fx * fx + fy * fy < 0.06) return Col{0.30, 0.17, 0.06};
-    return Col{0.88, 0.64, 0.24};
+    if (fx * fx + fy * fy < 0.07) return Col{0.26, 0.14, 0.05};
+    return Col{0.96, 0.66, 0.20};
   };
   out.push_back(Grouped(cloth, 7));
   Prim belt =
@@ -244,13 +244,15 @@ Prims Tarzan(int dir, double p) {
   out.push_back(Grouped(Sphere(t.ToWorld({-5.6, 13.2, 0}), 2.3, kTan), 1));
   out.push_back(
       Grouped(Limb(t.ToWorld({0, 13.5, 0}), t.ToWorld({0, 16.5, 0.3}), 1.7, 1.6, kTan), 2));
-  FaceSpec face{kTan, Col{0.22, 0.13, 0.07}};
+  FaceSpec face{kTan, Col{0.16, 0.10, 0.06}};
   face.longHair = true;
   out.push_back(Grouped(Head(t, {0, 20.4, 0.6}, {4.2, 4.8, 4.4}, face), 2));
   // Long mane of hair down to the shoulders.
   out.push_back(Grouped(Ellipsoid(t, {0, 17.2, -3.0}, {4.6, 7.2, 2.8}, face.hair), 2));
   // Arms swing against the legs.
   ArmSpec arm;
+  arm.r1 = 1.8;
+  arm.r2 = 1.5;
   arm.upper = kTan;
   arm.lower = kTan;
   arm.hand = kTan;
@@ -661,6 +663,10 @@ Prims Build(const std::string& kind, int dir, double p) {
 RenderStyle FigureStyle() {
   RenderStyle s;
   s.contourDepth = 2.2;
+  // Brighter shadows than the objects get: a face turned away from the
+  // light must still read as a face.
+  s.ambient = 0.64;
+  s.diffuse = 0.5;
   return s;
 }
 
