@@ -137,13 +137,15 @@ int Load(int32_t width, int32_t height, int32_t depth, double seconds) {
   }
   const rt::ScreenInfo info = rt::GetScreenInfo();
   DrawTestPicture(info.width, info.height);
-  // Let the first picture reach the window before the idle phase starts.
-  const double until = rt::TimerSeconds() + 5;
-  while (rt::sdl::GetSdlDisplayStats().rowsUploaded < static_cast<uint64_t>(info.height) &&
-         rt::TimerSeconds() < until) {
-    rt::SleepMs(10);
+  // Let the first picture reach the window before the idle phase starts:
+  // wait until a quarter of a second passes without an upload.
+  uint64_t rows = rt::sdl::GetSdlDisplayStats().rowsUploaded;
+  for (int quiet = 0, tries = 0; quiet < 5 && tries < 100; ++tries) {
+    rt::SleepMs(50);
+    const uint64_t now = rt::sdl::GetSdlDisplayStats().rowsUploaded;
+    quiet = now == rows ? quiet + 1 : 0;
+    rows = now;
   }
-  rt::SleepMs(50);
   Phase("idle", seconds, [](int64_t) { rt::SleepMs(50); });
   Phase("load", seconds, [&](int64_t frame) {
     // Every row changes: a full-screen box in a colour that differs each frame.
