@@ -84,7 +84,7 @@ inline V3 Norm(const V3& a) {
   return l > 0 ? a * (1.0 / l) : V3{0, 1, 0};
 }
 
-// SplitMix64: tiny, fast and fully specified, unlike the standard engines'
+// SplitMix64: tiny, fast and defined to the bit, unlike the standard engines'
 // distributions whose output may differ between library versions.
 class Rng {
  public:

@@ -23,7 +23,6 @@ struct HouseLook {
 // wall from -half to +half, v up from the ground.
 Col WallPaint(const HouseLook& h, double u, double v, double half, bool front, double gableTop) {
   const double beam = 1.1;
-  const double floorH = h.wall / h.floors;
   Col plaster =
       h.plaster * (0.96 + 0.06 * ValueNoise(u * 3 + 50, v * 3, 4, 1 << 20, 1 << 20, h.seed));
   // Stone plinth.
@@ -65,7 +64,6 @@ Col WallPaint(const HouseLook& h, double u, double v, double half, bool front, d
   const double lv = v - fv0;           // height inside the floor
   const double lu = inBay - bayW / 2;  // across the bay, 0 in its middle
   const double fh = (h.wall - 3.0) / h.floors;
-  (void)floorH;
   // The door in the middle bay of the front's ground floor.
   const bool doorBay = front && floor == 0 && bay == bays / 2;
   if (doorBay) {
@@ -368,16 +366,17 @@ Picture Carousel() {
   };
   out.push_back(pole);
   // Canopy: a valance and a striped cone.
-  Prim valance = Frustum({0, 46, 0}, {0, 52, 0}, 44, 44, red);
+  Prim valance = Frustum({0, 44.5, 0}, {0, 52.5, 0}, 46.5, 46.5, red);
   valance.paint = [red, white, gold](const V3& q, const V3&) {
     const double a = std::atan2(q.y, q.x);
     const double s = std::fmod(a * 12 / (2 * kPi) + 100, 1.0);
-    if (q.z > 5.0) return gold;
-    // Scallops: half circles hanging from each stripe.
+    if (q.z > 7.0) return gold;
+    // Scallops: each stripe hangs down in a round flap; the corners between
+    // the flaps lie in the canopy's shadow.
+    const Col stripe = (static_cast<int>(std::floor(a * 12 / (2 * kPi) + 100)) % 2) ? red : white;
     const double dx = (s - 0.5) * 2;
-    if (q.z < 2.6 * (1 - dx * dx))
-      return (static_cast<int>(std::floor(a * 12 / (2 * kPi) + 100)) % 2) ? red : white;
-    return (static_cast<int>(std::floor(a * 12 / (2 * kPi) + 100)) % 2) ? red : white;
+    if (q.z < 3.2 * dx * dx) return stripe * 0.35;
+    return stripe;
   };
   out.push_back(valance);
   Prim roof = Frustum({0, 52, 0}, {0, 76, 0}, 46, 2.0, red);
