@@ -379,10 +379,9 @@ bool SdlDisplay::MakeTexture(int32_t width, int32_t height, int32_t bytesPerPixe
 void SdlDisplay::Upload(const uint8_t* pixels, int32_t pitch, int32_t width, int32_t height,
                         int32_t bytesPerPixel, int32_t first, int32_t last) {
   if (!texture_ || texW_ != width || texH_ != height || texBpp_ != bytesPerPixel) {
-    if (!MakeTexture(width, height, bytesPerPixel)) {
-      needFullUpload_ = true;
-      return;
-    }
+    // A screen the renderer cannot hold stays black; the next drawing tries
+    // again rather than every pass.
+    if (!MakeTexture(width, height, bytesPerPixel)) return;
     first = 0;
     last = height - 1;
   }
@@ -488,6 +487,7 @@ bool SdlDisplay::HandleEvents() {
         break;
       case SDL_RENDER_DEVICE_RESET:
         // The textures are gone with the device.
+        if (texture_) SDL_DestroyTexture(texture_);
         texture_ = nullptr;
         texW_ = texH_ = texBpp_ = 0;
         needFullUpload_ = true;
