@@ -135,13 +135,13 @@ bool IsDrum(Instrument::Wave w) {
 // smoothly, so it neither misses a peak nor clicks.
 void Limit(std::vector<double>& L, std::vector<double>& R, size_t n, double threshold) {
   const size_t look = kSampleRate / 250;  // 4 ms
-  std::vector<double> need(n);
+  std::vector<float> need(n);
   for (size_t i = 0; i < n; ++i) {
     const double a = std::max(std::fabs(L[i]), std::fabs(R[i]));
-    need[i] = a > threshold ? threshold / a : 1.0;
+    need[i] = static_cast<float>(a > threshold ? threshold / a : 1.0);
   }
   // Minimum of `need` over [i, i + 2 look], with a monotonic queue.
-  std::vector<double> low(n);
+  std::vector<float> low(n);
   std::deque<size_t> q;
   size_t next = 0;
   for (size_t i = 0; i < n; ++i) {
@@ -160,7 +160,8 @@ void Limit(std::vector<double>& L, std::vector<double>& R, size_t n, double thre
     sum += low[i];
     if (i > look) sum -= low[i - look - 1];
     const double avg = sum / static_cast<double>(std::min(i + 1, look + 1));
-    gain = std::min(avg, gain + release);
+    // The last term only guards against rounding in the running sum.
+    gain = std::min({avg, gain + release, double{need[i]}});
     L[i] *= gain;
     R[i] *= gain;
   }
@@ -172,7 +173,8 @@ Stereo RenderSong(const Song& song, bool normalise) {
   const size_t musicLen = static_cast<size_t>(song.length * kSampleRate);
   const size_t tail = static_cast<size_t>(4.0 * kSampleRate);
   const size_t total = musicLen + tail;
-  std::vector<double> L(total, 0.0), R(total, 0.0), sendL(total, 0.0), sendR(total, 0.0);
+  std::vector<double> L(total, 0.0), R(total, 0.0);
+  std::vector<float> sendL(total, 0.0f), sendR(total, 0.0f);
   uint64_t noteIndex = 0;
   for (const Note& n : song.notes) {
     const Instrument& in = song.instruments[static_cast<size_t>(n.instrument)];
@@ -189,6 +191,7 @@ Stereo RenderSong(const Song& song, bool normalise) {
     const double a = in.lowpass > 0 ? 1.0 - std::exp(-2 * kPi * in.lowpass / kSampleRate) : 1.0;
     const double base = Frequency(n.pitch);
     const double detuneRatio = std::pow(2.0, in.detune / 1200.0);
+    double dt = base / kSampleRate;
     for (size_t i = 0; i < count && s0 + i < total; ++i) {
       const double t = static_cast<double>(i) / kSampleRate;
       double s;
@@ -196,13 +199,15 @@ Stereo RenderSong(const Song& song, bool normalise) {
         // The last 50 ms fade out, so what is left of a long decay ends softly.
         s = Drum(in, t, rng, hp, lpState, drumPhase) * std::min(1.0, (dur - t) / 0.05);
       } else {
-        double semis = 0;
-        if (in.vibDepth > 0 && t > in.vibDelay)
-          semis += in.vibDepth * std::min(1.0, (t - in.vibDelay) / 0.2) *
-                   std::sin(2 * kPi * in.vibRate * (t - in.vibDelay));
-        if (in.slide != 0) semis -= in.slide * std::exp(-t / 0.03);
-        const double f = base * std::pow(2.0, semis / 12.0);
-        const double dt = f / kSampleRate;
+        // The pitch moves slowly, so it is worked out every 32 samples only.
+        if (i % 32 == 0) {
+          double semis = 0;
+          if (in.vibDepth > 0 && t > in.vibDelay)
+            semis += in.vibDepth * std::min(1.0, (t - in.vibDelay) / 0.2) *
+                     std::sin(2 * kPi * in.vibRate * (t - in.vibDelay));
+          if (in.slide != 0) semis -= in.slide * std::exp(-t / 0.03);
+          dt = base * std::pow(2.0, semis / 12.0) / kSampleRate;
+        }
         s = Oscillator(in, v, dt, t, false);
         if (in.detune != 0) s = 0.5 * (s + Oscillator(in, v, dt * detuneRatio, t, true));
         s *= Envelope(in, t, n.length);
@@ -212,23 +217,25 @@ Stereo RenderSong(const Song& song, bool normalise) {
       const size_t k = s0 + i;
       L[k] += out * gl;
       R[k] += out * gr;
-      sendL[k] += out * gl * in.echo;
-      sendR[k] += out * gr * in.echo;
+      sendL[k] += static_cast<float>(out * gl * in.echo);
+      sendR[k] += static_cast<float>(out * gr * in.echo);
     }
   }
-  // Ping-pong echo with a darkening feedback path.
+  // Ping-pong echo with a darkening feedback path. The delay lines live in
+  // the send buffers themselves: the left line in sendR, the right in sendL.
   const size_t delay = static_cast<size_t>(song.echoTime * kSampleRate);
-  std::vector<double> bufL(total, 0.0), bufR(total, 0.0);
   double dampL = 0, dampR = 0;
   for (size_t i = 0; i < total; ++i) {
-    const double fromL = i >= delay ? bufL[i - delay] : 0.0;
-    const double fromR = i >= delay ? bufR[i - delay] : 0.0;
+    const double fromL = i >= delay ? sendR[i - delay] : 0.0;
+    const double fromR = i >= delay ? sendL[i - delay] : 0.0;
     dampL += (fromR - dampL) * 0.45;
     dampR += (fromL - dampR) * 0.45;
-    bufL[i] = sendR[i] + dampL * song.echoFeedback;
-    bufR[i] = sendL[i] + dampR * song.echoFeedback;
-    L[i] += bufL[i] * song.echoLevel;
-    R[i] += bufR[i] * song.echoLevel;
+    const double echoL = sendR[i] + dampL * song.echoFeedback;
+    const double echoR = sendL[i] + dampR * song.echoFeedback;
+    sendR[i] = static_cast<float>(echoL);
+    sendL[i] = static_cast<float>(echoR);
+    L[i] += echoL * song.echoLevel;
+    R[i] += echoR * song.echoLevel;
   }
   size_t outLen = total;
   if (song.loop) {
