@@ -178,7 +178,9 @@ class SdlDisplay final : public Display {
 bool SdlDisplay::Start(std::string& error) {
   std::promise<StartResult> started;
   std::future<StartResult> result = started.get_future();
-  thread_ = std::thread([this, &started] { Run(started); });
+  // The thread owns the promise: it may still be inside set_value when this
+  // thread wakes up and returns.
+  thread_ = std::thread([this, promise = std::move(started)]() mutable { Run(promise); });
   const StartResult r = result.get();
   if (!r.ok) {
     thread_.join();
