@@ -1,5 +1,6 @@
 #include "songs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string_view>
@@ -165,7 +166,7 @@ class Score {
       for (int s = 0; s < c.length; s += unit, ++k) {
         const std::string& t = toks[static_cast<size_t>(k) % toks.size()];
         if (t == "-" || t == ".") continue;
-        int hold = unit;
+        int hold = std::min(unit, c.length - s);  // never past the chord
         for (size_t j = static_cast<size_t>(k) + 1;
              j < toks.size() && toks[j] == "-" && s + hold < c.length; ++j)
           hold += unit;
