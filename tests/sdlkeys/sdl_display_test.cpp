@@ -138,6 +138,9 @@ TEST_F(SdlDisplayTest, NothingHappensWhileTheProgramHoldsTheLock) {
   std::this_thread::sleep_for(50ms);
   LockScreen();
   DrawLine(nullptr, 0, 0, 639, 479, 0xFFFF0000, 2);
+  // A frame uploaded before the lock was taken may still be on its way to
+  // the window; let it land before counting.
+  std::this_thread::sleep_for(50ms);
   const SdlDisplayStats before = GetSdlDisplayStats();
   Push(Key(SDLK_F2, SDL_SCANCODE_F2));
   std::this_thread::sleep_for(100ms);
