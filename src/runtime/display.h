@@ -41,10 +41,13 @@ class Display {
   virtual double Now() = 0;
   virtual void Sleep(int32_t ms) = 0;
   // Every text the console prints (PrintText), also before a screen exists;
-  // the headless runner echoes these lines.
-  virtual void ConsoleText(std::string_view text, bool newline) {
+  // the headless runner echoes these lines. Returns true when the display
+  // took the text itself, so that nothing goes to standard output before a
+  // screen exists.
+  virtual bool ConsoleText(std::string_view text, bool newline) {
     (void)text;
     (void)newline;
+    return false;
   }
 };
 

@@ -43,8 +43,10 @@ class HeadlessDisplay final : public Display {
     if (ms > 0) clock_ += ms / 1000.0;
   }
 
-  void ConsoleText(std::string_view text, bool newline) override {
-    if (config_.onConsole) config_.onConsole(text, newline);
+  bool ConsoleText(std::string_view text, bool newline) override {
+    if (!config_.onConsole) return false;
+    config_.onConsole(text, newline);
+    return true;
   }
 
   double clock_ = 0.0;

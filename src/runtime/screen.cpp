@@ -309,9 +309,10 @@ void LocateText(int32_t row, int32_t column) {
 }
 
 void PrintText(std::string_view text, bool newline) {
-  CurrentDisplay().ConsoleText(text, newline);
+  const bool taken = CurrentDisplay().ConsoleText(text, newline);
   std::lock_guard<ScreenLock> lock(gScreenMutex);
   if (!gScreenOpen) {
+    if (taken) return;
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (newline) std::fputc('\n', stdout);
     std::fflush(stdout);
