@@ -23,6 +23,13 @@ uint32_t gHead = 0;
 uint32_t gTail = 0;
 bool gKeyHit = false;
 MouseState gMouse;
+// A click shorter than the program's polling (a touchpad tap, a button
+// pressed and released between two looks) must not be lost: a button the
+// display releases before the program has seen it down stays down until
+// the next ReadMouse.
+int32_t gDisplayButtons = 0;  // the buttons as the display last set them
+int32_t gUnseenButtons = 0;   // pressed since the program last read the mouse
+int32_t gHeldButtons = 0;     // released by the display, not yet seen down
 
 // The program polls keys in a tight loop; when the display thread wanted the
 // lock at the same moment, giving up the time slice after the read lets it
@@ -65,6 +72,7 @@ void ResetInput() {
   gHead = gTail = 0;
   gKeyHit = false;
   gMouse = MouseState{};
+  gDisplayButtons = gUnseenButtons = gHeldButtons = 0;
 }
 
 }  // namespace detail
@@ -92,7 +100,11 @@ void QueueKeyCode(uint32_t code) {
 
 void SetMouseState(const MouseState& state) {
   std::lock_guard<ScreenLock> lock(ScreenMutex());
+  gUnseenButtons |= state.buttons & ~gDisplayButtons;
+  gDisplayButtons = state.buttons;
+  gHeldButtons = gUnseenButtons & ~state.buttons;
   gMouse = state;
+  gMouse.buttons |= gHeldButtons;
 }
 
 MouseState GetMouseState() {
@@ -133,15 +145,20 @@ std::string ReadKey() {
 int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons, int32_t& clip) {
   CurrentDisplay().Poll();
   PollLock lock;
-  if (!ScreenOpen() || !gMouse.active || !gMouse.inside) {
+  // Whatever this look reports has been seen; held releases take effect now.
+  const MouseState seen = gMouse;
+  gUnseenButtons = 0;
+  gMouse.buttons &= ~gHeldButtons;
+  gHeldButtons = 0;
+  if (!ScreenOpen() || !seen.active || !seen.inside) {
     x = y = wheel = buttons = clip = -1;
     return 1;
   }
-  x = gMouse.x;
-  y = gMouse.y;
-  wheel = gMouse.wheel;
-  buttons = gMouse.buttons;
-  clip = gMouse.clip;
+  x = seen.x;
+  y = seen.y;
+  wheel = seen.wheel;
+  buttons = seen.buttons;
+  clip = seen.clip;
   return 0;
 }
 

@@ -98,6 +98,35 @@ TEST_F(Input, MouseOutsideOrInactiveGivesMinusOne) {
   EXPECT_EQ(rt::ReadMouse(x, y, w, b, c), 1) << "an inactive window gives no mouse";
 }
 
+TEST_F(Input, AClickShorterThanOneLookIsStillSeenOnce) {
+  int32_t x = 0, y = 0, w = 0, b = 0, c = 0;
+  rt::headless::SetMouse(50, 60, 0);
+  // Pressed and released before the program looked: the next look sees the
+  // button down, the one after it up.
+  rt::headless::SetMouse(50, 60, 1);
+  rt::headless::SetMouse(50, 60, 0);
+  ASSERT_EQ(rt::ReadMouse(x, y, w, b, c), 0);
+  EXPECT_EQ(b, 1);
+  ASSERT_EQ(rt::ReadMouse(x, y, w, b, c), 0);
+  EXPECT_EQ(b, 0);
+  // A button already seen down is released at once.
+  rt::headless::SetMouse(50, 60, 2);
+  ASSERT_EQ(rt::ReadMouse(x, y, w, b, c), 0);
+  EXPECT_EQ(b, 2);
+  rt::headless::SetMouse(50, 60, 0);
+  ASSERT_EQ(rt::ReadMouse(x, y, w, b, c), 0);
+  EXPECT_EQ(b, 0);
+  // A quick right click while the left button stays held keeps the left one.
+  rt::headless::SetMouse(50, 60, 1);
+  ASSERT_EQ(rt::ReadMouse(x, y, w, b, c), 0);
+  rt::headless::SetMouse(50, 60, 3);
+  rt::headless::SetMouse(50, 60, 1);
+  ASSERT_EQ(rt::ReadMouse(x, y, w, b, c), 0);
+  EXPECT_EQ(b, 3);
+  ASSERT_EQ(rt::ReadMouse(x, y, w, b, c), 0);
+  EXPECT_EQ(b, 1);
+}
+
 TEST_F(Input, ShortSleepIsNeverCutShort) {
   rt::headless::PushKey('k');
   const double start = rt::TimerSeconds();

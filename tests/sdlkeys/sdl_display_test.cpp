@@ -139,9 +139,15 @@ TEST_F(SdlDisplayTest, NothingHappensWhileTheProgramHoldsTheLock) {
   LockScreen();
   DrawLine(nullptr, 0, 0, 639, 479, 0xFFFF0000, 2);
   // A frame uploaded before the lock was taken may still be on its way to
-  // the window; let it land before counting.
-  std::this_thread::sleep_for(50ms);
-  const SdlDisplayStats before = GetSdlDisplayStats();
+  // the window; let it land before counting (on a busy machine that can
+  // take a while, so wait until the count stands still).
+  SdlDisplayStats before = GetSdlDisplayStats();
+  for (int stable = 0, rounds = 0; stable < 3 && rounds < 60; ++rounds) {
+    std::this_thread::sleep_for(50ms);
+    const SdlDisplayStats now = GetSdlDisplayStats();
+    stable = now.presents == before.presents ? stable + 1 : 0;
+    before = now;
+  }
   Push(Key(SDLK_F2, SDL_SCANCODE_F2));
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(ReadKey(), "");

@@ -202,6 +202,14 @@ TEST_F(MouseInputTest, ButtonBits) {
   EXPECT_EQ(mouse.State(Doubled()).buttons, 0);
 }
 
+TEST_F(MouseInputTest, APressAndReleaseInOneBatchShowsTheButtonOnce) {
+  At(640, 512);
+  mouse.Handle(Button(true, SDL_BUTTON_LEFT));
+  mouse.Handle(Button(false, SDL_BUTTON_LEFT));
+  EXPECT_EQ(mouse.State(Doubled()).buttons, 1);
+  EXPECT_EQ(mouse.State(Doubled()).buttons, 0);
+}
+
 TEST_F(MouseInputTest, ButtonsKeepThePositionOfTheLastMotion) {
   At(640, 512);
   mouse.Handle(Button(true, SDL_BUTTON_LEFT, 10, 500));

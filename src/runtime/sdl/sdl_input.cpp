@@ -360,6 +360,7 @@ bool MouseInput::Handle(const SDL_Event& e) {
       // window that moved or went full screen under a resting pointer.
       if (e.type == SDL_MOUSEBUTTONDOWN) {
         buttons_ |= ButtonBit(e.button.button);
+        pressedSince_ |= ButtonBit(e.button.button);
       } else {
         buttons_ &= ~ButtonBit(e.button.button);
       }
@@ -393,10 +394,11 @@ bool MouseInput::Handle(const SDL_Event& e) {
   }
 }
 
-MouseState MouseInput::State(const MouseGeometry& g) const {
+MouseState MouseInput::State(const MouseGeometry& g) {
   MouseState s;
   s.wheel = wheel_;
-  s.buttons = buttons_;
+  s.buttons = buttons_ | pressedSince_;
+  pressedSince_ = 0;
   s.clip = 0;
   s.active = focus_;
   const Placement& p = g.picture;

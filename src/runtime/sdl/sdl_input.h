@@ -63,8 +63,10 @@ class MouseInput {
  public:
   // Applies one event; true when it was a mouse or window event.
   bool Handle(const SDL_Event& e);
-  // The state as the runtime sees it, through the current geometry.
-  MouseState State(const MouseGeometry& g) const;
+  // The state as the runtime sees it, through the current geometry. A button
+  // pressed since the last call counts as down even when it was released
+  // again in the same batch of events, so that a quick click is not lost.
+  MouseState State(const MouseGeometry& g);
   // The pointer as the host reports it (window coordinates), for when the
   // window moved or changed size under a pointer that did not move.
   void SetPointer(int32_t x, int32_t y, bool inWindow) {
@@ -82,6 +84,7 @@ class MouseInput {
   bool inWindow_ = false;
   bool focus_ = false;
   int32_t buttons_ = 0;
+  int32_t pressedSince_ = 0;  // buttons pressed since the last State()
   int32_t wheel_ = 0;
 };
 
