@@ -52,4 +52,13 @@ Infobereich InfobereichBerechnen() {
   return b;
 }
 
+Befehl Nachschlagen(std::string_view aufgabe) {
+  const std::string gross = rt::UpperAscii(aufgabe);
+  if (gross == "ERSTELLEN") return Befehl::Erstellen;
+  if (gross == "ANZEIGEN") return Befehl::Anzeigen;
+  if (gross == "LOESCHEN") return Befehl::Loeschen;
+  if (gross == "MAUSKLICK") return Befehl::Mausklick;
+  return Befehl::Unbekannt;
+}
+
 }  // namespace wimmel::panel

@@ -23,6 +23,10 @@ std::string Pfad(std::string_view ordner, std::string_view unterordner, std::str
 
 bool Protokolliert();
 
+// The command words of the panels, in the order they are compared.
+enum class Befehl { Erstellen, Anzeigen, Loeschen, Mausklick, Unbekannt };
+Befehl Nachschlagen(std::string_view aufgabe);
+
 // A button: its top-left screen pixel and how far the hit box reaches to
 // the right and down (both ends included), with the key string it stands for.
 struct Knopf {

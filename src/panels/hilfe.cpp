@@ -18,17 +18,6 @@ namespace wimmel {
 
 namespace {
 
-enum class Befehl { Erstellen, Anzeigen, Loeschen, Mausklick, Unbekannt };
-
-Befehl Nachschlagen(std::string_view aufgabe) {
-  const std::string gross = rt::UpperAscii(aufgabe);
-  if (gross == "ERSTELLEN") return Befehl::Erstellen;
-  if (gross == "ANZEIGEN") return Befehl::Anzeigen;
-  if (gross == "LOESCHEN") return Befehl::Loeschen;
-  if (gross == "MAUSKLICK") return Befehl::Mausklick;
-  return Befehl::Unbekannt;
-}
-
 const std::string kEsc(1, '\x1B');
 
 // The state of one page; each page has its own for the whole run.
@@ -143,22 +132,22 @@ struct Seite {
   }
 
   std::string Befehlen(std::string_view aufgabe, void (*knoepfeMalen)(Seite&)) {
-    switch (Nachschlagen(aufgabe)) {
-      case Befehl::Erstellen:
+    switch (panel::Nachschlagen(aufgabe)) {
+      case panel::Befehl::Erstellen:
         Erstellen(knoepfeMalen);
         break;
-      case Befehl::Anzeigen:
+      case panel::Befehl::Anzeigen:
         panel::F("ZeigAn", panel::Zahl(fensterNr));
         break;
-      case Befehl::Loeschen:
+      case panel::Befehl::Loeschen:
         Loeschen();
         break;
-      case Befehl::Mausklick: {
+      case panel::Befehl::Mausklick: {
         std::string antwort = panel::Treffer(knoepfe);
         if (!antwort.empty()) E().KlickPause = 1;
         return antwort;
       }
-      case Befehl::Unbekannt:
+      case panel::Befehl::Unbekannt:
         break;
     }
     return "";

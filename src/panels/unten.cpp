@@ -27,17 +27,6 @@ int32_t knopfSlot = 0;
 // In the order of the click test: H, F1, Esc, A.
 std::vector<panel::Knopf> knoepfe;
 
-enum class Befehl { Erstellen, Anzeigen, Loeschen, Mausklick, Unbekannt };
-
-Befehl Nachschlagen(std::string_view aufgabe) {
-  const std::string gross = rt::UpperAscii(aufgabe);
-  if (gross == "ERSTELLEN") return Befehl::Erstellen;
-  if (gross == "ANZEIGEN") return Befehl::Anzeigen;
-  if (gross == "LOESCHEN") return Befehl::Loeschen;
-  if (gross == "MAUSKLICK") return Befehl::Mausklick;
-  return Befehl::Unbekannt;
-}
-
 void Knopf(int32_t n, std::string antwort) {
   panel::F("SetzeBildTransparent", n, posX, posY, knopfSlot);
   knoepfe.push_back(
@@ -129,19 +118,19 @@ void Loeschen() {
 }  // namespace
 
 std::string AnzeigeFensterUnten(std::string_view Aufgabe) {
-  switch (Nachschlagen(Aufgabe)) {
-    case Befehl::Erstellen:
+  switch (panel::Nachschlagen(Aufgabe)) {
+    case panel::Befehl::Erstellen:
       Erstellen();
       break;
-    case Befehl::Anzeigen:
+    case panel::Befehl::Anzeigen:
       panel::F("ZeigAn", panel::Zahl(fensterNr));
       break;
-    case Befehl::Loeschen:
+    case panel::Befehl::Loeschen:
       Loeschen();
       break;
-    case Befehl::Mausklick:
+    case panel::Befehl::Mausklick:
       return panel::Treffer(knoepfe);
-    case Befehl::Unbekannt:
+    case panel::Befehl::Unbekannt:
       break;
   }
   return "";
