@@ -256,11 +256,10 @@ int main(int argc, char** argv) {
   bool protokoll = false;
   std::string zeile;
   for (int nummer = 1; std::getline(datei, zeile); ++nummer) {
-    if (const size_t raute = zeile.find('#'); raute != std::string::npos) {
-      // "key #N" names a code; only a '#' that starts a word begins a comment.
-      const bool code = raute > 0 && zeile[raute - 1] == ' ' && Trim(zeile).rfind("key", 0) == 0;
-      if (!code) zeile.erase(raute);
-    }
+    // "#" starts a comment, except right after "key ", where "#N" names a code.
+    const std::string vorn = Trim(zeile);
+    const size_t ab = vorn.rfind("key #", 0) == 0 ? zeile.find('#') + 1 : 0;
+    if (const size_t raute = zeile.find('#', ab); raute != std::string::npos) zeile.erase(raute);
     zeile = Trim(zeile);
     if (zeile.empty()) continue;
     const size_t leer = zeile.find(' ');
