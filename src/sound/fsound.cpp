@@ -28,8 +28,27 @@ int32_t BufferFrames(int32_t ms) {
   return static_cast<int32_t>(static_cast<int64_t>(ms) * kRate / 1000);
 }
 
+// What the real and the silent device share: the stream buffer size, and the
+// opening of a file's decoder (0 unless the library is ready and it decodes).
+class StreamLibrary : public SoundLibrary {
+ public:
+  uint8_t SetBufferSize(int32_t ms) override {
+    if (ms <= 0 || ms > kMaxBufferMs) return 0;
+    bufferMs_ = ms;
+    return 1;
+  }
+
+ protected:
+  static std::unique_ptr<sound::Mp3Decoder> OpenDecoder(bool ready, const char* name) {
+    if (!ready || name == nullptr) return nullptr;
+    return sound::Mp3Decoder::Open(sound::HostPath(name));
+  }
+
+  int32_t bufferMs_ = kDefaultBufferMs;
+};
+
 // The real library: one SDL audio device whose callback mixes the streams.
-class SdlSoundLibrary final : public SoundLibrary {
+class SdlSoundLibrary final : public StreamLibrary {
  public:
   float GetVersion() override { return kVersion; }
 
@@ -69,18 +88,11 @@ class SdlSoundLibrary final : public SoundLibrary {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
 
-  uint8_t SetBufferSize(int32_t ms) override {
-    if (ms <= 0 || ms > kMaxBufferMs) return 0;
-    bufferMs_ = ms;
-    return 1;
-  }
-
   StreamHandle Open(const char* name, uint32_t mode, int32_t offset, int32_t length) override {
     (void)mode;
     (void)offset;
     (void)length;
-    if (!mixer_ || name == nullptr) return 0;
-    auto decoder = sound::Mp3Decoder::Open(sound::HostPath(name));
+    auto decoder = OpenDecoder(mixer_ != nullptr, name);
     if (!decoder) return 0;
     return mixer_->Add(std::move(decoder));
   }
@@ -104,14 +116,13 @@ class SdlSoundLibrary final : public SoundLibrary {
 
   SDL_AudioDeviceID device_ = 0;
   std::unique_ptr<sound::Mixer> mixer_;
-  int32_t bufferMs_ = kDefaultBufferMs;
 };
 
 // The silent device of the headless runner. Streams are scanned with the real
 // decoder for their length, then closed again; a playing stream's position is
 // the runtime clock's time since its start, so music and the track choices
 // made at its ends are as repeatable as the rest of a scripted run.
-class VirtualSoundLibrary final : public SoundLibrary {
+class VirtualSoundLibrary final : public StreamLibrary {
  public:
   float GetVersion() override { return kVersion; }
 
@@ -128,18 +139,11 @@ class VirtualSoundLibrary final : public SoundLibrary {
     ready_ = false;
   }
 
-  uint8_t SetBufferSize(int32_t ms) override {
-    if (ms <= 0 || ms > kMaxBufferMs) return 0;
-    bufferMs_ = ms;
-    return 1;
-  }
-
   StreamHandle Open(const char* name, uint32_t mode, int32_t offset, int32_t length) override {
     (void)mode;
     (void)offset;
     (void)length;
-    if (!ready_ || name == nullptr) return 0;
-    auto decoder = sound::Mp3Decoder::Open(sound::HostPath(name));
+    auto decoder = OpenDecoder(ready_, name);
     if (!decoder) return 0;
     const StreamHandle handle = sound::NewStreamHandle();
     streams_[handle].length = decoder->Length();
@@ -233,7 +237,6 @@ class VirtualSoundLibrary final : public SoundLibrary {
   std::map<StreamHandle, Stream> streams_;
   bool ready_ = false;
   int32_t channels_ = 1;
-  int32_t bufferMs_ = kDefaultBufferMs;
 };
 
 // Never destroyed: an audio callback may still be running while the process
