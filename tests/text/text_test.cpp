@@ -1,14 +1,17 @@
 // The font table and the text drawing, checked by exact pixels on the
 // headless display. Expected pictures are built from the table itself, so
 // the tests hold whatever the glyph shapes are, except where the shapes are
-// fixed (metrics, coverage, telling rows).
+// fixed (metrics, coverage, telling rows, the arms of the box-drawing
+// characters).
 #include "text/text.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cstdint>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -241,7 +244,42 @@ TEST(FontTable, TrianglesPointTheRightWay) {
   }
 }
 
-TEST(FontTable, BoxDrawingFillsTheCell) {
+// The arms of code page 437's box-drawing characters, written from the code
+// page's own names (for example 211 is "up double and right single"), not
+// from the font data: 0 = no arm, 1 = single line, 2 = double line.
+struct Arme {
+  int code, oben, unten, links, rechts;
+};
+constexpr Arme kKastenArme[] = {
+    {179, 1, 1, 0, 0}, {180, 1, 1, 1, 0}, {181, 1, 1, 2, 0}, {182, 2, 2, 1, 0}, {183, 0, 2, 1, 0},
+    {184, 0, 1, 2, 0}, {185, 2, 2, 2, 0}, {186, 2, 2, 0, 0}, {187, 0, 2, 2, 0}, {188, 2, 0, 2, 0},
+    {189, 2, 0, 1, 0}, {190, 1, 0, 2, 0}, {191, 0, 1, 1, 0}, {192, 1, 0, 0, 1}, {193, 1, 0, 1, 1},
+    {194, 0, 1, 1, 1}, {195, 1, 1, 0, 1}, {197, 1, 1, 1, 1}, {198, 1, 1, 0, 2}, {199, 2, 2, 0, 1},
+    {200, 2, 0, 0, 2}, {201, 0, 2, 0, 2}, {202, 2, 0, 2, 2}, {203, 0, 2, 2, 2}, {204, 2, 2, 0, 2},
+    {205, 0, 0, 2, 2}, {206, 2, 2, 2, 2}, {207, 1, 0, 2, 2}, {208, 2, 0, 1, 1}, {209, 0, 1, 2, 2},
+    {210, 0, 2, 1, 1}, {211, 2, 0, 0, 1}, {212, 1, 0, 0, 2}, {213, 0, 1, 0, 2}, {215, 2, 2, 1, 1},
+    {216, 1, 1, 2, 2}, {217, 1, 0, 1, 0}, {218, 0, 1, 0, 1},
+};
+// 196 and 214 hold the German letters instead of their box pictures.
+static_assert(std::size(kKastenArme) == 218 - 179 + 1 - 2);
+
+// The ink along one edge of a glyph's cell, as bit i for the i-th pixel:
+// along row `zeile` when it is 0 or above, else along column `spalte`.
+uint32_t Kante(int f, int code, int zeile, int spalte) {
+  const int n = zeile >= 0 ? wimmel::FontBreite(f) : wimmel::FontHoehe(f);
+  uint32_t bits = 0;
+  for (int i = 0; i < n; ++i) {
+    const int r = zeile >= 0 ? zeile : i, c = zeile >= 0 ? i : spalte;
+    bits |= ((FontTabelle[f][code][r] >> c) & 1u) << i;
+  }
+  return bits;
+}
+// Separate runs of ink in an edge.
+int Laeufe(uint32_t kante) {
+  return std::popcount(kante & ~(kante << 1));
+}
+
+TEST(FontTable, BoxDrawingArmsAndBlocks) {
   wimmel::FontsInitialisieren();
   for (int f = 0; f < 3; ++f) {
     const int h = wimmel::FontHoehe(f), w = wimmel::FontBreite(f);
@@ -251,28 +289,22 @@ TEST(FontTable, BoxDrawingFillsTheCell) {
       EXPECT_EQ(FontTabelle[f][219][r] & voll, voll) << "font " << f << " row " << r;
       EXPECT_EQ(FontTabelle[f][221][r] & voll, (1u << (w / 2)) - 1) << "font " << f;
     }
-    // Vertical lines reach the top and bottom rows, so stacked cells join.
-    for (int code : {179, 186, 197, 206}) {
-      EXPECT_NE(FontTabelle[f][code][0] & voll, 0u) << "font " << f << " code " << code;
-      EXPECT_EQ(FontTabelle[f][code][0] & voll, FontTabelle[f][code][h - 1] & voll)
-          << "font " << f << " code " << code;
-    }
-    // Double vertical: two separate strokes; double horizontal: two full rows.
-    int volle_zeilen = 0;
-    for (int r = 0; r < h; ++r) volle_zeilen += (FontTabelle[f][205][r] & voll) == voll;
-    EXPECT_EQ(volle_zeilen, 2) << "font " << f;
-    int striche = 0;
-    for (int c = 0; c < w; ++c) {
-      bool an = (FontTabelle[f][186][0] >> c) & 1;
-      bool davor = c > 0 && ((FontTabelle[f][186][0] >> (c - 1)) & 1);
-      striche += an && !davor;
-    }
-    EXPECT_EQ(striche, 2) << "font " << f;
-    // Horizontal lines reach both side edges, so neighbouring cells join.
-    for (int code : {197, 205, 206}) {
-      uint32_t alle = 0;
-      for (int r = 0; r < h; ++r) alle |= FontTabelle[f][code][r];
-      EXPECT_TRUE((alle & 1u) && ((alle >> (w - 1)) & 1u)) << "font " << f << " code " << code;
+    // An arm reaches its edge of the cell, so that neighbouring cells join;
+    // a double arm meets the edge as two separate strokes, a single one as
+    // one, and every arm of a kind meets the edge where the crossings do.
+    auto pruefe = [&](int code, int soll, const char* wo, int zeile, int spalte) {
+      const uint32_t ist = Kante(f, code, zeile, spalte);
+      EXPECT_EQ(Laeufe(ist), soll) << "font " << f << " code " << code << " " << wo;
+      if (soll > 0) {
+        EXPECT_EQ(ist, Kante(f, soll == 1 ? 197 : 206, zeile, spalte))
+            << "font " << f << " code " << code << " " << wo;
+      }
+    };
+    for (const Arme& a : kKastenArme) {
+      pruefe(a.code, a.oben, "up", 0, 0);
+      pruefe(a.code, a.unten, "down", h - 1, 0);
+      pruefe(a.code, a.links, "left", -1, 0);
+      pruefe(a.code, a.rechts, "right", -1, w - 1);
     }
   }
 }
