@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -138,8 +139,20 @@ uint32_t Mische(int32_t r, int32_t g, int32_t b) {
          static_cast<uint32_t>(b);
 }
 
+// Shade components wrap at 32 bits, like every other colour bit pattern; the
+// sum is taken in 64 bits so that extreme components and distances cannot
+// overflow on the way.
 int32_t Summe(int32_t a, int64_t b) {
   return rt::Wrap32(int64_t{a} + b);
+}
+
+// A far corner or a position worked out from a near one. A corner that would
+// pass either end of the 32-bit range is held at that end: it still lies
+// beyond every bitmap, so the drawing, which clips, reaches the same edge the
+// true corner would, where a wrapped one would land on the other side.
+int32_t Ecke(int64_t wert) {
+  return static_cast<int32_t>(std::clamp<int64_t>(wert, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
 }
 
 bool Protokolliert() {
@@ -379,8 +392,8 @@ void FuellDateiMuster(FensterDaten& f, const Auftrag& a) {
 
 void MalRechteck(const FensterDaten& f, const Auftrag& a) {
   if (f.bitmap == nullptr) return;
-  rt::DrawLine(f.bitmap, a.W1, a.W2, Summe(a.W1, a.W3), Summe(a.W2, a.W4), f.NaechsteAktionFarbe,
-               2);
+  rt::DrawLine(f.bitmap, a.W1, a.W2, Ecke(int64_t{a.W1} + a.W3), Ecke(int64_t{a.W2} + a.W4),
+               f.NaechsteAktionFarbe, 2);
 }
 
 void SetzeBildTransparent(const FensterDaten& f, const Auftrag& a) {
@@ -413,10 +426,10 @@ void SchreibSchattiert(const FensterDaten& f, const Auftrag& a, int32_t d, bool 
 void ZeigAn(FensterDaten& f, const Auftrag& a) {
   if (a.W1 != 0) f.x = a.W1;
   if (a.W2 != 0) f.y = a.W2;
-  const int32_t links = Summe(f.x, int64_t{f.RahmenAbstandX} - 1);
-  const int32_t rechts = Summe(f.x, int64_t{f.breite} - f.RahmenAbstandX);
-  const int32_t oben = Summe(f.y, int64_t{f.RahmenAbstandY} - 1);
-  const int32_t unten = Summe(f.y, int64_t{f.hoehe} - f.RahmenAbstandY);
+  const int64_t links = int64_t{f.x} + f.RahmenAbstandX - 1;
+  const int64_t rechts = int64_t{f.x} + f.breite - f.RahmenAbstandX;
+  const int64_t oben = int64_t{f.y} + f.RahmenAbstandY - 1;
+  const int64_t unten = int64_t{f.y} + f.hoehe - f.RahmenAbstandY;
 
   bool zielOk = true;
   rt::Image ziel = nullptr;
@@ -447,11 +460,13 @@ void ZeigAn(FensterDaten& f, const Auftrag& a) {
     } else {
       rt::PutImage(ziel, f.x, f.y, f.bitmap, 0, 0, f.breite, f.hoehe, rt::PutMode::Opaque);
     }
-    if (f.rahmenBreite > 0) rt::DrawLine(ziel, links, oben, rechts, unten, f.rahmenFarbe, 1);
+    if (f.rahmenBreite > 0) {
+      rt::DrawLine(ziel, Ecke(links), Ecke(oben), Ecke(rechts), Ecke(unten), f.rahmenFarbe, 1);
+    }
   }
   if (f.TitelAus != 1) {
-    MaleText(f.titel + rt::UIntToText(rt::ImageId(f.bitmap)), Summe(links, 15),
-             Summe(oben, FontHoehe(1)), 0xFFFFFFFFu, 1, nullptr);
+    MaleText(f.titel + rt::UIntToText(rt::ImageId(f.bitmap)), Ecke(links + 15),
+             Ecke(oben + FontHoehe(1)), 0xFFFFFFFFu, 1, nullptr);
   }
 }
 

@@ -236,15 +236,32 @@ TEST_F(FensterTest, ResizingRepaintsInTheBaseColourAndLosesThePainting) {
   EXPECT_EQ(Pixel(0, 3), 0xFFFFFFu);
 }
 
-TEST_F(FensterTest, MalRechteckWithZeroExtentsColoursOnePixel) {
-  const int32_t n = Schlicht(100, 100, 12, 12, 0, 0, 50);
-  Fw("SetzNextAktionFarbe", n, 255, 0, 0);
-  Fw("MalRechteck", n, 5, 5, 0, 0);
-  Fw("ZeigAn", n);
-  for (int32_t y = 0; y < 12; ++y) {
-    for (int32_t x = 0; x < 12; ++x) {
-      EXPECT_EQ(Pixel(100 + x, 100 + y), (x == 5 && y == 5) ? 0xFF0000u : 0x000032u)
-          << x << "," << y;
+// Both corners are inclusive, and a size that carries the far corner past
+// the 32-bit range still ends beyond the far edge instead of wrapping round
+// to the other side of the bitmap.
+TEST_F(FensterTest, MalRechteckCornersAreInclusiveAndHugeSizesReachTheFarEdge) {
+  struct Fall {
+    int32_t w1, w2, w3, w4;
+    bool (*innen)(int32_t x, int32_t y);
+  };
+  const Fall faelle[] = {
+      {5, 5, 0, 0, [](int32_t x, int32_t y) { return x == 5 && y == 5; }},
+      {10, 3, INT32_MAX, 2, [](int32_t x, int32_t y) { return x >= 10 && y >= 3 && y <= 5; }},
+      {2, 7, 3, INT32_MAX, [](int32_t x, int32_t y) { return x >= 2 && x <= 5 && y >= 7; }},
+      {-5, 4, INT32_MIN, 0, [](int32_t, int32_t) { return false; }},
+      {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, [](int32_t, int32_t) { return false; }},
+  };
+  for (const Fall& f : faelle) {
+    const int32_t n = Schlicht(100, 100, 40, 30, 0, 0, 50);
+    Fw("SetzNextAktionFarbe", n, 255, 0, 0);
+    Fw("MalRechteck", n, f.w1, f.w2, f.w3, f.w4);
+    Fw("ZeigAn", n);
+    for (int32_t y = 0; y < 30; ++y) {
+      for (int32_t x = 0; x < 40; ++x) {
+        ASSERT_EQ(Pixel(100 + x, 100 + y), f.innen(x, y) ? 0xFF0000u : 0x000032u)
+            << "MalRechteck " << f.w1 << ", " << f.w2 << ", " << f.w3 << ", " << f.w4 << ": pixel "
+            << x << "," << y;
+      }
     }
   }
 }
@@ -470,6 +487,51 @@ TEST_F(FensterTest, FrameDistancesMoveTheFrameInwards) {
   EXPECT_EQ(Pixel(102, 51), 0x646464u);
   EXPECT_EQ(Pixel(117, 58), 0x646464u);
   EXPECT_EQ(Pixel(101, 51), 0x0000C8u);
+}
+
+// Frame corners past the 32-bit range stay beyond the far edge: the frame
+// then runs from its near corner to the screen's edge, and neither it nor the
+// title wraps round to the other side of the screen.
+TEST_F(FensterTest, FrameAndTitleCornersBeyondTheRangeStayOffTheScreen) {
+  const rt::ScreenInfo info = rt::GetScreenInfo();
+  // Compares every screen pixel with the frame's rows and columns.
+  auto pruefe = [&](const char* was, auto rahmen) {
+    int32_t fehler = 0;
+    for (int32_t y = 0; y < info.height; ++y) {
+      for (int32_t x = 0; x < info.width; ++x) {
+        const uint32_t soll = rahmen(x, y) ? 0x646464u : 0u;
+        if (Pixel(x, y) != soll && ++fehler <= 5) {
+          ADD_FAILURE() << was << ": pixel " << x << "," << y << " is 0x" << std::hex
+                        << Pixel(x, y);
+        }
+      }
+    }
+    EXPECT_EQ(fehler, 0) << was;
+  };
+
+  // x + width and y + height pass INT32_MAX: the bitmap is too big to exist,
+  // and only the top and left sides of the frame lie on the screen.
+  int32_t n = Schlicht(100, 50, INT32_MAX - 50, INT32_MAX - 60, 0, 0, 200);
+  Fw("SetzRahmenBreite", n, 1);
+  Fw("SetzRahmenfarbe", n, 100, 100, 100);
+  Fw("SetzRahmenAbstand", n, 0, 0);
+  Fw("ZeigAn", n);
+  pruefe("huge size",
+         [](int32_t x, int32_t y) { return (y == 49 && x >= 99) || (x == 99 && y >= 49); });
+
+  // A window at INT32_MAX with a horizontal distance of INT32_MAX: its left
+  // side lies far beyond the right edge, its right side at x + 20 - INT32_MAX
+  // = 20, and the title after the left side is not on the screen.
+  rt::ClearScreen();
+  n = Schlicht(0, 0, 20, 10, 0, 0, 200);
+  Fw("SetzTitel", n, 0, 0, 0, 0, "Titel");
+  Fw("SetzRahmenBreite", n, 1);
+  Fw("SetzRahmenfarbe", n, 100, 100, 100);
+  Fw("SetzRahmenAbstand", n, INT32_MAX, 0);
+  Fw("ZeigAn", n, INT32_MAX, 60);
+  pruefe("huge place and distance", [](int32_t x, int32_t y) {
+    return ((y == 59 || y == 70) && x >= 20) || (x == 20 && y >= 59 && y <= 70);
+  });
 }
 
 TEST_F(FensterTest, ZeigAnMovesTheWindowAndTheNewPlaceIsKept) {
