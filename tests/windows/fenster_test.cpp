@@ -427,13 +427,25 @@ TEST_F(TextTest, ShadesAreNotClamped) {
 }
 
 TEST_F(TextTest, ExtremeComponentsAndDistancesWrapInsteadOfOverflowing) {
+  // Face: red INT32_MAX shifted leaves 0xFFFF, green INT32_MIN leaves 0.
+  // Dark: 0, INT32_MIN - INT32_MAX = 1, 0x40 - INT32_MAX = 0x80000041.
+  // Light: -2, -1, 0x8000003F, whose high bits fill red and green.
+  Vergleiche("Schreib3DText", INT32_MAX, INT32_MAX, INT32_MIN, 0x40, 0xFF000141, 0xFFFFFF3F);
+  // A distance of INT32_MIN only flips bit 31 of each component, which the
+  // shifts push out or the alpha byte covers: all three copies are the face.
+  Vergleiche("SchreibGravText", INT32_MIN, 0x12, 0x34, 0x56, 0xFF123456, 0xFF123456);
+
+  // A font number that names no font draws nothing at all.
   const int32_t n = Schlicht(0, 0, 40, 30, 0, 0, 0);
-  Fw("SetzSchriftfarbe", n, INT32_MAX, INT32_MIN, INT32_MAX);
-  Fw("Schreib3DText", n, 5, 5, INT32_MAX, 0, "X");
-  Fw("SchreibGravText", n, 5, 5, INT32_MIN, 0, "X");
-  Fw("SetzFontNr", n, 7);  // no such font: the text drawing ignores it
+  Fw("SetzSchriftfarbe", n, 255, 255, 255);
+  Fw("SetzFontNr", n, 7);
   Fw("SchreibText", n, 5, 5, 0, 0, "X");
-  SUCCEED();
+  Fw("Schreib3DText", n, 5, 5, 0, 0, "X");
+  Fw("ZeigAn", n);
+  for (int32_t y = 0; y < 30; ++y) {
+    for (int32_t x = 0; x < 40; ++x)
+      ASSERT_EQ(Pixel(x, y), 0u) << "font 7: pixel " << x << "," << y;
+  }
 }
 
 TEST_F(TextTest, PlainTextUsesTheWindowsColourAndFont) {
