@@ -52,14 +52,18 @@ TEST(Random, FirstDrawsFollowTheSeededTwister) {
   std::mt19937 reference;
   state >> reference;
   ASSERT_FALSE(state.fail());
+  // Any non-zero argument, negative, tiny and huge ones as well, draws the
+  // next number; 0 of either sign repeats the last one.
+  const double argumente[] = {1.0, -3.5, 0.25, -1.0, 1e-300, -1e300};
   for (int i = 0; i < 1000; ++i) {
     const double want = reference() / 4294967296.0;
-    ASSERT_EQ(rt::Random(1.0), want) << "draw " << i;
-    ASSERT_EQ(rt::Random(0), want) << "0 repeats the last draw";
+    const double arg = argumente[i % std::size(argumente)];
+    ASSERT_EQ(rt::Random(arg), want) << "draw " << i << " with argument " << arg;
+    ASSERT_EQ(rt::Random(0.0), want) << "0 repeats the last draw";
+    ASSERT_EQ(rt::Random(-0.0), want) << "-0 repeats the last draw";
     ASSERT_GE(want, 0.0);
     ASSERT_LT(want, 1.0);
   }
-  EXPECT_NE(rt::Random(-3.5), rt::Random(0.0) + 1) << "any non-zero argument draws";
 }
 
 // ---------------------------------------------------------------- numbers
