@@ -623,11 +623,14 @@ TEST_F(PanelTest, PanelsLogTheirLifeOnlyWhenTheSwitchIsOn) {
   EXPECT_EQ(eigene, soll);
 }
 
-// ------------------------------------------------------------ screenshots
+// ------------------------------------------------------------ real artwork
 
-// Each panel built from the generated artwork at 800 x 600, written as PNG
-// for a look by eye.
-TEST(PanelBilder, ScreenshotsAt800x600) {
+// Each panel built from the generated artwork at 800 x 600 (palette pictures
+// of 4 and 8 bits among it, with magenta transparent parts) and written as
+// PNG for a look by eye. Every pixel is checked: the screen outside the
+// window and its frame stays black, the frame is whole, no magenta of the
+// artwork shows through, and the panel's labels are there.
+TEST(PanelBilder, RealArtworkAt800x600) {
   const std::filesystem::path daten = WIMMEL_DATA_DIR;
   if (!std::filesystem::exists(daten / "pattern" / "maskiert.bmp")) {
     GTEST_SKIP() << "no generated artwork in " << daten;
@@ -652,45 +655,80 @@ TEST(PanelBilder, ScreenshotsAt800x600) {
   struct Aufnahme {
     const char* datei;
     std::function<void()> zeigen;
+    // The frame's corners, both included; the bitmap lies within them,
+    // except for the header, whose frame runs one pixel outside it.
+    int32_t links, oben, rechts, unten;
+    uint32_t schrift;  // the face colour of the panel's raised or engraved text
   };
   const std::vector<Aufnahme> aufnahmen = {
       {"kopf.png",
        [] {
          KopfFenster("Erstellen", "WIMMEL 0.1");
          KopfFenster("Anzeigen", "");
-       }},
+       },
+       -1, -1, 799, 44, 0x808080},
       {"unten.png",
        [] {
          AnzeigeFensterUnten("Erstellen");
          AnzeigeFensterUnten("Anzeigen");
-       }},
+       },
+       0, 499, 798, 599, 0x606060},
       {"hilfe1.png",
        [] {
          AnzeigeHilfe1("Erstellen");
          AnzeigeHilfe1("Anzeigen");
-       }},
+       },
+       0, 499, 798, 599, 0x606060},
       {"hilfe2.png",
        [] {
          AnzeigeHilfe2("Erstellen");
          AnzeigeHilfe2("Anzeigen");
-       }},
+       },
+       0, 499, 798, 599, 0x606060},
       {"hilfe3.png",
        [] {
          AnzeigeHilfe3("Erstellen");
          AnzeigeHilfe3("Anzeigen");
-       }},
+       },
+       0, 499, 798, 599, 0x606060},
       {"startfuss.png",
        [] {
          AnzeigeStartFussFenster("Erstellen");
          AnzeigeStartFussFenster("Anzeigen");
-       }},
+       },
+       0, 500, 798, 599, 0x606060},
   };
   for (const Aufnahme& a : aufnahmen) {
     rt::ClearScreen();
     a.zeigen();
     EXPECT_TRUE(rt::WritePng(nullptr, (aus / a.datei).c_str())) << a.datei;
+    int32_t fehler = 0, schrift = 0;
+    for (int32_t y = 0; y < 600; ++y) {
+      for (int32_t x = 0; x < 800; ++x) {
+        const uint32_t p = Pixel(x, y);
+        const bool innen = x >= a.links && x <= a.rechts && y >= a.oben && y <= a.unten;
+        const bool rand = innen && (x == a.links || x == a.rechts || y == a.oben || y == a.unten);
+        bool gut = true;
+        if (rand) {
+          gut = p == kRahmen;
+        } else if (innen) {
+          gut = p != 0xFF00FFu;
+          schrift += p == a.schrift;
+        } else {
+          gut = p == 0u;
+        }
+        if (!gut && ++fehler <= 5) {
+          ADD_FAILURE() << a.datei << ": pixel " << x << "," << y << " is 0x" << std::hex << p
+                        << (rand    ? " on the frame"
+                            : innen ? " inside"
+                                    : " outside");
+        }
+      }
+    }
+    EXPECT_EQ(fehler, 0) << a.datei;
+    EXPECT_GT(schrift, 0) << a.datei << ": no text in its face colour";
+    AllePanelsWeg();
   }
-  AllePanelsWeg();
   std::filesystem::current_path(vorher);
   EXPECT_TRUE(K().zeilen.empty()) << "artwork missing: "
                                   << (K().zeilen.empty() ? "" : K().zeilen[0]);
