@@ -73,13 +73,6 @@ TEST_F(LogTest, EarlierContentIsKept) {
   EXPECT_EQ(Lesen(), "alt\nohne Endeneu\r\n");
 }
 
-TEST_F(LogTest, NothingIsWrittenWithoutACall) {
-  rt::SetScreenMode(18, 16, 0, 1, 0);
-  wimmel::GrafikTreiberInfo();
-  wimmel::DesktopModusSetzen();
-  EXPECT_FALSE(fs::exists("wimmelprt.txt"));
-}
-
 TEST_F(LogTest, FailuresAreSilent) {
   // A folder in the file's place cannot be opened for writing.
   fs::create_directory("wimmelprt.txt");
