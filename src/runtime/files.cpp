@@ -106,8 +106,7 @@ int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info)
   // A regular file ignores O_NONBLOCK on local file systems, but a network
   // or user-space file system may not; reads and writes should wait for
   // their data there as everywhere else.
-  const int status = ::fcntl(fd, F_GETFL);
-  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+  if (::fcntl(fd, F_SETFL, intent == OpenIntent::Append ? O_APPEND : 0) != 0) {
     ::close(fd);
     return -1;
   }
