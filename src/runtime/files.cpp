@@ -1,4 +1,10 @@
-// File numbers, the start and end of the run, and the path mapping.
+// File numbers, the file probe, the start and end of the run, and the path
+// mapping.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -38,9 +44,27 @@ void CloseAllFiles() {
   for (int32_t n = kFirstFile; n <= kLastFile; ++n) CloseFile(n);
 }
 
+int32_t LittleEndian32(const uint8_t* b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                              static_cast<uint32_t>(b[2]) << 16 |
+                              static_cast<uint32_t>(b[3]) << 24);
+}
+
 }  // namespace
 
 namespace detail {
+
+size_t ReadFully(int fd, uint64_t offset, void* target, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::pread(fd, static_cast<uint8_t*>(target) + done, count - done,
+                              static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
 
 std::string HostPath(std::string_view name) {
   std::string path(name);
@@ -48,6 +72,55 @@ std::string HostPath(std::string_view name) {
     if (c == '\\') c = '/';
   }
   return path;
+}
+
+int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info) {
+  const std::string path = HostPath(name);
+  // Looking first keeps devices and pipes from being opened at all: opening
+  // some devices has effects of its own.
+  if (::stat(path.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) return -1;
+  } else if (intent == OpenIntent::Read || errno != ENOENT) {
+    return -1;
+  }
+  int flags = O_CLOEXEC | O_NONBLOCK;
+  switch (intent) {
+    case OpenIntent::Read:
+      flags |= O_RDONLY;
+      break;
+    case OpenIntent::Append:
+      flags |= O_WRONLY | O_APPEND | O_CREAT;
+      break;
+    case OpenIntent::Replace:
+      flags |= O_WRONLY | O_TRUNC | O_CREAT;
+      break;
+  }
+  const int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) return -1;
+  // The path may have been replaced between the look and the open; what
+  // counts is what was opened.
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  // A regular file ignores O_NONBLOCK on local file systems, but a network
+  // or user-space file system may not; reads and writes should wait for
+  // their data there as everywhere else.
+  if (::fcntl(fd, F_SETFL, intent == OpenIntent::Append ? O_APPEND : 0) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+FileStamp StampOf(const struct stat& info) {
+  FileStamp stamp;
+  stamp.size = static_cast<int64_t>(info.st_size);
+  stamp.modifiedNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp.changedNs = static_cast<int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+  stamp.inode = static_cast<uint64_t>(info.st_ino);
+  stamp.device = static_cast<uint64_t>(info.st_dev);
+  return stamp;
 }
 
 }  // namespace detail
@@ -63,9 +136,15 @@ int32_t OpenFile(std::string_view name, FileMode mode, int32_t number) {
   if (number < kFirstFile || number > kLastFile) return kBadFileNumber;
   if (gFiles[number].file) return kFileAlreadyOpen;
   if (mode != FileMode::Read && mode != FileMode::Append) return kBadFileMode;
-  const std::string path = HostPath(name);
-  std::FILE* f = std::fopen(path.c_str(), mode == FileMode::Read ? "rb" : "ab");
-  if (!f) return kFileNotFound;
+  struct stat info {};
+  const int fd =
+      OpenRegularFile(name, mode == FileMode::Read ? OpenIntent::Read : OpenIntent::Append, info);
+  if (fd < 0) return kFileNotFound;
+  std::FILE* f = ::fdopen(fd, mode == FileMode::Read ? "rb" : "ab");
+  if (!f) {
+    ::close(fd);
+    return kFileNotFound;
+  }
   gFiles[number].file = f;
   gFiles[number].mode = mode;
   return 0;
@@ -114,25 +193,51 @@ int32_t CloseFile(int32_t number) {
   return result == 0 ? 0 : kBadFileNumber;
 }
 
-int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height) {
-  const int32_t n = FreeFileNumber();
-  OpenFile(name, FileMode::Read, n);
-  const int64_t length = FileLength(n);
+int64_t ProbeFile(std::string_view name, FileStamp* stamp) {
+  if (stamp) *stamp = FileStamp{};
+  struct stat info {};
+  const int fd = OpenRegularFile(name, OpenIntent::Read, info);
+  if (fd < 0) return 0;
+  ::close(fd);
+  if (info.st_size <= 0) return 0;
+  if (stamp) *stamp = StampOf(info);
+  return static_cast<int64_t>(info.st_size);
+}
+
+int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height, FileStamp* stamp) {
+  if (stamp) *stamp = FileStamp{};
+  if (FreeFileNumber() == 0) return 0;
+  struct stat info {};
+  const int fd = OpenRegularFile(name, OpenIntent::Read, info);
+  if (fd < 0) return 0;
+  const auto length = static_cast<int64_t>(info.st_size);
   if (length > 0) {
-    uint8_t w[4], h[4];
-    std::memcpy(w, &width, 4);
-    std::memcpy(h, &height, 4);
-    ReadAt(n, 19, w, 4);
-    ReadAt(n, 23, h, 4);
-    width =
-        static_cast<int32_t>(static_cast<uint32_t>(w[0]) | static_cast<uint32_t>(w[1]) << 8 |
-                             static_cast<uint32_t>(w[2]) << 16 | static_cast<uint32_t>(w[3]) << 24);
-    height =
-        static_cast<int32_t>(static_cast<uint32_t>(h[0]) | static_cast<uint32_t>(h[1]) << 8 |
-                             static_cast<uint32_t>(h[2]) << 16 | static_cast<uint32_t>(h[3]) << 24);
+    // The bytes start as the variables' values, so what a short file does
+    // not have keeps them.
+    uint8_t header[8];
+    std::memcpy(header, &width, 4);
+    std::memcpy(header + 4, &height, 4);
+    ReadFully(fd, 18, header, sizeof header);
+    width = LittleEndian32(header);
+    height = LittleEndian32(header + 4);
+    if (stamp) *stamp = StampOf(info);
   }
-  CloseFile(n);
-  return length;
+  ::close(fd);
+  return length > 0 ? length : 0;
+}
+
+std::FILE* OpenReadStream(std::string_view name, FileStamp* stamp) {
+  if (stamp) *stamp = FileStamp{};
+  struct stat info {};
+  const int fd = OpenRegularFile(name, OpenIntent::Read, info);
+  if (fd < 0) return nullptr;
+  std::FILE* f = info.st_size > 0 ? ::fdopen(fd, "rb") : nullptr;
+  if (!f) {
+    ::close(fd);
+    return nullptr;
+  }
+  if (stamp) *stamp = StampOf(info);
+  return f;
 }
 
 void StartRuntime(int argc, char** argv) {

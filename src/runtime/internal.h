@@ -3,6 +3,8 @@
 // includes this header.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -84,12 +86,30 @@ class ScreenGuard {
 // Fills a clipped rectangle (already inside the image) with a native value.
 void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t value);
 
-// Maps the program's backslash separators to the host's.
+// Maps the program's backslash separators to the host's. Every file the
+// runtime opens goes through this one mapping.
 std::string HostPath(std::string_view name);
+
+// How OpenRegularFile opens: reading, appending (creating a missing file), or
+// writing anew (creating or emptying it).
+enum class OpenIntent { Read, Append, Replace };
+// Opens the file of a program name only when it is a regular file, without
+// ever waiting: the path is looked at first, then opened with O_NONBLOCK (a
+// named pipe opened for reading does not wait for a writer, one opened for
+// writing without a reader fails at once, and a device is never opened at
+// all), and the open descriptor is looked at again, since the path may have
+// changed in between. Returns the descriptor (close-on-exec, in blocking
+// mode) with its status in info, or -1.
+int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info);
+// The stamp of an opened file's status.
+FileStamp StampOf(const struct stat& info);
+// Reads count bytes at offset (retrying short reads) until they are in or the
+// file ends; returns how many arrived.
+size_t ReadFully(int fd, uint64_t offset, void* target, size_t count);
 
 // Loads a BMP held in memory into image (see LoadBmp for the result codes;
 // 2 never occurs here). The image must be a valid, non-screen image or the
-// locked screen.
+// locked screen. LoadBmp reads files through the same rules.
 int32_t LoadBmpFromMemory(const uint8_t* data, size_t size, ImageData& image);
 
 // The keyed rectangle copiers of PutImage, chosen once at start-up by the

@@ -1,5 +1,6 @@
 // PNG output of an image or the screen, for screenshots and tools.
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
@@ -14,8 +15,16 @@ bool WritePng(Image image, const char* path) {
   bool isScreen = false;
   ImageData* img = ResolveTarget(image, isScreen);
   if (!img || !path) return false;
-  std::FILE* f = std::fopen(path, "wb");
-  if (!f) return false;
+  // Like every file the program opens, the target must be a regular file
+  // (or not exist yet): writing never waits for a pipe's reader.
+  struct stat status {};
+  const int fd = OpenRegularFile(path, OpenIntent::Replace, status);
+  if (fd < 0) return false;
+  std::FILE* f = ::fdopen(fd, "wb");
+  if (!f) {
+    ::close(fd);
+    return false;
+  }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -28,8 +29,7 @@ struct ScreenInfo {
 
 // Modes: 18 = 640x480, 19 = 800x600, 20 = 1024x768, 21 = 1280x1024.
 // Depth 15 opens a 16-bit (5-6-5) screen, 24 a 32-bit one. Result 0 on success.
-int32_t SetScreenMode(int32_t mode, int32_t depth, int32_t pages, int32_t flags,
-                      int32_t refresh);
+int32_t SetScreenMode(int32_t mode, int32_t depth, int32_t pages, int32_t flags, int32_t refresh);
 // Opens the screen by size (depths 1, 2, 4, 8, 15, 16, 24, 32). Result 0 on success.
 int32_t SetScreenSize(int32_t width, int32_t height, int32_t depth);
 // depth > 0 starts a listing and returns the first offered size, 0 returns
@@ -64,11 +64,11 @@ enum class PutMode : int32_t { Opaque = 0, Transparent = 1 };
 // Copies the source rectangle (srcX, srcY, srcW, srcH) of image to target at
 // (x, y), clipped to both. Result 0 when something could be drawn, 1 when the
 // image is null, no screen is open or the pixel formats differ.
-int32_t PutImage(Image target, int32_t x, int32_t y, Image image, int32_t srcX,
-                 int32_t srcY, int32_t srcW, int32_t srcH, PutMode mode);
+int32_t PutImage(Image target, int32_t x, int32_t y, Image image, int32_t srcX, int32_t srcY,
+                 int32_t srcW, int32_t srcH, PutMode mode);
 // kind 0 line, 1 box outline, 2 filled box; both corners inclusive.
-void DrawLine(Image target, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
-              uint32_t colour, int32_t kind);
+void DrawLine(Image target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
+              int32_t kind);
 void DrawCircle(Image target, int32_t x, int32_t y, int32_t radius, uint32_t colour);
 void SetPixel(Image target, int32_t x, int32_t y, uint32_t colour);
 // Brackets a batch of screen drawing; recursive. UnlockScreen marks every
@@ -81,8 +81,7 @@ void UnlockScreen();
 // extended keys. Never blocks.
 std::string ReadKey();
 // 0: values valid. 1: window inactive or pointer outside; all five are -1.
-int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons,
-                  int32_t& clip);
+int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons, int32_t& clip);
 
 // ---------------------------------------------------------------- time
 double TimerSeconds();
@@ -93,8 +92,15 @@ void SleepMs(int32_t ms);
 double Random(double arg = 1.0);
 
 // ---------------------------------------------------------------- files
+// File names are the program's: a backslash separates folders. A file
+// "exists" when it is a regular file of length above 0 that can be opened for
+// reading; a folder, a named pipe or a device of that name counts as missing.
+// No call here ever waits for another process: opening refuses anything but
+// a regular file without blocking.
 enum class FileMode : int32_t { Read = 0, Append = 1 };
 int32_t FreeFileNumber();  // lowest free number 1..254, 0 when none is free
+// Read opens an existing regular file (an empty one too, whose FileLength is
+// 0); Append creates a missing one. Result 0 when opened.
 int32_t OpenFile(std::string_view name, FileMode mode, int32_t number);
 int64_t FileLength(int32_t number);  // 0 when the number is not open
 // position is 1-based. On a number that is not open the target is untouched.
@@ -102,10 +108,34 @@ int32_t ReadAt(int32_t number, int64_t position, void* target, int32_t count);
 // Text then CR LF; number 0 prints on the screen's text console.
 void PrintLine(int32_t number, std::string_view text);
 int32_t CloseFile(int32_t number);
-// Reads a file's 32-bit little-endian width and height at offsets 18 and 22,
-// the way the modules probe a BMP file. Returns the file's length (0 when it
-// is missing); on a missing file width and height keep their values.
-int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height);
+
+// What identifies one version of a file: rewriting it changes its size, its
+// modification or status-change time, or (written anew and renamed into
+// place) its inode. Equal stamps mean the file's bytes can be taken as
+// unchanged.
+struct FileStamp {
+  int64_t size = 0;
+  int64_t modifiedNs = 0;
+  int64_t changedNs = 0;
+  uint64_t inode = 0;
+  uint64_t device = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+// The one test of a file's existence: returns its length when it exists and
+// 0 otherwise. stamp, when given, receives the stamp of an existing file and
+// a default stamp otherwise.
+int64_t ProbeFile(std::string_view name, FileStamp* stamp = nullptr);
+// The modules' probe of a BMP file: ProbeFile, and for an existing file the
+// 32-bit little-endian width and height at byte offsets 18 and 22 (bytes a
+// short file does not have keep the values the variables held). On a missing
+// file width and height keep their values. Like the modules' own idiom it
+// needs a free file number: with all in use the file counts as missing.
+int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height,
+                     FileStamp* stamp = nullptr);
+// Opens an existing file (in the sense above) for reading as a stdio stream
+// the caller closes; null otherwise. stamp, when given, receives the stamp of
+// exactly the file opened.
+std::FILE* OpenReadStream(std::string_view name, FileStamp* stamp = nullptr);
 
 // ---------------------------------------------------------------- numbers
 std::string IntToText(int64_t value);

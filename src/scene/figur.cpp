@@ -131,8 +131,8 @@ void Melden(Meldung m) {
 void LadeBild(int32_t nr) {
   Zustand& z = Z();
   FigurDaten& f = z.tabelle[static_cast<size_t>(nr)];
-  szene::Stempel stempel;
-  const bool da = szene::BildPruefen(f.nextFile, f.frameW, f.frameH, stempel) > 0;
+  rt::FileStamp stempel;
+  const bool da = rt::ProbeBmpSize(f.nextFile, f.frameW, f.frameH, &stempel) > 0;
   if (f.frameW < 1 || f.frameH < 1) {
     Meldung m;
     m.fatal = true;

@@ -1,10 +1,5 @@
 #include "scene/streifen.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -24,18 +19,8 @@ struct GeteiltesBild {
 
 namespace {
 
-std::string HostPfad(std::string_view name) {
-  // The program writes names with backslashes; the host wants slashes, as
-  // the runtime's file services map them.
-  std::string pfad(name);
-  for (char& c : pfad) {
-    if (c == '\\') c = '/';
-  }
-  return pfad;
-}
-
 struct Eintrag {
-  Stempel stempel;
+  rt::FileStamp stempel;
   // Null when the file does not determine every pixel of a strip of this
   // size (smaller than the strip, or not loadable): such loads go to the
   // strip's own pixels.
@@ -46,10 +31,11 @@ class BildVorrat {
  public:
   // The shared decoded picture of fileName for a strip of this size and depth
   // when the file covers such a strip completely; false otherwise.
-  bool Hole(std::string_view fileName, const Stempel& stempel, int32_t breite, int32_t hoehe,
+  bool Hole(std::string_view fileName, const rt::FileStamp& stempel, int32_t breite, int32_t hoehe,
             int32_t tiefe, int32_t dateiBreite, int32_t dateiHoehe,
             std::shared_ptr<const GeteiltesBild>& bild) {
-    if (!stempel.gueltig) return false;
+    // Only a file that exists has a stamp that tells its versions apart.
+    if (stempel.size <= 0) return false;
     std::string schluessel = Schluessel(fileName, breite, hoehe, tiefe);
     auto it = eintraege_.find(schluessel);
     if (it != eintraege_.end() && it->second.stempel == stempel) {
@@ -142,42 +128,6 @@ BildVorrat& Vorrat() {
 
 }  // namespace
 
-int64_t BildPruefen(std::string_view name, int32_t& breite, int32_t& hoehe, Stempel& stempel) {
-  stempel = Stempel{};
-  const std::string pfad = HostPfad(name);
-  const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  struct stat st {};
-  int64_t laenge = 0;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    laenge = static_cast<int64_t>(st.st_size);
-    stempel.groesse = laenge;
-    stempel.geaendertNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stempel.statusNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    stempel.inode = static_cast<uint64_t>(st.st_ino);
-    stempel.geraet = static_cast<uint64_t>(st.st_dev);
-    stempel.gueltig = true;
-  }
-  if (laenge > 0) {
-    uint8_t kopf[8];
-    std::memcpy(kopf, &breite, 4);
-    std::memcpy(kopf + 4, &hoehe, 4);
-    // A short file gives only the bytes it has; the rest keep their values.
-    const ssize_t gelesen = ::pread(fd, kopf, sizeof kopf, 18);
-    if (gelesen > 0) {
-      auto le = [&](int i) {
-        return static_cast<int32_t>(
-            static_cast<uint32_t>(kopf[i]) | static_cast<uint32_t>(kopf[i + 1]) << 8 |
-            static_cast<uint32_t>(kopf[i + 2]) << 16 | static_cast<uint32_t>(kopf[i + 3]) << 24);
-      };
-      breite = le(0);
-      hoehe = le(4);
-    }
-  }
-  ::close(fd);
-  return laenge;
-}
-
 Streifen::~Streifen() {
   Freigeben();
 }
@@ -204,7 +154,7 @@ void Streifen::Freigeben() {
 }
 
 void Streifen::Laden(std::string_view fileName, int32_t dateiBreite, int32_t dateiHoehe,
-                     const Stempel& stempel) {
+                     const rt::FileStamp& stempel) {
   if (!vorhanden_) return;
   std::shared_ptr<const GeteiltesBild> bild;
   if (Vorrat().Hole(fileName, stempel, breite_, hoehe_, tiefe_, dateiBreite, dateiHoehe, bild)) {

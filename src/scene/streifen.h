@@ -16,24 +16,6 @@ namespace wimmel::szene {
 
 struct GeteiltesBild;
 
-// What identifies one version of a file: a rewritten file changes its
-// modification or change time (nanoseconds), its size or its inode.
-struct Stempel {
-  int64_t groesse = 0;
-  int64_t geaendertNs = 0;
-  int64_t statusNs = 0;
-  uint64_t inode = 0;
-  uint64_t geraet = 0;
-  bool gueltig = false;
-  bool operator==(const Stempel&) const = default;
-};
-
-// The modules' header probe of a picture file in one open: returns the
-// file's length (0 when it is missing), reads the 32-bit width and height at
-// byte offsets 18 and 22 (a missing file, or bytes beyond a short file, leave
-// them as they were) and takes the file's stamp.
-int64_t BildPruefen(std::string_view name, int32_t& breite, int32_t& hoehe, Stempel& stempel);
-
 class Streifen {
  public:
   Streifen() = default;
@@ -49,9 +31,10 @@ class Streifen {
 
   // Loads a picture file into the strip, as LoadBmp does: the overlap of file
   // and strip is replaced, the rest keeps its pixels. dateiBreite,
-  // dateiHoehe and stempel come from the probe of the file just before.
+  // dateiHoehe and stempel come from the probe of the file just before
+  // (rt::ProbeBmpSize).
   void Laden(std::string_view fileName, int32_t dateiBreite, int32_t dateiHoehe,
-             const Stempel& stempel);
+             const rt::FileStamp& stempel);
 
   // The image to draw frames from (null without a strip).
   rt::Image Quelle() const;

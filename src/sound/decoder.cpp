@@ -3,8 +3,11 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <mutex>
+
+#include "runtime/runtime.h"
 
 namespace wimmel::sound {
 
@@ -34,45 +37,59 @@ off_t SeekFile(void* file, off_t offset, int whence) {
   return ftello(static_cast<std::FILE*>(file));
 }
 
+std::atomic<uint64_t> gAttempts{0};
+
 }  // namespace
 
-std::string HostPath(const char* name) {
-  std::string path(name);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
+uint64_t Mp3Decoder::Attempts() {
+  return gAttempts.load();
 }
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(const std::string& hostPath) {
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::string_view name) {
+  std::FILE* file = rt::OpenReadStream(name);
+  if (file == nullptr) return nullptr;
+  return Open(file);
+}
+
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::FILE* file, bool* undecodable) {
+  if (undecodable != nullptr) *undecodable = false;
+  if (file == nullptr) return nullptr;
   // Only needed by libmpg123 before 1.27, harmless after.
   static std::once_flag once;
   std::call_once(once, [] { mpg123_init(); });
 
   int error = MPG123_OK;
   mpg123_handle* handle = mpg123_new(nullptr, &error);
-  if (handle == nullptr) return nullptr;
+  if (handle == nullptr) {
+    std::fclose(file);
+    return nullptr;
+  }
   std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder(handle));
+  // The file is the decoder's to close from here on (no cleanup callback),
+  // whether or not the library accepts it.
+  decoder->file_ = file;
 
   // Broken files are expected (the user may drop anything into the folder);
   // they are refused quietly instead of filling the terminal.
   mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
   mpg123_format_none(handle);
-  if (mpg123_format(handle, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK) {
+  if (mpg123_format(handle, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK ||
+      mpg123_replace_reader_handle(handle, &ReadFile, &SeekFile, nullptr) != MPG123_OK) {
     return nullptr;
   }
-  decoder->file_ = std::fopen(hostPath.c_str(), "rb");
-  if (decoder->file_ == nullptr) return nullptr;
-  // The file stays the decoder's to close (no cleanup callback), whether or
-  // not the library accepts it.
-  if (mpg123_replace_reader_handle(handle, &ReadFile, &SeekFile, nullptr) != MPG123_OK ||
-      mpg123_open_handle(handle, decoder->file_) != MPG123_OK) {
+  ++gAttempts;
+  // From here a failure is the file's: it is no MP3 that decodes to audio.
+  auto refuse = [undecodable] {
+    if (undecodable != nullptr) *undecodable = true;
     return nullptr;
-  }
-  if (!FormatIsOutputFormat(handle)) return nullptr;
+  };
+  if (mpg123_open_handle(handle, file) != MPG123_OK) return refuse();
+  if (!FormatIsOutputFormat(handle)) return refuse();
   // The end-of-track test compares the position with this length, so it
   // must be the decoded frame count, not an estimate from the bit rate.
-  if (mpg123_scan(handle) != MPG123_OK) return nullptr;
+  if (mpg123_scan(handle) != MPG123_OK) return refuse();
   const off_t length = mpg123_length(handle);
-  if (length <= 0) return nullptr;
+  if (length <= 0) return refuse();
   decoder->length_ =
       static_cast<uint32_t>(std::min<int64_t>(length, std::numeric_limits<uint32_t>::max()));
   return decoder;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <string>
+#include <string_view>
 
 struct mpg123_handle_struct;
 
@@ -16,10 +16,19 @@ constexpr int32_t kChannels = 2;
 
 class Mp3Decoder {
  public:
-  // Opens the file (a host path) and scans it once for its exact length.
-  // Null when the file is missing, is no MP3 the decoder can turn into the
-  // output format, or holds no audio at all.
-  static std::unique_ptr<Mp3Decoder> Open(const std::string& hostPath);
+  // Opens the file of a program name (a backslash separates folders) and
+  // scans it once for its exact length. Null when the file does not exist
+  // (see rt::ProbeFile), is no MP3 the decoder can turn into the output
+  // format, or holds no audio at all.
+  static std::unique_ptr<Mp3Decoder> Open(std::string_view name);
+  // The same for a file already open for reading, which the decoder takes
+  // over (it is closed in every case). When the result is null, undecodable
+  // (if given) tells whether the file's content was to blame, rather than a
+  // lack of memory.
+  static std::unique_ptr<Mp3Decoder> Open(std::FILE* file, bool* undecodable = nullptr);
+  // How many files have been handed to the decoder library in this run; the
+  // tests count the scans with it.
+  static uint64_t Attempts();
   ~Mp3Decoder();
   Mp3Decoder(const Mp3Decoder&) = delete;
   Mp3Decoder& operator=(const Mp3Decoder&) = delete;
@@ -41,8 +50,5 @@ class Mp3Decoder {
   uint32_t length_ = 0;
   bool finished_ = false;
 };
-
-// The program builds names with a backslash; the host wants slashes.
-std::string HostPath(const char* name);
 
 }  // namespace wimmel::sound

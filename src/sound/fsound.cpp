@@ -6,6 +6,8 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "runtime/runtime.h"
 #include "sound/decoder.h"
@@ -39,12 +41,39 @@ class StreamLibrary : public SoundLibrary {
   }
 
  protected:
-  static std::unique_ptr<sound::Mp3Decoder> OpenDecoder(bool ready, const char* name) {
+  std::unique_ptr<sound::Mp3Decoder> OpenDecoder(bool ready, const char* name) {
     if (!ready || name == nullptr) return nullptr;
-    return sound::Mp3Decoder::Open(sound::HostPath(name));
+    rt::FileStamp stamp;
+    std::FILE* file = rt::OpenReadStream(name, &stamp);
+    if (file == nullptr) return nullptr;
+    // The music player tries a failed track again on every pass of the main
+    // loop, and scanning a file that does not decode costs a millisecond or
+    // more each time. Such a file is remembered by its name and stamp and
+    // refused at once until it changes.
+    const auto known = undecodable_.find(std::string_view(name));
+    if (known != undecodable_.end() && known->second == stamp) {
+      std::fclose(file);
+      return nullptr;
+    }
+    bool undecodable = false;
+    auto decoder = sound::Mp3Decoder::Open(file, &undecodable);
+    if (decoder) {
+      if (known != undecodable_.end()) undecodable_.erase(known);
+    } else if (undecodable) {
+      // The program plays four tracks; a bound keeps any other use small.
+      if (undecodable_.size() >= kMaxUndecodable && known == undecodable_.end()) {
+        undecodable_.clear();
+      }
+      undecodable_[name] = stamp;
+    }
+    return decoder;
   }
 
   int32_t bufferMs_ = kDefaultBufferMs;
+
+ private:
+  static constexpr size_t kMaxUndecodable = 64;
+  std::map<std::string, rt::FileStamp, std::less<>> undecodable_;
 };
 
 // The real library: one SDL audio device whose callback mixes the streams.

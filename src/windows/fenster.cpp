@@ -279,21 +279,9 @@ void SetzGroesse(FensterDaten& f, const Auftrag& a) {
 // ---------------------------------------------------------------- images
 
 void PruefeBildDatei(FensterDaten& f, const Auftrag& a) {
-  const int32_t nummer = rt::FreeFileNumber();
-  rt::OpenFile(a.Text, rt::FileMode::Read, nummer);
-  if (rt::FileLength(nummer) >= 1) {
-    const int32_t k = f.BildAnzahl;
-    // Bytes the file does not have keep the value the slot held.
-    auto lies = [nummer](int64_t position, int32_t& wert) {
-      const uint32_t alt = static_cast<uint32_t>(wert);
-      uint8_t b[4] = {static_cast<uint8_t>(alt), static_cast<uint8_t>(alt >> 8),
-                      static_cast<uint8_t>(alt >> 16), static_cast<uint8_t>(alt >> 24)};
-      rt::ReadAt(nummer, position, b, 4);
-      wert = static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 |
-                                  uint32_t{b[3]} << 24);
-    };
-    lies(19, f.bildBreite[k]);
-    lies(23, f.bildHoehe[k]);
+  const int32_t k = f.BildAnzahl;
+  // Bytes the file does not have keep the values the slot held.
+  if (rt::ProbeBmpSize(a.Text, f.bildBreite[k], f.bildHoehe[k]) >= 1) {
     FensterErgebnis = "BildDateiIstOK";
   } else {
     FensterMeldung = "Soll Bild aus der Datei " + std::string(a.Text) +
@@ -304,7 +292,6 @@ void PruefeBildDatei(FensterDaten& f, const Auftrag& a) {
     // scene without the picture every figure step restores from.
     FensterErgebnis = "BildDateiNichtDa";
   }
-  rt::CloseFile(nummer);
 }
 
 void MerkeBild(FensterDaten& f, const Auftrag& a) {

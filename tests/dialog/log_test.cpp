@@ -1,6 +1,7 @@
 // The progress log's bytes and the start-up diagnostics. Each test works in
 // a fresh scratch folder, since the log lands in the working directory.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../runtime/hang_guard.h"
 #include "control/dialog.h"
 #include "runtime/display.h"
 #include "runtime/runtime.h"
@@ -78,6 +80,12 @@ TEST_F(LogTest, FailuresAreSilent) {
   fs::create_directory("wimmelprt.txt");
   wimmel::Protokoll("verloren");
   EXPECT_TRUE(fs::is_directory("wimmelprt.txt"));
+  // Nor a named pipe, and the line waits for no reader.
+  rttest::HangGuard wache(10);
+  fs::remove("wimmelprt.txt");
+  ASSERT_EQ(::mkfifo("wimmelprt.txt", 0644), 0);
+  wimmel::Protokoll("verloren");
+  EXPECT_TRUE(fs::is_fifo("wimmelprt.txt"));
   EXPECT_TRUE(gKonsole.empty());
   // Every file closed again: the next free number is the first one.
   EXPECT_EQ(rt::FreeFileNumber(), 1);

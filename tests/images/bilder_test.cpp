@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "../runtime/hang_guard.h"
 #include "../scene/szene_hilfe.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
@@ -78,18 +79,24 @@ TEST_F(BilderTest, UnknownWordAnswersNullSilently) {
   EXPECT_TRUE(Konsole().empty());
 }
 
-TEST_F(BilderTest, EmptyFileEndsWithTheMissingFileLines) {
+TEST_F(BilderTest, EmptyFileFolderOrPipeEndsWithTheMissingFileLines) {
+  // Only a regular file with content is a picture; nothing waits for a pipe.
+  rttest::HangGuard wache(10);
   SchreibeDatei("HG_bild\\leer.bmp", "");
-  rt::DrawLine(nullptr, 600, 470, 639, 479, 0xFFFFFFFF, 2);
-  Taste('x');
-  EXPECT_EQ(Ende([] { wimmel::Bilder("GibBildPtr", "HG_bild\\leer.bmp"); }), 0);
-  EXPECT_EQ(KonsoleText(),
-            "Function Bilder: Soll das Bild\n"
-            "HG_bild\\leer.bmp in den Ram einlesen\n"
-            "Die Datei scheint jedoch nicht zu existieren\n"
-            "jegliche Taste = Programmende\n");
-  EXPECT_EQ(Pixel(620, 475), 0u) << "the screen is cleared first";
-  EXPECT_GE(Abfragen(), 1);
+  SchreibeOrdner("HG_bild\\ordner.bmp");
+  SchreibeRohr("HG_bild\\rohr.bmp");
+  for (const std::string name : {"HG_bild\\leer.bmp", "HG_bild\\ordner.bmp", "HG_bild\\rohr.bmp"}) {
+    Konsole().clear();
+    rt::DrawLine(nullptr, 600, 470, 639, 479, 0xFFFFFFFF, 2);
+    Taste('x');
+    EXPECT_EQ(Ende([&] { wimmel::Bilder("GibBildPtr", name); }), 0) << name;
+    EXPECT_EQ(KonsoleText(), "Function Bilder: Soll das Bild\n" + name +
+                                 " in den Ram einlesen\n"
+                                 "Die Datei scheint jedoch nicht zu existieren\n"
+                                 "jegliche Taste = Programmende\n");
+    EXPECT_EQ(Pixel(620, 475), 0u) << "the screen is cleared first";
+  }
+  EXPECT_GE(Abfragen(), 3);
 }
 
 TEST_F(BilderTest, MissingFileWaitsForAKeyBeforeEnding) {

@@ -1,7 +1,10 @@
 // The BMP loader: the corpus of well-formed and malformed files against the
 // codes each may give, and generated files for the exact pixel rules.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "bmp_file.h"
+#include "hang_guard.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
@@ -140,15 +144,21 @@ uint32_t Colour(int32_t x, int32_t y) {
 }
 
 TEST_P(LoadBmpFiles, LargeFileFillsTheWholeSmallerImage) {
-  const std::string path = Write("big.bmp", rttest::MakeBmp(600, 400, 24, {}, Colour));
-  rt::Image img = rt::CreateImage(576, 48, 0);
-  ASSERT_EQ(rt::LoadBmp(path, img), 0);
-  for (int32_t y = 0; y < 48; ++y) {
-    for (int32_t x = 0; x < 576; ++x) {
-      ASSERT_EQ(rt::GetPixel(img, x, y), InFormat(Colour(x, y), depth())) << x << "," << y;
+  // Files this large are read piece by piece: rows that follow each other
+  // together, and the used parts of wide rows one by one.
+  for (const auto& [width, height] :
+       {std::pair{600, 400}, std::pair{600, -400}, std::pair{2000, 60}, std::pair{2000, -60}}) {
+    const std::string path = Write("big.bmp", rttest::MakeBmp(width, height, 24, {}, Colour));
+    rt::Image img = rt::CreateImage(576, 48, 0);
+    ASSERT_EQ(rt::LoadBmp(path, img), 0);
+    for (int32_t y = 0; y < 48; ++y) {
+      for (int32_t x = 0; x < 576; ++x) {
+        ASSERT_EQ(rt::GetPixel(img, x, y), InFormat(Colour(x, y), depth()))
+            << width << "x" << height << " at " << x << "," << y;
+      }
     }
+    rt::DestroyImage(img);
   }
-  rt::DestroyImage(img);
 }
 
 TEST_P(LoadBmpFiles, SmallFileChangesOnlyItsOverlap) {
@@ -248,17 +258,27 @@ TEST_P(LoadBmpFiles, TruncatedAndBrokenFilesWriteNothing) {
   std::vector<uint8_t> b = good;
   b[0] = 'P';
   expectCode(b, 3, "no BM");
-  b = good;
-  rttest::Put16(b, 28, 16);
-  expectCode(b, 1, "16-bit");
-  rttest::Put16(b, 28, 15);
-  expectCode(b, 1, "15-bit");
-  b = good;
-  rttest::Put32(b, 30, 1);
-  expectCode(b, 1, "RLE");
-  b = good;
-  rttest::Put32(b, 14, 12);
-  expectCode(b, 1, "old header");
+  // What BMP defines but the loader does not read is unsupported (1); what
+  // BMP does not define at all is a bad file (3).
+  for (const uint32_t bits : {0u, 2u, 15u, 16u, 64u, 3u, 7u, 12u, 48u, 30000u}) {
+    b = good;
+    rttest::Put16(b, 28, bits);
+    const int32_t code = bits == 0 || bits == 2 || bits == 15 || bits == 16 || bits == 64 ? 1 : 3;
+    expectCode(b, code, ("bit count " + std::to_string(bits)).c_str());
+  }
+  for (const uint32_t compression : {1u, 2u, 3u, 4u, 5u, 6u, 11u, 12u, 13u, 7u, 10u, 14u, 99u}) {
+    b = good;
+    rttest::Put32(b, 30, compression);
+    const int32_t code = compression <= 6 || (compression >= 11 && compression <= 13) ? 1 : 3;
+    expectCode(b, code, ("compression " + std::to_string(compression) + " at 24 bits").c_str());
+  }
+  for (const uint32_t header : {12u, 16u, 52u, 56u, 64u, 0u, 39u, 41u, 66u, 100u, 125u, 1000u}) {
+    b = good;
+    rttest::Put32(b, 14, header);
+    const int32_t code =
+        header == 12 || header == 16 || header == 52 || header == 56 || header == 64 ? 1 : 3;
+    expectCode(b, code, ("header size " + std::to_string(header)).c_str());
+  }
   b = good;
   rttest::Put32(b, 18, 0);
   expectCode(b, 3, "width 0");
@@ -285,9 +305,13 @@ TEST_P(LoadBmpFiles, TruncatedAndBrokenFilesWriteNothing) {
 }
 
 TEST_P(LoadBmpFiles, MissingFilesAndBothSeparators) {
+  rttest::HangGuard guard(10);
   rt::Image img = rt::CreateImage(4, 4, 0);
   EXPECT_EQ(rt::LoadBmp(TempDir() + "/nicht-da.bmp", img), 2);
   EXPECT_EQ(rt::LoadBmp(TempDir(), img), 2) << "a folder is not a picture";
+  const std::string pipe = TempDir() + "/rohr" + std::to_string(depth()) + ".bmp";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  EXPECT_EQ(rt::LoadBmp(pipe, img), 2) << "a named pipe is no picture, and nothing waits for it";
   const std::string dir = TempDir() + "/HG_bild";
   ::mkdir(dir.c_str(), 0755);
   rttest::WriteFile(dir + "/Karo.bmp", rttest::MakeBmp(4, 4, 24, {}, Colour));
@@ -305,5 +329,148 @@ TEST_P(LoadBmpFiles, NullImageLoadsOntoTheScreen) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, LoadBmpFiles, ::testing::Values(16, 32),
                          [](const auto& info) { return "Depth" + std::to_string(info.param); });
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Resident memory of this process in KiB.
+long ResidentKiB() {
+  std::ifstream in("/proc/self/statm");
+  long size = 0, resident = 0;
+  in >> size >> resident;
+  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// A 24-bit header for a file of any length; the pixels are whatever the file
+// holds (zeros in a sparse one) apart from what the test writes.
+std::vector<uint8_t> Header24(int32_t width, int32_t height) {
+  std::vector<uint8_t> b = rttest::MakeBmp(1, 1, 24, {}, [](int32_t, int32_t) { return 0u; });
+  b.resize(54);
+  rttest::Put32(b, 18, static_cast<uint32_t>(width));
+  rttest::Put32(b, 22, static_cast<uint32_t>(height));
+  return b;
+}
+
+// Writes a sparse file of the given length: the header, and at `at` the
+// 24-bit rows of the given colour.
+bool WriteSparse(const std::string& path, const std::vector<uint8_t>& header, uint64_t length,
+                 uint64_t at, int32_t width, int32_t rows, uint32_t colour) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return false;
+  bool ok = ::ftruncate(fd, static_cast<off_t>(length)) == 0 &&
+            ::pwrite(fd, header.data(), header.size(), 0) == static_cast<ssize_t>(header.size());
+  const size_t rowSize = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+  std::vector<uint8_t> pixels(rowSize * static_cast<size_t>(rows), 0);
+  for (int32_t y = 0; y < rows; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      uint8_t* p = pixels.data() + y * rowSize + 3 * x;
+      p[0] = static_cast<uint8_t>(colour);
+      p[1] = static_cast<uint8_t>(colour >> 8);
+      p[2] = static_cast<uint8_t>(colour >> 16);
+    }
+  }
+  ok = ok && ::pwrite(fd, pixels.data(), pixels.size(), static_cast<off_t>(at)) ==
+                 static_cast<ssize_t>(pixels.size());
+  return ::close(fd) == 0 && ok;
+}
+
+// The loads of the test below, in the child: 0 when all went as expected,
+// else the number of the first that did not.
+int LoadHugeFiles(const std::string& small, const std::string& up, const std::string& down,
+                  const std::string& cut) {
+  rt::headless::Install();
+  if (rt::SetScreenMode(18, 32, 0, 1, 0) != 0) return 10;
+  auto load = [](const std::string& path, int32_t w, int32_t h, int32_t code, uint32_t colour) {
+    rt::Image img = rt::CreateImage(w, h, 0x00ABCDEF);
+    if (img == nullptr || rt::LoadBmp(path, img) != code) return false;
+    for (int32_t y = 0; y < h; ++y) {
+      for (int32_t x = 0; x < w; ++x) {
+        if (rt::GetPixel(img, x, y) != colour) return false;
+      }
+    }
+    rt::DestroyImage(img);
+    return true;
+  };
+  if (!load(small, 48, 48, 0, 0x102030)) return 11;
+  if (!load(up, 576, 48, 0, 0x405060)) return 12;
+  if (!load(down, 576, 48, 0, 0x708090)) return 13;
+  if (!load(cut, 576, 48, 3, 0xABCDEF)) return 14;
+  return 0;
+}
+
+// Files of many GiB (sparse, so they cost no disk) with valid small
+// headers: the loader reads only the rows that land in the image, so each
+// loads at once and in a few hundred KiB. It runs in a child process with
+// its address space limited, so a loader that reads the whole file fails
+// there instead of taking the machine's memory, and its peak resident size
+// is measured; the hang guard catches one that streams through the file.
+TEST(LoadBmpHuge, SparseFilesLoadFastInBoundedMemory) {
+  rttest::HangGuard guard(60);
+  const std::string dir = TempDir();
+  constexpr uint64_t kGiB = uint64_t{1} << 30;
+  constexpr int32_t kStrip = 576;
+  constexpr uint64_t kStripRow = kStrip * 3;
+  // 48 x 48 in the first bytes of a 64 GiB file.
+  const std::string small = dir + "/riesig-klein.bmp";
+  ASSERT_TRUE(WriteSparse(small, Header24(48, 48), 64 * kGiB, 54, 48, 48, 0x102030));
+  // A strip of 4 GiB of rows: bottom-up, the image's 48 rows are the file's
+  // last ones; top-down, its first ones.
+  const auto tall = static_cast<int32_t>(4 * kGiB / kStripRow);
+  const uint64_t tallLength = 54 + kStripRow * static_cast<uint64_t>(tall);
+  const std::string up = dir + "/riesig-hoch.bmp";
+  ASSERT_TRUE(WriteSparse(up, Header24(kStrip, tall), tallLength, tallLength - 48 * kStripRow,
+                          kStrip, 48, 0x405060));
+  const std::string down = dir + "/riesig-runter.bmp";
+  ASSERT_TRUE(WriteSparse(down, Header24(kStrip, -tall), tallLength, 54, kStrip, 48, 0x708090));
+  // One byte short of its pixel array: truncated, and nothing is written.
+  const std::string cut = dir + "/riesig-kurz.bmp";
+  ASSERT_TRUE(WriteSparse(cut, Header24(kStrip, tall), tallLength - 1, 54, kStrip, 48, 0x708090));
+
+  const long before = ResidentKiB();
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (!kSanitized) {
+      // A generous limit, far below any of the files.
+      std::ifstream in("/proc/self/statm");
+      long pages = 0;
+      in >> pages;
+      const rlim_t limit =
+          static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + (rlim_t{512} << 20);
+      const rlimit address{limit, limit};
+      ::setrlimit(RLIMIT_AS, &address);
+    }
+    // Whatever happens, the child ends here: it must not go on running the
+    // test program's other tests.
+    int code = 0;
+    try {
+      code = LoadHugeFiles(small, up, down, cut);
+    } catch (...) {
+      code = 20;
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  rusage usage{};
+  ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status)
+                                 << " (out of memory?)";
+  EXPECT_EQ(WEXITSTATUS(status), 0)
+      << "11: the 64 GiB file, 12: the bottom-up strip, 13: the top-down strip, "
+         "14: the truncated strip; 10: no screen, 20: an exception (out of memory?)";
+  // The child's peak counts what it shares with this process, plus its
+  // images (the largest 108 KiB) and the loader's buffer.
+  EXPECT_LT(usage.ru_maxrss - before, 32 * 1024) << "KiB above this process's resident size";
+  for (const std::string& path : {small, up, down, cut}) ::unlink(path.c_str());
+}
 
 }  // namespace

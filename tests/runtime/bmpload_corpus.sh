@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
 # Runs bmpload on every corpus file in both depths and checks its line
-# against expected.tsv. "CreateImage=null" is accepted only for files that
-# must be refused anyway (a code other than 0): their header size is what
-# the modules would refuse before loading.
+# against expected.tsv, and its exit status against its line: 0 only for
+# "LoadBmp=0", 1 for every file not loaded, 2 for a wrong command line.
+# "CreateImage=null" is accepted only for files that must be refused anyway
+# (a code other than 0): their header size is what the modules would refuse
+# before loading.
 set -u
 bmpload="$1"
 corpus="$2"
 fail=0
 count=0
+
+# The status bmpload must end with after printing this line.
+status_for() {
+  case "$1" in
+    "LoadBmp=0 "*) echo 0 ;;
+    *) echo 1 ;;
+  esac
+}
+
 while IFS=$'\t' read -r file codes _; do
   [ "$file" = "file" ] && continue
   [ -z "$file" ] && continue
@@ -15,10 +26,10 @@ while IFS=$'\t' read -r file codes _; do
     line=$("$bmpload" "$corpus/$file" $flag)
     status=$?
     count=$((count + 1))
-    if [ $status -ne 0 ]; then
-      echo "FAIL $file $flag: exit status $status"
+    want=$(status_for "$line")
+    if [ $status -ne "$want" ]; then
+      echo "FAIL $file $flag: exit status $status after '$line', expected $want"
       fail=1
-      continue
     fi
     case "$line" in
       LoadBmp=*)
@@ -42,8 +53,17 @@ while IFS=$'\t' read -r file codes _; do
     esac
   done
 done < "$corpus/expected.tsv"
-# A missing file and an empty one print the missing-file line.
+# A missing file prints the missing-file line and fails.
 line=$("$bmpload" "$corpus/does-not-exist.bmp")
-[ "$line" = "LoadBmp=2 0x0" ] || { echo "FAIL missing file: $line"; fail=1; }
+status=$?
+[ "$line" = "LoadBmp=2 0x0" ] && [ $status -eq 1 ] ||
+  { echo "FAIL missing file: '$line', exit status $status"; fail=1; }
+# A wrong command line: status 2 and no line.
+for args in "" "a b c d"; do
+  line=$("$bmpload" $args 2>/dev/null)
+  status=$?
+  [ -z "$line" ] && [ $status -eq 2 ] ||
+    { echo "FAIL usage '$args': '$line', exit status $status"; fail=1; }
+done
 echo "bmpload: $count runs checked"
 exit $fail

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bmp_file.h"
+#include "hang_guard.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
@@ -207,16 +208,38 @@ TEST(Files, AppendReadAndCrLf) {
 }
 
 TEST(Files, MissingFilesChangeNothing) {
-  const std::string path = TempDir() + "/fehlt.bmp";
-  const int32_t n = rt::FreeFileNumber();
-  EXPECT_NE(rt::OpenFile(path, rt::FileMode::Read, n), 0);
-  EXPECT_EQ(rt::FreeFileNumber(), n) << "a failed open leaves the number free";
-  EXPECT_EQ(rt::FileLength(n), 0);
-  int32_t width = 77;
-  EXPECT_NE(rt::ReadAt(n, 19, &width, 4), 0);
-  EXPECT_EQ(width, 77);
-  EXPECT_EQ(rt::CloseFile(n), 0);
-  rt::PrintLine(n, "nowhere");
+  // A folder or a named pipe with a picture's name is no picture: it counts
+  // as missing everywhere, and nothing waits for a writer or a reader of the
+  // pipe.
+  rttest::HangGuard guard(10);
+  const std::string folder = TempDir() + "/ordner.bmp";
+  const std::string pipe = TempDir() + "/rohr.bmp";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  for (const std::string& path : {TempDir() + "/fehlt.bmp", folder, pipe}) {
+    const int32_t n = rt::FreeFileNumber();
+    EXPECT_NE(rt::OpenFile(path, rt::FileMode::Read, n), 0) << path;
+    EXPECT_EQ(rt::FreeFileNumber(), n) << "a failed open leaves the number free: " << path;
+    EXPECT_EQ(rt::FileLength(n), 0);
+    int32_t width = 77, height = 78;
+    EXPECT_NE(rt::ReadAt(n, 19, &width, 4), 0);
+    EXPECT_EQ(width, 77);
+    EXPECT_EQ(rt::CloseFile(n), 0);
+    rt::PrintLine(n, "nowhere");
+    EXPECT_EQ(rt::ProbeBmpSize(path, width, height), 0) << path;
+    EXPECT_EQ(width, 77);
+    EXPECT_EQ(height, 78);
+    rt::FileStamp stamp;
+    stamp.size = 5;
+    EXPECT_EQ(rt::ProbeFile(path, &stamp), 0) << path;
+    EXPECT_EQ(stamp, rt::FileStamp{});
+    EXPECT_EQ(rt::OpenReadStream(path), nullptr) << path;
+  }
+  // The log appends: a pipe without a reader and a folder refuse at once.
+  for (const std::string& path : {folder, pipe}) {
+    EXPECT_NE(rt::OpenFile(path, rt::FileMode::Append, 3), 0) << path;
+    EXPECT_EQ(rt::FileLength(3), 0);
+  }
   for (const int32_t bad : {0, -1, 255, 1000}) {
     EXPECT_NE(rt::OpenFile(TempDir() + "/x.txt", rt::FileMode::Append, bad), 0) << bad;
     EXPECT_EQ(rt::FileLength(bad), 0);
@@ -244,7 +267,7 @@ TEST(Files, NumbersRunOut) {
   EXPECT_EQ(rt::FreeFileNumber(), 1);
 }
 
-TEST(Files, ProbeBmpSize) {
+TEST(Files, ProbeBmpSizeAndStamps) {
   const std::string dir = TempDir() + "/figure";
   ::mkdir(dir.c_str(), 0755);
   rttest::WriteFile(dir + "/1.bmp",
@@ -253,12 +276,16 @@ TEST(Files, ProbeBmpSize) {
   rttest::WriteFile(dir + "/kurz.bmp",
                     {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0x20});
   int32_t w = 1, h = 2;
-  EXPECT_GT(rt::ProbeBmpSize(TempDir() + "\\figure\\1.bmp", w, h), 54);
+  rt::FileStamp stamp;
+  const int64_t length = rt::ProbeBmpSize(TempDir() + "\\figure\\1.bmp", w, h, &stamp);
+  EXPECT_GT(length, 54);
   EXPECT_EQ(w, 384);
   EXPECT_EQ(h, -48);
   w = 1;
   h = 2;
   EXPECT_EQ(rt::ProbeBmpSize(dir + "/leer.bmp", w, h), 0) << "an empty file counts as missing";
+  EXPECT_EQ(rt::ProbeFile(dir + "/leer.bmp"), 0) << "an empty file counts as missing";
+  EXPECT_EQ(rt::OpenReadStream(dir + "/leer.bmp"), nullptr);
   EXPECT_EQ(rt::ProbeBmpSize(dir + "/nicht.bmp", w, h), 0);
   EXPECT_EQ(w, 1);
   EXPECT_EQ(h, 2);
@@ -266,6 +293,23 @@ TEST(Files, ProbeBmpSize) {
   EXPECT_EQ(w, 0x2010) << "the bytes present are read, the rest kept";
   EXPECT_EQ(h, 2);
   EXPECT_EQ(rt::FreeFileNumber(), 1) << "the probe closes its number";
+
+  // The stamp: the same for every look at an unchanged file, whichever call
+  // takes it, and another one once the file is written anew.
+  EXPECT_EQ(stamp.size, length);
+  rt::FileStamp again;
+  EXPECT_EQ(rt::ProbeFile(dir + "/1.bmp", &again), length);
+  EXPECT_EQ(again, stamp);
+  std::FILE* f = rt::OpenReadStream(dir + "/1.bmp", &again);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(std::fgetc(f), 'B');
+  std::fclose(f);
+  EXPECT_EQ(again, stamp);
+  rttest::WriteFile(dir + "/1.bmp",
+                    rttest::MakeBmp(384, -47, 24, {}, [](int32_t, int32_t) { return 0u; }));
+  EXPECT_GT(rt::ProbeFile(dir + "/1.bmp", &again), 0);
+  EXPECT_NE(again, stamp);
+  EXPECT_EQ(rt::FreeFileNumber(), 1) << "no number stays taken";
 }
 
 TEST(Files, PrintLineZeroPrintsOnTheScreen) {

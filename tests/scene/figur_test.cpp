@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 
+#include "../runtime/hang_guard.h"
 #include "control/state.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
@@ -283,18 +284,26 @@ TEST_F(FigurTest, EveryTurnReadsThePictureFileAgain) {
   SchreibeBmp("figure\\tarzan01\\2.bmp", 576, 48, [](int32_t, int32_t) { return 0x123456u; });
   Figur("RichtungRechts", 1, 0, 0, "");
   EXPECT_EQ(rt::GetPixel(Ansehen(1).strip, 30, 30), rt::To565(0x123456));
-  // Removed: the turn notices, reports and keeps the strip.
+  // Removed, or a folder or a named pipe in its place: the turn notices,
+  // reports and keeps the strip, and nothing waits for the pipe.
+  rttest::HangGuard wache(10);
   const rt::Image vorher = Ansehen(1).strip;
-  Loesche("figure\\tarzan01\\2.bmp");
-  Taste('x');
-  Figur("RichtungRunter", 1, 0, 0, "");
-  ASSERT_EQ(Konsole().size(), 1u);
-  EXPECT_EQ(Konsole()[0],
-            "(LadeBild) Soll der Figur Nr 1 die Bilddatei figure\\tarzan01\\2.bmp zuordnen, "
-            "Datei existiert jedoch nicht. Taste = weiter");
-  EXPECT_EQ(Ansehen(1).strip, vorher);
-  EXPECT_EQ(Ansehen(1).lastFrame, 0) << "recomputed from the square frame size";
-  EXPECT_EQ(Ansehen(1).fileName, "figure\\tarzan01\\2.bmp") << "the last file loaded";
+  const std::function<void()> ersetzen[] = {[] { Loesche("figure\\tarzan01\\2.bmp"); },
+                                            [] { SchreibeOrdner("figure\\tarzan01\\2.bmp"); },
+                                            [] { SchreibeRohr("figure\\tarzan01\\2.bmp"); }};
+  for (const auto& ersetze : ersetzen) {
+    ersetze();
+    Konsole().clear();
+    Taste('x');
+    Figur("RichtungRunter", 1, 0, 0, "");
+    ASSERT_EQ(Konsole().size(), 1u);
+    EXPECT_EQ(Konsole()[0],
+              "(LadeBild) Soll der Figur Nr 1 die Bilddatei figure\\tarzan01\\2.bmp zuordnen, "
+              "Datei existiert jedoch nicht. Taste = weiter");
+    EXPECT_EQ(Ansehen(1).strip, vorher);
+    EXPECT_EQ(Ansehen(1).lastFrame, 0) << "recomputed from the square frame size";
+    EXPECT_EQ(Ansehen(1).fileName, "figure\\tarzan01\\2.bmp") << "the last file loaded";
+  }
 }
 
 TEST_F(FigurTest, UnknownKindWaitsForAKeyAndKeepsThePicture) {

@@ -1,6 +1,7 @@
 #include "szene_hilfe.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -56,6 +57,19 @@ void SchreibeDatei(const std::string& pfad, const std::string& inhalt) {
 
 void Loesche(const std::string& pfad) {
   fs::remove(HostPfad(pfad));
+}
+
+void SchreibeOrdner(const std::string& pfad) {
+  const fs::path p(HostPfad(pfad));
+  fs::remove_all(p);
+  fs::create_directories(p);
+}
+
+void SchreibeRohr(const std::string& pfad) {
+  const fs::path p(HostPfad(pfad));
+  fs::remove_all(p);
+  if (p.has_parent_path()) fs::create_directories(p.parent_path());
+  ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0) << p;
 }
 
 void SchreibeBmp(const std::string& pfad, int32_t breite, int32_t hoehe,

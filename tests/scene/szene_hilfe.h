@@ -20,6 +20,11 @@ void SchreibeBmp(const std::string& pfad, int32_t breite, int32_t hoehe,
 // Writes raw bytes (for broken headers and empty files).
 void SchreibeDatei(const std::string& pfad, const std::string& inhalt);
 void Loesche(const std::string& pfad);
+// Puts a folder or a named pipe where a picture of that name would be (any
+// file there is removed first): both must count as missing, and nothing may
+// wait for the pipe.
+void SchreibeOrdner(const std::string& pfad);
+void SchreibeRohr(const std::string& pfad);
 
 // A fresh folder under /tmp that is the working folder while this lives.
 class Arbeitsordner {

@@ -1,11 +1,14 @@
 // Decoding, mixing and the virtual device, on files made in the test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <vector>
 
+#include "../runtime/hang_guard.h"
 #include "control/state.h"
 #include "runtime/display.h"
 #include "sine_mp3.h"
@@ -42,6 +45,7 @@ class StreamTest : public ::testing::Test {
     ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/empty.mp3", {}));
     ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/text.mp3", std::vector<uint8_t>(5000, 'a')));
     std::filesystem::create_directories(dir_ + "/folder.mp3");
+    ASSERT_EQ(::mkfifo((dir_ + "/pipe.mp3").c_str(), 0644), 0);
   }
   static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
 
@@ -89,7 +93,8 @@ TEST_F(StreamTest, MonoIsPlayedOnBothSidesAndTheToneIsThere) {
 }
 
 TEST_F(StreamTest, MissingAndUndecodableFilesAreRefused) {
-  for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3"}) {
+  rttest::HangGuard guard(10);
+  for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3", "pipe.mp3"}) {
     EXPECT_FALSE(Mp3Decoder::Open(Path(name))) << name;
   }
   // A file cut short after its header: what is there plays, and the stream
@@ -233,9 +238,49 @@ TEST_F(VirtualDeviceTest, PositionFollowsTheClock) {
   EXPECT_EQ(FSOUND_Stream_GetPosition(h), 0u);
   EXPECT_EQ(FSOUND_Stream_Close(h), 1);
   EXPECT_EQ(FSOUND_Stream_GetLength(h), 0u);
-  for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3"}) {
+  rttest::HangGuard guard(10);
+  for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3", "pipe.mp3"}) {
     EXPECT_EQ(FSOUND_Stream_Open(name, FSOUND_MPEGACCURATE, 0, 0), 0u) << name;
   }
+}
+
+// The player asks for a track that failed to open again on every pass of the
+// main loop. A file that does not decode is scanned once; the library then
+// answers 0 at once until the file changes. Missing files never reach the
+// decoder at all.
+TEST_F(VirtualDeviceTest, AFileThatDoesNotDecodeIsScannedOnceUntilItChanges) {
+  ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
+  std::mt19937 random(7);
+  auto noise = [&](size_t size) {
+    std::vector<uint8_t> bytes(size);
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+    return bytes;
+  };
+  const char* const name = "musik\\Qum1_E.mp3";
+  ASSERT_TRUE(soundtest::WriteBytes("musik/Qum1_E.mp3", noise(20000)));
+  auto open = [&] { return FSOUND_Stream_Open(name, FSOUND_MPEGACCURATE, 0, 0); };
+  uint64_t scans = Mp3Decoder::Attempts();
+  EXPECT_EQ(open(), 0u);
+  EXPECT_EQ(Mp3Decoder::Attempts(), ++scans);
+  for (int pass = 0; pass < 5; ++pass) EXPECT_EQ(open(), 0u);
+  EXPECT_EQ(Mp3Decoder::Attempts(), scans) << "the unchanged file was scanned again";
+  EXPECT_EQ(FSOUND_Stream_Open("musik\\Qum2_E.mp3", FSOUND_MPEGACCURATE, 0, 0), 0u);
+  EXPECT_EQ(Mp3Decoder::Attempts(), scans) << "a missing file reached the decoder";
+
+  // Written anew (other bytes, another length): tried again, once.
+  ASSERT_TRUE(soundtest::WriteBytes("musik/Qum1_E.mp3", noise(30000)));
+  EXPECT_EQ(open(), 0u);
+  EXPECT_EQ(open(), 0u);
+  EXPECT_EQ(Mp3Decoder::Attempts(), ++scans);
+
+  // A good file in its place plays, and keeps opening.
+  std::filesystem::copy_file("tone.mp3", "musik/Qum1_E.mp3",
+                             std::filesystem::copy_options::overwrite_existing);
+  const StreamHandle h = open();
+  EXPECT_NE(h, 0u);
+  EXPECT_EQ(FSOUND_Stream_GetLength(h), 30000u);
+  EXPECT_NE(open(), 0u);
+  EXPECT_EQ(Mp3Decoder::Attempts(), scans + 2);
 }
 
 // The program's own music, when the data has been generated: each track opens

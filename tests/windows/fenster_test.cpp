@@ -4,10 +4,12 @@
 #include "windows/fenster.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
 
+#include "../runtime/hang_guard.h"
 #include "control/state.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
@@ -178,8 +180,15 @@ TEST_F(FensterTest, AMissingFileReportsWaitsUsesUpItsSlotAndKeepsTheBackground) 
   EXPECT_EQ(rt::GetPixel(S().Hintergrund, 3, 3) & 0xFFFFFF, 0x0000FFu);
 
   EXPECT_EQ(Fw("MerkeBild", n, 0, 0, 0, 0, "da.bmp"), "2");
-  testhilfe::TasteNach(1);
-  EXPECT_EQ(Fw("PruefeBildDatei", n, 0, 0, 0, 0, "leer.bmp"), "BildDateiNichtDa");
+  // An empty file, a folder and a named pipe count as missing; nothing waits
+  // for the pipe.
+  rttest::HangGuard wache(10);
+  std::filesystem::create_directory("ordner.bmp");
+  ASSERT_EQ(::mkfifo("rohr.bmp", 0644), 0);
+  for (const char* name : {"leer.bmp", "ordner.bmp", "rohr.bmp"}) {
+    testhilfe::TasteNach(1);
+    EXPECT_EQ(Fw("PruefeBildDatei", n, 0, 0, 0, 0, name), "BildDateiNichtDa") << name;
+  }
   EXPECT_EQ(Fw("PruefeBildDatei", n, 0, 0, 0, 0, "da.bmp"), "BildDateiIstOK");
 }
 

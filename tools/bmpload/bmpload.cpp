@@ -5,6 +5,10 @@
 // the modules never load a file they found missing. A top-down file stores
 // its height negated; the image gets the absolute height so such files can
 // be tried as well.
+//
+// Exit status: 0 when the file was loaded (LoadBmp=0, and the PNG written if
+// one was asked for), 1 when it was not (or no screen opened, or the PNG
+// could not be written), 2 for a wrong command line.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -43,21 +47,21 @@ int main(int argc, char** argv) {
   int32_t width = 0, height = 0;
   if (rt::ProbeBmpSize(file, width, height) <= 0) {
     std::printf("LoadBmp=2 0x0\n");
-    return 0;
+    return 1;
   }
   if (height < 0 && height != INT32_MIN) height = -height;
   rt::Image image = rt::CreateImage(width, height, 0);
   if (!image) {
     std::printf("CreateImage=null %dx%d\n", width, height);
-    return 0;
+    return 1;
   }
   const int32_t result = rt::LoadBmp(file, image);
   std::printf("LoadBmp=%d %dx%d\n", result, width, height);
+  int status = result == 0 ? 0 : 1;
   if (out && !rt::WritePng(image, out)) {
     std::fprintf(stderr, "bmpload: cannot write %s\n", out);
-    rt::DestroyImage(image);
-    return 1;
+    status = 1;
   }
   rt::DestroyImage(image);
-  return 0;
+  return status;
 }
