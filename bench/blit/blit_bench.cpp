@@ -12,6 +12,8 @@
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 constexpr int kSide = 48;

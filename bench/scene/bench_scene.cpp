@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "../../tests/scene/szene_hilfe.h"
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
+
+namespace rt = wimmel::rt;
 
 namespace {
 
@@ -124,8 +126,8 @@ SdlSzene SdlAufbauen(bool geteilt) {
   s.grund = AlsFlaeche(S().Hintergrund, format);
   std::map<std::string, SDL_Surface*> nach_datei;
   for (int32_t i = 1; i <= E().FigurenAnzahl; ++i) {
-    wimmel::szene::FigurEinblick f;
-    wimmel::szene::FigurAnsehen(i, f);
+    wimmel::scene::FigurEinblick f;
+    wimmel::scene::FigurAnsehen(i, f);
     SdlFigur g;
     std::string pfad = f.fileName;
     std::replace(pfad.begin(), pfad.end(), '\\', '/');

@@ -10,6 +10,8 @@
 #include "runtime/internal.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 struct Target {

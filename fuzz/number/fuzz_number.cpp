@@ -8,6 +8,8 @@
 
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const double v = rt::TextToNumber(text);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "control/haupt.h"
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "text/text.h"
 

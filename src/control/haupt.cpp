@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "control/dialog.h"
-#include "control/state.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
 #include "scene/scene.h"

@@ -14,10 +14,13 @@
 #include <vector>
 
 #include "control/haupt.h"
+#include "control/program.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 #include "sound/fsound.h"
+
+namespace rt = wimmel::rt;
 
 namespace fs = std::filesystem;
 
@@ -218,12 +221,19 @@ void Konsole(std::string_view text, bool neueZeile) {
   }
 }
 
-fs::path DatenOrdner(const char* argv0) {
+// The folder of the running program (bin/ of the build tree).
+fs::path ProgramFolder() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path(".") : exe.parent_path();
+}
+
+fs::path DatenOrdner() {
   if (const char* env = std::getenv("WIMMEL_DATA"); env != nullptr && *env != '\0') return env;
   std::error_code ec;
-  const fs::path neben = fs::canonical(fs::path(argv0), ec).parent_path() / ".." / "data";
-  if (!ec && fs::exists(neben / "HG_bild")) return fs::canonical(neben);
-  return WIMMEL_DATA_DIR;
+  const fs::path neben = ProgramFolder() / ".." / "data";
+  if (fs::exists(neben / "HG_bild", ec)) return fs::canonical(neben, ec);
+  return neben;
 }
 
 }  // namespace
@@ -290,7 +300,7 @@ int main(int argc, char** argv) {
 
   const fs::path skriptPfad = fs::absolute(skript);
   if (ausgabe.empty()) {
-    ausgabe = fs::path(WIMMEL_BIN_DIR) / ".." / "headless-out" / skriptPfad.stem();
+    ausgabe = ProgramFolder() / ".." / "headless-out" / skriptPfad.stem();
   }
   std::error_code ec;
   fs::create_directories(ausgabe, ec);
@@ -299,7 +309,7 @@ int main(int argc, char** argv) {
   const fs::path arbeit = gLauf.ausgabe / "work";
   fs::remove_all(arbeit, ec);
   fs::create_directories(arbeit, ec);
-  const fs::path daten = DatenOrdner(argv[0]);
+  const fs::path daten = DatenOrdner();
   for (const char* ordner : {"objekte", "figure", "HG_bild", "pattern", "musik"}) {
     fs::create_directory_symlink(daten / ordner, arbeit / ordner, ec);
   }
@@ -310,7 +320,7 @@ int main(int argc, char** argv) {
 
   config.onPoll = Abfrage;
   config.onConsole = Konsole;
-  rt::headless::Install(config);
+  wimmel::Program program(rt::headless::MakeDisplay(config));
   rt::headless::SetClock(0);
   rt::headless::MouseOut();
   wimmel::UseVirtualSoundDevice();

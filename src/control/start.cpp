@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "control/dialog.h"
+#include "shared/dialog.h"
 #include "control/haupt.h"
-#include "control/state.h"
+#include "control/program.h"
+#include "shared/settings.h"
 #include "images/bilder.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
@@ -366,4 +367,13 @@ void LassBildAufloesungWaehlen() {
   SzeneBauen();
 }
 
+}  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace control {
+struct ControlState {};
+}  // namespace control
+template class Owned<control::ControlState>;
 }  // namespace wimmel

@@ -82,3 +82,12 @@ rt::Image Bilder(std::string_view Aufgabe, std::string_view fileName) {
 }
 
 }  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace images {
+struct PictureStore {};
+}  // namespace images
+template class Owned<images::PictureStore>;
+}  // namespace wimmel

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "windows/fenster.h"
 
-namespace wimmel::panel {
+namespace wimmel::panels {
 
 std::string F(std::string_view aufgabe, int32_t nr, int32_t w1, int32_t w2, int32_t w3, int32_t w4,
               std::string_view text) {
@@ -61,4 +61,13 @@ Befehl Nachschlagen(std::string_view aufgabe) {
   return Befehl::Unbekannt;
 }
 
-}  // namespace wimmel::panel
+}  // namespace wimmel::panels
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace panels {
+struct PanelState {};
+}  // namespace panels
+template class Owned<panels::PanelState>;
+}  // namespace wimmel

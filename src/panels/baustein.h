@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace wimmel::panel {
+namespace wimmel::panels {
 
 // Sends one window command; the panels ignore the result unless they keep it.
 std::string F(std::string_view aufgabe, int32_t nr, int32_t w1 = 0, int32_t w2 = 0, int32_t w3 = 0,
@@ -45,4 +45,4 @@ struct Infobereich {
 };
 Infobereich InfobereichBerechnen();
 
-}  // namespace wimmel::panel
+}  // namespace wimmel::panels

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "control/dialog.h"
-#include "control/state.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "panels/baustein.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
@@ -39,56 +39,56 @@ struct Seite {
 
   std::string fensterNr;
   int32_t erstellt = 0;
-  panel::Infobereich bereich;
+  panels::Infobereich bereich;
   std::string pinselSlot;
   int32_t knopfSlot = 0;
   int32_t n = 0;                      // the window number while the page is being built
-  std::vector<panel::Knopf> knoepfe;  // in the order of the click test
+  std::vector<panels::Knopf> knoepfe;  // in the order of the click test
 
   // The drawing sequence of one button, positions inside the window.
   void Platte(int32_t x, int32_t y, int32_t breite, int32_t hoehe) const {
-    panel::F("FuellRechteck", n, x - 2, y - 2, breite, hoehe, pinselSlot);
+    panels::F("FuellRechteck", n, x - 2, y - 2, breite, hoehe, pinselSlot);
   }
   void LeertasteMerken() {
-    knopfSlot = panel::Zahl(panel::F("MerkeBild", n, knopfBreite, knopfHoehe, 0, 0,
-                                     panel::Pfad("HG_bild", "TastLeer.bmp")));
+    knopfSlot = panels::Zahl(panels::F("MerkeBild", n, knopfBreite, knopfHoehe, 0, 0,
+                                     panels::Pfad("HG_bild", "TastLeer.bmp")));
   }
   int32_t BildMerken(int32_t breite, int32_t hoehe, const std::string& pfad) const {
-    return panel::Zahl(panel::F("MerkeBild", n, breite, hoehe, 0, 0, pfad));
+    return panels::Zahl(panels::F("MerkeBild", n, breite, hoehe, 0, 0, pfad));
   }
   void Einfuegen(int32_t x, int32_t y, int32_t slot) const {
-    panel::F("SetzeBildTransparent", n, x, y, slot);
+    panels::F("SetzeBildTransparent", n, x, y, slot);
   }
   void Beschriftung(int32_t x, int32_t y, std::string_view text, bool fontSetzen) const {
-    if (fontSetzen) panel::F("SetzFontNr", n, 0);
-    panel::F("SetzSchriftfarbe", n, 0, 0, 0);
-    panel::F("SchreibText", n, x, y, 0, 0, text);
+    if (fontSetzen) panels::F("SetzFontNr", n, 0);
+    panels::F("SetzSchriftfarbe", n, 0, 0, 0);
+    panels::F("SchreibText", n, x, y, 0, 0, text);
   }
   void Gravur(int32_t x, int32_t y, std::string_view text) const {
-    panel::F("SetzSchriftfarbe", n, 96, 96, 96);
-    panel::F("SchreibGravText", n, x, y, 60, 0, text);
+    panels::F("SetzSchriftfarbe", n, 96, 96, 96);
+    panels::F("SchreibGravText", n, x, y, 60, 0, text);
   }
-  panel::Knopf Treffbox(int32_t x, int32_t y, int32_t weiter, int32_t tiefer,
+  panels::Knopf Treffbox(int32_t x, int32_t y, int32_t weiter, int32_t tiefer,
                         std::string antwort) const {
     return {bereich.X0 + x, bereich.Y0 + y, weiter, tiefer, std::move(antwort)};
   }
 
   // Window, strip pattern and brush, the same on every page.
   void Grundlage() {
-    using panel::F;
-    bereich = panel::InfobereichBerechnen();
+    using panels::F;
+    bereich = panels::InfobereichBerechnen();
     knoepfe.clear();
     fensterNr = F("Erstellen", 0, 0, 0, 0, 0, name);
-    n = panel::Zahl(fensterNr);
+    n = panels::Zahl(fensterNr);
     F("SetzTitel", n, 1, 0, 0, 0, std::string(titel) + fensterNr);
     F("SetzXY", n, bereich.X0, bereich.Y0);
     F("SetzGrundfarbe", n, 0, 0, 0);
     F("SetzRahmenfarbe", n, 100, 100, 100);
     F("SetzGroesse", n, bereich.breite, bereich.hoehe);
     F("SetzRahmenAbstand", n, 1, 1);
-    F("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panel::Pfad("pattern", "maskiert.bmp"));
+    F("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::Pfad("pattern", "maskiert.bmp"));
     pinselSlot =
-        F("MerkeBild", n, knopfBreite, knopfHoehe, 0, 0, panel::Pfad("pattern", "Chrom3.bmp"));
+        F("MerkeBild", n, knopfBreite, knopfHoehe, 0, 0, panels::Pfad("pattern", "Chrom3.bmp"));
   }
 
   // F1, H and Esc. Pages 1 and 2 remember the empty key again before H.
@@ -112,42 +112,42 @@ struct Seite {
 
   void Erstellen(void (*knoepfeMalen)(Seite&)) {
     if (erstellt != 0) return;
-    if (panel::Protokolliert()) Protokoll(std::string(name) + " wird erstellt");
+    if (panels::Protokolliert()) Protokoll(std::string(name) + " wird erstellt");
     Grundlage();
     knoepfeMalen(*this);
     erstellt = 1;
-    if (panel::Protokolliert()) {
+    if (panels::Protokolliert()) {
       Protokoll(std::string(name) + " mit Nummer " + fensterNr + " ist erstellt");
     }
   }
 
   void Loeschen() {
-    if (panel::Protokolliert()) {
+    if (panels::Protokolliert()) {
       Protokoll(std::string(loeschZeile) + " mit Nummer " + fensterNr + " wird geloescht");
     }
-    panel::F("LoescheFenster", panel::Zahl(fensterNr), 0, 0, 0, 0, name);
+    panels::F("LoescheFenster", panels::Zahl(fensterNr), 0, 0, 0, 0, name);
     fensterNr.clear();
     erstellt = 0;
-    if (panel::Protokolliert()) Protokoll(std::string(name) + " ist geloescht");
+    if (panels::Protokolliert()) Protokoll(std::string(name) + " ist geloescht");
   }
 
   std::string Befehlen(std::string_view aufgabe, void (*knoepfeMalen)(Seite&)) {
-    switch (panel::Nachschlagen(aufgabe)) {
-      case panel::Befehl::Erstellen:
+    switch (panels::Nachschlagen(aufgabe)) {
+      case panels::Befehl::Erstellen:
         Erstellen(knoepfeMalen);
         break;
-      case panel::Befehl::Anzeigen:
-        panel::F("ZeigAn", panel::Zahl(fensterNr));
+      case panels::Befehl::Anzeigen:
+        panels::F("ZeigAn", panels::Zahl(fensterNr));
         break;
-      case panel::Befehl::Loeschen:
+      case panels::Befehl::Loeschen:
         Loeschen();
         break;
-      case panel::Befehl::Mausklick: {
-        std::string antwort = panel::Treffer(knoepfe);
+      case panels::Befehl::Mausklick: {
+        std::string antwort = panels::Treffer(knoepfe);
         if (!antwort.empty()) E().KlickPause = 1;
         return antwort;
       }
-      case panel::Befehl::Unbekannt:
+      case panels::Befehl::Unbekannt:
         break;
     }
     return "";
@@ -204,22 +204,22 @@ void Seite2Malen(Seite& s) {
   s.Navigation(15, breit, true);
 
   s.Platte(260, 14, breit, s.platteHoehe);
-  const int32_t tab = s.BildMerken(30, 29, panel::Pfad("HG_bild", "tabtast.bmp"));
+  const int32_t tab = s.BildMerken(30, 29, panels::Pfad("HG_bild", "tabtast.bmp"));
   s.Einfuegen(260, 14, tab);
   s.Gravur(316, 21,
            "N\xE4"
            "chste FigurNr");
 
   s.Platte(260, 49, breit, s.platteHoehe);
-  const int32_t rueck = s.BildMerken(46, 30, panel::Pfad("HG_bild", "Rucktast.bmp"));
+  const int32_t rueck = s.BildMerken(46, 30, panels::Pfad("HG_bild", "Rucktast.bmp"));
   s.Einfuegen(260, 49, rueck);
   s.Gravur(316, 56, "Vorige FigurNr");
 
   const int32_t xb = 366 + 14 * W;
   s.Platte(xb, 14, 8 * W + 84, 66);
-  const int32_t block = s.BildMerken(62, 62, panel::Pfad("HG_bild", "Zahlblck.bmp"));
+  const int32_t block = s.BildMerken(62, 62, panels::Pfad("HG_bild", "Zahlblck.bmp"));
   s.Einfuegen(xb, 14, block);
-  const int32_t figur = s.BildMerken(30, 29, panel::Pfad("HG_bild", "tarzan01.bmp"));
+  const int32_t figur = s.BildMerken(30, 29, panels::Pfad("HG_bild", "tarzan01.bmp"));
   s.Einfuegen(379 + 14 * W, 31, figur);
   s.Gravur(438 + 14 * W, 21, "Richtung");
   s.Gravur(438 + 14 * W, H0 + 21, " \xC4ndern");
@@ -255,7 +255,7 @@ constexpr FigurTaste kFigurTasten[10] = {
 
 void Seite3Malen(Seite& s) {
   s.Navigation(12, 140, false);
-  std::vector<panel::Knopf> figuren;
+  std::vector<panels::Knopf> figuren;
   for (int32_t i = 0; i < 10; ++i) {
     const FigurTaste& t = kFigurTasten[i];
     const int32_t x = 220 + 85 * (i / 2);
@@ -264,11 +264,11 @@ void Seite3Malen(Seite& s) {
     if (i == 0) s.LeertasteMerken();
     s.Einfuegen(x, y, s.knopfSlot);
     if (i == 0) {
-      panel::F("SetzFontNr", s.n, 0);
-      panel::F("SetzSchriftfarbe", s.n, 0, 0, 0);
+      panels::F("SetzFontNr", s.n, 0);
+      panels::F("SetzSchriftfarbe", s.n, 0, 0, 0);
     }
-    panel::F("SchreibText", s.n, x + 12, y + 7, 0, 0, t.buchstabe);
-    const int32_t bild = s.BildMerken(30, 30, panel::Pfad("HG_bild", "figur", t.datei));
+    panels::F("SchreibText", s.n, x + 12, y + 7, 0, 0, t.buchstabe);
+    const int32_t bild = s.BildMerken(30, 30, panels::Pfad("HG_bild", "figur", t.datei));
     s.Einfuegen(x + 40, y, bild);
     figuren.push_back(s.Treffbox(x, y, 30, 30, t.antwort));
   }

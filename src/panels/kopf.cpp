@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "control/dialog.h"
-#include "control/state.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "panels/baustein.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
@@ -33,9 +33,9 @@ Befehl Nachschlagen(std::string_view aufgabe) {
 }
 
 void Erstellen(std::string_view text) {
-  using panel::F;
+  using panels::F;
   if (kopfDa != 0) return;
-  if (panel::Protokolliert()) Protokoll("KopfFenster(): wird erstellt");
+  if (panels::Protokolliert()) Protokoll("KopfFenster(): wird erstellt");
   const int32_t h = S().SzeneY0;
   if (h <= 16) {
     rt::PrintText(
@@ -51,39 +51,39 @@ void Erstellen(std::string_view text) {
   fensterHoehe = h;
 
   KopfFensterNr = F("Erstellen", 0, 0, 0, 0, 0, "KopfFenster " + std::string(text));
-  const int32_t n = panel::Zahl(KopfFensterNr);
+  const int32_t n = panels::Zahl(KopfFensterNr);
   F("SetzTitel", n, 1, 0, 0, 0, "KopfFenster " + std::string(text) + KopfFensterNr);
   F("SetzXY", n, 0, 0);
   F("SetzGrundfarbe", n, 0, 0, 0);
   F("SetzRahmenfarbe", n, 100, 100, 100);
   F("SetzGroesse", n, w, h);
   F("SetzRahmenAbstand", n, 0, 0);
-  F("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panel::Pfad("pattern", "maskiert.bmp"));
+  F("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::Pfad("pattern", "maskiert.bmp"));
 
   platteBreite = rt::Wrap32(static_cast<int64_t>(text.size()) * FontBreite(kFontNr) + 20);
   platteHoehe = FontHoehe(kFontNr) + 10;
   platteLinks = rt::Wrap32((int64_t{w} - platteBreite) / 2);
   platteOben = rt::Wrap32((int64_t{h} - platteHoehe) / 2);
 
-  steinSlot = F("MerkeBild", n, 0, 0, 0, 0, panel::Pfad("pattern", "Stein1.bmp"));
+  steinSlot = F("MerkeBild", n, 0, 0, 0, 0, panels::Pfad("pattern", "Stein1.bmp"));
   F("FuellRechteck", n, platteLinks, platteOben, platteBreite, platteHoehe, steinSlot);
   F("SetzFontNr", n, kFontNr);
   F("SetzSchriftFarbe", n, 128, 128, 128);
   F("Schreib3DText", n, rt::Wrap32(int64_t{platteLinks} + 10), rt::Wrap32(int64_t{platteOben} + 6),
     60, 0, text);
   kopfDa = 1;
-  if (panel::Protokolliert()) {
+  if (panels::Protokolliert()) {
     Protokoll("KopfFenster ist mit FensterNummer " + KopfFensterNr + " erstellt");
   }
 }
 
 void Loeschen() {
-  if (panel::Protokolliert())
+  if (panels::Protokolliert())
     Protokoll("KopfFenster mit Nummer " + KopfFensterNr + " wird geloescht");
-  panel::F("LoescheFenster", panel::Zahl(KopfFensterNr), 0, 0, 0, 0, "KopfFensterLoeschen");
+  panels::F("LoescheFenster", panels::Zahl(KopfFensterNr), 0, 0, 0, 0, "KopfFensterLoeschen");
   KopfFensterNr.clear();
   kopfDa = 0;
-  if (panel::Protokolliert()) Protokoll("KopfFenster ist geloescht");
+  if (panels::Protokolliert()) Protokoll("KopfFenster ist geloescht");
 }
 
 }  // namespace
@@ -94,7 +94,7 @@ void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
       Erstellen(Text);
       break;
     case Befehl::Anzeigen:
-      panel::F("ZeigAn", panel::Zahl(KopfFensterNr));
+      panels::F("ZeigAn", panels::Zahl(KopfFensterNr));
       break;
     case Befehl::Loeschen:
       Loeschen();

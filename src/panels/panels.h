@@ -5,7 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/owned.h"
+
 namespace wimmel {
+
+namespace panels {
+struct PanelState;
+}
+// The panels' window numbers, geometry and buttons of one run (see
+// runtime/owned.h).
+using PanelsModule = Owned<panels::PanelState>;
 
 void KopfFenster(std::string_view Aufgabe, std::string_view Text);
 std::string AnzeigeFensterUnten(std::string_view Aufgabe);

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "control/dialog.h"
-#include "control/state.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "panels/baustein.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
@@ -27,9 +27,9 @@ std::string chromSlot;
 int32_t kappenSlot = 0;
 
 void Erstellen() {
-  using panel::F;
+  using panels::F;
   if (fussDa != 0) return;
-  if (panel::Protokolliert()) Protokoll("StartFuss(): Fenster wird erstellt");
+  if (panels::Protokolliert()) Protokoll("StartFuss(): Fenster wird erstellt");
   const int32_t W = S().BildBreite, H = S().BildHoehe;
   fensterX = 0;
   fensterY = rt::Wrap32(int64_t{H} - 100);
@@ -37,19 +37,19 @@ void Erstellen() {
   fensterHoehe = 100;
 
   fensterNr = F("Erstellen", 0, 0, 0, 0, 0, "AnzeigeStartFussFenster");
-  const int32_t n = panel::Zahl(fensterNr);
+  const int32_t n = panels::Zahl(fensterNr);
   F("SetzTitel", n, 1, 0, 0, 0, "Hilfe-2" + fensterNr);
   F("SetzXY", n, fensterX, fensterY);
   F("SetzGrundfarbe", n, 0, 0, 0);
   F("SetzRahmenfarbe", n, 100, 100, 100);
   F("SetzGroesse", n, fensterBreite, fensterHoehe);
   F("SetzRahmenAbstand", n, 1, 1);
-  F("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panel::Pfad("pattern", "maskiert.bmp"));
-  chromSlot = F("MerkeBild", n, bw, bh, 0, 0, panel::Pfad("pattern", "Chrom3.bmp"));
+  F("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::Pfad("pattern", "maskiert.bmp"));
+  chromSlot = F("MerkeBild", n, bw, bh, 0, 0, panels::Pfad("pattern", "Chrom3.bmp"));
 
   // Upper row: "A bis P  Spielstart mit Screen".
   F("FuellRechteck", n, ox - 2, oy - 2, platteBreite, platteHoehe, chromSlot);
-  kappenSlot = panel::Zahl(F("MerkeBild", n, bw, bh, 0, 0, panel::Pfad("HG_bild", "TastLeer.bmp")));
+  kappenSlot = panels::Zahl(F("MerkeBild", n, bw, bh, 0, 0, panels::Pfad("HG_bild", "TastLeer.bmp")));
   F("SetzeBildTransparent", n, ox, oy, kappenSlot);
   F("SetzFontNr", n, 0);
   F("SetzSchriftfarbe", n, 0, 0, 0);
@@ -75,19 +75,19 @@ void Erstellen() {
     "Anzahl gezeiger Figuren \xE4ndern");
 
   fussDa = 1;
-  if (panel::Protokolliert()) {
+  if (panels::Protokolliert()) {
     Protokoll("AnzeigeStartFussFenster mit Nummer " + fensterNr + " ist erstellt");
   }
 }
 
 void Loeschen() {
-  if (panel::Protokolliert()) {
+  if (panels::Protokolliert()) {
     Protokoll("AnzeigeStartFussFenster mit Nummer " + fensterNr + " wird geloescht");
   }
-  panel::F("LoescheFenster", panel::Zahl(fensterNr), 0, 0, 0, 0, "AnzeigeStartFussFenster");
+  panels::F("LoescheFenster", panels::Zahl(fensterNr), 0, 0, 0, 0, "AnzeigeStartFussFenster");
   fensterNr.clear();
   fussDa = 0;
-  if (panel::Protokolliert()) Protokoll("AnzeigeStartFussFenster ist geloescht");
+  if (panels::Protokolliert()) Protokoll("AnzeigeStartFussFenster ist geloescht");
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ void AnzeigeStartFussFenster(std::string_view Aufgabe) {
   if (gross == "ERSTELLEN") {
     Erstellen();
   } else if (gross == "ANZEIGEN") {
-    panel::F("ZeigAn", panel::Zahl(fensterNr));
+    panels::F("ZeigAn", panels::Zahl(fensterNr));
   } else if (gross == "LOESCHEN") {
     Loeschen();
   }

@@ -9,7 +9,7 @@
 
 #include "runtime/internal.h"
 
-namespace rt::detail {
+namespace wimmel::rt::detail {
 namespace {
 
 constexpr uint32_t kKey32 = 0x00FF00FF;
@@ -260,4 +260,4 @@ const Blitters& SelectBlitters(BlitLevel level) {
   return *gActive;
 }
 
-}  // namespace rt::detail
+}  // namespace wimmel::rt::detail

@@ -16,7 +16,7 @@
 
 #include "runtime/internal.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 using namespace detail;
 
@@ -375,4 +375,4 @@ int32_t LoadBmp(std::string_view fileName, Image image) {
   return result;
 }
 
-}  // namespace rt
+}  // namespace wimmel::rt

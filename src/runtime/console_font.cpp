@@ -4,7 +4,7 @@
 // Code page 437 order; the seven German letters also sit at their Latin-1 codes.
 #include "runtime/console_font.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 const uint8_t kConsoleFont[256][16] = {
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
@@ -521,4 +521,4 @@ const uint8_t kConsoleFont[256][16] = {
      0x00},  // 255
 };
 
-}  // namespace rt
+}  // namespace wimmel::rt

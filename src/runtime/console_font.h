@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-namespace rt {
+namespace wimmel::rt {
 
 extern const uint8_t kConsoleFont[256][16];
 
-}  // namespace rt
+}  // namespace wimmel::rt

@@ -15,7 +15,7 @@
 
 #include "runtime.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 struct DesktopMode {
   int32_t width = 1280;
@@ -49,6 +49,27 @@ class Display {
     (void)newline;
     return false;
   }
+};
+
+namespace detail {
+struct RuntimeState;
+}
+
+// One run of the runtime: the display, the screen and its lock, the key queue
+// and the mouse, the open files, the random numbers and the process
+// arguments. The program creates it first and destroys it last; a test
+// creates one for each case. Every service works on the one that exists;
+// there is never more than one. Without a display the runtime is headless
+// with default settings.
+class Runtime {
+ public:
+  explicit Runtime(std::unique_ptr<Display> display = nullptr);
+  ~Runtime();
+  Runtime(const Runtime&) = delete;
+  Runtime& operator=(const Runtime&) = delete;
+
+ private:
+  std::unique_ptr<detail::RuntimeState> state_;
 };
 
 // Installs a display; the runtime takes ownership. Without one the runtime
@@ -93,6 +114,9 @@ struct HeadlessConfig {
   std::function<void(std::string_view text, bool newline)> onConsole;
 };
 namespace headless {
+// A headless display for a new Runtime.
+std::unique_ptr<Display> MakeDisplay(HeadlessConfig config = {});
+// Puts a new headless display into the current runtime (see InstallDisplay).
 void Install(HeadlessConfig config = {});
 void SetClock(double seconds);
 void AdvanceClock(double seconds);
@@ -107,4 +131,4 @@ void SetOnPoll(std::function<void()> onPoll);
 // Screen access for tests, tools and displays.
 Image ScreenImage();  // the framebuffer as an image (null when no screen)
 
-}  // namespace rt
+}  // namespace wimmel::rt

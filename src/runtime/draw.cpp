@@ -7,7 +7,7 @@
 
 #include "runtime/internal.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 using namespace detail;
 
@@ -288,4 +288,4 @@ void SetPixel(Image target, int32_t x, int32_t y, uint32_t colour) {
   if (isScreen) MarkRows(y, y);
 }
 
-}  // namespace rt
+}  // namespace wimmel::rt

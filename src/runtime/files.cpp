@@ -6,19 +6,20 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "runtime/internal.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 using namespace detail;
 
 namespace {
 
-constexpr int32_t kFirstFile = 1;
-constexpr int32_t kLastFile = 254;
+constexpr int32_t kFirstFile = FileTable::kFirst;
+constexpr int32_t kLastFile = FileTable::kLast;
 // Error codes in the style of the program's original runtime; nobody reads
 // them, but they tell the cases apart in a debugger.
 constexpr int32_t kBadFileNumber = 52;
@@ -27,17 +28,11 @@ constexpr int32_t kBadFileMode = 54;
 constexpr int32_t kFileAlreadyOpen = 55;
 constexpr int32_t kInputPastEnd = 62;
 
-struct OpenFileEntry {
-  std::FILE* file = nullptr;
-  FileMode mode = FileMode::Read;
-};
-OpenFileEntry gFiles[kLastFile + 1];
-
-std::vector<std::string> gArguments;
+using OpenFileEntry = FileTable::Entry;
 
 OpenFileEntry* Entry(int32_t number) {
-  if (number < kFirstFile || number > kLastFile || !gFiles[number].file) return nullptr;
-  return &gFiles[number];
+  if (number < kFirstFile || number > kLastFile || !State().files.entries[number].file) return nullptr;
+  return &State().files.entries[number];
 }
 
 void CloseAllFiles() {
@@ -127,14 +122,14 @@ FileStamp StampOf(const struct stat& info) {
 
 int32_t FreeFileNumber() {
   for (int32_t n = kFirstFile; n <= kLastFile; ++n) {
-    if (!gFiles[n].file) return n;
+    if (!State().files.entries[n].file) return n;
   }
   return 0;
 }
 
 int32_t OpenFile(std::string_view name, FileMode mode, int32_t number) {
   if (number < kFirstFile || number > kLastFile) return kBadFileNumber;
-  if (gFiles[number].file) return kFileAlreadyOpen;
+  if (State().files.entries[number].file) return kFileAlreadyOpen;
   if (mode != FileMode::Read && mode != FileMode::Append) return kBadFileMode;
   struct stat info {};
   const int fd =
@@ -145,8 +140,8 @@ int32_t OpenFile(std::string_view name, FileMode mode, int32_t number) {
     ::close(fd);
     return kFileNotFound;
   }
-  gFiles[number].file = f;
-  gFiles[number].mode = mode;
+  State().files.entries[number].file = f;
+  State().files.entries[number].mode = mode;
   return 0;
 }
 
@@ -240,9 +235,29 @@ std::FILE* OpenReadStream(std::string_view name, FileStamp* stamp) {
   return f;
 }
 
+Runtime::Runtime(std::unique_ptr<Display> display) : state_(std::make_unique<RuntimeState>()) {
+  if (gRuntime != nullptr) {
+    // Two runtimes would share one screen lock's users and one display.
+    std::fputs("wimmel: a second runtime was created\n", stderr);
+    std::abort();
+  }
+  gRuntime = state_.get();
+  state_->display = display ? std::move(display) : MakeHeadlessDisplay(HeadlessConfig{});
+}
+
+Runtime::~Runtime() {
+  // The display goes first: a display thread still uses the screen and the
+  // input below until it has stopped.
+  state_->display.reset();
+  CloseAllFiles();
+  RestoreTerminal();
+  CloseScreen();
+  gRuntime = nullptr;
+}
+
 void StartRuntime(int argc, char** argv) {
-  gArguments.clear();
-  for (int i = 0; i < argc; ++i) gArguments.emplace_back(argv[i] ? argv[i] : "");
+  State().arguments.clear();
+  for (int i = 0; i < argc; ++i) State().arguments.emplace_back(argv[i] ? argv[i] : "");
 }
 
 void EndProgram(int code) {
@@ -252,4 +267,4 @@ void EndProgram(int code) {
   throw ProgramEnd{code};
 }
 
-}  // namespace rt
+}  // namespace wimmel::rt

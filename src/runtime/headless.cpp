@@ -4,7 +4,7 @@
 
 #include "runtime/internal.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 using namespace detail;
 
@@ -67,6 +67,10 @@ std::unique_ptr<Display> MakeHeadlessDisplay(HeadlessConfig config) {
 
 namespace headless {
 
+std::unique_ptr<Display> MakeDisplay(HeadlessConfig config) {
+  return MakeHeadlessDisplay(std::move(config));
+}
+
 void Install(HeadlessConfig config) {
   InstallDisplay(MakeHeadlessDisplay(std::move(config)));
 }
@@ -110,4 +114,4 @@ void SetOnPoll(std::function<void()> onPoll) {
 
 }  // namespace headless
 
-}  // namespace rt
+}  // namespace wimmel::rt

@@ -6,7 +6,7 @@
 
 #include "runtime.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 struct ImageData {
   int32_t width = 0;
@@ -31,4 +31,4 @@ constexpr uint32_t From565(uint16_t p) {
 // Writes an image (null = screen) as a 24-bit PNG. Returns false on failure.
 bool WritePng(Image image, const char* path);
 
-}  // namespace rt
+}  // namespace wimmel::rt

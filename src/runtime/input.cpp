@@ -8,28 +8,12 @@
 
 #include "runtime/internal.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 using namespace detail;
 
 namespace {
 
-std::unique_ptr<Display> gDisplay;
-
-// The key ring: head == tail means empty, so it holds at most 15 keys.
-constexpr uint32_t kQueueSize = 16;
-uint32_t gQueue[kQueueSize] = {};
-uint32_t gHead = 0;
-uint32_t gTail = 0;
-bool gKeyHit = false;
-MouseState gMouse;
-// A click shorter than the program's polling (a touchpad tap, a button
-// pressed and released between two looks) must not be lost: a button the
-// display releases before the program has seen it down stays down until
-// the next ReadMouse.
-int32_t gDisplayButtons = 0;  // the buttons as the display last set them
-int32_t gUnseenButtons = 0;   // pressed since the program last read the mouse
-int32_t gHeldButtons = 0;     // released by the display, not yet seen down
 
 // The program polls keys in a tight loop; when the display thread wanted the
 // lock at the same moment, giving up the time slice after the read lets it
@@ -52,15 +36,17 @@ class PollLock {
 
 // Checks the key-hit flag and clears it; the key itself stays queued.
 bool TakeKeyHit() {
+  InputState& input = State().input;
   PollLock lock;
-  const bool hit = gKeyHit;
-  gKeyHit = false;
+  const bool hit = input.keyHit;
+  input.keyHit = false;
   return hit;
 }
 
 bool KeyWaiting() {
+  InputState& input = State().input;
   PollLock lock;
-  return gKeyHit || gHead != gTail;
+  return input.keyHit || input.head != input.tail;
 }
 
 }  // namespace
@@ -68,11 +54,12 @@ bool KeyWaiting() {
 namespace detail {
 
 void ResetInput() {
+  InputState& input = State().input;
   std::lock_guard<ScreenLock> lock(ScreenMutex());
-  gHead = gTail = 0;
-  gKeyHit = false;
-  gMouse = MouseState{};
-  gDisplayButtons = gUnseenButtons = gHeldButtons = 0;
+  input.head = input.tail = 0;
+  input.keyHit = false;
+  input.mouse = MouseState{};
+  input.displayButtons = input.unseenButtons = input.heldButtons = 0;
 }
 
 }  // namespace detail
@@ -80,56 +67,59 @@ void ResetInput() {
 void InstallDisplay(std::unique_ptr<Display> display) {
   CloseScreen();
   ResetInput();
-  gDisplay = std::move(display);
+  State().display = std::move(display);
 }
 
 Display& CurrentDisplay() {
   // Without an installed display the runtime runs headless; creating it
   // here must not close a screen the way installing a display does.
-  if (!gDisplay) gDisplay = MakeHeadlessDisplay(HeadlessConfig{});
-  return *gDisplay;
+  if (!State().display) State().display = MakeHeadlessDisplay(HeadlessConfig{});
+  return *State().display;
 }
 
 void QueueKeyCode(uint32_t code) {
+  InputState& input = State().input;
   std::lock_guard<ScreenLock> lock(ScreenMutex());
-  gQueue[gHead] = code;
-  gHead = (gHead + 1) % kQueueSize;
-  if (gHead == gTail) gTail = (gTail + 1) % kQueueSize;
-  gKeyHit = true;
+  input.queue[input.head] = code;
+  input.head = (input.head + 1) % InputState::kQueueSize;
+  if (input.head == input.tail) input.tail = (input.tail + 1) % InputState::kQueueSize;
+  input.keyHit = true;
 }
 
 void SetMouseState(const MouseState& state) {
+  InputState& input = State().input;
   std::lock_guard<ScreenLock> lock(ScreenMutex());
-  gUnseenButtons |= state.buttons & ~gDisplayButtons;
-  gDisplayButtons = state.buttons;
-  gHeldButtons = gUnseenButtons & ~state.buttons;
-  gMouse = state;
-  gMouse.buttons |= gHeldButtons;
+  input.unseenButtons |= state.buttons & ~input.displayButtons;
+  input.displayButtons = state.buttons;
+  input.heldButtons = input.unseenButtons & ~state.buttons;
+  input.mouse = state;
+  input.mouse.buttons |= input.heldButtons;
 }
 
 MouseState GetMouseState() {
   std::lock_guard<ScreenLock> lock(ScreenMutex());
-  return gMouse;
+  return State().input.mouse;
 }
 
 bool KeyHitFlag() {
   std::lock_guard<ScreenLock> lock(ScreenMutex());
-  return gKeyHit;
+  return State().input.keyHit;
 }
 
 std::string ReadKey() {
+  InputState& input = State().input;
   CurrentDisplay().Poll();
   uint32_t code = 0;
   bool empty = false;
   {
     PollLock lock;
-    if (gHead != gTail) {
-      code = gQueue[gTail];
-      gTail = (gTail + 1) % kQueueSize;
+    if (input.head != input.tail) {
+      code = input.queue[input.tail];
+      input.tail = (input.tail + 1) % InputState::kQueueSize;
     } else {
       empty = true;
     }
-    gKeyHit = false;
+    input.keyHit = false;
   }
   if (empty) {
     if (!ScreenOpen()) return ReadTerminalKey();
@@ -143,13 +133,14 @@ std::string ReadKey() {
 }
 
 int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons, int32_t& clip) {
+  InputState& input = State().input;
   CurrentDisplay().Poll();
   PollLock lock;
   // Whatever this look reports has been seen; held releases take effect now.
-  const MouseState seen = gMouse;
-  gUnseenButtons = 0;
-  gMouse.buttons &= ~gHeldButtons;
-  gHeldButtons = 0;
+  const MouseState seen = input.mouse;
+  input.unseenButtons = 0;
+  input.mouse.buttons &= ~input.heldButtons;
+  input.heldButtons = 0;
   if (!ScreenOpen() || !seen.active || !seen.inside) {
     x = y = wheel = buttons = clip = -1;
     return 1;
@@ -196,22 +187,17 @@ void SleepMs(int32_t ms) {
 namespace detail {
 namespace {
 
-bool gTerminalRaw = false;
-bool gTerminalChecked = false;
-termios gTerminalSaved{};
-
 bool EnsureTerminal() {
-  if (gTerminalChecked) return gTerminalRaw;
-  gTerminalChecked = true;
+  if (State().terminal.checked) return State().terminal.raw;
+  State().terminal.checked = true;
   if (!::isatty(STDIN_FILENO)) return false;
-  if (::tcgetattr(STDIN_FILENO, &gTerminalSaved) != 0) return false;
-  termios raw = gTerminalSaved;
+  if (::tcgetattr(STDIN_FILENO, &State().terminal.saved) != 0) return false;
+  termios raw = State().terminal.saved;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
   raw.c_cc[VMIN] = 0;
   raw.c_cc[VTIME] = 0;
   if (::tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) return false;
-  gTerminalRaw = true;
-  std::atexit(RestoreTerminal);
+  State().terminal.raw = true;
   return true;
 }
 
@@ -249,9 +235,9 @@ int Cp437FromLatin1(int c) {
 }  // namespace
 
 void RestoreTerminal() {
-  if (gTerminalRaw) {
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &gTerminalSaved);
-    gTerminalRaw = false;
+  if (State().terminal.raw) {
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &State().terminal.saved);
+    State().terminal.raw = false;
   }
 }
 
@@ -358,4 +344,4 @@ std::string ReadTerminalKey() {
 
 }  // namespace detail
 
-}  // namespace rt
+}  // namespace wimmel::rt

@@ -4,17 +4,23 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <termios.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "runtime/display.h"
 #include "runtime/image.h"
 
-namespace rt::detail {
+namespace wimmel::rt::detail {
 
 // The largest side and the largest pixel buffer an image may have. A BMP
 // header can claim anything; these keep a hostile size from becoming an
@@ -24,36 +30,167 @@ constexpr int64_t kMaxImageBytes = int64_t{256} << 20;
 
 // The screen lock. It is recursive for the thread that holds it, since every
 // drawing call inside a LockScreen bracket locks again; that nested taking
-// costs only a per-thread counter, which keeps a frame's thousands of puts
-// cheap. Between threads it is a plain mutex.
+// costs only a look at the owner and a counter, which keeps a frame's
+// thousands of puts cheap. Between threads it is a plain mutex. The owner is
+// kept in the lock itself, not per thread, so a runtime that ends while a
+// bracket is open (a test case that failed inside one) leaves nothing behind
+// for the next.
 class ScreenLock {
  public:
   void lock() {
-    if (depth_++ == 0) mutex_.lock();
+    const std::thread::id me = std::this_thread::get_id();
+    if (owner_.load(std::memory_order_relaxed) == me) {
+      ++depth_;
+      return;
+    }
+    mutex_.lock();
+    owner_.store(me, std::memory_order_relaxed);
+    depth_ = 1;
   }
   bool try_lock() {
-    if (depth_ > 0) {
+    const std::thread::id me = std::this_thread::get_id();
+    if (owner_.load(std::memory_order_relaxed) == me) {
       ++depth_;
       return true;
     }
     if (!mutex_.try_lock()) return false;
+    owner_.store(me, std::memory_order_relaxed);
     depth_ = 1;
     return true;
   }
   void unlock() {
-    if (--depth_ == 0) mutex_.unlock();
+    if (--depth_ == 0) {
+      owner_.store(std::thread::id(), std::memory_order_relaxed);
+      mutex_.unlock();
+    }
   }
 
  private:
   std::mutex mutex_;
-  static thread_local int depth_;
+  std::atomic<std::thread::id> owner_{};
+  int depth_ = 0;  // touched only by the owner
 };
-ScreenLock& ScreenMutex();
+
+// MT19937 with the program's own seeding, so every run draws the same
+// sequence as the program always has (std::mt19937 seeds differently).
+class Twister {
+ public:
+  Twister() {
+    state_[0] = 0;
+    for (int i = 1; i < kN; ++i) state_[i] = state_[i - 1] * 1664525u + 1013904223u;
+    index_ = kN;
+  }
+  uint32_t Next() {
+    if (index_ >= kN) Twist();
+    uint32_t y = state_[index_++];
+    y ^= y >> 11;
+    y ^= (y << 7) & 0x9D2C5680u;
+    y ^= (y << 15) & 0xEFC60000u;
+    y ^= y >> 18;
+    return y;
+  }
+
+ private:
+  static constexpr int kN = 624;
+  static constexpr int kM = 397;
+  void Twist() {
+    for (int i = 0; i < kN; ++i) {
+      const uint32_t y = (state_[i] & 0x80000000u) | (state_[(i + 1) % kN] & 0x7FFFFFFFu);
+      state_[i] = state_[(i + kM) % kN] ^ (y >> 1) ^ ((y & 1u) ? 0x9908B0DFu : 0u);
+    }
+    index_ = 0;
+  }
+  uint32_t state_[kN];
+  int index_;
+};
+
+// The screen: its framebuffer, the lock, the changed rows, the mode listing
+// and the text console's cursor.
+struct ScreenState {
+  ScreenLock lock;
+  ImageData image;
+  bool open = false;
+  std::string driver;
+  // Changed rows as one inclusive range; empty when first > last.
+  int32_t dirtyFirst = 1;
+  int32_t dirtyLast = 0;
+  // The ListScreenModes cursor.
+  int32_t listDepth = 0;
+  int32_t listIndex = 0;
+  // Text console cursor, 1-based.
+  int32_t textRow = 1;
+  int32_t textColumn = 1;
+  uint32_t nextImageId = 1;
+};
+
+// The key ring and the mouse, fed by the display under the screen lock.
+struct InputState {
+  // head == tail means empty, so the ring holds at most 15 keys.
+  static constexpr uint32_t kQueueSize = 16;
+  uint32_t queue[kQueueSize] = {};
+  uint32_t head = 0;
+  uint32_t tail = 0;
+  bool keyHit = false;
+  MouseState mouse;
+  // A click shorter than the program's polling (a touchpad tap, a button
+  // pressed and released between two looks) must not be lost: a button the
+  // display releases before the program has seen it down stays down until
+  // the next ReadMouse.
+  int32_t displayButtons = 0;  // the buttons as the display last set them
+  int32_t unseenButtons = 0;   // pressed since the program last read the mouse
+  int32_t heldButtons = 0;     // released by the display, not yet seen down
+};
+
+// The numbered files of the program's file services.
+struct FileTable {
+  static constexpr int32_t kFirst = 1;
+  static constexpr int32_t kLast = 254;
+  struct Entry {
+    std::FILE* file = nullptr;
+    FileMode mode = FileMode::Read;
+  };
+  Entry entries[kLast + 1];
+};
+
+// Everything one run of the runtime keeps. Runtime owns it; the services
+// reach it through State().
+// The terminal's settings while the console keyboard reads it raw, before a
+// screen exists.
+struct TerminalState {
+  bool checked = false;
+  bool raw = false;
+  termios saved{};
+};
+
+struct RuntimeState {
+  std::unique_ptr<Display> display;
+  TerminalState terminal;
+  ScreenState screen;
+  InputState input;
+  FileTable files;
+  Twister twister;
+  double lastRandom = 0.0;
+  std::vector<std::string> arguments;
+};
+// The state of the runtime alive (there is exactly one while the program or
+// a test case runs); set and cleared by Runtime.
+extern RuntimeState* gRuntime;
+inline RuntimeState& State() {
+  return *gRuntime;
+}
+
+inline ScreenLock& ScreenMutex() {
+  return State().screen.lock;
+}
 
 // True while a framebuffer exists. Read under the screen lock, or from the
 // program thread (the only thread that opens screens).
-bool ScreenOpen();
-ImageData& Screen();
+inline bool ScreenOpen() {
+  return State().screen.open;
+}
+inline ImageData& Screen() {
+  return State().screen.image;
+}
 
 // Drawing on the screen marks the rows it changed for the display.
 void MarkRows(int32_t first, int32_t last);
@@ -144,4 +281,4 @@ void RestoreTerminal();
 // Records a key byte read from the terminal before any screen exists.
 std::string ReadTerminalKey();
 
-}  // namespace rt::detail
+}  // namespace wimmel::rt::detail

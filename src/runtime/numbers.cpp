@@ -8,46 +8,9 @@
 
 #include "runtime/internal.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 namespace {
-
-// ---------------------------------------------------------------- random
-// MT19937 with the program's own seeding, so every run draws the same
-// sequence as the program always has (std::mt19937 seeds differently).
-class Twister {
- public:
-  Twister() {
-    state_[0] = 0;
-    for (int i = 1; i < kN; ++i) state_[i] = state_[i - 1] * 1664525u + 1013904223u;
-    index_ = kN;
-  }
-  uint32_t Next() {
-    if (index_ >= kN) Twist();
-    uint32_t y = state_[index_++];
-    y ^= y >> 11;
-    y ^= (y << 7) & 0x9D2C5680u;
-    y ^= (y << 15) & 0xEFC60000u;
-    y ^= y >> 18;
-    return y;
-  }
-
- private:
-  static constexpr int kN = 624;
-  static constexpr int kM = 397;
-  void Twist() {
-    for (int i = 0; i < kN; ++i) {
-      const uint32_t y = (state_[i] & 0x80000000u) | (state_[(i + 1) % kN] & 0x7FFFFFFFu);
-      state_[i] = state_[(i + kM) % kN] ^ (y >> 1) ^ ((y & 1u) ? 0x9908B0DFu : 0u);
-    }
-    index_ = 0;
-  }
-  uint32_t state_[kN];
-  int index_;
-};
-
-Twister gTwister;
-double gLastRandom = 0.0;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -59,8 +22,9 @@ bool IsDigit(char c) {
 }  // namespace
 
 double Random(double arg) {
-  if (arg != 0.0) gLastRandom = gTwister.Next() / 4294967296.0;
-  return gLastRandom;
+  detail::RuntimeState& state = detail::State();
+  if (arg != 0.0) state.lastRandom = state.twister.Next() / 4294967296.0;
+  return state.lastRandom;
 }
 
 // ---------------------------------------------------------------- text
@@ -219,4 +183,4 @@ std::string UpperAscii(std::string_view text) {
   return out;
 }
 
-}  // namespace rt
+}  // namespace wimmel::rt

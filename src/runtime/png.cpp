@@ -7,7 +7,7 @@
 
 #include "runtime/internal.h"
 
-namespace rt {
+namespace wimmel::rt {
 
 using namespace detail;
 
@@ -72,4 +72,4 @@ bool WritePng(Image image, const char* path) {
   return std::fclose(f) == 0;
 }
 
-}  // namespace rt
+}  // namespace wimmel::rt

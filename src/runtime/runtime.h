@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace rt {
+namespace wimmel::rt {
 
 // An image buffer in the screen's pixel format. The null handle, used as a
 // drawing target, means the screen itself.
@@ -162,4 +162,4 @@ struct ProgramEnd {
 // Text helpers shared by the modules: ASCII upper-casing of command words.
 std::string UpperAscii(std::string_view text);
 
-}  // namespace rt
+}  // namespace wimmel::rt

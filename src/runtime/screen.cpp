@@ -8,30 +8,12 @@
 #include "runtime/console_font.h"
 #include "runtime/internal.h"
 
-namespace rt {
+namespace wimmel::rt {
 namespace detail {
 
-thread_local int ScreenLock::depth_ = 0;
+RuntimeState* gRuntime = nullptr;
+
 namespace {
-
-ScreenLock gScreenMutex;
-ImageData gScreen;
-bool gScreenOpen = false;
-std::string gDriver;
-
-// Changed rows of the screen as one inclusive range; empty when first > last.
-int32_t gDirtyFirst = 1;
-int32_t gDirtyLast = 0;
-
-// The ListScreenModes cursor.
-int32_t gListDepth = 0;
-int32_t gListIndex = 0;
-
-// Text console cursor, 1-based.
-int32_t gTextRow = 1;
-int32_t gTextColumn = 1;
-
-uint32_t gNextImageId = 1;
 
 constexpr int32_t kGlyphWidth = 8;
 constexpr int32_t kGlyphHeight = 16;
@@ -68,6 +50,7 @@ int64_t PitchFor(int64_t width, int32_t bpp) {
 }
 
 int32_t OpenScreen(int32_t width, int32_t height, int32_t bpp) {
+  ScreenState& screen = State().screen;
   const int64_t pitch = PitchFor(width, bpp);
   if (pitch * height > kMaxImageBytes) return 1;
   uint8_t* pixels = AllocPixels(static_cast<size_t>(pitch * height));
@@ -75,32 +58,32 @@ int32_t OpenScreen(int32_t width, int32_t height, int32_t bpp) {
   std::memset(pixels, 0, static_cast<size_t>(pitch * height));
   uint8_t* old = nullptr;
   {
-    std::lock_guard<ScreenLock> lock(gScreenMutex);
-    old = gScreenOpen ? gScreen.pixels : nullptr;
-    gScreen.width = width;
-    gScreen.height = height;
-    gScreen.bytesPerPixel = bpp;
-    gScreen.pitch = static_cast<int32_t>(pitch);
-    gScreen.pixels = pixels;
-    gScreen.id = 0;
-    gScreenOpen = true;
-    gDirtyFirst = 0;
-    gDirtyLast = height - 1;
-    gTextRow = 1;
-    gTextColumn = 1;
+    std::lock_guard<ScreenLock> lock(screen.lock);
+    old = screen.open ? screen.image.pixels : nullptr;
+    screen.image.width = width;
+    screen.image.height = height;
+    screen.image.bytesPerPixel = bpp;
+    screen.image.pitch = static_cast<int32_t>(pitch);
+    screen.image.pixels = pixels;
+    screen.image.id = 0;
+    screen.open = true;
+    screen.dirtyFirst = 0;
+    screen.dirtyLast = height - 1;
+    screen.textRow = 1;
+    screen.textColumn = 1;
   }
   FreePixels(old);
   // The display is told outside the lock: its own thread takes the lock to
   // upload rows, and a display that waits for that thread would deadlock.
   std::string driver;
   const bool shown = CurrentDisplay().ScreenOpened(width, height, bpp, driver);
-  std::lock_guard<ScreenLock> lock(gScreenMutex);
-  gDriver = driver;
+  std::lock_guard<ScreenLock> lock(screen.lock);
+  screen.driver = driver;
   return shown ? 0 : 1;
 }
 
 void ScrollConsole() {
-  ImageData& s = gScreen;
+  ImageData& s = State().screen.image;
   const int32_t moved = s.height - kGlyphHeight;
   if (moved > 0) {
     std::memmove(s.pixels, s.pixels + static_cast<size_t>(kGlyphHeight) * s.pitch,
@@ -113,7 +96,7 @@ void ScrollConsole() {
 }
 
 void DrawGlyph(uint8_t code, int32_t column, int32_t row) {
-  ImageData& s = gScreen;
+  ImageData& s = State().screen.image;
   const int32_t x0 = (column - 1) * kGlyphWidth;
   const int32_t y0 = (row - 1) * kGlyphHeight;
   const uint32_t white = NativeColour(s, 0xFFFFFFFF);
@@ -137,30 +120,22 @@ void DrawGlyph(uint8_t code, int32_t column, int32_t row) {
 
 }  // namespace
 
-ScreenLock& ScreenMutex() {
-  return gScreenMutex;
-}
-bool ScreenOpen() {
-  return gScreenOpen;
-}
-ImageData& Screen() {
-  return gScreen;
-}
-
 void MarkRows(int32_t first, int32_t last) {
+  ScreenState& screen = State().screen;
   if (first > last) return;
-  if (gDirtyFirst > gDirtyLast) {
-    gDirtyFirst = first;
-    gDirtyLast = last;
+  if (screen.dirtyFirst > screen.dirtyLast) {
+    screen.dirtyFirst = first;
+    screen.dirtyLast = last;
   } else {
-    gDirtyFirst = std::min(gDirtyFirst, first);
-    gDirtyLast = std::max(gDirtyLast, last);
+    screen.dirtyFirst = std::min(screen.dirtyFirst, first);
+    screen.dirtyLast = std::max(screen.dirtyLast, last);
   }
 }
 
 ImageData* ResolveTarget(Image target, bool& isScreen) {
-  isScreen = target == nullptr || target == &gScreen;
-  if (isScreen) return gScreenOpen ? &gScreen : nullptr;
+  ScreenState& screen = State().screen;
+  isScreen = target == nullptr || target == &screen.image;
+  if (isScreen) return screen.open ? &screen.image : nullptr;
   return target;
 }
 
@@ -176,19 +151,20 @@ void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32
 }
 
 void CloseScreen() {
+  ScreenState& screen = State().screen;
   uint8_t* old = nullptr;
   {
-    std::lock_guard<ScreenLock> lock(gScreenMutex);
-    if (gScreenOpen) old = gScreen.pixels;
-    gScreen = ImageData{};
-    gScreenOpen = false;
-    gDriver.clear();
-    gDirtyFirst = 1;
-    gDirtyLast = 0;
-    gTextRow = 1;
-    gTextColumn = 1;
-    gListDepth = 0;
-    gListIndex = 0;
+    std::lock_guard<ScreenLock> lock(screen.lock);
+    if (screen.open) old = screen.image.pixels;
+    screen.image = ImageData{};
+    screen.open = false;
+    screen.driver.clear();
+    screen.dirtyFirst = 1;
+    screen.dirtyLast = 0;
+    screen.textRow = 1;
+    screen.textColumn = 1;
+    screen.listDepth = 0;
+    screen.listIndex = 0;
   }
   FreePixels(old);
 }
@@ -229,36 +205,38 @@ int32_t SetScreenSize(int32_t width, int32_t height, int32_t depth) {
 }
 
 uint32_t ListScreenModes(int32_t depth) {
+  ScreenState& screen = State().screen;
   if (depth > 0) {
-    gListDepth = depth;
-    gListIndex = 0;
+    screen.listDepth = depth;
+    screen.listIndex = 0;
   } else if (depth < 0) {
     return 0;
   }
-  if (gListDepth <= 0) return 0;
+  if (screen.listDepth <= 0) return 0;
   Display& display = CurrentDisplay();
-  while (gListIndex < 4) {
-    const Size s = kModeSizes[gListIndex++];
-    if (display.Offers(s.w, s.h, gListDepth)) {
+  while (screen.listIndex < 4) {
+    const Size s = kModeSizes[screen.listIndex++];
+    if (display.Offers(s.w, s.h, screen.listDepth)) {
       return static_cast<uint32_t>(s.w) << 16 | static_cast<uint32_t>(s.h);
     }
   }
-  gListDepth = 0;
+  screen.listDepth = 0;
   return 0;
 }
 
 ScreenInfo GetScreenInfo() {
+  ScreenState& screen = State().screen;
   ScreenInfo info;
   {
-    std::lock_guard<ScreenLock> lock(gScreenMutex);
-    if (gScreenOpen) {
-      info.width = gScreen.width;
-      info.height = gScreen.height;
-      info.depth = gScreen.bytesPerPixel * 8;
-      info.bytesPerPixel = gScreen.bytesPerPixel;
-      info.pitch = gScreen.pitch;
+    std::lock_guard<ScreenLock> lock(screen.lock);
+    if (screen.open) {
+      info.width = screen.image.width;
+      info.height = screen.image.height;
+      info.depth = screen.image.bytesPerPixel * 8;
+      info.bytesPerPixel = screen.image.bytesPerPixel;
+      info.pitch = screen.image.pitch;
       info.refresh = 0;
-      info.driver = gDriver;
+      info.driver = screen.driver;
       return info;
     }
   }
@@ -270,70 +248,76 @@ ScreenInfo GetScreenInfo() {
 }
 
 uint32_t MaskColour() {
-  if (gScreenOpen && gScreen.bytesPerPixel == 2) return 0xF81F;
+  ScreenState& screen = State().screen;
+  if (screen.open && screen.image.bytesPerPixel == 2) return 0xF81F;
   return 0xFF00FF;
 }
 
 void ClearScreen() {
-  std::lock_guard<ScreenLock> lock(gScreenMutex);
-  gTextRow = 1;
-  gTextColumn = 1;
-  if (!gScreenOpen) return;
-  std::memset(gScreen.pixels, 0, static_cast<size_t>(gScreen.pitch) * gScreen.height);
-  MarkRows(0, gScreen.height - 1);
+  ScreenState& screen = State().screen;
+  std::lock_guard<ScreenLock> lock(screen.lock);
+  screen.textRow = 1;
+  screen.textColumn = 1;
+  if (!screen.open) return;
+  std::memset(screen.image.pixels, 0,
+              static_cast<size_t>(screen.image.pitch) * screen.image.height);
+  MarkRows(0, screen.image.height - 1);
 }
 
 Image ScreenImage() {
-  return gScreenOpen ? &gScreen : nullptr;
+  ScreenState& screen = State().screen;
+  return screen.open ? &screen.image : nullptr;
 }
 
 // ---------------------------------------------------------------- console
 
 void LocateText(int32_t row, int32_t column) {
-  std::lock_guard<ScreenLock> lock(gScreenMutex);
+  ScreenState& screen = State().screen;
+  std::lock_guard<ScreenLock> lock(screen.lock);
   int32_t rows = 0, columns = 0;
-  if (gScreenOpen) {
-    rows = gScreen.height / kGlyphHeight;
-    columns = gScreen.width / kGlyphWidth;
+  if (screen.open) {
+    rows = screen.image.height / kGlyphHeight;
+    columns = screen.image.width / kGlyphWidth;
   } else {
     // Standard output has no cursor to move; the cell grid of the smallest
     // mode stands in so the cursor arithmetic stays the same.
     rows = 30;
     columns = 80;
   }
-  const int32_t newRow = row == 0 ? gTextRow : row;
-  const int32_t newColumn = column == 0 ? gTextColumn : column;
+  const int32_t newRow = row == 0 ? screen.textRow : row;
+  const int32_t newColumn = column == 0 ? screen.textColumn : column;
   if (newRow < 1 || newRow > rows || newColumn < 1 || newColumn > columns) return;
-  gTextRow = newRow;
-  gTextColumn = newColumn;
+  screen.textRow = newRow;
+  screen.textColumn = newColumn;
 }
 
 void PrintText(std::string_view text, bool newline) {
+  ScreenState& screen = State().screen;
   const bool taken = CurrentDisplay().ConsoleText(text, newline);
-  std::lock_guard<ScreenLock> lock(gScreenMutex);
-  if (!gScreenOpen) {
+  std::lock_guard<ScreenLock> lock(screen.lock);
+  if (!screen.open) {
     if (taken) return;
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (newline) std::fputc('\n', stdout);
     std::fflush(stdout);
     return;
   }
-  const int32_t rows = std::max(gScreen.height / kGlyphHeight, 1);
-  const int32_t columns = std::max(gScreen.width / kGlyphWidth, 1);
+  const int32_t rows = std::max(screen.image.height / kGlyphHeight, 1);
+  const int32_t columns = std::max(screen.image.width / kGlyphWidth, 1);
   auto nextRow = [&] {
-    gTextColumn = 1;
-    if (gTextRow >= rows) {
+    screen.textColumn = 1;
+    if (screen.textRow >= rows) {
       ScrollConsole();
-      gTextRow = rows;
+      screen.textRow = rows;
     } else {
-      ++gTextRow;
+      ++screen.textRow;
     }
   };
   for (const char c : text) {
     // Long lines wrap onto the next row, scrolling at the bottom as well.
-    if (gTextColumn > columns) nextRow();
-    DrawGlyph(static_cast<uint8_t>(c), gTextColumn, gTextRow);
-    ++gTextColumn;
+    if (screen.textColumn > columns) nextRow();
+    DrawGlyph(static_cast<uint8_t>(c), screen.textColumn, screen.textRow);
+    ++screen.textColumn;
   }
   if (newline) nextRow();
 }
@@ -341,11 +325,12 @@ void PrintText(std::string_view text, bool newline) {
 // ---------------------------------------------------------------- images
 
 Image CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t depth, int32_t flags) {
-  if (!gScreenOpen) return nullptr;
+  ScreenState& screen = State().screen;
+  if (!screen.open) return nullptr;
   if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) {
     return nullptr;
   }
-  const int32_t bpp = depth == 0 ? gScreen.bytesPerPixel : BytesForDepth(depth);
+  const int32_t bpp = depth == 0 ? screen.image.bytesPerPixel : BytesForDepth(depth);
   if (bpp == 0) return nullptr;
   const int64_t pitch = PitchFor(width, bpp);
   const int64_t bytes = pitch * height;
@@ -362,8 +347,8 @@ Image CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t depth,
   img->bytesPerPixel = bpp;
   img->pitch = static_cast<int32_t>(pitch);
   img->pixels = pixels;
-  img->id = gNextImageId++;
-  if (gNextImageId == 0) gNextImageId = 1;
+  img->id = screen.nextImageId++;
+  if (screen.nextImageId == 0) screen.nextImageId = 1;
   uint32_t value = 0;
   if (flags < 0) {
     value = bpp == 2 ? 0xF81F : 0xFF00FF;
@@ -379,7 +364,7 @@ Image CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t depth,
 }
 
 void DestroyImage(Image image) {
-  if (!image || image == &gScreen) return;
+  if (!image || image == &State().screen.image) return;
   FreePixels(image->pixels);
   delete image;
 }
@@ -401,31 +386,32 @@ uint32_t GetPixel(Image image, int32_t x, int32_t y) {
 // ---------------------------------------------------------------- lock
 
 void LockScreen() {
-  gScreenMutex.lock();
+  State().screen.lock.lock();
 }
 
 void UnlockScreen() {
-  if (gScreenOpen) MarkRows(0, gScreen.height - 1);
-  gScreenMutex.unlock();
+  ScreenState& screen = State().screen;
+  if (screen.open) MarkRows(0, screen.image.height - 1);
+  screen.lock.unlock();
 }
 
 void LockScreenRaw() {
-  gScreenMutex.lock();
+  State().screen.lock.lock();
 }
 void UnlockScreenRaw() {
-  gScreenMutex.unlock();
+  State().screen.lock.unlock();
 }
 
 void TakeChangedRows(const std::function<void(const uint8_t*, int32_t, int32_t, int32_t, int32_t,
                                               int32_t, int32_t)>& f) {
-  if (!gScreenOpen || gDirtyFirst > gDirtyLast) return;
-  const int32_t first = std::max(gDirtyFirst, 0);
-  const int32_t last = std::min(gDirtyLast, gScreen.height - 1);
-  gDirtyFirst = 1;
-  gDirtyLast = 0;
+  if (!State().screen.open || State().screen.dirtyFirst > State().screen.dirtyLast) return;
+  const int32_t first = std::max(State().screen.dirtyFirst, 0);
+  const int32_t last = std::min(State().screen.dirtyLast, State().screen.image.height - 1);
+  State().screen.dirtyFirst = 1;
+  State().screen.dirtyLast = 0;
   if (first > last) return;
-  f(gScreen.pixels, gScreen.pitch, gScreen.width, gScreen.height, gScreen.bytesPerPixel, first,
-    last);
+  f(State().screen.image.pixels, State().screen.image.pitch, State().screen.image.width,
+    State().screen.image.height, State().screen.image.bytesPerPixel, first, last);
 }
 
-}  // namespace rt
+}  // namespace wimmel::rt

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "control/dialog.h"
-#include "control/state.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
@@ -17,9 +17,9 @@ namespace wimmel {
 
 namespace {
 
-using szene::Begrenzt;
-using szene::FolgeEintrag;
-using szene::Streifen;
+using scene::Begrenzt;
+using scene::FolgeEintrag;
+using scene::Streifen;
 
 constexpr int32_t kMaxFiguren = 1024;
 constexpr size_t kNamensfeld = 8;
@@ -227,7 +227,7 @@ void FigurenInit() {
       }
       f.startX = x;
       f.startY = y;
-      antwort = szene::IstPosImObjekt(Begrenzt(int64_t{x} - s.SzeneX0 + f.width / 2),
+      antwort = scene::IstPosImObjekt(Begrenzt(int64_t{x} - s.SzeneX0 + f.width / 2),
                                       Begrenzt(int64_t{y} - s.SzeneY0 + f.height / 2), f.width / 2);
       z.letzteAntwort = antwort == '\0' ? std::string() : std::string(1, antwort);
     }
@@ -369,7 +369,7 @@ void LaufEinSchritt() {
       if (int64_t{f.x} <= int64_t{s.SzeneX0} + 1) Wende(i, Richtung::Rechts);
       if (int64_t{f.y} <= int64_t{s.SzeneY0} + 1) Wende(i, Richtung::Runter);
       const char antwort =
-          szene::IstPosImObjekt(Begrenzt(int64_t{f.x} - s.SzeneX0 + f.width / 2),
+          scene::IstPosImObjekt(Begrenzt(int64_t{f.x} - s.SzeneX0 + f.width / 2),
                                 Begrenzt(int64_t{f.y} - s.SzeneY0 + f.height / 2), f.width / 2);
       z.letzteAntwort = antwort == '\0' ? std::string() : std::string(1, antwort);
       switch (antwort) {
@@ -397,7 +397,7 @@ void LaufEinSchritt() {
     // A picture with a broken header ends the program: the rest of the step
     // is left undone, and the message follows once the screen is unlocked.
     if (!z.fatalAnstehend) {
-      szene::SortiereZeichenfolge(z.folge.data() + 1, n);
+      scene::SortiereZeichenfolge(z.folge.data() + 1, n);
       SchrittZeichnen(n);
       const double ende = rt::TimerSeconds();
       z.mittel = (ende + z.proben * z.mittel - z.schrittStart) / (z.proben + 1);
@@ -568,7 +568,7 @@ void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
   DruckeZeile(z.letzteMeldung);
 }
 
-namespace szene {
+namespace scene {
 
 bool FigurAnsehen(int32_t nr, FigurEinblick& e) {
   if (nr < 0 || nr > kMaxFiguren) return false;
@@ -609,7 +609,7 @@ std::vector<int32_t> FigurZeichenfolge() {
   return folge;
 }
 
-}  // namespace szene
+}  // namespace scene
 
 bool FigurRechteck(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& height) {
   if (!Gueltig(nr)) return false;
@@ -629,4 +629,13 @@ double FigurYSprung(int32_t nr) {
   return Gueltig(nr) ? Z().tabelle[static_cast<size_t>(nr)].YSprung : 0.0;
 }
 
+}  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace scene {
+struct FigureTable {};
+}  // namespace scene
+template class Owned<scene::FigureTable>;
 }  // namespace wimmel

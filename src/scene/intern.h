@@ -8,7 +8,7 @@
 
 #include "runtime/runtime.h"
 
-namespace wimmel::szene {
+namespace wimmel::scene {
 
 // Hit test of the circle (x, y, r), in background coordinates, against the
 // objects; '\0' when none is touched, else the keypad digit '7', '1', '9' or
@@ -41,4 +41,4 @@ double FigurWarten();
 // The figure numbers of the last step's draw order, positions 1..N.
 std::vector<int32_t> FigurZeichenfolge();
 
-}  // namespace wimmel::szene
+}  // namespace wimmel::scene

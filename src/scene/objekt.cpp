@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "control/dialog.h"
-#include "control/state.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
@@ -14,7 +14,7 @@ namespace wimmel {
 
 namespace {
 
-using szene::Begrenzt;
+using scene::Begrenzt;
 
 constexpr int32_t kMaxObjekte = 10;
 constexpr size_t kNamensfeld = 10;
@@ -228,7 +228,7 @@ void LoescheAlleObjekte() {
 
 }  // namespace
 
-namespace szene {
+namespace scene {
 
 char IstPosImObjekt(int32_t x, int32_t y, int32_t r) {
   const Zustand& z = Z();
@@ -258,7 +258,7 @@ char IstPosImObjekt(int32_t x, int32_t y, int32_t r) {
   return '\0';
 }
 
-}  // namespace szene
+}  // namespace scene
 
 std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, int32_t r,
                    int32_t figurNr, std::string_view text) {
@@ -275,7 +275,7 @@ std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, i
       InHintergrundEinbinden();
       return "";
     case Befehl::IstPosImObjekt: {
-      const char antwort = szene::IstPosImObjekt(x, y, r);
+      const char antwort = scene::IstPosImObjekt(x, y, r);
       return antwort == '\0' ? std::string() : std::string(1, antwort);
     }
     case Befehl::WerteAnzeigen:
@@ -294,4 +294,13 @@ std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, i
   return "";
 }
 
+}  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace scene {
+struct ObjectTable {};
+}  // namespace scene
+template class Owned<scene::ObjectTable>;
 }  // namespace wimmel

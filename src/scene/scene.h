@@ -6,7 +6,18 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/owned.h"
+
 namespace wimmel {
+
+namespace scene {
+struct ObjectTable;
+struct FigureTable;
+}  // namespace scene
+// The object table and the figure table with its step state, each for one
+// run (see runtime/owned.h).
+using ObjectsModule = Owned<scene::ObjectTable>;
+using FiguresModule = Owned<scene::FigureTable>;
 
 std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, int32_t r,
                    int32_t figurNr, std::string_view text);

@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <utility>
 
-namespace wimmel::szene {
+namespace wimmel::scene {
 
 // One decoded picture, shared read-only by every strip whose content it is.
 struct GeteiltesBild {
@@ -191,4 +191,4 @@ int32_t StreifenVorratGroesse() {
   return Vorrat().Groesse();
 }
 
-}  // namespace wimmel::szene
+}  // namespace wimmel::scene

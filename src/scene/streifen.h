@@ -12,7 +12,7 @@
 
 #include "runtime/runtime.h"
 
-namespace wimmel::szene {
+namespace wimmel::scene {
 
 struct GeteiltesBild;
 
@@ -57,4 +57,4 @@ void StreifenVorratLeeren();
 // Number of decoded pictures currently cached (tests and benchmarks).
 int32_t StreifenVorratGroesse();
 
-}  // namespace wimmel::szene
+}  // namespace wimmel::scene

@@ -40,7 +40,7 @@
 //    queue length), which a Fenwick tree over positions answers while the
 //    groups are visited from the largest key down.
 
-namespace wimmel::szene {
+namespace wimmel::scene {
 
 namespace {
 
@@ -157,4 +157,4 @@ void SortiereZeichenfolge(FolgeEintrag* eintraege, int32_t n) {
   std::memcpy(eintraege, ergebnis.data(), sizeof(FolgeEintrag) * static_cast<size_t>(n));
 }
 
-}  // namespace wimmel::szene
+}  // namespace wimmel::scene

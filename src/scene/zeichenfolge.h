@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace wimmel::szene {
+namespace wimmel::scene {
 
 struct FolgeEintrag {
   int32_t key = 0;
@@ -18,4 +18,4 @@ struct FolgeEintrag {
 // keys too, in O(n log n) instead of n^2 / 2 comparisons.
 void SortiereZeichenfolge(FolgeEintrag* eintraege, int32_t n);
 
-}  // namespace wimmel::szene
+}  // namespace wimmel::scene

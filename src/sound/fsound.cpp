@@ -328,3 +328,12 @@ uint32_t FSOUND_Stream_GetLength(StreamHandle stream) {
 }
 
 }  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace sound {
+struct LibraryState {};
+}  // namespace sound
+template class Owned<sound::LibraryState>;
+}  // namespace wimmel

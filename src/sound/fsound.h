@@ -8,7 +8,17 @@
 
 #include <cstdint>
 
+#include "runtime/owned.h"
+
 namespace wimmel {
+
+namespace sound {
+struct LibraryState;
+}
+// The sound library layer of one run: which library answers the calls, the
+// real and the silent one, and the files that did not decode (see
+// runtime/owned.h).
+using SoundLibraryModule = Owned<sound::LibraryState>;
 
 // A stream handle; 0 means none. Handles are never reused within a run.
 using StreamHandle = uint32_t;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "sound/fsound.h"
 
@@ -138,4 +138,13 @@ std::string Musik(std::string_view Aufgabe, std::string_view text, int32_t n) {
   return "OK";
 }
 
+}  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace sound {
+struct MusicPlayer {};
+}  // namespace sound
+template class Owned<sound::MusicPlayer>;
 }  // namespace wimmel

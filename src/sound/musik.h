@@ -6,7 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/owned.h"
+
 namespace wimmel {
+
+namespace sound {
+struct MusicPlayer;
+}
+// The music player's state of one run (see runtime/owned.h).
+using MusicModule = Owned<sound::MusicPlayer>;
 
 std::string Musik(std::string_view Aufgabe, std::string_view text, int32_t n);
 

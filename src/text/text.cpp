@@ -148,3 +148,12 @@ void DruckeZeileBei(std::string_view text, int32_t row) {
 }
 
 }  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace text {
+struct TextState {};
+}  // namespace text
+template class Owned<text::TextState>;
+}  // namespace wimmel

@@ -5,9 +5,16 @@
 #include <cstdint>
 #include <string_view>
 
+#include "runtime/owned.h"
 #include "runtime/runtime.h"
 
 namespace wimmel {
+
+namespace text {
+struct TextState;
+}
+// The font table and the message row of one run (see runtime/owned.h).
+using TextModule = Owned<text::TextState>;
 
 // 3 fonts x 256 codes x 33 row words; glyph 0 holds height (row 0) and width (row 1).
 extern uint32_t FontTabelle[3][256][33];

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "control/dialog.h"
-#include "control/state.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "text/text.h"
 
@@ -581,4 +581,13 @@ std::string Fenster(std::string_view Aufgabe, int32_t Nr, int32_t W1, int32_t W2
   return FensterErgebnis;
 }
 
+}  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace windows {
+struct WindowTable {};
+}  // namespace windows
+template class Owned<windows::WindowTable>;
 }  // namespace wimmel

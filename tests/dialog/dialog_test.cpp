@@ -1,5 +1,5 @@
 // Key query and number entry on the headless display, fed by scripted keys.
-#include "control/dialog.h"
+#include "shared/dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 #include "text/text.h"
+
+namespace rt = wimmel::rt;
 
 namespace {
 

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "../runtime/hang_guard.h"
-#include "control/dialog.h"
+#include "shared/dialog.h"
 #include "runtime/display.h"
 #include "runtime/runtime.h"
+
+namespace rt = wimmel::rt;
 
 namespace fs = std::filesystem;
 

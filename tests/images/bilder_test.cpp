@@ -11,6 +11,8 @@
 #include "runtime/display.h"
 #include "runtime/image.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 using namespace testhilfe;

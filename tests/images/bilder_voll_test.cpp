@@ -7,6 +7,8 @@
 #include "../scene/szene_hilfe.h"
 #include "images/bilder.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 using namespace testhilfe;

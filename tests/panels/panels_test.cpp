@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 #include "testhilfe.h"
 #include "text/text.h"
 #include "windows/fenster.h"
+
+namespace rt = wimmel::rt;
 
 namespace wimmel {
 namespace {

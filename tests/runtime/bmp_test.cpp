@@ -21,6 +21,8 @@
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 const std::string kCorpus = std::string(WIMMEL_SOURCE_DIR) + "/tests/data/bmp-corpus";

@@ -18,6 +18,8 @@
 #include "runtime/internal.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 // Pixel values as the 5-6-5 reduction defines them, written independently of

@@ -9,6 +9,8 @@
 #include "runtime/display.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 const std::string kF1 = "\xFF;";

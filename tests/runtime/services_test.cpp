@@ -21,6 +21,8 @@
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 std::string TempDir() {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
@@ -42,8 +42,8 @@ TEST_P(DatenTest, FiguresWalkWithoutMessages) {
   EXPECT_TRUE(Konsole().empty()) << KonsoleText();
   EXPECT_EQ(Abfragen(), 0) << "nothing waited for a key";
   for (int32_t nr = 1; nr <= 200; ++nr) {
-    wimmel::szene::FigurEinblick f;
-    ASSERT_TRUE(wimmel::szene::FigurAnsehen(nr, f));
+    wimmel::scene::FigurEinblick f;
+    ASSERT_TRUE(wimmel::scene::FigurAnsehen(nr, f));
     EXPECT_TRUE(f.stripGeteilt) << nr;
     EXPECT_GE(f.x, S().SzeneX0 - 10) << nr;
     EXPECT_LE(f.x + f.width, S().SzeneX1 + 10) << nr;

@@ -7,12 +7,14 @@
 #include <functional>
 
 #include "../runtime/hang_guard.h"
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
 #include "szene_hilfe.h"
+
+namespace rt = wimmel::rt;
 
 namespace {
 
@@ -20,8 +22,8 @@ using namespace testhilfe;
 using wimmel::E;
 using wimmel::Figur;
 using wimmel::S;
-using wimmel::szene::FigurAnsehen;
-using wimmel::szene::FigurEinblick;
+using wimmel::scene::FigurAnsehen;
+using wimmel::scene::FigurEinblick;
 
 int Ende(const std::function<void()>& f) {
   try {
@@ -383,13 +385,13 @@ TEST_F(FigurTest, ActivationAndNumbersOutsideTheTable) {
 }
 
 TEST_F(FigurTest, SpeedIsBoundedBothWays) {
-  EXPECT_DOUBLE_EQ(wimmel::szene::FigurWarten(), 0.02);
+  EXPECT_DOUBLE_EQ(wimmel::scene::FigurWarten(), 0.02);
   Figur("PrintRepeat", 0, 0, 0, "");
   for (int i = 0; i < 100; ++i) Figur("Langsamer", 0, 0, 0, "");
-  EXPECT_DOUBLE_EQ(wimmel::szene::FigurWarten(), 0.5);
+  EXPECT_DOUBLE_EQ(wimmel::scene::FigurWarten(), 0.5);
   Figur("PrintRepeat", 0, 0, 0, "");
   for (int i = 0; i < 100; ++i) Figur("Schneller", 0, 0, 0, "");
-  EXPECT_DOUBLE_EQ(wimmel::szene::FigurWarten(), 0.01);
+  EXPECT_DOUBLE_EQ(wimmel::scene::FigurWarten(), 0.01);
   Figur("PrintRepeat", 0, 0, 0, "");
   EXPECT_EQ(Konsole(),
             (std::vector<std::string>{"GesRepSecs=2MM", "GesRepSecs=50M", "GesRepSecs=1MM"}));

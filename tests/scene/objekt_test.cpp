@@ -5,10 +5,12 @@
 #include <functional>
 
 #include "../runtime/hang_guard.h"
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/image.h"
 #include "scene/scene.h"
 #include "szene_hilfe.h"
+
+namespace rt = wimmel::rt;
 
 namespace {
 

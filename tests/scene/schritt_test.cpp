@@ -10,7 +10,7 @@
 #include <thread>
 #include <tuple>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
@@ -18,14 +18,16 @@
 #include "szene_hilfe.h"
 #include "text/text.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 using namespace testhilfe;
 using wimmel::E;
 using wimmel::Figur;
 using wimmel::S;
-using wimmel::szene::FigurAnsehen;
-using wimmel::szene::FigurEinblick;
+using wimmel::scene::FigurAnsehen;
+using wimmel::scene::FigurEinblick;
 
 FigurEinblick Ansehen(int32_t nr) {
   FigurEinblick e;
@@ -185,7 +187,7 @@ TEST_F(SchrittTest, LowerFiguresAreDrawnFirstAndClicksPickTheFirstInOrder) {
   Versetze({{1, 200, 200}, {2, 220, 210}, {3, 500, 100}});
   Schritt();
   // Keys: 224, 234 and 124; the lowest on the screen comes first.
-  EXPECT_EQ(wimmel::szene::FigurZeichenfolge(), (std::vector<int32_t>{2, 1, 3}));
+  EXPECT_EQ(wimmel::scene::FigurZeichenfolge(), (std::vector<int32_t>{2, 1, 3}));
   EXPECT_EQ(Pixel(230, 230), FigurFarbe(1)) << "figure 1 is drawn over figure 2";
   EXPECT_EQ(Pixel(250, 250), FigurFarbe(2));
   // A click on the overlap takes figure 2, first in the order.

@@ -9,12 +9,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/scene.h"
 #include "scene/streifen.h"
 #include "text/text.h"
+
+namespace rt = wimmel::rt;
 
 namespace testhilfe {
 
@@ -280,7 +282,7 @@ void SzeneAufraeumen() {
   wimmel::Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "Escape");
   wimmel::HintergrundFreigeben();
   wimmel::EinstellungenZuruecksetzen();
-  wimmel::szene::StreifenVorratLeeren();
+  wimmel::scene::StreifenVorratLeeren();
   for (int i = 0; i < 60; ++i) wimmel::Figur("Schneller", 0, 0, 0, "");
   wimmel::Figur("Langsamer", 0, 0, 0, "");
 }

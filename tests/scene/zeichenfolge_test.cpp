@@ -10,8 +10,8 @@
 
 namespace {
 
-using wimmel::szene::FolgeEintrag;
-using wimmel::szene::SortiereZeichenfolge;
+using wimmel::scene::FolgeEintrag;
+using wimmel::scene::SortiereZeichenfolge;
 
 // The sort as the program describes it, on positions 1..n.
 std::vector<FolgeEintrag> Tauschsort(std::vector<FolgeEintrag> e) {

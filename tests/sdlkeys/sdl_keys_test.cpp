@@ -11,7 +11,9 @@
 
 #include "runtime/sdl/sdl_input.h"
 
-namespace rt::sdl {
+namespace rt = wimmel::rt;
+
+namespace wimmel::rt::sdl {
 namespace {
 
 using Codes = std::vector<uint32_t>;
@@ -389,4 +391,4 @@ TEST(KeyInput, AltEnterSwitchesFullScreenAndQueuesNothing) {
 }
 
 }  // namespace
-}  // namespace rt::sdl
+}  // namespace wimmel::rt::sdl

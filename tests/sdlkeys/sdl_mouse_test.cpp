@@ -6,7 +6,9 @@
 
 #include "runtime/sdl/sdl_input.h"
 
-namespace rt::sdl {
+namespace rt = wimmel::rt;
+
+namespace wimmel::rt::sdl {
 namespace {
 
 void ExpectPlacement(const Placement& p, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -266,4 +268,4 @@ TEST(MouseInput, NoPositionBeforeTheFirstMotion) {
 }
 
 }  // namespace
-}  // namespace rt::sdl
+}  // namespace wimmel::rt::sdl

@@ -13,11 +13,13 @@
 #include <string_view>
 #include <thread>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "screen_util.h"
 #include "sine_mp3.h"
 #include "sound/fsound.h"
 #include "sound/musik.h"
+
+namespace rt = wimmel::rt;
 
 namespace wimmel {
 namespace {

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "screen_util.h"
 #include "sound/fsound.h"
+
+namespace rt = wimmel::rt;
 
 namespace wimmel {
 namespace {

@@ -12,6 +12,8 @@
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace wimmel::soundtest {
 
 // A 640 x 480 x 16 headless screen with the text cursor at the top left.

@@ -9,13 +9,15 @@
 #include <vector>
 
 #include "../runtime/hang_guard.h"
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/display.h"
 #include "sine_mp3.h"
 #include "sound/decoder.h"
 #include "sound/fsound.h"
 #include "sound/mixer.h"
 #include "sound/musik.h"
+
+namespace rt = wimmel::rt;
 
 namespace wimmel {
 namespace {

@@ -13,6 +13,8 @@
 #include "runtime/runtime.h"
 #include "text/text.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 struct Zeile {

@@ -20,6 +20,8 @@
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 using wimmel::FontTabelle;

@@ -10,11 +10,13 @@
 #include <string>
 
 #include "../runtime/hang_guard.h"
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 #include "testhilfe.h"
 #include "text/text.h"
+
+namespace rt = wimmel::rt;
 
 namespace wimmel {
 namespace {

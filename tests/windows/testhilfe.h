@@ -19,6 +19,8 @@
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 namespace testhilfe {
 
 // Finished console lines since the last Leeren().

@@ -18,6 +18,8 @@
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 
+namespace rt = wimmel::rt;
+
 int main(int argc, char** argv) {
   rt::StartRuntime(argc, argv);
   const char* file = nullptr;

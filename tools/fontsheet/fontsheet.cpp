@@ -13,6 +13,8 @@
 #include "runtime/runtime.h"
 #include "text/text.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 constexpr uint32_t kGrund = 0xFF202428;

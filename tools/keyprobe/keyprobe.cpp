@@ -23,6 +23,8 @@
 #include "runtime/runtime.h"
 #include "runtime/sdl/sdl_display.h"
 
+namespace rt = wimmel::rt;
+
 namespace {
 
 void Line(const std::string& text) {
@@ -175,24 +177,24 @@ int Run(int argc, char** argv) {
       return 2;
     }
   }
-  rt::StartRuntime(argc, argv);
   std::string error;
-  if (!rt::sdl::InstallSdlDisplay(error)) {
+  auto display = rt::sdl::MakeSdlDisplay(error);
+  if (!display) {
     std::fprintf(stderr, "Keine Grafikanzeige verfuegbar: %s\n", error.c_str());
     return 1;
   }
-  const int code = loadW > 0 ? Load(loadW, loadH, loadD, seconds) : Probe(depth);
-  rt::sdl::ShutdownSdlDisplay();
-  return code;
+  // The runtime ends the display, also when a key ends the program.
+  rt::Runtime runtime(std::move(display));
+  rt::StartRuntime(argc, argv);
+  try {
+    return loadW > 0 ? Load(loadW, loadH, loadD, seconds) : Probe(depth);
+  } catch (const rt::ProgramEnd& end) {
+    return end.code;
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
-    return Run(argc, argv);
-  } catch (const rt::ProgramEnd& end) {
-    rt::sdl::ShutdownSdlDisplay();
-    return end.code;
-  }
+  return Run(argc, argv);
 }

@@ -20,7 +20,7 @@
 #include "runtime/image.h"
 #include "runtime/sdl/sdl_input.h"
 
-namespace rt::sdl {
+namespace wimmel::rt::sdl {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -82,17 +82,10 @@ bool SameMouse(const MouseState& a, const MouseState& b) {
          a.clip == b.clip && a.active == b.active && a.inside == b.inside;
 }
 
-class SdlDisplay;
-// The installed SDL display, for shutdown and the counters.
-SdlDisplay* gActive = nullptr;
-
 class SdlDisplay final : public Display {
  public:
   SdlDisplay() = default;
-  ~SdlDisplay() override {
-    Stop();
-    if (gActive == this) gActive = nullptr;
-  }
+  ~SdlDisplay() override { Stop(); }
   SdlDisplay(const SdlDisplay&) = delete;
   SdlDisplay& operator=(const SdlDisplay&) = delete;
 
@@ -566,22 +559,15 @@ void SdlDisplay::CloseWindow() {
 
 }  // namespace
 
-bool InstallSdlDisplay(std::string& error) {
-  // Only one thread may own SDL's video.
-  ShutdownSdlDisplay();
+std::unique_ptr<Display> MakeSdlDisplay(std::string& error) {
   auto display = std::make_unique<SdlDisplay>();
-  if (!display->Start(error)) return false;
-  gActive = display.get();
-  InstallDisplay(std::move(display));
-  return true;
-}
-
-void ShutdownSdlDisplay() {
-  if (gActive) gActive->Stop();
+  if (!display->Start(error)) return nullptr;
+  return display;
 }
 
 SdlDisplayStats GetSdlDisplayStats() {
-  return gActive ? gActive->Stats() : SdlDisplayStats{};
+  const auto* display = dynamic_cast<const SdlDisplay*>(&CurrentDisplay());
+  return display ? display->Stats() : SdlDisplayStats{};
 }
 
-}  // namespace rt::sdl
+}  // namespace wimmel::rt::sdl

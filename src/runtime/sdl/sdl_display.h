@@ -4,21 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-namespace rt::sdl {
+#include "runtime/display.h"
 
-// Starts the display thread and installs the display into the runtime.
-// Returns false, with SDL's reason in error, when no video display can be
-// opened; the runtime then keeps its previous display.
-bool InstallSdlDisplay(std::string& error);
+namespace wimmel::rt::sdl {
 
-// Stops the display thread, closes the window and SDL's video. Call it in
-// main before returning (after catching rt::ProgramEnd too): the runtime
-// owns the display object until static destruction, which is too late to
-// join a thread that uses the runtime's screen lock. Safe to call more than
-// once and without an installed display.
-void ShutdownSdlDisplay();
+// Starts the display thread. Returns null, with SDL's reason in error, when
+// no video display can be opened. The runtime that takes the display stops
+// the thread and closes the window and SDL's video when it ends.
+std::unique_ptr<Display> MakeSdlDisplay(std::string& error);
 
 // Counters for measurements.
 struct SdlDisplayStats {
@@ -27,6 +23,7 @@ struct SdlDisplayStats {
   uint64_t presents = 0;  // frames handed to the screen
   uint64_t rowsUploaded = 0;
 };
+// The counters of the current runtime's display (zeros for another display).
 SdlDisplayStats GetSdlDisplayStats();
 
-}  // namespace rt::sdl
+}  // namespace wimmel::rt::sdl

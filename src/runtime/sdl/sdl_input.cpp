@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-namespace rt::sdl {
+namespace wimmel::rt::sdl {
 namespace {
 
 constexpr uint32_t Extended(uint32_t scan) {
@@ -419,4 +419,4 @@ MouseState MouseInput::State(const MouseGeometry& g) {
   return s;
 }
 
-}  // namespace rt::sdl
+}  // namespace wimmel::rt::sdl

@@ -11,7 +11,7 @@
 
 #include "runtime/display.h"
 
-namespace rt::sdl {
+namespace wimmel::rt::sdl {
 
 // The PC extended code (scan << 8) | 0xFF, or a control code (8, 9, 10, 13,
 // 27, 127 and Ctrl+letter 1..26), that a key-down produces; 0 for keys whose
@@ -88,4 +88,4 @@ class MouseInput {
   int32_t wheel_ = 0;
 };
 
-}  // namespace rt::sdl
+}  // namespace wimmel::rt::sdl

@@ -1,9 +1,9 @@
-#include "control/dialog.h"
+#include "shared/dialog.h"
 
 #include <cstdint>
 #include <limits>
 
-#include "control/state.h"
+#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "text/text.h"
 

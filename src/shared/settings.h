@@ -6,9 +6,17 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/owned.h"
 #include "runtime/runtime.h"
 
 namespace wimmel {
+
+namespace shared {
+struct SharedState;
+}
+// The settings, the kind table, the scene background and the number entry's
+// line of one run (see runtime/owned.h).
+using SharedModule = Owned<shared::SharedState>;
 
 // Program-wide settings (initial values as at start-up).
 struct Einstellungen {

@@ -1,4 +1,4 @@
-#include "control/state.h"
+#include "shared/settings.h"
 
 namespace wimmel {
 
@@ -35,4 +35,13 @@ void HintergrundFreigeben() {
   }
 }
 
+}  // namespace wimmel
+
+#include "runtime/owned_impl.h"
+
+namespace wimmel {
+namespace shared {
+struct SharedState {};
+}  // namespace shared
+template class Owned<shared::SharedState>;
 }  // namespace wimmel
