@@ -56,20 +56,10 @@ bool GanzeZahl(const std::string& s, int32_t groesste, int32_t& zahl) {
   return true;
 }
 
-// A wait in seconds: digits with at most one decimal point ("2", "0.25",
-// ".5"). Signs, exponents, "inf" and "nan" are not numbers of this form.
+// A wait in seconds, written as a plain decimal number ("2", "0.25", ".5").
+// The fixed format takes no exponent and no plus sign; "inf", "nan" and
+// negative numbers are left to the range check.
 bool Sekunden(const std::string& s, double& sekunden) {
-  int ziffern = 0, punkte = 0;
-  for (const char c : s) {
-    if (c >= '0' && c <= '9') {
-      ++ziffern;
-    } else if (c == '.') {
-      ++punkte;
-    } else {
-      return false;
-    }
-  }
-  if (ziffern == 0 || punkte > 1) return false;
   double d = 0;
   const auto [ende, ec] =
       std::from_chars(s.data(), s.data() + s.size(), d, std::chars_format::fixed);
