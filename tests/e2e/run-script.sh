@@ -21,7 +21,7 @@ bad() { echo "$1: $line"; fail=1; }
 # Two screenshots named in ARG, both written by the script.
 two_shots() {
   read -r a b extra <<< "$arg"
-  [ -n "${b:-}" ] && [ -z "${extra:-}" ] || { bad "needs two screenshots"; return 1; }
+  if [ -z "${b:-}" ] || [ -n "${extra:-}" ]; then bad "needs two screenshots"; return 1; fi
   [ -f "$out/$a" ] || { bad "no screenshot $a"; return 1; }
   [ -f "$out/$b" ] || { bad "no screenshot $b"; return 1; }
 }
