@@ -11,8 +11,9 @@ namespace assetgen {
 Picture AppIcon(int size) {
   Picture icon(size, size);
   const double s = size;
-  // Larger icons show the meadow at twice its size, so its checks and the
-  // path stay as coarse as they look in the scene instead of turning to noise.
+  // From 96 pixels on, the meadow is enlarged by a whole factor, so its checks
+  // and the path stay as coarse as they look in the scene instead of shrinking
+  // to a busy pattern.
   const int zoom = std::max(1, size / 96);
   const int span = size / zoom;
   // The patch is cut from the meadow above the path below the cottage, so the

@@ -1,8 +1,9 @@
 // assetgen DIR [--only-pictures | --only-music]
 //
 // Writes every picture and music file the program reads into DIR, plus a
-// contact sheet of all pictures and the program's desktop icons in icons/. The output depends on
-// nothing but this program, so every run writes the same bytes.
+// contact sheet of all pictures and the program's desktop icons in icons/.
+// The output depends on nothing but this program, so every run writes the
+// same bytes.
 
 #include <atomic>
 #include <chrono>
