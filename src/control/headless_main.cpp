@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "control/haupt.h"
+#include "control/headless_ordner.h"
+#include "control/headless_skript.h"
 #include "control/program.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
@@ -26,11 +26,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Zeile {
-  int nummer;
-  std::string wort;
-  std::string rest;
-};
+using wimmel::skript::Art;
+using wimmel::skript::Zeile;
+
+constexpr const char* kAufruf =
+    "usage: wimmel-headless SCRIPT [--out DIR]\n"
+    "Runs Wimmel on a headless display with a virtual clock, fed by SCRIPT.\n"
+    "Screenshots go into DIR (default build/headless-out/<script name>); the\n"
+    "program works in DIR/work, which every run makes afresh.\n"
+    "Exit status: 0 every expectation held, 1 an expectation failed,\n"
+    "2 bad script or usage.\n";
 
 struct Lauf {
   std::vector<Zeile> zeilen;
@@ -45,13 +50,6 @@ struct Lauf {
 };
 
 Lauf gLauf;
-
-std::string Trim(const std::string& s) {
-  const size_t a = s.find_first_not_of(" \t\r");
-  if (a == std::string::npos) return "";
-  const size_t b = s.find_last_not_of(" \t\r");
-  return s.substr(a, b - a + 1);
-}
 
 // Console texts are Latin-1; the echo is UTF-8 so that terminals show umlauts.
 std::string Utf8(const std::string& latin1) {
@@ -80,59 +78,16 @@ void MausSetzen() {
   }
 }
 
-bool TasteAusName(const std::string& name, uint32_t& code) {
-  static const struct {
-    const char* name;
-    uint32_t code;
-  } kNamen[] = {{"Esc", 27},      {"Enter", 13},     {"Tab", 9},     {"Backspace", 8},
-                {"F1", 0x3BFF},   {"Close", 0x6BFF}, {"Up", 0x48FF}, {"Down", 0x50FF},
-                {"Left", 0x4BFF}, {"Right", 0x4DFF}};
-  for (const auto& n : kNamen) {
-    if (name == n.name) {
-      code = n.code;
-      return true;
-    }
-  }
-  if (name.size() == 1) {
-    code = static_cast<unsigned char>(name[0]);
-    return true;
-  }
-  if (name.size() > 1 && name[0] == '#') {
-    char* ende = nullptr;
-    const long n = std::strtol(name.c_str() + 1, &ende, 10);
-    if (*ende == '\0' && n >= 1 && n <= 255) {
-      code = static_cast<uint32_t>(n);
-      return true;
-    }
-  }
-  return false;
-}
-
-bool KnopfBit(const std::string& name, int32_t& bit) {
-  if (name == "left")
-    bit = 1;
-  else if (name == "right")
-    bit = 2;
-  else
-    return false;
-  return true;
-}
-
 void PixelPruefen(const Zeile& z) {
-  std::istringstream in(z.rest);
-  int32_t x = 0, y = 0;
-  std::string farbe;
-  if (!(in >> x >> y >> farbe) || farbe.size() != 6) {
-    Fehlschlag(z, "bad expect-pixel line");
-    return;
-  }
-  const uint32_t rgb = static_cast<uint32_t>(std::strtoul(farbe.c_str(), nullptr, 16));
   rt::Image bild = rt::ScreenImage();
   if (bild == nullptr) {
     Fehlschlag(z, "no screen is open");
     return;
   }
-  const uint32_t ist = rt::GetPixel(bild, x, y);
+  const int32_t x = z.x, y = z.y;
+  const uint32_t rgb = z.wert;
+  const bool drin = x < bild->width && y < bild->height;
+  const uint32_t ist = drin ? rt::GetPixel(bild, x, y) : 0;
   uint32_t soll = 0;
   uint32_t istVergleich = ist;
   if (bild->bytesPerPixel == 2) {
@@ -141,7 +96,7 @@ void PixelPruefen(const Zeile& z) {
     soll = rgb & 0xFFFFFF;
     istVergleich = ist & 0xFFFFFF;
   }
-  if (x < 0 || y < 0 || x >= bild->width || y >= bild->height || istVergleich != soll) {
+  if (!drin || istVergleich != soll) {
     char text[128];
     std::snprintf(text, sizeof text, "pixel (%d, %d) is %0*X, expected %0*X", x, y,
                   bild->bytesPerPixel == 2 ? 4 : 6, istVergleich, bild->bytesPerPixel == 2 ? 4 : 6,
@@ -159,53 +114,50 @@ void Abfrage() {
   }
   while (gLauf.naechste < gLauf.zeilen.size()) {
     const Zeile& z = gLauf.zeilen[gLauf.naechste++];
-    if (z.wort == "key") {
-      uint32_t code = 0;
-      if (TasteAusName(z.rest, code)) {
-        rt::headless::PushKey(code);
-      } else {
-        Fehlschlag(z, "unknown key " + z.rest);
-      }
-    } else if (z.wort == "type") {
-      for (unsigned char c : z.rest) rt::headless::PushKey(c);
-    } else if (z.wort == "mouse") {
-      if (z.rest == "out") {
+    switch (z.art) {
+      case Art::Taste:
+        rt::headless::PushKey(z.wert);
+        break;
+      case Art::Tippen:
+        for (unsigned char c : z.text) rt::headless::PushKey(c);
+        break;
+      case Art::Maus:
+        gLauf.mausX = z.x;
+        gLauf.mausY = z.y;
+        gLauf.mausDrin = true;
+        MausSetzen();
+        break;
+      case Art::MausWeg:
         gLauf.mausDrin = false;
-      } else {
-        std::istringstream in(z.rest);
-        if (in >> gLauf.mausX >> gLauf.mausY) {
-          gLauf.mausDrin = true;
-        } else {
-          Fehlschlag(z, "bad mouse line");
-        }
+        MausSetzen();
+        break;
+      case Art::Druecken:
+        gLauf.knoepfe |= static_cast<int32_t>(z.wert);
+        MausSetzen();
+        break;
+      case Art::Loslassen:
+        gLauf.knoepfe &= ~static_cast<int32_t>(z.wert);
+        MausSetzen();
+        break;
+      case Art::Warten:
+        gLauf.warteBis = rt::headless::Clock() + z.sekunden;
+        return;
+      case Art::Bildschirmfoto: {
+        const fs::path datei = gLauf.ausgabe / z.text;
+        if (!rt::WritePng(nullptr, datei.c_str())) Fehlschlag(z, "cannot write " + datei.string());
+        break;
       }
-      MausSetzen();
-    } else if (z.wort == "press" || z.wort == "release") {
-      int32_t bit = 0;
-      if (!KnopfBit(z.rest, bit)) {
-        Fehlschlag(z, "unknown button " + z.rest);
-        continue;
-      }
-      if (z.wort == "press") {
-        gLauf.knoepfe |= bit;
-      } else {
-        gLauf.knoepfe &= ~bit;
-      }
-      MausSetzen();
-    } else if (z.wort == "wait") {
-      gLauf.warteBis = rt::headless::Clock() + std::strtod(z.rest.c_str(), nullptr);
-      return;
-    } else if (z.wort == "shot") {
-      const fs::path datei = gLauf.ausgabe / z.rest;
-      if (!rt::WritePng(nullptr, datei.c_str())) Fehlschlag(z, "cannot write " + datei.string());
-    } else if (z.wort == "expect-pixel") {
-      PixelPruefen(z);
-    } else if (z.wort == "expect-ended") {
-      Fehlschlag(z, "the program has not ended");
-    } else if (z.wort == "desktop" || z.wort == "offer" || z.wort == "log") {
-      // Set-up lines act before the program starts.
-    } else {
-      Fehlschlag(z, "unknown line " + z.wort);
+      case Art::PixelErwartet:
+        PixelPruefen(z);
+        break;
+      case Art::EndeErwartet:
+        Fehlschlag(z, "the program has not ended");
+        break;
+      case Art::Desktop:
+      case Art::Angebot:
+      case Art::Protokoll:
+        // Set-up lines act before the program starts.
+        break;
     }
   }
   // The script's end stops the program.
@@ -236,66 +188,60 @@ fs::path DatenOrdner() {
   return neben;
 }
 
+int Aufruffehler(const std::string& was) {
+  std::cerr << "wimmel-headless: " << was << "\n" << kAufruf;
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string skript;
   fs::path ausgabe;
+  bool ausgabeGegeben = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--out" && i + 1 < argc) {
+    if (a == "--help" || a == "-h") {
+      std::cout << kAufruf;
+      return 0;
+    }
+    if (a == "--out") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Aufruffehler("--out needs a folder");
+      if (ausgabeGegeben) return Aufruffehler("--out given twice");
       ausgabe = argv[++i];
+      ausgabeGegeben = true;
+    } else if (a.size() > 1 && a[0] == '-') {
+      return Aufruffehler("unknown option " + a);
     } else if (skript.empty()) {
       skript = a;
     } else {
-      std::cerr << "usage: wimmel-headless SCRIPT [--out DIR]\n";
-      return 2;
+      return Aufruffehler("more than one script: " + skript + ", " + a);
     }
   }
-  if (skript.empty()) {
-    std::cerr << "usage: wimmel-headless SCRIPT [--out DIR]\n";
-    return 2;
-  }
-  std::ifstream datei(skript);
-  if (!datei) {
-    std::cerr << "wimmel-headless: cannot read " << skript << "\n";
+  if (skript.empty()) return Aufruffehler("no script given");
+
+  // The whole script is checked before anything else happens, so a bad line
+  // costs no program time and leaves no half-written output folder behind.
+  std::vector<wimmel::skript::Fehler> fehler;
+  if (!wimmel::skript::SkriptDateiLesen(skript, gLauf.zeilen, fehler)) {
+    for (const auto& f : fehler) {
+      std::cerr << "wimmel-headless: " << skript;
+      if (f.zeile > 0) std::cerr << ":" << f.zeile;
+      std::cerr << ": " << f.text << "\n";
+    }
     return 2;
   }
 
   rt::HeadlessConfig config;
   bool protokoll = false;
-  std::string zeile;
-  for (int nummer = 1; std::getline(datei, zeile); ++nummer) {
-    // "#" starts a comment, except right after "key ", where "#N" names a code.
-    const std::string vorn = Trim(zeile);
-    const size_t ab = vorn.rfind("key #", 0) == 0 ? zeile.find('#') + 1 : 0;
-    if (const size_t raute = zeile.find('#', ab); raute != std::string::npos) zeile.erase(raute);
-    zeile = Trim(zeile);
-    if (zeile.empty()) continue;
-    const size_t leer = zeile.find(' ');
-    Zeile z{nummer, zeile.substr(0, leer),
-            leer == std::string::npos ? "" : Trim(zeile.substr(leer))};
-    if (z.wort == "type") {
-      // "type" keeps its text as written, blanks included.
-      z.rest = leer == std::string::npos ? "" : zeile.substr(leer + 1);
-    }
-    std::istringstream in(z.rest);
-    if (z.wort == "desktop") {
-      if (!(in >> config.desktop.width >> config.desktop.height >> config.desktop.depth)) {
-        std::cerr << "wimmel-headless: bad desktop line " << nummer << "\n";
-        return 2;
-      }
-    } else if (z.wort == "offer") {
-      std::array<int32_t, 3> m{};
-      if (!(in >> m[0] >> m[1] >> m[2])) {
-        std::cerr << "wimmel-headless: bad offer line " << nummer << "\n";
-        return 2;
-      }
-      config.offers.push_back(m);
-    } else if (z.wort == "log") {
+  for (const Zeile& z : gLauf.zeilen) {
+    if (z.art == Art::Desktop) {
+      config.desktop = {z.x, z.y, z.tiefe};
+    } else if (z.art == Art::Angebot) {
+      config.offers.push_back({z.x, z.y, z.tiefe});
+    } else if (z.art == Art::Protokoll) {
       protokoll = true;
     }
-    gLauf.zeilen.push_back(z);
   }
 
   const fs::path skriptPfad = fs::absolute(skript);
@@ -304,11 +250,18 @@ int main(int argc, char** argv) {
   }
   std::error_code ec;
   fs::create_directories(ausgabe, ec);
+  if (ec) {
+    std::cerr << "wimmel-headless: cannot make " << ausgabe.string() << ": " << ec.message()
+              << "\n";
+    return 2;
+  }
   gLauf.ausgabe = fs::absolute(ausgabe);
   // A fresh scratch folder as working directory, with the data folders linked in.
   const fs::path arbeit = gLauf.ausgabe / "work";
-  fs::remove_all(arbeit, ec);
-  fs::create_directories(arbeit, ec);
+  if (std::string warum; !wimmel::skript::ArbeitsordnerAnlegen(arbeit, warum)) {
+    std::cerr << "wimmel-headless: " << warum << "\n";
+    return 2;
+  }
   const fs::path daten = DatenOrdner();
   for (const char* ordner : {"objekte", "figure", "HG_bild", "pattern", "musik"}) {
     fs::create_directory_symlink(daten / ordner, arbeit / ordner, ec);
@@ -334,11 +287,21 @@ int main(int argc, char** argv) {
   } catch (const rt::ProgramEnd& ende) {
     code = ende.code;
   }
+  bool spaet = false;
   if (!gLauf.skriptZuEnde) {
     std::cout << "ended: code " << code << std::endl;
-    // Only "expect-ended" lines still mean something once the program is gone.
+    // Once the program is gone only "expect-ended" lines still mean something,
+    // and they hold; any other line could not act and is a fault of the script.
+    for (size_t i = gLauf.naechste; i < gLauf.zeilen.size(); ++i) {
+      const Zeile& z = gLauf.zeilen[i];
+      if (z.art == Art::EndeErwartet || wimmel::skript::IstVorbereitung(z.art)) continue;
+      std::cerr << "wimmel-headless: " << skript << ":" << z.nummer << ": \""
+                << wimmel::skript::Wort(z.art) << "\" after the program ended\n";
+      spaet = true;
+    }
     gLauf.skriptZuEnde = true;
   }
+  if (spaet) return 2;
   std::cout << (gLauf.fehler == 0 ? "headless: all expectations held" : "headless: failures")
             << std::endl;
   return gLauf.fehler == 0 ? 0 : 1;

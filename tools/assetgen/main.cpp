@@ -1,8 +1,9 @@
 // assetgen DIR [--only-pictures | --only-music]
 //
 // Writes every picture and music file the program reads into DIR, plus a
-// contact sheet of all pictures. The output depends on nothing but this
-// program, so every run writes the same bytes.
+// contact sheet of all pictures and the program's desktop icons in icons/.
+// The output depends on nothing but this program, so every run writes the
+// same bytes.
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +18,7 @@
 #include "contact.h"
 #include "figures.h"
 #include "ground.h"
+#include "icon.h"
 #include "objects.h"
 #include "picture.h"
 #include "songs.h"
@@ -96,6 +98,13 @@ int Run(const std::string& dir, bool pictures, bool music) {
   }
   std::vector<StripFiles> strips;
   for (const std::string& k : FigureKinds()) strips.push_back({k, {}});
+  // The icons are named for the freedesktop icon theme's folders, so an
+  // installation copies the folder as it is.
+  struct IconFile {
+    int size;
+    Picture pic;
+  };
+  std::vector<IconFile> icons = {{48, {}}, {256, {}}};
   std::vector<Track> tracks;
   std::vector<Levels> levels;
   std::vector<double> seconds;
@@ -118,6 +127,7 @@ int Run(const std::string& dir, bool pictures, bool music) {
   if (pictures) {
     for (auto& s : strips) jobs.push_back([&s] { s.strips = FigureStrips(s.kind); });
     for (auto& f : files) jobs.push_back([&f] { f.pic = f.make(); });
+    for (auto& i : icons) jobs.push_back([&i] { i.pic = AppIcon(i.size); });
   }
   RunJobs(jobs);
 
@@ -154,6 +164,12 @@ int Run(const std::string& dir, bool pictures, bool music) {
       prevH = files[k].pic.h;
     }
     sheet.push_back({"HG_bild/Karogrun.bmp with objects, 1:1", &scene, 1, 0});
+    for (const auto& i : icons) {
+      const std::string size = std::to_string(i.size);
+      allOk = WriteFileBytes(dir + "/icons/" + size + "x" + size + "/wimmel.png",
+                             EncodePngWithAlpha(i.pic)) &&
+              allOk;
+    }
     allOk =
         WriteFileBytes(dir + "/contact-sheet.png", EncodePng(ContactSheet(sheet, 1320))) && allOk;
   }

@@ -169,13 +169,16 @@ void PngWrite(png_structp png, png_bytep data, png_size_t length) {
   out->insert(out->end(), data, data + length);
 }
 void PngFlush(png_structp) {}
-}  // namespace
 
-std::vector<uint8_t> EncodePng(const Picture& pic) {
+// With `keyed` set the file gets an alpha channel: magenta pixels become fully
+// transparent black, so a viewer that scales the picture blends no pink into
+// the edges; every other pixel is opaque.
+std::vector<uint8_t> EncodePngImpl(const Picture& pic, bool keyed) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return out;
-  std::vector<uint8_t> row(static_cast<size_t>(pic.w) * 3);
+  const int channels = keyed ? 4 : 3;
+  std::vector<uint8_t> row(static_cast<size_t>(pic.w) * channels);
   png_infop info = png_create_info_struct(png);
   if (!info || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
@@ -184,22 +187,34 @@ std::vector<uint8_t> EncodePng(const Picture& pic) {
   }
   png_set_write_fn(png, &out, PngWrite, PngFlush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(pic.w), static_cast<png_uint_32>(pic.h), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+               keyed ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_compression_level(png, 6);
   png_write_info(png, info);
   for (int y = 0; y < pic.h; ++y) {
     for (int x = 0; x < pic.w; ++x) {
       const Rgb c = pic.At(x, y);
-      row[3 * x] = c.r;
-      row[3 * x + 1] = c.g;
-      row[3 * x + 2] = c.b;
+      uint8_t* p = &row[static_cast<size_t>(x) * channels];
+      const bool clear = keyed && c == kMagenta;
+      p[0] = clear ? 0 : c.r;
+      p[1] = clear ? 0 : c.g;
+      p[2] = clear ? 0 : c.b;
+      if (keyed) p[3] = clear ? 0 : 255;
     }
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;
+}
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const Picture& pic) {
+  return EncodePngImpl(pic, false);
+}
+
+std::vector<uint8_t> EncodePngWithAlpha(const Picture& pic) {
+  return EncodePngImpl(pic, true);
 }
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

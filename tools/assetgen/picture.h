@@ -1,5 +1,5 @@
 // Pictures in memory and their file formats: BMP (24-bit, 8-bit and 4-bit
-// palette) for the program, PNG for the contact sheet.
+// palette) for the program, PNG for the contact sheet and the icons.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +36,8 @@ enum class BmpKind { kRgb24, kPalette8, kPalette4 };
 // there are too many); magenta always keeps an exact entry of its own.
 std::vector<uint8_t> EncodeBmp(const Picture& pic, BmpKind kind);
 std::vector<uint8_t> EncodePng(const Picture& pic);
+// A PNG with an alpha channel in which the magenta pixels are transparent.
+std::vector<uint8_t> EncodePngWithAlpha(const Picture& pic);
 
 // Writes the bytes, creating missing folders. Returns false on failure.
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
