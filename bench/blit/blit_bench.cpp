@@ -62,7 +62,6 @@ uint32_t SpriteColour(int x, int y) {
 }
 
 rt::Image MakeSprite(int depth) {
-  rt::headless::Install();
   if (rt::SetScreenMode(21, depth, 0, 1, 0) != 0) std::abort();
   rt::Image sprite = rt::CreateImage(kSide, kSide, 0);
   for (int y = 0; y < kSide; ++y) {
@@ -186,4 +185,11 @@ BENCHMARK(MemcpyRows16);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  rt::Runtime runtime;
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -14,6 +14,7 @@
 
 #include "../../tests/scene/szene_hilfe.h"
 #include "shared/settings.h"
+#include "control/program.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
@@ -225,6 +226,7 @@ void Registrieren() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  wimmel::Program program;
   Registrieren();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -22,8 +22,8 @@ struct Target {
 std::vector<Target>& Targets() {
   // Kept for the whole run and never destroyed, so the images stay
   // reachable for the leak checker at exit.
+  static rt::Runtime runtime;
   static auto* targets = [] {
-    rt::headless::Install();
     if (rt::SetScreenMode(18, 32, 0, 1, 0) != 0) std::abort();
     auto* t = new std::vector<Target>;
     const int32_t sizes[][2] = {{1, 1}, {3, 7}, {64, 64}, {127, 64}, {300, 2}};

@@ -21,6 +21,7 @@
 namespace rt = wimmel::rt;
 
 int main(int argc, char** argv) {
+  rt::Runtime runtime;
   rt::StartRuntime(argc, argv);
   const char* file = nullptr;
   const char* out = nullptr;
@@ -41,7 +42,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bmpload FILE [OUT.png] [--16]\n");
     return 2;
   }
-  rt::headless::Install();
   if (rt::SetScreenMode(21, sixteen ? 16 : 32, 0, 1, 0) != 0) {
     std::fprintf(stderr, "bmpload: no screen\n");
     return 1;

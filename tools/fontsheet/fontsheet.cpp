@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: fontsheet OUT.png\n");
     return 2;
   }
+  rt::Runtime runtime;
   rt::StartRuntime(argc, argv);
-  rt::headless::Install();
   if (rt::SetScreenMode(21, 32, 0, 1, 0) != 0) {
     std::fprintf(stderr, "fontsheet: cannot open the headless screen\n");
     return 1;
