@@ -7,13 +7,13 @@
 #include <thread>
 
 #include "runtime/internal.h"
+#include "runtime/keys.h"
 
 namespace wimmel::rt {
 
 using namespace detail;
 
 namespace {
-
 
 // The program polls keys in a tight loop; when the display thread wanted the
 // lock at the same moment, giving up the time slice after the read lets it
@@ -206,30 +206,58 @@ int ReadByte() {
   return ::read(STDIN_FILENO, &c, 1) == 1 ? c : -1;
 }
 
-std::string Extended(uint8_t code) {
-  return std::string{static_cast<char>(0xFF), static_cast<char>(code)};
-}
+// What a terminal sends for the keys without a character: an escape, "[" or
+// "O", then either a final letter or a number and "~". Keys the program's key
+// set has no code for give nothing.
+struct TerminalKey {
+  int sequence;  // the final letter, or the number before "~"
+  keys::Extended key;
+};
+constexpr TerminalKey kLetterKeys[] = {
+    {'A', keys::kUp},
+    {'B', keys::kDown},
+    {'C', keys::kRight},
+    {'D', keys::kLeft},
+    {'H', keys::kHome},
+    {'F', keys::kEnd},
+    {'P', keys::kF1},
+    {'Q', keys::FunctionKey(2)},
+    {'R', keys::FunctionKey(3)},
+    {'S', keys::FunctionKey(4)},
+};
+constexpr TerminalKey kTildeKeys[] = {
+    {1, keys::kHome},
+    {2, keys::kInsert},
+    {3, keys::kDelete},
+    {4, keys::kEnd},
+    {5, keys::kPageUp},
+    {6, keys::kPageDown},
+    {11, keys::kF1},
+    {12, keys::FunctionKey(2)},
+    {13, keys::FunctionKey(3)},
+    {14, keys::FunctionKey(4)},
+    {15, keys::FunctionKey(5)},
+    {17, keys::FunctionKey(6)},
+    {18, keys::FunctionKey(7)},
+    {19, keys::FunctionKey(8)},
+    {20, keys::FunctionKey(9)},
+    {21, keys::kF10},
+    {23, keys::kF11},
+    {24, keys::kF12},
+};
 
-// The Latin-1 letters the program's texts use, in code page 437.
-int Cp437FromLatin1(int c) {
-  switch (c) {
-    case 0xC4:
-      return 142;
-    case 0xD6:
-      return 153;
-    case 0xDC:
-      return 154;
-    case 0xDF:
-      return 225;
-    case 0xE4:
-      return 132;
-    case 0xF6:
-      return 148;
-    case 0xFC:
-      return 129;
-    default:
-      return c < 0x80 ? c : 0;
+template <size_t N>
+std::string Find(const TerminalKey (&table)[N], int sequence) {
+  for (const TerminalKey& k : table) {
+    if (k.sequence == sequence) return keys::KeyString(k.key);
   }
+  return {};
+}
+std::string LetterKey(int letter) {
+  return Find(kLetterKeys, letter);
+}
+std::string TildeKey(int number) {
+  return Find(kTildeKeys, number);
 }
 
 }  // namespace
@@ -260,73 +288,8 @@ std::string ReadTerminalKey() {
         if (c3 == ';') c3 = ReadByte();
         while (c3 >= '0' && c3 <= '9') c3 = ReadByte();
       }
-      switch (c3) {
-        case 'A':
-          return Extended(0x48);
-        case 'B':
-          return Extended(0x50);
-        case 'C':
-          return Extended(0x4D);
-        case 'D':
-          return Extended(0x4B);
-        case 'H':
-          return Extended(0x47);
-        case 'F':
-          return Extended(0x4F);
-        case 'P':
-          return Extended(0x3B);
-        case 'Q':
-          return Extended(0x3C);
-        case 'R':
-          return Extended(0x3D);
-        case 'S':
-          return Extended(0x3E);
-        case '~': {
-          const int n = params.empty() ? 0 : std::atoi(params.c_str());
-          switch (n) {
-            case 1:
-              return Extended(0x47);
-            case 2:
-              return Extended(0x52);
-            case 3:
-              return Extended(0x53);
-            case 4:
-              return Extended(0x4F);
-            case 5:
-              return Extended(0x49);
-            case 6:
-              return Extended(0x51);
-            case 11:
-              return Extended(0x3B);
-            case 12:
-              return Extended(0x3C);
-            case 13:
-              return Extended(0x3D);
-            case 14:
-              return Extended(0x3E);
-            case 15:
-              return Extended(0x3F);
-            case 17:
-              return Extended(0x40);
-            case 18:
-              return Extended(0x41);
-            case 19:
-              return Extended(0x42);
-            case 20:
-              return Extended(0x43);
-            case 21:
-              return Extended(0x44);
-            case 23:
-              return Extended(0x85);
-            case 24:
-              return Extended(0x86);
-            default:
-              return {};
-          }
-        }
-        default:
-          return {};
-      }
+      if (c3 == '~') return TildeKey(params.empty() ? 0 : std::atoi(params.c_str()));
+      return LetterKey(c3);
     }
     return {};  // Alt+key: queues nothing, as in the window
   }
@@ -335,7 +298,7 @@ std::string ReadTerminalKey() {
   if (c >= 0xC0 && c < 0xE0) {  // two-byte UTF-8: Latin-1 letters
     const int c2 = ReadByte();
     if (c2 < 0) return {};
-    const int cp = Cp437FromLatin1(((c & 0x1F) << 6) | (c2 & 0x3F));
+    const int cp = keys::Latin1ToCp437(static_cast<uint32_t>(((c & 0x1F) << 6) | (c2 & 0x3F)));
     return cp ? std::string(1, static_cast<char>(cp)) : std::string{};
   }
   if (c >= 0x80) return {};

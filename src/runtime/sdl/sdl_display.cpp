@@ -18,6 +18,7 @@
 
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/keys.h"
 #include "runtime/sdl/sdl_input.h"
 
 namespace wimmel::rt::sdl {
@@ -25,7 +26,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kTick = std::chrono::milliseconds(10);
-constexpr uint32_t kCloseRequest = 0x6BFF;  // chr(255) + "k"
+constexpr uint32_t kCloseRequest = keys::QueueCode(keys::kCloseRequest);
 // How long shutdown waits for the thread. It can only hang when the program
 // thread still holds the screen lock (a fatal end inside a locked batch).
 constexpr auto kStopWait = std::chrono::seconds(3);

@@ -4,11 +4,16 @@
 #include <array>
 #include <cmath>
 
+#include "runtime/keys.h"
+
 namespace wimmel::rt::sdl {
+
+using namespace keys;
+
 namespace {
 
 constexpr uint32_t Extended(uint32_t scan) {
-  return (scan << 8) | 0xFF;
+  return keys::QueueCode(static_cast<uint8_t>(scan));
 }
 
 // The PC BIOS codes of the keys that type nothing: the plain code (also
@@ -19,135 +24,31 @@ struct NoCharKey {
   uint8_t ctrl;
 };
 constexpr NoCharKey kEditingBlock[] = {
-    {SDL_SCANCODE_HOME, 0x47, 0x77},   {SDL_SCANCODE_UP, 0x48, 0x8D},
-    {SDL_SCANCODE_PAGEUP, 0x49, 0x84}, {SDL_SCANCODE_LEFT, 0x4B, 0x73},
-    {SDL_SCANCODE_RIGHT, 0x4D, 0x74},  {SDL_SCANCODE_END, 0x4F, 0x75},
-    {SDL_SCANCODE_DOWN, 0x50, 0x91},   {SDL_SCANCODE_PAGEDOWN, 0x51, 0x76},
-    {SDL_SCANCODE_INSERT, 0x52, 0x92}, {SDL_SCANCODE_DELETE, 0x53, 0x93},
+    {SDL_SCANCODE_HOME, kHome, kCtrlHome},       {SDL_SCANCODE_UP, kUp, kCtrlUp},
+    {SDL_SCANCODE_PAGEUP, kPageUp, kCtrlPageUp}, {SDL_SCANCODE_LEFT, kLeft, kCtrlLeft},
+    {SDL_SCANCODE_RIGHT, kRight, kCtrlRight},    {SDL_SCANCODE_END, kEnd, kCtrlEnd},
+    {SDL_SCANCODE_DOWN, kDown, kCtrlDown},       {SDL_SCANCODE_PAGEDOWN, kPageDown, kCtrlPageDown},
+    {SDL_SCANCODE_INSERT, kInsert, kCtrlInsert}, {SDL_SCANCODE_DELETE, kDelete, kCtrlDelete},
 };
 // The keypad keys without Num Lock are the same keys; keypad 5 has its own.
 constexpr NoCharKey kKeypad[] = {
-    {SDL_SCANCODE_KP_7, 0x47, 0x77},      {SDL_SCANCODE_KP_8, 0x48, 0x8D},
-    {SDL_SCANCODE_KP_9, 0x49, 0x84},      {SDL_SCANCODE_KP_4, 0x4B, 0x73},
-    {SDL_SCANCODE_KP_5, 0x4C, 0x8F},      {SDL_SCANCODE_KP_6, 0x4D, 0x74},
-    {SDL_SCANCODE_KP_1, 0x4F, 0x75},      {SDL_SCANCODE_KP_2, 0x50, 0x91},
-    {SDL_SCANCODE_KP_3, 0x51, 0x76},      {SDL_SCANCODE_KP_0, 0x52, 0x92},
-    {SDL_SCANCODE_KP_PERIOD, 0x53, 0x93},
-};
-
-// Code page 437 for the Latin-1 characters from 0xA0 on; 0 where the code
-// page has no such character.
-constexpr std::array<uint8_t, 96> kLatin1ToCp437 = {
-    // A0: nbsp ¡ ¢ £ ¤ ¥ ¦ § ¨ © ª « ¬ shy ® ¯
-    0xFF,
-    0xAD,
-    0x9B,
-    0x9C,
-    0x00,
-    0x9D,
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0xA6,
-    0xAE,
-    0xAA,
-    0x00,
-    0x00,
-    0x00,
-    // B0: ° ± ² ³ ´ µ ¶ · ¸ ¹ º » ¼ ½ ¾ ¿
-    0xF8,
-    0xF1,
-    0xFD,
-    0x00,
-    0x00,
-    0xE6,
-    0x00,
-    0xFA,
-    0x00,
-    0x00,
-    0xA7,
-    0xAF,
-    0xAC,
-    0xAB,
-    0x00,
-    0xA8,
-    // C0: À Á Â Ã Ä Å Æ Ç È É Ê Ë Ì Í Î Ï
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0x8E,
-    0x8F,
-    0x92,
-    0x80,
-    0x00,
-    0x90,
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    // D0: Ð Ñ Ò Ó Ô Õ Ö × Ø Ù Ú Û Ü Ý Þ ß
-    0x00,
-    0xA5,
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0x99,
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0x9A,
-    0x00,
-    0x00,
-    0xE1,
-    // E0: à á â ã ä å æ ç è é ê ë ì í î ï
-    0x85,
-    0xA0,
-    0x83,
-    0x00,
-    0x84,
-    0x86,
-    0x91,
-    0x87,
-    0x8A,
-    0x82,
-    0x88,
-    0x89,
-    0x8D,
-    0xA1,
-    0x8C,
-    0x8B,
-    // F0: ð ñ ò ó ô õ ö ÷ ø ù ú û ü ý þ ÿ
-    0x00,
-    0xA4,
-    0x95,
-    0xA2,
-    0x93,
-    0x00,
-    0x94,
-    0xF6,
-    0x00,
-    0x97,
-    0xA3,
-    0x96,
-    0x81,
-    0x00,
-    0x00,
-    0x98,
+    {SDL_SCANCODE_KP_7, kHome, kCtrlHome},
+    {SDL_SCANCODE_KP_8, kUp, kCtrlUp},
+    {SDL_SCANCODE_KP_9, kPageUp, kCtrlPageUp},
+    {SDL_SCANCODE_KP_4, kLeft, kCtrlLeft},
+    {SDL_SCANCODE_KP_5, kKeypad5, kCtrlKeypad5},
+    {SDL_SCANCODE_KP_6, kRight, kCtrlRight},
+    {SDL_SCANCODE_KP_1, kEnd, kCtrlEnd},
+    {SDL_SCANCODE_KP_2, kDown, kCtrlDown},
+    {SDL_SCANCODE_KP_3, kPageDown, kCtrlPageDown},
+    {SDL_SCANCODE_KP_0, kInsert, kCtrlInsert},
+    {SDL_SCANCODE_KP_PERIOD, kDelete, kCtrlDelete},
 };
 
 uint8_t Cp437FromCodePoint(uint32_t cp) {
-  if (cp >= 0x20 && cp < 0x7F) return static_cast<uint8_t>(cp);
-  if (cp >= 0xA0 && cp <= 0xFF) return kLatin1ToCp437[cp - 0xA0];
   // Control characters come from key-downs, never from text; C1 controls
   // and everything beyond Latin-1 have no place in the code page.
-  return 0;
+  return keys::Latin1ToCp437(cp);
 }
 
 // Decodes one UTF-8 sequence at text[i]. A byte that does not start a
@@ -227,12 +128,12 @@ uint32_t MapKeyDown(SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
 
   if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F9) {
     const uint32_t i = scancode - SDL_SCANCODE_F1;
-    return Extended(ctrl ? 0x5E + i : shift ? 0x54 + i : 0x3B + i);
+    return Extended(ctrl ? kCtrlF1 + i : shift ? kShiftF1 + i : kF1 + i);
   }
   // F10 opens the host's menu bar; the program never sees it.
   if (scancode == SDL_SCANCODE_F10) return 0;
-  if (scancode == SDL_SCANCODE_F11) return Extended(ctrl ? 0x89 : shift ? 0x87 : 0x85);
-  if (scancode == SDL_SCANCODE_F12) return Extended(ctrl ? 0x8A : shift ? 0x88 : 0x86);
+  if (scancode == SDL_SCANCODE_F11) return Extended(ctrl ? kCtrlF11 : shift ? kShiftF11 : kF11);
+  if (scancode == SDL_SCANCODE_F12) return Extended(ctrl ? kCtrlF12 : shift ? kShiftF12 : kF12);
 
   for (const NoCharKey& k : kEditingBlock) {
     if (k.scancode == scancode) return Extended(ctrl ? k.ctrl : k.normal);
