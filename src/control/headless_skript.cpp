@@ -10,6 +10,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "runtime/keys.h"
+
 namespace wimmel::skript {
 
 namespace {
@@ -90,12 +92,22 @@ bool Farbe(const std::string& s, uint32_t& rgb) {
 }
 
 bool TasteAusName(const std::string& name, uint32_t& code) {
-  static const struct {
+  using namespace rt::keys;
+  static constexpr struct {
     const char* name;
     uint32_t code;
-  } kNamen[] = {{"Esc", 27},      {"Enter", 13},     {"Tab", 9},     {"Backspace", 8},
-                {"F1", 0x3BFF},   {"Close", 0x6BFF}, {"Up", 0x48FF}, {"Down", 0x50FF},
-                {"Left", 0x4BFF}, {"Right", 0x4DFF}};
+  } kNamen[] = {
+      {"Esc", kEscape},
+      {"Enter", kEnter},
+      {"Tab", kTab},
+      {"Backspace", kBackspace},
+      {"F1", QueueCode(kF1)},
+      {"Close", QueueCode(kCloseRequest)},
+      {"Up", QueueCode(kUp)},
+      {"Down", QueueCode(kDown)},
+      {"Left", QueueCode(kLeft)},
+      {"Right", QueueCode(kRight)},
+  };
   for (const auto& n : kNamen) {
     if (name == n.name) {
       code = n.code;

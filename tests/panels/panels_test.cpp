@@ -76,9 +76,8 @@ void AllePanelsWeg() {
 
 class PanelTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { FontsInitialisieren(); }
-
   void SetUp() override {
+    FontsInitialisieren();
     EinstellungenZuruecksetzen();
     AllePanelsWeg();
     HintergrundFreigeben();

@@ -35,12 +35,9 @@ std::string Fw(std::string_view wort, int32_t nr = 0, int32_t w1 = 0, int32_t w2
 
 class FensterTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
+  void SetUp() override {
     FontsInitialisieren();
     testhilfe::BildschirmOeffnen(21, 32);
-  }
-
-  void SetUp() override {
     Fw("LoeschAlleFenster");
     HintergrundFreigeben();
     EinstellungenZuruecksetzen();
