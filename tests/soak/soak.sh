@@ -7,6 +7,9 @@
 set -u
 runner="$1"; data="$2"; out="$3"
 if [ ! -x "$runner" ]; then echo "skipped: $runner is not built"; exit 77; fi
+# A fresh output folder: the runner keeps its hands off scratch folders it
+# did not make, such as those of an older runner.
+rm -rf "$out"
 mkdir -p "$out"
 
 make_script() {
