@@ -13,21 +13,21 @@
 #include <vector>
 
 #include "../../tests/scene/szene_hilfe.h"
-#include "shared/settings.h"
 #include "control/program.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
+#include "shared/settings.h"
 
 namespace rt = wimmel::rt;
 
 namespace {
 
 namespace fs = std::filesystem;
-using wimmel::E;
 using wimmel::Figur;
-using wimmel::S;
+using wimmel::Layout;
+using wimmel::Settings;
 
 // The generated data: WIMMEL_DATA_DIR, else <folder of the executable>/../data,
 // else the build's data folder.
@@ -52,7 +52,7 @@ struct Szenenart {
 };
 Szenenart gAktuell;
 
-bool Szene(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
+bool SceneLayout(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
   static const std::string daten = DatenOrdner();
   if (daten.empty()) {
     state.SkipWithError("no generated data (set WIMMEL_DATA_DIR)");
@@ -63,7 +63,7 @@ bool Szene(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
   fs::current_path(daten);
   testhilfe::Bildschirm(modus, tiefe);
   testhilfe::SzeneAufraeumen();
-  E().FigurenAnzahl = n;
+  Settings().FigurenAnzahl = n;
   testhilfe::BaueHintergrund();
   testhilfe::BaueSzene();
   gAktuell = art;
@@ -71,7 +71,7 @@ bool Szene(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
 }
 
 void Step(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
-  if (!Szene(state, modus, tiefe, n)) return;
+  if (!SceneLayout(state, modus, tiefe, n)) return;
   for (auto _ : state) {
     rt::headless::AdvanceClock(1.0);
     Figur("LaufEinSchritt", 1, 200, 200, "");
@@ -80,7 +80,7 @@ void Step(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
 }
 
 void Turn(benchmark::State& state) {
-  if (!Szene(state, 21, 32, 10)) return;
+  if (!SceneLayout(state, 21, 32, 10)) return;
   bool links = true;
   for (auto _ : state) {
     Figur(links ? "RichtungLinks" : "RichtungRechts", 1, 0, 0, "");
@@ -89,7 +89,7 @@ void Turn(benchmark::State& state) {
 }
 
 void FigurenInit1024(benchmark::State& state) {
-  if (!Szene(state, 21, 32, 1024)) return;
+  if (!SceneLayout(state, 21, 32, 1024)) return;
   for (auto _ : state) Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
 }
 
@@ -109,8 +109,7 @@ struct SdlSzene {
 
 SDL_Surface* AlsFlaeche(rt::Image bild, uint32_t format) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(bild->pixels, bild->width, bild->height,
-                                                      bild->bytesPerPixel * 8, bild->pitch,
-                                                      format);
+                                                      bild->bytesPerPixel * 8, bild->pitch, format);
   SDL_Surface* kopie = SDL_ConvertSurfaceFormat(s, format, 0);
   SDL_FreeSurface(s);
   return kopie;
@@ -124,9 +123,9 @@ SdlSzene SdlAufbauen(bool geteilt) {
   const uint32_t format =
       rt::GetScreenInfo().bytesPerPixel == 2 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_ARGB8888;
   s.bildschirm = AlsFlaeche(rt::ScreenImage(), format);
-  s.grund = AlsFlaeche(S().Hintergrund, format);
+  s.grund = AlsFlaeche(Layout().Hintergrund, format);
   std::map<std::string, SDL_Surface*> nach_datei;
-  for (int32_t i = 1; i <= E().FigurenAnzahl; ++i) {
+  for (int32_t i = 1; i <= Settings().FigurenAnzahl; ++i) {
     wimmel::scene::FigurEinblick f;
     wimmel::scene::FigurAnsehen(i, f);
     SdlFigur g;
@@ -161,7 +160,7 @@ void SdlAbbauen(SdlSzene& s) {
 }
 
 void SdlBild(SdlSzene& s, std::vector<std::pair<int32_t, int32_t>>& folge) {
-  const wimmel::Szene& g = S();
+  const wimmel::SceneLayout& g = Layout();
   for (size_t i = 0; i < s.figuren.size(); ++i) {
     SdlFigur& f = s.figuren[i];
     SDL_Rect quelle{f.x - g.SzeneX0, f.y - g.SzeneY0, f.w, f.h};
@@ -186,7 +185,7 @@ void SdlBild(SdlSzene& s, std::vector<std::pair<int32_t, int32_t>>& folge) {
 }
 
 void SdlFrame(benchmark::State& state, int32_t modus, int32_t tiefe, bool geteilt) {
-  if (!Szene(state, modus, tiefe, 1024)) return;
+  if (!SceneLayout(state, modus, tiefe, 1024)) return;
   SdlSzene s = SdlAufbauen(geteilt);
   std::vector<std::pair<int32_t, int32_t>> folge(s.figuren.size());
   SdlBild(s, folge);  // the first blit builds the RLE data
@@ -201,20 +200,17 @@ void Registrieren() {
   };
   for (const Modus m : {Modus{"640x480x16", 18, 16}, Modus{"1280x1024x32", 21, 32}}) {
     for (int32_t n : {10, 100, 1024}) {
-      benchmark::RegisterBenchmark(
-          ("Step_" + std::to_string(n) + "_" + m.name).c_str(),
-          [=](benchmark::State& st) { Step(st, m.modus, m.tiefe, n); })
+      benchmark::RegisterBenchmark(("Step_" + std::to_string(n) + "_" + m.name).c_str(),
+                                   [=](benchmark::State& st) { Step(st, m.modus, m.tiefe, n); })
           ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::RegisterBenchmark(("SdlFrame_1024_" + std::string(m.name)).c_str(),
-                                 [=](benchmark::State& st) {
-                                   SdlFrame(st, m.modus, m.tiefe, false);
-                                 })
+    benchmark::RegisterBenchmark(
+        ("SdlFrame_1024_" + std::string(m.name)).c_str(),
+        [=](benchmark::State& st) { SdlFrame(st, m.modus, m.tiefe, false); })
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("SdlFrameShared_1024_" + std::string(m.name)).c_str(),
-                                 [=](benchmark::State& st) {
-                                   SdlFrame(st, m.modus, m.tiefe, true);
-                                 })
+    benchmark::RegisterBenchmark(
+        ("SdlFrameShared_1024_" + std::string(m.name)).c_str(),
+        [=](benchmark::State& st) { SdlFrame(st, m.modus, m.tiefe, true); })
         ->Unit(benchmark::kMicrosecond);
   }
   benchmark::RegisterBenchmark("Turn", Turn)->Unit(benchmark::kMicrosecond);

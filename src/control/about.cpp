@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "control/haupt.h"
-#include "shared/settings.h"
 #include "runtime/runtime.h"
+#include "shared/settings.h"
 #include "text/text.h"
 
 namespace wimmel {
@@ -105,7 +105,7 @@ const std::vector<Zeile> kSeite5 = {
 };
 
 void SeiteZeigen(const std::vector<Zeile>& seite, int32_t startY) {
-  const int32_t x = S().HalbX - 310;
+  const int32_t x = Layout().halfX - 310;
   int32_t y = startY;
   for (const Zeile& z : seite) {
     y += z.vorschub * kAbstand;
@@ -120,22 +120,22 @@ std::string AufTasteWarten() {
 }
 
 void SzeneWischen() {
-  const Szene& s = S();
-  rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.SichtEckeX + 1,
-               s.SichtEckeY + 1, rt::PutMode::Opaque);
+  const SceneLayout& s = Layout();
+  rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.visibleCornerX + 1,
+               s.visibleCornerY + 1, rt::PutMode::Opaque);
 }
 
 }  // namespace
 
-void AboutAnzeigen() {
-  const int32_t y0 = S().HalbY - 190;
+void ShowAbout() {
+  const int32_t y0 = Layout().halfY - 190;
   SeiteZeigen(kSeite1, y0);
   AufTasteWarten();
   SzeneWischen();
   SeiteZeigen(kSeite2, y0);
   AufTasteWarten();
   SzeneWischen();
-  SeiteZeigen(kSeite3, S().HalbY - 195);
+  SeiteZeigen(kSeite3, Layout().halfY - 195);
   AufTasteWarten();
   SzeneWischen();
   SeiteZeigen(kSeite4, y0);

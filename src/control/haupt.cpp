@@ -7,11 +7,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "shared/dialog.h"
-#include "shared/settings.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
 #include "scene/scene.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "sound/musik.h"
 #include "text/text.h"
 #include "windows/fenster.h"
@@ -27,11 +27,11 @@ const std::string kClose = std::string(1, '\xFF') + "k";
 const std::string kF1 = std::string(1, '\xFF') + ";";
 
 bool MusikAn() {
-  return E().MusikStatus > 0;
+  return Settings().MusikStatus > 0;
 }
 
 void Log(std::string_view text) {
-  if (E().ProtokollAn == 1) Protokoll(text);
+  if (Settings().ProtokollAn == 1) Protokoll(text);
 }
 
 // The panel that occupies the information area: 0 the bottom bar, 1..3 a help page.
@@ -49,24 +49,24 @@ std::string Panel(int32_t seite, std::string_view aufgabe) {
 }
 
 void FigurBefehl(std::string_view aufgabe, int32_t wert = 0, std::string_view text = "") {
-  Figur(aufgabe, E().GewaehlteFigur, wert, 0, text);
+  Figur(aufgabe, Settings().GewaehlteFigur, wert, 0, text);
 }
 
 int32_t MausAbfragen() {
   int32_t x = 0, y = 0, rad = 0, knopf = 0, clip = 0;
-  E().MausFehler = rt::ReadMouse(x, y, rad, knopf, clip);
-  E().MausX = x;
-  E().MausY = y;
-  E().MausKnopf = knopf;
-  return E().MausFehler;
+  Settings().MausFehler = rt::ReadMouse(x, y, rad, knopf, clip);
+  Settings().MausX = x;
+  Settings().MausY = y;
+  Settings().MausKnopf = knopf;
+  return Settings().MausFehler;
 }
 
 // Step-width prompt for X or Y: an empty answer changes nothing.
 void SprungweiteFragen(bool fuerX) {
-  const int32_t nr = E().GewaehlteFigur;
+  const int32_t nr = Settings().GewaehlteFigur;
   std::string prompt = fuerX ? "Geben Sie den X-RichtungsSprungWeite ein, aktuell = "
                              : "Geben Sie den Y-RichtungsSprungWeite ein, aktuell = ";
-  prompt += rt::RealToText(fuerX ? FigurXSprung(nr) : FigurYSprung(nr));
+  prompt += rt::RealToText(fuerX ? XSprungOf(nr) : YSprungOf(nr));
   prompt += ")";
   const std::string antwort = EingabeZeile(prompt);
   if (antwort.empty()) return;
@@ -80,12 +80,12 @@ void SzeneAbbauen() {
   AnzeigeHilfe2("Loeschen");
   AnzeigeHilfe1("Loeschen");
   AnzeigeFensterUnten("Loeschen");
-  E().HilfeSeite = 0;
+  Settings().HilfeSeite = 0;
   KopfFenster("Loeschen", "");
   Figur("FigurenLoeschen", 0, 0, 0, "Escape");
   Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Escape");
   Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "Escape");
-  HintergrundFreigeben();
+  FreeHintergrund();
   Log("Haupt: Escape fertig, in Aufloesungswahl");
   if (MusikAn()) Musik("MusikBeenden", "", 0);
 }
@@ -166,18 +166,21 @@ void TasteAusfuehren(const std::string& taste) {
         return;
       case 'n':
       case 'N':
-        E().SchalterN = 1 - E().SchalterN;
+        Settings().SchalterN = 1 - Settings().SchalterN;
         return;
       case 'c':
       case 'C':
-        E().SchalterC = 1 - E().SchalterC;
+        Settings().SchalterC = 1 - Settings().SchalterC;
         return;
       case '\b':
-        E().GewaehlteFigur = E().GewaehlteFigur == 1 ? E().FigurenAnzahl : E().GewaehlteFigur - 1;
+        Settings().GewaehlteFigur = Settings().GewaehlteFigur == 1 ? Settings().FigurenAnzahl
+                                                                   : Settings().GewaehlteFigur - 1;
         FigurBefehl("MachAktiv");
         return;
       case '\t':
-        E().GewaehlteFigur = E().GewaehlteFigur >= E().FigurenAnzahl ? 1 : E().GewaehlteFigur + 1;
+        Settings().GewaehlteFigur = Settings().GewaehlteFigur >= Settings().FigurenAnzahl
+                                        ? 1
+                                        : Settings().GewaehlteFigur + 1;
         FigurBefehl("MachAktiv");
         return;
       case 'x':
@@ -196,7 +199,7 @@ void TasteAusfuehren(const std::string& taste) {
         return;
       case 'a':
       case 'A':
-        AboutAnzeigen();
+        ShowAbout();
         return;
       default:
         return;
@@ -205,16 +208,16 @@ void TasteAusfuehren(const std::string& taste) {
     return;
   }
   // H, h and F1: the next panel of the information area.
-  E().HilfeSeite = E().HilfeSeite + 1;
-  if (E().HilfeSeite > E().HilfeSeitenAnzahl) E().HilfeSeite = 0;
-  Panel(E().HilfeSeite, "Anzeigen");
+  Settings().HilfeSeite = Settings().HilfeSeite + 1;
+  if (Settings().HilfeSeite > Settings().HilfeSeitenAnzahl) Settings().HilfeSeite = 0;
+  Panel(Settings().HilfeSeite, "Anzeigen");
 }
 
 // A right click diagonally beside the active figure steers it towards the pointer.
 void RechtsklickLenken(std::string& taste) {
   int32_t fx = 0, fy = 0, fb = 0, fh = 0;
-  if (!FigurRechteck(E().AktiveFigur, fx, fy, fb, fh)) return;
-  const int64_t mx = E().MausX, my = E().MausY;
+  if (!FigureRectangle(Settings().AktiveFigur, fx, fy, fb, fh)) return;
+  const int64_t mx = Settings().MausX, my = Settings().MausY;
   const int64_t rechts = int64_t{fx} + fb, unten = int64_t{fy} + fh;
   if (mx >= rechts) {
     if (my >= unten) {
@@ -233,25 +236,25 @@ void RechtsklickLenken(std::string& taste) {
 
 [[noreturn]] void Hauptschleife() {
   std::string taste;
-  E().GewaehlteFigur = 1;
-  E().AktiveFigur = 1;
+  Settings().GewaehlteFigur = 1;
+  Settings().AktiveFigur = 1;
   for (;;) {
-    if (E().KlickPause == 1) {
+    if (Settings().KlickPause == 1) {
       rt::SleepMs(99);
       rt::SleepMs(99);
       rt::SleepMs(99);
-      E().KlickPause = 0;
+      Settings().KlickPause = 0;
     }
     if (MausAbfragen() == 0) {
-      if (E().MausKnopf & 1) {
-        taste = Panel(E().HilfeSeite, "Mausklick");
+      if (Settings().MausKnopf & 1) {
+        taste = Panel(Settings().HilfeSeite, "Mausklick");
         if (taste.empty()) Figur("LinksKlick", 0, 0, 0, "");
         // Wait for the release; a pointer that leaves the window ends the
         // wait too, since no release can be seen from there.
-        while (MausAbfragen() == 0 && (E().MausKnopf & 1)) {
+        while (MausAbfragen() == 0 && (Settings().MausKnopf & 1)) {
         }
       }
-      if (E().MausFehler == 0 && (E().MausKnopf & 2)) RechtsklickLenken(taste);
+      if (Settings().MausFehler == 0 && (Settings().MausKnopf & 2)) RechtsklickLenken(taste);
     }
     if (taste.empty()) {
       Figur("LaufEinSchritt", 1, 200, 200, "");
@@ -291,17 +294,17 @@ int32_t FehlerNummer(const std::exception_ptr& fehler) {
 
 }  // namespace
 
-void ProtokollBeimStartAn() {
+void LogFromStart() {
   gProtokollBeimStart = true;
 }
 
 void Haupt(int argc, char** argv) {
   rt::StartRuntime(argc, argv);
   GrafikTreiberInfo();
-  EinstellungenZuruecksetzen();
-  E().ProtokollAn = gProtokollBeimStart ? 1 : 0;
+  ResetSettings();
+  Settings().ProtokollAn = gProtokollBeimStart ? 1 : 0;
   FontsInitialisieren();
-  FigurTypFuellen();
+  FillFigureKinds();
   try {
     LassBildAufloesungWaehlen();
     Hauptschleife();

@@ -6,8 +6,8 @@ namespace wimmel {
 // Runs the whole program; ends only through rt::EndProgram.
 [[noreturn]] void Haupt(int argc, char** argv);
 void LassBildAufloesungWaehlen();
-void AboutAnzeigen();
+void ShowAbout();
 // Switches the log on from start-up (the headless runner's "log" line).
-void ProtokollBeimStartAn();
+void LogFromStart();
 
 }  // namespace wimmel

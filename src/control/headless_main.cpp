@@ -277,7 +277,7 @@ int main(int argc, char** argv) {
   rt::headless::SetClock(0);
   rt::headless::MouseOut();
   wimmel::UseVirtualSoundDevice();
-  if (protokoll) wimmel::ProtokollBeimStartAn();
+  if (protokoll) wimmel::LogFromStart();
 
   int code = 0;
   try {

@@ -4,14 +4,14 @@
 #include <cstdint>
 #include <string>
 
-#include "shared/dialog.h"
 #include "control/haupt.h"
 #include "control/program.h"
-#include "shared/settings.h"
 #include "images/bilder.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
 #include "scene/scene.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "sound/musik.h"
 #include "text/text.h"
 #include "windows/fenster.h"
@@ -41,11 +41,11 @@ const std::string kEsc(1, '\x1B');
 const std::string kClose = std::string(1, '\xFF') + "k";
 
 void Log(std::string_view text) {
-  if (E().ProtokollAn == 1) Protokoll(text);
+  if (Settings().ProtokollAn == 1) Protokoll(text);
 }
 
 std::string TastenKappenPfad() {
-  return "HG_bild" + E().Trenner + "TastLe15.bmp";
+  return "HG_bild" + Settings().Trenner + "TastLe15.bmp";
 }
 
 void TastenKappe(int32_t x, int32_t y) {
@@ -76,12 +76,12 @@ Kappen KappenPositionen() {
 }
 
 bool AufKappe(int32_t kx, int32_t ky) {
-  return E().MausX >= kx && E().MausX <= kx + kKappe - 1 && E().MausY >= ky &&
-         E().MausY <= ky + kKappe - 1;
+  return Settings().MausX >= kx && Settings().MausX <= kx + kKappe - 1 && Settings().MausY >= ky &&
+         Settings().MausY <= ky + kKappe - 1;
 }
 
 void AnzahlZeigen() {
-  std::string text = rt::IntToText(E().FigurenAnzahl);
+  std::string text = rt::IntToText(Settings().FigurenAnzahl);
   if (text.size() < 5) text.insert(0, 5 - text.size(), ' ');
   MaleGravurFeld(text, kBx - 270, kBy + FontHoehe(2) - 10, 0xFFAAA040, 2);
 }
@@ -106,12 +106,12 @@ void MittelFensterBauen() {
   const int32_t w = static_cast<int32_t>(
       rt::TextToNumber(Fenster("Erstellen", 0, 0, 0, 0, 0, "Mittel-Fenster ")));
   Fenster("SetzTitel", w, 1, 0, 0, 0, "Mittel-Fenster " + rt::IntToText(w));
-  Fenster("SetzXY", w, 0, E().KopfHoehe, 0, 0, "");
+  Fenster("SetzXY", w, 0, Settings().KopfHoehe, 0, 0, "");
   Fenster("SetzGrundfarbe", w, 50, 50, 50, 0, "");
   Fenster("SetzRahmenfarbe", w, 100, 100, 100, 0, "");
-  Fenster("SetzGroesse", w, 639, 380 - E().KopfHoehe, 0, 0, "");
+  Fenster("SetzGroesse", w, 639, 380 - Settings().KopfHoehe, 0, 0, "");
   Fenster("SetzRahmenAbstand", w, 0, 0, 0, 0, "");
-  Fenster("FUELLDATEIMUSTER", w, 50, 45, 0, 0, "pattern" + E().Trenner + "metall2.bmp");
+  Fenster("FUELLDATEIMUSTER", w, 50, 45, 0, 0, "pattern" + Settings().Trenner + "metall2.bmp");
   Fenster("ZeigAn", w, 0, 0, 0, 0, "");
 }
 
@@ -141,8 +141,8 @@ void StartBildZeichnen() {
   KappenText("+", kBx + 5 * w2 - 259, kBy + h2 - 8);
 
   MaleGravurFeld("SOUND / MUSIK", kBx - 300, kBy + 80, 0xFF40C840, 2);
-  std::string zustand = E().MusikStatus > 0 ? " EIN  " : " AUS  ";
-  if (E().SoundMoeglich == "nein") zustand = "No Dos";
+  std::string zustand = Settings().MusikStatus > 0 ? " EIN  " : " AUS  ";
+  if (Settings().SoundMoeglich == "nein") zustand = "No Dos";
   SoundZeigen(zustand);
   TastenKappe(kp.soundX, kp.soundY);
   KappenText("S", kp.soundX + 6, kp.soundY + 5);
@@ -163,66 +163,67 @@ std::string TastenSchleife() {
   const Kappen kp = KappenPositionen();
   for (;;) {
     std::string taste = rt::ReadKey();
-    if (E().KlickPause == 1) {
+    if (Settings().KlickPause == 1) {
       rt::SleepMs(99);
       rt::SleepMs(99);
       rt::SleepMs(99);
-      E().KlickPause = 0;
+      Settings().KlickPause = 0;
     }
     int32_t x = 0, y = 0, rad = 0, knopf = 0, clip = 0;
-    E().MausFehler = rt::ReadMouse(x, y, rad, knopf, clip);
-    E().MausX = x;
-    E().MausY = y;
-    E().MausKnopf = knopf;
-    if (E().MausFehler == 0 && (E().MausKnopf & 1)) {
+    Settings().MausFehler = rt::ReadMouse(x, y, rad, knopf, clip);
+    Settings().MausX = x;
+    Settings().MausY = y;
+    Settings().MausKnopf = knopf;
+    if (Settings().MausFehler == 0 && (Settings().MausKnopf & 1)) {
       if (AufKappe(kp.soundX, kp.soundY)) {
         taste = "s";
-        E().KlickPause = 1;
+        Settings().KlickPause = 1;
       }
       if (AufKappe(kp.plusX, kp.plusY)) {
         taste = "+";
-        E().KlickPause = 1;
+        Settings().KlickPause = 1;
       }
       if (AufKappe(kp.minusX, kp.minusY)) {
         taste = "-";
-        E().KlickPause = 1;
+        Settings().KlickPause = 1;
       }
-      if (E().MausX >= kBx - 24 && E().MausX <= kBx - 6 && E().MausY >= 89 && E().MausY <= 358) {
+      if (Settings().MausX >= kBx - 24 && Settings().MausX <= kBx - 6 && Settings().MausY >= 89 &&
+          Settings().MausY <= 358) {
         // Rows are 17 pixels apart; the formula may fall between two rows.
-        const int32_t zeile = (E().MausY - kBy + 20) / 17;
+        const int32_t zeile = (Settings().MausY - kBy + 20) / 17;
         taste = std::string(1, static_cast<char>(64 + zeile));
       }
       if (AufKappe(kp.endeX, kp.endeY)) {
         taste = kEsc;
-        E().KlickPause = 1;
+        Settings().KlickPause = 1;
       }
     }
     // The window's close button leaves the start screen like Escape.
     if (taste == kClose) taste = kEsc;
 
     if (taste == "+") {
-      if (E().FigurenAnzahl < 1024) ++E().FigurenAnzahl;
+      if (Settings().FigurenAnzahl < 1024) ++Settings().FigurenAnzahl;
       AnzahlZeigen();
     } else if (taste == "-") {
-      if (E().FigurenAnzahl > 1) --E().FigurenAnzahl;
+      if (Settings().FigurenAnzahl > 1) --Settings().FigurenAnzahl;
       AnzahlZeigen();
     } else if (taste == "S" || taste == "s") {
-      if (E().MusikStatus > 0) {
+      if (Settings().MusikStatus > 0) {
         Musik("MusikBeenden", "", 0);
         Musik("FmodBeenden", "", 0);
-        E().MusikStatus = -1;
+        Settings().MusikStatus = -1;
         SoundZeigen(" AUS  ");
       } else {
         Musik("Intro", "", 0);
-        if (E().MusikStatus > 0) {
+        if (Settings().MusikStatus > 0) {
           SoundZeigen(" EIN  ");
-        } else if (E().SoundMoeglich == "nein") {
+        } else if (Settings().SoundMoeglich == "nein") {
           SoundZeigen("NoFmod");
         } else {
           SoundZeigen("FEHLER");
         }
       }
-    } else if (E().MusikStatus > 0) {
+    } else if (Settings().MusikStatus > 0) {
       Musik("Intro", "", 0);
     }
     if (AuswahlGetroffen(taste)) return taste;
@@ -240,8 +241,8 @@ std::string TastenSchleife() {
 }
 
 void HintergrundBauen() {
-  Szene& s = S();
-  const std::string pfad = "HG_bild" + E().Trenner + "Karogrun.bmp";
+  SceneLayout& s = Layout();
+  const std::string pfad = "HG_bild" + Settings().Trenner + "Karogrun.bmp";
   int32_t bildBreite = 0, bildHoehe = 0;
   const bool da = rt::ProbeBmpSize(pfad, bildBreite, bildHoehe) > 0;
   rt::Image bitmap = nullptr;
@@ -262,9 +263,9 @@ void HintergrundBauen() {
     rt::EndProgram(0);
   }
 
-  HintergrundFreigeben();
-  const int32_t breite = s.BildBreite;
-  const int32_t hoehe = s.BildHoehe - E().KopfHoehe - E().FussHoehe;
+  FreeHintergrund();
+  const int32_t breite = s.screenWidth;
+  const int32_t hoehe = s.screenHeight - Settings().KopfHoehe - Settings().FussHoehe;
   s.Hintergrund = rt::CreateImage(breite, hoehe, 0, 0, 0);
   if (s.Hintergrund == nullptr) {
     rt::DestroyImage(bitmap);
@@ -274,27 +275,27 @@ void HintergrundBauen() {
     WarteAufTaste();
     rt::EndProgram(0);
   }
-  s.Breite = breite;
-  s.Hoehe = hoehe;
+  s.width = breite;
+  s.height = hoehe;
   rt::PutImage(s.Hintergrund, 0, 0, bitmap, 0, 0, breite, hoehe, rt::PutMode::Opaque);
-  s.SichtEckeX = breite < s.BildBreite ? breite - 1 : s.BildBreite - 1;
-  s.SichtEckeY = hoehe < s.BildHoehe ? hoehe - 1 : s.BildHoehe - 1;
+  s.visibleCornerX = breite < s.screenWidth ? breite - 1 : s.screenWidth - 1;
+  s.visibleCornerY = hoehe < s.screenHeight ? hoehe - 1 : s.screenHeight - 1;
   rt::DestroyImage(bitmap);
 
-  s.SzeneX0 = s.BildBreite > breite ? (s.BildBreite - breite) / 2 : 0;
-  s.SzeneX1 = breite + s.SzeneX0 < s.BildBreite ? breite + s.SzeneX0 : s.BildBreite;
-  s.SzeneY0 = E().KopfHoehe + hoehe < s.BildHoehe ? E().KopfHoehe : 0;
-  s.SzeneY1 = hoehe + s.SzeneY0 < s.BildHoehe ? hoehe + s.SzeneY0 : s.BildHoehe;
+  s.SzeneX0 = s.screenWidth > breite ? (s.screenWidth - breite) / 2 : 0;
+  s.SzeneX1 = breite + s.SzeneX0 < s.screenWidth ? breite + s.SzeneX0 : s.screenWidth;
+  s.SzeneY0 = Settings().KopfHoehe + hoehe < s.screenHeight ? Settings().KopfHoehe : 0;
+  s.SzeneY1 = hoehe + s.SzeneY0 < s.screenHeight ? hoehe + s.SzeneY0 : s.screenHeight;
 }
 
 void SzeneBauen() {
-  Szene& s = S();
+  SceneLayout& s = Layout();
   Log("LassBildAufloesungWaehlen(): Hintergrund steht, Objekte erstellen");
   Objekt("Erstellen", 0, 0, 0, 0, 0, "AufloesungFragen");
   Objekt("InHintergrundEinbinden", 1, 0, 0, 0, 0, "AufloesungFragen");
   Objekt("InHintergrundEinbinden", 2, 0, 0, 0, 0, "AufloesungFragen");
-  rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.SichtEckeX + 1,
-               s.SichtEckeY + 1, rt::PutMode::Opaque);
+  rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.visibleCornerX + 1,
+               s.visibleCornerY + 1, rt::PutMode::Opaque);
   KopfFenster("Erstellen", "WIMMEL 0.1");
   KopfFenster("Anzeigen", "");
   AnzeigeFensterUnten("Erstellen");
@@ -303,23 +304,23 @@ void SzeneBauen() {
   AnzeigeHilfe2("Erstellen");
   AnzeigeHilfe3("Erstellen");
   Log("LassBildAufloesungWaehlen(): Figuren erstellen");
-  E().GewaehlteFigur = 1;
+  Settings().GewaehlteFigur = 1;
   Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
-  Figur("MachAktiv", E().GewaehlteFigur, 0, 0, "");
+  Figur("MachAktiv", Settings().GewaehlteFigur, 0, 0, "");
   Log("LassBildAufloesungWaehlen(): Beendet, Spiel in Tastenroutine starten");
 }
 
 }  // namespace
 
 void LassBildAufloesungWaehlen() {
-  Szene& s = S();
+  SceneLayout& s = Layout();
   Log("LassBildAufloesungWaehlen(): gestartet");
-  s.BildBreite = 640;
-  s.BildHoehe = 480;
-  s.BildTiefe = 16;
-  s.SzeneY0 = E().KopfHoehe;
+  s.screenWidth = 640;
+  s.screenHeight = 480;
+  s.screenDepth = 16;
+  s.SzeneY0 = Settings().KopfHoehe;
   rt::SetScreenMode(18, 16, 0, 1, 0);
-  if (E().MusikStatus > 0) Musik("Intro", "", 0);
+  if (Settings().MusikStatus > 0) Musik("Intro", "", 0);
   KopfFenster("Erstellen", "Wimmel 0.1 - Startbildschirm");
   KopfFenster("Anzeigen", "");
   rt::LocateText(6, 23);
@@ -339,27 +340,27 @@ void LassBildAufloesungWaehlen() {
   Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Aufloesungfertig");
   AnzeigeStartFussFenster("Loeschen");
   const char wahl = taste == kEsc ? '\x1B' : rt::UpperAscii(taste)[0];
-  int32_t tiefe = s.BildTiefe;
+  int32_t tiefe = s.screenDepth;
   if (wahl >= 'A' && wahl <= 'D') tiefe = 15;
   if (wahl >= 'E' && wahl <= 'H') tiefe = 16;
   if (wahl >= 'I' && wahl <= 'L') tiefe = 24;
   if (wahl >= 'M' && wahl <= 'P') tiefe = 32;
-  if (E().MusikStatus > 0) Musik("MusikBeenden", "", 0);
+  if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
   if (wahl == '\x1B') {
-    if (E().MusikStatus > 0) Musik("MusikBeenden", "", 0);
-    if (E().MusikStatus > 0) Musik("FmodBeenden", "", 0);
+    if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
+    if (Settings().MusikStatus > 0) Musik("FmodBeenden", "", 0);
     DesktopModusSetzen();
     rt::EndProgram(0);
   }
   const int32_t spalte = (wahl - 'A') % 4 + 1;
   static constexpr int32_t kModus[5] = {0, 18, 19, 20, 21};
-  s.HalbX = kBreiten[spalte] / 2;
-  s.HalbY = kHoehen[spalte] / 2;
+  s.halfX = kBreiten[spalte] / 2;
+  s.halfY = kHoehen[spalte] / 2;
   rt::SetScreenMode(kModus[spalte], tiefe, 0, 1, 0);
   const rt::ScreenInfo info = rt::GetScreenInfo();
-  s.BildBreite = info.width;
-  s.BildHoehe = info.height;
-  s.BildTiefe = info.depth;
+  s.screenWidth = info.width;
+  s.screenHeight = info.height;
+  s.screenDepth = info.depth;
   Log("LassBildAufloesungWaehlen(): Screen " + rt::IntToText(info.width) + "x" +
       rt::IntToText(info.height) + "x" + rt::IntToText(info.depth) + " ist gew\xE4hlt");
 

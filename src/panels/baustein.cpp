@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "shared/settings.h"
 #include "runtime/runtime.h"
+#include "shared/settings.h"
 #include "windows/fenster.h"
 
 namespace wimmel::panels {
@@ -18,19 +18,19 @@ int32_t Zahl(std::string_view text) {
 }
 
 std::string Pfad(std::string_view ordner, std::string_view datei) {
-  return std::string(ordner) + E().Trenner + std::string(datei);
+  return std::string(ordner) + Settings().Trenner + std::string(datei);
 }
 
 std::string Pfad(std::string_view ordner, std::string_view unterordner, std::string_view datei) {
-  return Pfad(ordner, unterordner) + E().Trenner + std::string(datei);
+  return Pfad(ordner, unterordner) + Settings().Trenner + std::string(datei);
 }
 
 bool Protokolliert() {
-  return E().ProtokollAn == 1;
+  return Settings().ProtokollAn == 1;
 }
 
 std::string Treffer(const std::vector<Knopf>& knoepfe) {
-  const int64_t mx = E().MausX, my = E().MausY;
+  const int64_t mx = Settings().MausX, my = Settings().MausY;
   std::string antwort;
   for (const Knopf& k : knoepfe) {
     if (k.x <= mx && mx <= int64_t{k.x} + k.weiter && k.y <= my && my <= int64_t{k.y} + k.tiefer) {
@@ -41,14 +41,14 @@ std::string Treffer(const std::vector<Knopf>& knoepfe) {
 }
 
 Infobereich InfobereichBerechnen() {
-  const Szene& s = S();
+  const SceneLayout& s = Layout();
   Infobereich b;
   b.X0 = 0;
   // The last scene row, but never closer than 50 rows to the screen bottom.
-  const int64_t szenenEnde = int64_t{s.SzeneY0} + s.Hoehe - 1;
-  b.Y0 = rt::Wrap32(std::min<int64_t>(szenenEnde, int64_t{s.BildHoehe} - 50));
-  b.breite = rt::Wrap32(int64_t{s.BildBreite} - 1);
-  b.hoehe = rt::Wrap32(int64_t{s.BildHoehe} - b.Y0);
+  const int64_t szenenEnde = int64_t{s.SzeneY0} + s.height - 1;
+  b.Y0 = rt::Wrap32(std::min<int64_t>(szenenEnde, int64_t{s.screenHeight} - 50));
+  b.breite = rt::Wrap32(int64_t{s.screenWidth} - 1);
+  b.hoehe = rt::Wrap32(int64_t{s.screenHeight} - b.Y0);
   return b;
 }
 

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "shared/dialog.h"
-#include "shared/settings.h"
 #include "panels/baustein.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "text/text.h"
 
 namespace wimmel {
@@ -42,7 +42,7 @@ struct Seite {
   panels::Infobereich bereich;
   std::string pinselSlot;
   int32_t knopfSlot = 0;
-  int32_t n = 0;                      // the window number while the page is being built
+  int32_t n = 0;                       // the window number while the page is being built
   std::vector<panels::Knopf> knoepfe;  // in the order of the click test
 
   // The drawing sequence of one button, positions inside the window.
@@ -51,7 +51,7 @@ struct Seite {
   }
   void LeertasteMerken() {
     knopfSlot = panels::Zahl(panels::F("MerkeBild", n, knopfBreite, knopfHoehe, 0, 0,
-                                     panels::Pfad("HG_bild", "TastLeer.bmp")));
+                                       panels::Pfad("HG_bild", "TastLeer.bmp")));
   }
   int32_t BildMerken(int32_t breite, int32_t hoehe, const std::string& pfad) const {
     return panels::Zahl(panels::F("MerkeBild", n, breite, hoehe, 0, 0, pfad));
@@ -69,7 +69,7 @@ struct Seite {
     panels::F("SchreibGravText", n, x, y, 60, 0, text);
   }
   panels::Knopf Treffbox(int32_t x, int32_t y, int32_t weiter, int32_t tiefer,
-                        std::string antwort) const {
+                         std::string antwort) const {
     return {bereich.X0 + x, bereich.Y0 + y, weiter, tiefer, std::move(antwort)};
   }
 
@@ -144,7 +144,7 @@ struct Seite {
         break;
       case panels::Befehl::Mausklick: {
         std::string antwort = panels::Treffer(knoepfe);
-        if (!antwort.empty()) E().KlickPause = 1;
+        if (!antwort.empty()) Settings().KlickPause = 1;
         return antwort;
       }
       case panels::Befehl::Unbekannt:

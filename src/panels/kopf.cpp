@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "shared/dialog.h"
-#include "shared/settings.h"
 #include "panels/baustein.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "text/text.h"
 
 namespace wimmel {
@@ -36,7 +36,7 @@ void Erstellen(std::string_view text) {
   using panels::F;
   if (kopfDa != 0) return;
   if (panels::Protokolliert()) Protokoll("KopfFenster(): wird erstellt");
-  const int32_t h = S().SzeneY0;
+  const int32_t h = Layout().SzeneY0;
   if (h <= 16) {
     rt::PrintText(
         "Sub KopfFenster():  Soll ein Kopffenster errichten, es ist oben aber gar kein Platz "
@@ -44,7 +44,7 @@ void Erstellen(std::string_view text) {
         true);
     return;
   }
-  const int32_t w = rt::Wrap32(int64_t{S().BildBreite} - 1);
+  const int32_t w = rt::Wrap32(int64_t{Layout().screenWidth} - 1);
   fensterX = 0;
   fensterY = 0;
   fensterBreite = w;

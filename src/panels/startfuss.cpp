@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "shared/dialog.h"
-#include "shared/settings.h"
 #include "panels/baustein.h"
 #include "panels/panels.h"
 #include "runtime/runtime.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 
 namespace wimmel {
 
@@ -30,7 +30,7 @@ void Erstellen() {
   using panels::F;
   if (fussDa != 0) return;
   if (panels::Protokolliert()) Protokoll("StartFuss(): Fenster wird erstellt");
-  const int32_t W = S().BildBreite, H = S().BildHoehe;
+  const int32_t W = Layout().screenWidth, H = Layout().screenHeight;
   fensterX = 0;
   fensterY = rt::Wrap32(int64_t{H} - 100);
   fensterBreite = rt::Wrap32(int64_t{W} - 1);
@@ -49,7 +49,8 @@ void Erstellen() {
 
   // Upper row: "A bis P  Spielstart mit Screen".
   F("FuellRechteck", n, ox - 2, oy - 2, platteBreite, platteHoehe, chromSlot);
-  kappenSlot = panels::Zahl(F("MerkeBild", n, bw, bh, 0, 0, panels::Pfad("HG_bild", "TastLeer.bmp")));
+  kappenSlot =
+      panels::Zahl(F("MerkeBild", n, bw, bh, 0, 0, panels::Pfad("HG_bild", "TastLeer.bmp")));
   F("SetzeBildTransparent", n, ox, oy, kappenSlot);
   F("SetzFontNr", n, 0);
   F("SetzSchriftfarbe", n, 0, 0, 0);

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "shared/dialog.h"
-#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
 #include "scene/streifen.h"
 #include "scene/zeichenfolge.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "text/text.h"
 
 namespace wimmel {
@@ -89,14 +89,14 @@ Zustand& Z() {
 }
 
 int32_t Anzahl() {
-  return std::clamp(E().FigurenAnzahl, 0, kMaxFiguren);
+  return std::clamp(Settings().FigurenAnzahl, 0, kMaxFiguren);
 }
 bool Gueltig(int32_t nr) {
   return nr >= 1 && nr <= Anzahl();
 }
 
 std::string BildDatei(const std::string& name, int32_t bildnummer) {
-  const std::string& t = E().Trenner;
+  const std::string& t = Settings().Trenner;
   return ("figure" + t + name + t + rt::IntToText(bildnummer) + ".bmp").substr(0, kDateifeld);
 }
 
@@ -190,13 +190,13 @@ void Wende(int32_t nr, Richtung richtung) {
 
 void FigurenInit() {
   Zustand& z = Z();
-  const Szene& s = S();
+  const SceneLayout& s = Layout();
   const int32_t n = Anzahl();
-  if (E().ProtokollAn == 1) Protokoll("Figur: Erstelle Figuren (1-" + rt::IntToText(n));
+  if (Settings().ProtokollAn == 1) Protokoll("Figur: Erstelle Figuren (1-" + rt::IntToText(n));
   for (int32_t i = 1; i <= n; ++i) {
     FigurDaten& f = z.tabelle[static_cast<size_t>(i)];
-    const int32_t art = std::clamp(rt::RoundToInt(rt::Random(1.0) * 8 + 1), 1, FigurTypAnzahl);
-    const FigurArt& typ = FigurTyp()[art];
+    const int32_t art = std::clamp(rt::RoundToInt(rt::Random(1.0) * 8 + 1), 1, kFigureKinds);
+    const FigureKind& typ = FigurTyp()[art];
     f.name = typ.name.substr(0, kNamensfeld);
     f.XSprung = typ.XSprung;
     f.YSprung = typ.YSprung;
@@ -219,9 +219,9 @@ void FigurenInit() {
     constexpr int32_t kVersuche = 1000;
     char antwort = '9';
     for (int32_t versuch = 0; versuch < kVersuche && antwort != '\0'; ++versuch) {
-      int32_t x = rt::RoundToInt(rt::Random(1.0) * s.Breite + (s.SzeneX0 + f.XSprung));
+      int32_t x = rt::RoundToInt(rt::Random(1.0) * s.width + (s.SzeneX0 + f.XSprung));
       if (static_cast<int64_t>(x) + f.width > s.SzeneX1) x = Begrenzt(int64_t{s.SzeneX0} + 1);
-      int32_t y = rt::RoundToInt(rt::Random(1.0) * s.Hoehe + (s.SzeneY0 + f.YSprung));
+      int32_t y = rt::RoundToInt(rt::Random(1.0) * s.height + (s.SzeneY0 + f.YSprung));
       if (static_cast<int64_t>(y) + f.height > s.SzeneY1) {
         y = rt::RoundToInt(s.SzeneY0 + f.YSprung + 1);
       }
@@ -239,7 +239,7 @@ void FigurenInit() {
 }
 
 void FigurenLoeschen() {
-  if (E().ProtokollAn == 1) {
+  if (Settings().ProtokollAn == 1) {
     Protokoll("Figur: alle Figuren werden geloescht (1-" + rt::IntToText(Anzahl()));
   }
   // Every strip of the table goes, also those beyond a figure count that was
@@ -266,7 +266,7 @@ void WechsleBild(int32_t nr, std::string_view text) {
 
 void MachAktiv(int32_t nr) {
   if (!Gueltig(nr)) return;
-  Einstellungen& e = E();
+  ProgramSettings& e = Settings();
   if (Gueltig(e.AktiveFigur)) Z().tabelle[static_cast<size_t>(e.AktiveFigur)].active = 0;
   Z().tabelle[static_cast<size_t>(nr)].active = 1;
   e.AktiveFigur = nr;
@@ -275,8 +275,8 @@ void MachAktiv(int32_t nr) {
 
 void MachInaktiv(int32_t nr) {
   if (Gueltig(nr)) Z().tabelle[static_cast<size_t>(nr)].active = 0;
-  E().AktiveFigur = 0;
-  E().GewaehlteFigur = 0;
+  Settings().AktiveFigur = 0;
+  Settings().GewaehlteFigur = 0;
 }
 
 void Schneller() {
@@ -303,14 +303,14 @@ class Sperre {
 
 void Statuszeile() {
   Zustand& z = Z();
-  const Szene& s = S();
-  const int32_t W = s.BildBreite;
-  const int32_t H = s.BildHoehe;
+  const SceneLayout& s = Layout();
+  const int32_t W = s.screenWidth;
+  const int32_t H = s.screenHeight;
   rt::DrawLine(nullptr, 10, H - 14, W - 10, H - 2, 0xFF300000, 2);
-  MaleText(rt::IntToText(E().FigurenAnzahl) + " Figuren ein Frame anzeigen: " +
+  MaleText(rt::IntToText(Settings().FigurenAnzahl) + " Figuren ein Frame anzeigen: " +
                rt::FormatNumber(z.mittel, "#,####0.0000") + " sec",
            12, H - 14, 0xFFFF8030, 2, nullptr);
-  MaleText(rt::IntToText(W) + "x" + rt::IntToText(H) + "x" + rt::IntToText(s.BildTiefe), 380,
+  MaleText(rt::IntToText(W) + "x" + rt::IntToText(H) + "x" + rt::IntToText(s.screenDepth), 380,
            H - 12, 0xFF00FF00, 2, nullptr);
   MaleText(rt::FormatNumber(z.Warten, "#,##0.00") + " secs warten", 510, H - 12, 0xFF8080FF, 2,
            nullptr);
@@ -318,7 +318,7 @@ void Statuszeile() {
 
 void SchrittZeichnen(int32_t n) {
   Zustand& z = Z();
-  const bool nummern = E().SchalterN == 1;
+  const bool nummern = Settings().SchalterN == 1;
   for (int32_t p = 1; p <= n; ++p) {
     const int32_t k = z.folge[static_cast<size_t>(p)].figur;
     const FigurDaten& f = z.tabelle[static_cast<size_t>(k)];
@@ -345,15 +345,15 @@ void LaufEinSchritt() {
   if (!(jetzt - z.letzterSchritt > z.Warten)) return;
   z.letzterSchritt = jetzt;
   z.schrittStart = rt::TimerSeconds();
-  const Szene& s = S();
+  const SceneLayout& s = Layout();
   const int32_t n = Anzahl();
   {
     Sperre sperre;
     z.imSchritt = true;
-    if (E().SchalterC == 1) {
-      rt::DrawLine(nullptr, s.SzeneX0, s.SzeneY0, Begrenzt(int64_t{s.SzeneX0} + s.Breite - 1),
-                   Begrenzt(int64_t{s.SzeneY0} + s.Hoehe - 1), 0xFF000000, 2);
-      rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.Breite, s.Hoehe,
+    if (Settings().SchalterC == 1) {
+      rt::DrawLine(nullptr, s.SzeneX0, s.SzeneY0, Begrenzt(int64_t{s.SzeneX0} + s.width - 1),
+                   Begrenzt(int64_t{s.SzeneY0} + s.height - 1), 0xFF000000, 2);
+      rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.width, s.height,
                    rt::PutMode::Opaque);
     }
     for (int32_t i = 1; i <= n && !z.fatalAnstehend; ++i) {
@@ -414,8 +414,8 @@ void LaufEinSchritt() {
 
 void LinksKlick() {
   Zustand& z = Z();
-  const int32_t mx = E().MausX;
-  const int32_t my = E().MausY;
+  const int32_t mx = Settings().MausX;
+  const int32_t my = Settings().MausY;
   bool genommen = false;
   for (int32_t p = 1; p <= Anzahl(); ++p) {
     const int32_t k = z.folge[static_cast<size_t>(p)].figur;
@@ -434,7 +434,7 @@ void LinksKlick() {
 void PrintRepeat() {
   std::string text = "GesRepSecs=" + rt::RealToText(100 * Z().Warten);
   text.resize(14, 'M');
-  DruckeZeileBei(text, S().BildHoehe - 30);
+  DruckeZeileBei(text, Layout().screenHeight - 30);
 }
 
 enum class Befehl {
@@ -611,7 +611,7 @@ std::vector<int32_t> FigurZeichenfolge() {
 
 }  // namespace scene
 
-bool FigurRechteck(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& height) {
+bool FigureRectangle(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& height) {
   if (!Gueltig(nr)) return false;
   const FigurDaten& f = Z().tabelle[static_cast<size_t>(nr)];
   x = f.x;
@@ -621,11 +621,11 @@ bool FigurRechteck(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& 
   return true;
 }
 
-double FigurXSprung(int32_t nr) {
+double XSprungOf(int32_t nr) {
   return Gueltig(nr) ? Z().tabelle[static_cast<size_t>(nr)].XSprung : 0.0;
 }
 
-double FigurYSprung(int32_t nr) {
+double YSprungOf(int32_t nr) {
   return Gueltig(nr) ? Z().tabelle[static_cast<size_t>(nr)].YSprung : 0.0;
 }
 

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <string>
 
-#include "shared/dialog.h"
-#include "shared/settings.h"
 #include "runtime/runtime.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
 #include "text/text.h"
 
 namespace wimmel {
@@ -118,14 +118,14 @@ void LadeBild(int32_t nr) {
 void Erstellen() {
   Zustand& z = Z();
   if (z.erstellt == 1) return;
-  if (E().ProtokollAn == 1) Protokoll("Objekt: Erstelle Objekte");
+  if (Settings().ProtokollAn == 1) Protokoll("Objekt: Erstelle Objekte");
   static const char* const kNamen[] = {"QumyH", "HausA", "HausC", "HausD", "Kreisel1"};
-  const int64_t W = S().Breite;
-  const int64_t H = S().Hoehe;
+  const int64_t W = Layout().width;
+  const int64_t H = Layout().height;
   for (int32_t k = 1; k <= 5; ++k) {
     ObjektDaten& o = z.tabelle[k];
     o.name = std::string(kNamen[k - 1]).substr(0, kNamensfeld);
-    z.dateiname = "objekte" + E().Trenner + o.name + ".bmp";
+    z.dateiname = "objekte" + Settings().Trenner + o.name + ".bmp";
     LadeBild(k);
     if (k == 1) {
       o.posX = 10;
@@ -160,7 +160,7 @@ void InHintergrundEinbinden() {
                         "eingelesen worden. Taste = weiter",
                     true);
     } else {
-      rt::PutImage(S().Hintergrund, o.posX, o.posY, o.bild, 0, 0, o.breite, o.hoehe,
+      rt::PutImage(Layout().Hintergrund, o.posX, o.posY, o.bild, 0, 0, o.breite, o.hoehe,
                    rt::PutMode::Transparent);
     }
   }
@@ -200,7 +200,7 @@ void WerteAnzeigen(int32_t nr) {
 
 void QuellbilderLoeschen() {
   Zustand& z = Z();
-  if (E().ProtokollAn == 1) {
+  if (Settings().ProtokollAn == 1) {
     Protokoll("Objekt: Quellbilder der Objekte 1-" + rt::IntToText(z.anzahl) +
               " werden geloescht ");
   }
@@ -214,7 +214,7 @@ void QuellbilderLoeschen() {
 
 void LoescheAlleObjekte() {
   Zustand& z = Z();
-  if (E().ProtokollAn == 1) {
+  if (Settings().ProtokollAn == 1) {
     Protokoll("Objekt: alle Objekte werden geloescht (1-" + rt::IntToText(z.anzahl));
   }
   // Objects beyond the count (the fifth one) are never merged or tested, but
@@ -246,8 +246,8 @@ char IstPosImObjekt(int32_t x, int32_t y, int32_t r) {
     } else {
       antwort = o.centreY < y ? '9' : '3';
     }
-    if (E().SchalterC == 1) {
-      const Szene& s = S();
+    if (Settings().SchalterC == 1) {
+      const SceneLayout& s = Layout();
       rt::DrawCircle(nullptr, Begrenzt(static_cast<int64_t>(s.SzeneX0) + o.centreX),
                      Begrenzt(static_cast<int64_t>(s.SzeneY0) + o.centreY), o.radius, 0xFFFFFF00);
       rt::DrawCircle(nullptr, Begrenzt(static_cast<int64_t>(s.SzeneX0) + x),

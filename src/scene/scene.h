@@ -27,9 +27,9 @@ void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
 
 // Read-only view of one figure's rectangle, for the main loop's right-click
 // steering; false when nr is outside the table.
-bool FigurRechteck(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& height);
+bool FigureRectangle(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& height);
 // XSprung / YSprung of a figure, for the step-width prompts (0 outside the table).
-double FigurXSprung(int32_t nr);
-double FigurYSprung(int32_t nr);
+double XSprungOf(int32_t nr);
+double YSprungOf(int32_t nr);
 
 }  // namespace wimmel

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "shared/settings.h"
 #include "runtime/runtime.h"
+#include "shared/settings.h"
 #include "text/text.h"
 
 namespace wimmel {
@@ -73,13 +73,13 @@ std::string FragTaste() {
       gLetzteTaste = name;
       return name;
     }
-    int64_t zeile = int64_t{S().BildHoehe} - FontHoehe(E().EingabeSchrift);
+    int64_t zeile = int64_t{Layout().screenHeight} - FontHoehe(Settings().EingabeSchrift);
     DruckeZeileBei("Eingabe nicht zu Akzeptieren! FragTaste war:" + k, rt::Wrap32(zeile));
   }
 }
 
 std::string EingabeZeile(std::string_view prompt) {
-  const int32_t font = E().EingabeSchrift;
+  const int32_t font = Settings().EingabeSchrift;
   const int32_t w = FontBreite(font);
   const int32_t h = FontHoehe(font);
   gKasten.x = 20;

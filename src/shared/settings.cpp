@@ -3,21 +3,27 @@
 namespace wimmel {
 
 namespace {
-Einstellungen gEinstellungen;
-FigurArt gFigurTyp[FigurTypAnzahl + 1];
-Szene gSzene;
+ProgramSettings gEinstellungen;
+FigureKind gFigurTyp[kFigureKinds + 1];
+SceneLayout gSzene;
 }  // namespace
 
-Einstellungen& E() { return gEinstellungen; }
-void EinstellungenZuruecksetzen() { gEinstellungen = Einstellungen{}; }
+ProgramSettings& Settings() {
+  return gEinstellungen;
+}
+void ResetSettings() {
+  gEinstellungen = ProgramSettings{};
+}
 
-FigurArt* FigurTyp() { return gFigurTyp; }
+FigureKind* FigurTyp() {
+  return gFigurTyp;
+}
 
-void FigurTypFuellen() {
-  static const char* const kNamen[FigurTypAnzahl] = {
-      "tarzan01", "blauzyli", "gelbzyli", "hottehue", "blaukuge",
-      "rotekuge", "koenigin", "koenigbl", "arnolauf", "arnorenn"};
-  for (int32_t i = 1; i <= FigurTypAnzahl; ++i) {
+void FillFigureKinds() {
+  static const char* const kNamen[kFigureKinds] = {"tarzan01", "blauzyli", "gelbzyli", "hottehue",
+                                                   "blaukuge", "rotekuge", "koenigin", "koenigbl",
+                                                   "arnolauf", "arnorenn"};
+  for (int32_t i = 1; i <= kFigureKinds; ++i) {
     gFigurTyp[i].name = kNamen[i - 1];
     gFigurTyp[i].XSprung = 2.0;
     gFigurTyp[i].YSprung = 1.0;
@@ -26,9 +32,11 @@ void FigurTypFuellen() {
   gFigurTyp[10].YSprung = 3.0;
 }
 
-Szene& S() { return gSzene; }
+SceneLayout& Layout() {
+  return gSzene;
+}
 
-void HintergrundFreigeben() {
+void FreeHintergrund() {
   if (gSzene.Hintergrund != nullptr) {
     rt::DestroyImage(gSzene.Hintergrund);
     gSzene.Hintergrund = nullptr;

@@ -19,7 +19,7 @@ struct SharedState;
 using SharedModule = Owned<shared::SharedState>;
 
 // Program-wide settings (initial values as at start-up).
-struct Einstellungen {
+struct ProgramSettings {
   std::string Trenner = "\\";
   std::string SoundMoeglich = "ja";
   int32_t KopfHoehe = 44;
@@ -38,33 +38,33 @@ struct Einstellungen {
   // 0 before the sound library was started, 1 ready, -1 unusable or closed.
   int32_t MusikStatus = 0;
 };
-Einstellungen& E();
+ProgramSettings& Settings();
 // Puts every setting back to its start-up value (tests and start-up).
-void EinstellungenZuruecksetzen();
+void ResetSettings();
 
 // One row of the figure kind table: only name and step lengths are set.
-struct FigurArt {
+struct FigureKind {
   std::string name;
   double XSprung = 0;
   double YSprung = 0;
 };
-constexpr int32_t FigurTypAnzahl = 10;
+constexpr int32_t kFigureKinds = 10;
 // Rows 1..10 (row 0 unused).
-FigurArt* FigurTyp();
-void FigurTypFuellen();
+FigureKind* FigurTyp();
+void FillFigureKinds();
 
 // The scene background and where it lies on the screen.
-struct Szene {
+struct SceneLayout {
   rt::Image Hintergrund = nullptr;
   int32_t SzeneX0 = 0, SzeneY0 = 0, SzeneX1 = 0, SzeneY1 = 0;
-  int32_t Breite = 0, Hoehe = 0;            // size of Hintergrund
-  int32_t SichtEckeX = 0, SichtEckeY = 0;   // visible corner (width - 1, height - 1)
+  int32_t width = 0, height = 0;                   // size of Hintergrund
+  int32_t visibleCornerX = 0, visibleCornerY = 0;  // visible corner (width - 1, height - 1)
   // The working screen mode: 640 x 480 x 16 on the start screen, then the chosen one.
-  int32_t BildBreite = 640, BildHoehe = 480, BildTiefe = 16;
-  int32_t HalbX = 320, HalbY = 240;         // half-screen point
+  int32_t screenWidth = 640, screenHeight = 480, screenDepth = 16;
+  int32_t halfX = 320, halfY = 240;  // half-screen point
 };
-Szene& S();
+SceneLayout& Layout();
 // Frees Hintergrund if present and forgets it.
-void HintergrundFreigeben();
+void FreeHintergrund();
 
 }  // namespace wimmel

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "shared/settings.h"
 #include "runtime/runtime.h"
+#include "shared/settings.h"
 #include "sound/fsound.h"
 
 namespace wimmel {
@@ -30,7 +30,7 @@ std::array<std::string, 4> gTitelPfad;  // scene tracks 1 to 3; slot 0 unused
 StreamHandle gStream = 0;
 
 bool SoundJa() {
-  return E().SoundMoeglich == "ja";
+  return Settings().SoundMoeglich == "ja";
 }
 
 void ErstInitialisierung() {
@@ -39,16 +39,16 @@ void ErstInitialisierung() {
     rt::PrintLine(0, "FEHLER: Fuer die Ausgabe von Sounds oder Musik");
     rt::PrintLine(0, "ist Fmod in der Version 3.74 oder hoeher notwendig!");
     rt::PrintLine(0, "Schalte Sounds und Musik aus!");
-    E().MusikStatus = -1;
+    Settings().MusikStatus = -1;
   } else if (FSOUND_Init(44100, 32, 0) != 0) {
-    E().MusikStatus = 1;
+    Settings().MusikStatus = 1;
   } else {
     rt::PrintLine(0, "FEHLER: Kann Fmod nicht initialisieren!");
     rt::PrintLine(0, "Schalte Sounds und Musik aus!");
-    E().MusikStatus = -1;
+    Settings().MusikStatus = -1;
   }
   FSOUND_Stream_SetBufferSize(50);
-  const std::string ordner = "musik" + E().Trenner;
+  const std::string ordner = "musik" + Settings().Trenner;
   gTitelPfad[1] = ordner + "Qum1_E.mp3";
   gTitelPfad[2] = ordner + "Qum2_E.mp3";
   gTitelPfad[3] = ordner + "Qum3_F.mp3";
@@ -83,7 +83,7 @@ void MusikAbspielen() {
 
 void Intro() {
   if (!SoundJa() || !NeuerTitelFaellig()) return;
-  Starte("musik" + E().Trenner + "Qum1_I.mp3");
+  Starte("musik" + Settings().Trenner + "Qum1_I.mp3");
 }
 
 void MusikBeenden() {
@@ -101,7 +101,7 @@ void FmodBeenden() {
   if (!SoundJa()) return;
   if (gInitialisiert == 1) FSOUND_Close();
   gInitialisiert = 0;
-  E().MusikStatus = -1;
+  Settings().MusikStatus = -1;
 }
 
 Befehl Erkenne(std::string_view aufgabe) {
@@ -118,7 +118,7 @@ std::string Musik(std::string_view Aufgabe, std::string_view text, int32_t n) {
   (void)text;
   (void)n;
   if (SoundJa() && gInitialisiert == 0) ErstInitialisierung();
-  if (E().MusikStatus <= 0) return "OK";
+  if (Settings().MusikStatus <= 0) return "OK";
   switch (Erkenne(Aufgabe)) {
     case Befehl::MusikAbspielen:
       MusikAbspielen();

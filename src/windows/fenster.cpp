@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/runtime.h"
 #include "shared/dialog.h"
 #include "shared/settings.h"
-#include "runtime/runtime.h"
 #include "text/text.h"
 
 namespace wimmel {
@@ -156,7 +156,7 @@ int32_t Ecke(int64_t wert) {
 }
 
 bool Protokolliert() {
-  return E().ProtokollAn == 1;
+  return Settings().ProtokollAn == 1;
 }
 
 FensterDaten* Lebendig(int32_t nr) {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
+#include "shared/settings.h"
 #include "text/text.h"
 
 namespace rt = wimmel::rt;
@@ -70,8 +70,8 @@ class DialogTest : public ::testing::Test {
     cfg.onConsole = [](std::string_view text, bool) { gSkript.konsole.emplace_back(text); };
     rt::headless::Install(cfg);
     ASSERT_EQ(rt::SetScreenMode(18, 32, 0, 1, 0), 0);
-    wimmel::EinstellungenZuruecksetzen();
-    wimmel::S() = wimmel::Szene{};
+    wimmel::ResetSettings();
+    wimmel::Layout() = wimmel::SceneLayout{};
     wimmel::FontsInitialisieren();
     wimmel::Meldezeile = 0;
     rt::DrawLine(nullptr, 0, 0, 639, 479, kWeiss, 2);
@@ -125,7 +125,7 @@ TEST_F(DialogTest, FragTasteReportsOtherKeysAndGoesOn) {
 
 TEST_F(DialogTest, RejectionRowIsScreenHeightMinusGlyphHeight) {
   // On a 21-pixel working height the row is 21 - 16 = 5, a real console row.
-  wimmel::S().BildHoehe = 21;
+  wimmel::Layout().screenHeight = 21;
   rt::ClearScreen();
   Tasten({'x', '1'});
   EXPECT_EQ(wimmel::FragTaste(), "1");
@@ -230,8 +230,8 @@ TEST_F(DialogTest, TheLineIsRedrawnAfterEveryKey) {
 }
 
 TEST_F(DialogTest, FollowsTheInputFont) {
-  wimmel::E().EingabeSchrift = 1;
-  wimmel::S().BildHoehe = 600;
+  wimmel::Settings().EingabeSchrift = 1;
+  wimmel::Layout().screenHeight = 600;
   Tasten({'q', '3', kReturn});
   EXPECT_EQ(wimmel::EingabeZeile("AB"), "3");
   rt::Image s = rt::ScreenImage();

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "shared/settings.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
+#include "shared/settings.h"
 #include "testhilfe.h"
 #include "text/text.h"
 #include "windows/fenster.h"
@@ -78,10 +78,10 @@ class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FontsInitialisieren();
-    EinstellungenZuruecksetzen();
+    ResetSettings();
     AllePanelsWeg();
-    HintergrundFreigeben();
-    S() = Szene{};
+    FreeHintergrund();
+    Layout() = SceneLayout{};
     ArtworkSchreiben();
     K().Leeren();
   }
@@ -93,10 +93,10 @@ class PanelTest : public ::testing::Test {
   void Bildschirm(int32_t breite, int32_t hoehe) {
     const int32_t modus = breite == 640 ? 18 : breite == 800 ? 19 : 21;
     testhilfe::BildschirmOeffnen(modus, 32);
-    S().BildBreite = breite;
-    S().BildHoehe = hoehe;
-    S().SzeneY0 = 44;
-    S().Hoehe = hoehe - 144;
+    Layout().screenWidth = breite;
+    Layout().screenHeight = hoehe;
+    Layout().SzeneY0 = 44;
+    Layout().height = hoehe - 144;
     testhilfe::BildschirmFuellen(0xFF000000u | kLeer);
   }
 
@@ -179,12 +179,12 @@ void PruefeBoxen(const std::function<std::string()>& klick, const std::vector<Bo
         {b.x, b.y},     {b.x + b.w, b.y},     {b.x, b.y + b.h}, {b.x + b.w, b.y + b.h},
         {b.x - 1, b.y}, {b.x + b.w + 1, b.y}, {b.x, b.y - 1},   {b.x + b.w, b.y + b.h + 1}};
     for (const auto& p : punkte) {
-      E().MausX = p[0];
-      E().MausY = p[1];
-      E().KlickPause = 0;
+      Settings().MausX = p[0];
+      Settings().MausY = p[1];
+      Settings().KlickPause = 0;
       const std::string soll = erwartet(p[0], p[1]);
       EXPECT_EQ(klick(), soll) << "click at " << p[0] << "," << p[1];
-      EXPECT_EQ(E().KlickPause, klickPause && !soll.empty() ? 1 : 0)
+      EXPECT_EQ(Settings().KlickPause, klickPause && !soll.empty() ? 1 : 0)
           << "click pause after a click at " << p[0] << "," << p[1];
     }
     EXPECT_FALSE(b.antwort.empty());
@@ -192,8 +192,8 @@ void PruefeBoxen(const std::function<std::string()>& klick, const std::vector<Bo
 }
 
 std::string Klick(int32_t x, int32_t y, const std::function<std::string()>& klick) {
-  E().MausX = x;
-  E().MausY = y;
+  Settings().MausX = x;
+  Settings().MausY = y;
   return klick();
 }
 
@@ -245,7 +245,7 @@ TEST_F(PanelTest, HeaderNeedsMoreThanSixteenRowsAboveTheScene) {
   Bildschirm(640, 480);
   for (int32_t y0 : {16, 0}) {
     K().Leeren();
-    S().SzeneY0 = y0;
+    Layout().SzeneY0 = y0;
     KopfFenster("Erstellen", "Kopf");
     ASSERT_EQ(K().zeilen.size(), 1u);
     EXPECT_EQ(K().zeilen[0],
@@ -254,7 +254,7 @@ TEST_F(PanelTest, HeaderNeedsMoreThanSixteenRowsAboveTheScene) {
     EXPECT_EQ(Probe(), "1") << "no window was made";
     Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "");
   }
-  S().SzeneY0 = 17;
+  Layout().SzeneY0 = 17;
   KopfFenster("Erstellen", "Kopf");
   EXPECT_EQ(Probe(), "2");
 }
@@ -331,7 +331,7 @@ TEST_F(PanelTest, BottomBarAt640x480AndWithATallSceneStaysFiftyRowsFromTheBottom
   AnzeigeFensterUnten("Loeschen");
 
   Bildschirm(800, 600);
-  S().Hoehe = 1000;
+  Layout().height = 1000;
   AnzeigeFensterUnten("Erstellen");
   AnzeigeFensterUnten("Anzeigen");
   RahmenAufDemRand(0, 550, 799, 50);
@@ -407,9 +407,9 @@ TEST_F(PanelTest, HelpPage1ButtonsAnswerAndSetTheClickPause) {
                {45, 548, 30, 30, "\x1B"},
                {15, 513, 30, 30, "h"}},
               true);
-  E().KlickPause = 0;
+  Settings().KlickPause = 0;
   EXPECT_EQ(Klick(700, 560, [] { return AnzeigeHilfe1("Mausklick"); }), "");
-  EXPECT_EQ(E().KlickPause, 0);
+  EXPECT_EQ(Settings().KlickPause, 0);
 }
 
 TEST_F(PanelTest, HelpPage2Layout) {
@@ -469,10 +469,10 @@ TEST_F(PanelTest, HelpPage2ButtonsAnswerAndSetTheClickPause) {
                {478, 554, 21, 21, "1"},
                {519, 554, 21, 21, "3"}},
               true);
-  E().KlickPause = 0;
+  Settings().KlickPause = 0;
   EXPECT_EQ(Klick(509, 544, [] { return AnzeigeHilfe2("Mausklick"); }), "")
       << "the centre of the number block";
-  EXPECT_EQ(E().KlickPause, 0);
+  EXPECT_EQ(Settings().KlickPause, 0);
 }
 
 TEST_F(PanelTest, HelpPage3Layout) {
@@ -578,7 +578,7 @@ TEST_F(PanelTest, PanelsLogTheirLifeOnlyWhenTheSwitchIsOn) {
   EXPECT_TRUE(testhilfe::LogZeilen().empty());
   AllePanelsWeg();
 
-  E().ProtokollAn = 1;
+  Settings().ProtokollAn = 1;
   KopfFenster("Erstellen", "Kopf");
   AnzeigeFensterUnten("Erstellen");
   AnzeigeHilfe1("Erstellen");
@@ -642,16 +642,16 @@ TEST(PanelBilder, RealArtworkAt800x600) {
   std::filesystem::current_path(daten);
 
   FontsInitialisieren();
-  EinstellungenZuruecksetzen();
+  ResetSettings();
   AllePanelsWeg();
   testhilfe::BildschirmOeffnen(19, 32);
   testhilfe::TasteNach(1000000);
   K().Leeren();
-  S() = Szene{};
-  S().BildBreite = 800;
-  S().BildHoehe = 600;
-  S().SzeneY0 = 44;
-  S().Hoehe = 456;
+  Layout() = SceneLayout{};
+  Layout().screenWidth = 800;
+  Layout().screenHeight = 600;
+  Layout().SzeneY0 = 44;
+  Layout().height = 456;
 
   struct Aufnahme {
     const char* datei;

@@ -6,18 +6,18 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "shared/settings.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
+#include "shared/settings.h"
 #include "szene_hilfe.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace testhilfe;
-using wimmel::E;
-using wimmel::S;
+using wimmel::Layout;
+using wimmel::Settings;
 
 std::string Daten() {
   const char* env = std::getenv("WIMMEL_DATA_DIR");
@@ -35,7 +35,7 @@ TEST_P(DatenTest, FiguresWalkWithoutMessages) {
   const auto [modus, tiefe] = GetParam();
   Bildschirm(modus, tiefe, 1000);
   SzeneAufraeumen();
-  E().FigurenAnzahl = 200;
+  Settings().FigurenAnzahl = 200;
   BaueHintergrund();
   BaueSzene();
   for (int i = 0; i < 300; ++i) Schritt();
@@ -45,12 +45,12 @@ TEST_P(DatenTest, FiguresWalkWithoutMessages) {
     wimmel::scene::FigurEinblick f;
     ASSERT_TRUE(wimmel::scene::FigurAnsehen(nr, f));
     EXPECT_TRUE(f.stripGeteilt) << nr;
-    EXPECT_GE(f.x, S().SzeneX0 - 10) << nr;
-    EXPECT_LE(f.x + f.width, S().SzeneX1 + 10) << nr;
-    EXPECT_GE(f.y, S().SzeneY0 - 10) << nr;
-    EXPECT_LE(f.y + f.height, S().SzeneY1 + 10) << nr;
+    EXPECT_GE(f.x, Layout().SzeneX0 - 10) << nr;
+    EXPECT_LE(f.x + f.width, Layout().SzeneX1 + 10) << nr;
+    EXPECT_GE(f.y, Layout().SzeneY0 - 10) << nr;
+    EXPECT_LE(f.y + f.height, Layout().SzeneY1 + 10) << nr;
   }
-  EXPECT_EQ(Pixel(11, S().BildHoehe - 2), Erwartet(0x300000)) << "status box";
+  EXPECT_EQ(Pixel(11, Layout().screenHeight - 2), Erwartet(0x300000)) << "status box";
   SzeneAufraeumen();
   fs::current_path(vorher);
 }

@@ -7,11 +7,11 @@
 #include <functional>
 
 #include "../runtime/hang_guard.h"
-#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
+#include "shared/settings.h"
 #include "szene_hilfe.h"
 
 namespace rt = wimmel::rt;
@@ -19,9 +19,9 @@ namespace rt = wimmel::rt;
 namespace {
 
 using namespace testhilfe;
-using wimmel::E;
 using wimmel::Figur;
-using wimmel::S;
+using wimmel::Layout;
+using wimmel::Settings;
 using wimmel::scene::FigurAnsehen;
 using wimmel::scene::FigurEinblick;
 
@@ -98,8 +98,8 @@ class FigurTest : public ::testing::Test {
     BaueHintergrund();
   }
   void TearDown() override { SzeneAufraeumen(); }
-  void Szene(int32_t n) {
-    E().FigurenAnzahl = n;
+  void SceneLayout(int32_t n) {
+    Settings().FigurenAnzahl = n;
     BaueSzene();
   }
   Arbeitsordner ordner_;
@@ -108,7 +108,7 @@ class FigurTest : public ::testing::Test {
 TEST_F(FigurTest, CreationDrawsTheRandomNumbersInTheDescribedOrder) {
   Zufall z;
   ASSERT_TRUE(z.Einholen()) << "the runtime's random sequence is not the described one";
-  Szene(40);
+  SceneLayout(40);
   // Objects 1..4 of 20 x 20 pixels: centres and radius 10.
   const int32_t zx[] = {20, 430, 470, 510}, zy[] = {20, 176, 182, 188};
   auto beruehrt = [&](int32_t x, int32_t y, int32_t r) {
@@ -150,8 +150,8 @@ TEST_F(FigurTest, CreationDrawsTheRandomNumbersInTheDescribedOrder) {
   }
   // Nothing else drew a number.
   EXPECT_EQ(rt::Random(1.0), z.Naechste());
-  EXPECT_EQ(E().AktiveFigur, 1);
-  EXPECT_EQ(E().GewaehlteFigur, 1);
+  EXPECT_EQ(Settings().AktiveFigur, 1);
+  EXPECT_EQ(Settings().GewaehlteFigur, 1);
 }
 
 TEST_F(FigurTest, PlacementEndsWhenEveryPositionTouchesAnObject) {
@@ -172,7 +172,7 @@ TEST_F(FigurTest, PlacementEndsWhenEveryPositionTouchesAnObject) {
   SchreibeDatei("objekte\\QumyH.bmp", kopf);
   Zufall z;
   ASSERT_TRUE(z.Einholen());
-  Szene(2);
+  SceneLayout(2);
   for (int i = 0; i < 2 * (4 + 2 * 1000); ++i) z.Naechste();
   EXPECT_EQ(rt::Random(1.0), z.Naechste()) << "1000 placement attempts per figure";
   const FigurEinblick f = Ansehen(2);
@@ -181,7 +181,7 @@ TEST_F(FigurTest, PlacementEndsWhenEveryPositionTouchesAnObject) {
 }
 
 TEST_F(FigurTest, TurnsSetStepsAndChoosePictures) {
-  Szene(3);
+  SceneLayout(3);
   Figur("RichtungLinks", 2, 0, 0, "");
   Figur("RichtungHoch", 2, 0, 0, "");
   FigurEinblick f = Ansehen(2);
@@ -201,7 +201,7 @@ TEST_F(FigurTest, TurnsSetStepsAndChoosePictures) {
 }
 
 TEST_F(FigurTest, StepWidthsKeepTheSenseAndZeroCountsAsLeft) {
-  Szene(2);
+  SceneLayout(2);
   Figur("RichtungRechts", 1, 0, 0, "");
   Figur("RichtungRunter", 1, 0, 0, "");
   Figur("SetzXRichtung", 1, 0, 0, "");
@@ -216,20 +216,20 @@ TEST_F(FigurTest, StepWidthsKeepTheSenseAndZeroCountsAsLeft) {
   Figur("SetzXRichtung", 1, -3, 0, "");
   EXPECT_EQ(Ansehen(1).SchrittX, 3) << "a negative width reverses at once";
   EXPECT_EQ(Ansehen(1).Bildnummer, 4);
-  EXPECT_EQ(wimmel::FigurXSprung(1), -3.0);
+  EXPECT_EQ(wimmel::XSprungOf(1), -3.0);
   Figur("SetzYRichtung", 1, 7, 0, "");
   EXPECT_EQ(Ansehen(1).SchrittY, -7);
-  EXPECT_EQ(wimmel::FigurYSprung(1), 7.0);
+  EXPECT_EQ(wimmel::YSprungOf(1), 7.0);
   // The widest widths saturate instead of overflowing.
   Figur("SetzXRichtung", 1, INT32_MIN, 0, "");
   EXPECT_EQ(Ansehen(1).SchrittX, INT32_MIN);
   Figur("RichtungLinks", 1, 0, 0, "");
   EXPECT_EQ(Ansehen(1).SchrittX, INT32_MAX);
-  EXPECT_EQ(wimmel::FigurXSprung(3), 0.0) << "outside the table";
+  EXPECT_EQ(wimmel::XSprungOf(3), 0.0) << "outside the table";
 }
 
 TEST_F(FigurTest, StripSizesGiveTheFrameCount) {
-  Szene(1);
+  SceneLayout(1);
   SchreibeFigurBild("testart", 1, {40, 12, 4}, 1);
   SchreibeFigurBild("testart", 2, {48, 5, 4}, 1);
   SchreibeFigurBild("testart", 3, {48, 13, 4}, 1);
@@ -263,7 +263,7 @@ TEST_F(FigurTest, StripSizesGiveTheFrameCount) {
 }
 
 TEST_F(FigurTest, FiguresWithTheSamePictureShareTheirStrip) {
-  Szene(30);
+  SceneLayout(30);
   for (int32_t i = 1; i <= 30; ++i) {
     Figur("WechsleBild", i, 0, 0, "tarzan01");
     Figur("RichtungRechts", i, 0, 0, "");
@@ -278,7 +278,7 @@ TEST_F(FigurTest, FiguresWithTheSamePictureShareTheirStrip) {
 }
 
 TEST_F(FigurTest, EveryTurnReadsThePictureFileAgain) {
-  Szene(1);
+  SceneLayout(1);
   Figur("WechsleBild", 1, 0, 0, "tarzan01");
   Figur("RichtungRechts", 1, 0, 0, "");
   Figur("RichtungRunter", 1, 0, 0, "");
@@ -309,7 +309,7 @@ TEST_F(FigurTest, EveryTurnReadsThePictureFileAgain) {
 }
 
 TEST_F(FigurTest, UnknownKindWaitsForAKeyAndKeepsThePicture) {
-  Szene(2);
+  SceneLayout(2);
   const rt::Image vorher = Ansehen(2).strip;
   const int32_t bild = Ansehen(2).Bildnummer;
   int64_t abfragen = 0;
@@ -324,11 +324,11 @@ TEST_F(FigurTest, UnknownKindWaitsForAKeyAndKeepsThePicture) {
                               ".bmp zuordnen, Datei existiert jedoch nicht. Taste = weiter");
   EXPECT_EQ(Ansehen(2).strip, vorher);
   EXPECT_EQ(Ansehen(2).name, "grunzyli");
-  EXPECT_EQ(Ansehen(2).XSprung, wimmel::FigurXSprung(2));
+  EXPECT_EQ(Ansehen(2).XSprung, wimmel::XSprungOf(2));
 }
 
 TEST_F(FigurTest, ZeroSizedPictureEndsTheProgram) {
-  Szene(1);
+  SceneLayout(1);
   SchreibeBmp("figure\\kaputtXY\\1.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
   SchreibeBmp("figure\\kaputtXY\\2.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
   SchreibeBmp("figure\\kaputtXY\\3.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
@@ -346,17 +346,17 @@ TEST_F(FigurTest, ZeroSizedPictureEndsTheProgram) {
 }
 
 TEST_F(FigurTest, ActivationAndNumbersOutsideTheTable) {
-  Szene(3);
+  SceneLayout(3);
   EXPECT_EQ(Ansehen(1).active, 1);
   Figur("MachAktiv", 3, 0, 0, "");
   EXPECT_EQ(Ansehen(1).active, 0);
   EXPECT_EQ(Ansehen(3).active, 1);
-  EXPECT_EQ(E().AktiveFigur, 3);
-  EXPECT_EQ(E().GewaehlteFigur, 3);
+  EXPECT_EQ(Settings().AktiveFigur, 3);
+  EXPECT_EQ(Settings().GewaehlteFigur, 3);
   Figur("MachInaktiv", 3, 0, 0, "");
   EXPECT_EQ(Ansehen(3).active, 0);
-  EXPECT_EQ(E().AktiveFigur, 0);
-  EXPECT_EQ(E().GewaehlteFigur, 0);
+  EXPECT_EQ(Settings().AktiveFigur, 0);
+  EXPECT_EQ(Settings().GewaehlteFigur, 0);
   // Figure 0 and figures beyond N are not there: commands for them do nothing.
   const int64_t abfragen = Abfragen();
   for (const char* wort : {"RichtungLinks", "RichtungHoch", "SetzXRichtung", "LadeBild",
@@ -366,11 +366,11 @@ TEST_F(FigurTest, ActivationAndNumbersOutsideTheTable) {
     Figur(wort, -1, 9, 0, "grunzyli");
   }
   EXPECT_EQ(Abfragen(), abfragen) << "no message was shown";
-  EXPECT_EQ(E().AktiveFigur, 0);
+  EXPECT_EQ(Settings().AktiveFigur, 0);
   int32_t x, y, w, h;
-  EXPECT_FALSE(wimmel::FigurRechteck(0, x, y, w, h));
-  EXPECT_FALSE(wimmel::FigurRechteck(4, x, y, w, h));
-  ASSERT_TRUE(wimmel::FigurRechteck(2, x, y, w, h));
+  EXPECT_FALSE(wimmel::FigureRectangle(0, x, y, w, h));
+  EXPECT_FALSE(wimmel::FigureRectangle(4, x, y, w, h));
+  ASSERT_TRUE(wimmel::FigureRectangle(2, x, y, w, h));
   EXPECT_EQ(w, 48);
   Figur("MachAktiv", 2, 0, 0, "");
   EXPECT_EQ(Ansehen(2).active, 1);
@@ -379,7 +379,7 @@ TEST_F(FigurTest, ActivationAndNumbersOutsideTheTable) {
   Figur("Unsichtbar", 2, 0, 0, "");
   EXPECT_EQ(Ansehen(2).hidden, 1);
   Figur("FigurenLoeschen", 0, 0, 0, "Escape");
-  EXPECT_EQ(E().AktiveFigur, 2) << "deleting the figures keeps the numbers";
+  EXPECT_EQ(Settings().AktiveFigur, 2) << "deleting the figures keeps the numbers";
   EXPECT_FALSE(Ansehen(2).stripVorhanden);
   EXPECT_EQ(Ansehen(2).name, "");
 }

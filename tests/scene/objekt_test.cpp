@@ -5,9 +5,9 @@
 #include <functional>
 
 #include "../runtime/hang_guard.h"
-#include "shared/settings.h"
 #include "runtime/image.h"
 #include "scene/scene.h"
+#include "shared/settings.h"
 #include "szene_hilfe.h"
 
 namespace rt = wimmel::rt;
@@ -15,9 +15,9 @@ namespace rt = wimmel::rt;
 namespace {
 
 using namespace testhilfe;
-using wimmel::E;
+using wimmel::Layout;
 using wimmel::Objekt;
-using wimmel::S;
+using wimmel::Settings;
 
 int Ende(const std::function<void()>& f) {
   try {
@@ -101,7 +101,7 @@ TEST_F(ObjektTest, PlacementFollowsTheSceneSizeAndTheOffsets) {
 TEST_F(ObjektTest, MergeDrawsObjectsOneToFourTransparently) {
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
   Objekt("InHintergrundEinbinden", 1, 0, 0, 0, 0, "");
-  rt::Image h = S().Hintergrund;
+  rt::Image h = Layout().Hintergrund;
   auto farbe = [](uint32_t rgb) { return static_cast<uint32_t>(rt::To565(rgb)); };
   EXPECT_EQ(rt::GetPixel(h, 15, 15), farbe(0x800000));
   EXPECT_EQ(rt::GetPixel(h, 10, 10), farbe(HintergrundFarbe(10, 10))) << "magenta is see-through";
@@ -149,7 +149,7 @@ TEST_F(ObjektTest, CirclesShowOnlyWithTheSwitchAndOnlyForTheHit) {
   rt::DrawLine(nullptr, 0, 0, 639, 479, 0xFF000000, 2);
   EXPECT_EQ(Frage(30, 20, 4), "1");
   EXPECT_EQ(Pixel(30, 44), 0u) << "no circles without C";
-  E().SchalterC = 1;
+  Settings().SchalterC = 1;
   EXPECT_EQ(Frage(200, 200, 4), "");
   EXPECT_EQ(Pixel(204, 244), 0u) << "a miss draws nothing";
   EXPECT_EQ(Frage(30, 20, 4), "1");

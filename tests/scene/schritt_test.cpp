@@ -10,11 +10,11 @@
 #include <thread>
 #include <tuple>
 
-#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/intern.h"
 #include "scene/scene.h"
+#include "shared/settings.h"
 #include "szene_hilfe.h"
 #include "text/text.h"
 
@@ -23,9 +23,9 @@ namespace rt = wimmel::rt;
 namespace {
 
 using namespace testhilfe;
-using wimmel::E;
 using wimmel::Figur;
-using wimmel::S;
+using wimmel::Layout;
+using wimmel::Settings;
 using wimmel::scene::FigurAnsehen;
 using wimmel::scene::FigurEinblick;
 
@@ -37,7 +37,7 @@ FigurEinblick Ansehen(int32_t nr) {
 
 int32_t Art(int32_t nr) {
   const std::string name = Ansehen(nr).name;
-  for (int32_t k = 1; k <= wimmel::FigurTypAnzahl; ++k) {
+  for (int32_t k = 1; k <= wimmel::kFigureKinds; ++k) {
     if (wimmel::FigurTyp()[k].name == name) return k;
   }
   return 0;
@@ -71,10 +71,10 @@ void Setze(int32_t nr, int32_t sx, int32_t sy) {
 // Moves every figure in one step to its target (or leaves it where it is)
 // and then lets all of them stand still.
 void Versetze(const std::vector<std::tuple<int32_t, int32_t, int32_t>>& ziele) {
-  for (int32_t nr = 1; nr <= E().FigurenAnzahl; ++nr) Setze(nr, 0, 0);
+  for (int32_t nr = 1; nr <= Settings().FigurenAnzahl; ++nr) Setze(nr, 0, 0);
   for (const auto& [nr, x, y] : ziele) Setze(nr, x - Ansehen(nr).x, y - Ansehen(nr).y);
   Schritt();
-  for (int32_t nr = 1; nr <= E().FigurenAnzahl; ++nr) Setze(nr, 0, 0);
+  for (int32_t nr = 1; nr <= Settings().FigurenAnzahl; ++nr) Setze(nr, 0, 0);
   for (const auto& [nr, x, y] : ziele) {
     ASSERT_EQ(Ansehen(nr).x, x);
     ASSERT_EQ(Ansehen(nr).y, y);
@@ -91,7 +91,7 @@ class SchrittTest : public ::testing::Test {
     SchreibeObjekte(20);
     SchreibeFiguren();
     BaueHintergrund();
-    E().FigurenAnzahl = n;
+    Settings().FigurenAnzahl = n;
     BaueSzene();
   }
   void TearDown() override { SzeneAufraeumen(); }
@@ -191,24 +191,24 @@ TEST_F(SchrittTest, LowerFiguresAreDrawnFirstAndClicksPickTheFirstInOrder) {
   EXPECT_EQ(Pixel(230, 230), FigurFarbe(1)) << "figure 1 is drawn over figure 2";
   EXPECT_EQ(Pixel(250, 250), FigurFarbe(2));
   // A click on the overlap takes figure 2, first in the order.
-  E().MausX = 230;
-  E().MausY = 230;
+  Settings().MausX = 230;
+  Settings().MausY = 230;
   Figur("LinksKlick", 0, 0, 0, "");
   EXPECT_EQ(Ansehen(2).active, 1);
   EXPECT_EQ(Ansehen(1).active, 0);
-  EXPECT_EQ(E().AktiveFigur, 2);
-  EXPECT_EQ(E().GewaehlteFigur, 2);
+  EXPECT_EQ(Settings().AktiveFigur, 2);
+  EXPECT_EQ(Settings().GewaehlteFigur, 2);
   // The right edge x + frameW still belongs to a figure.
-  E().MausX = 248;
-  E().MausY = 200;
+  Settings().MausX = 248;
+  Settings().MausY = 200;
   Figur("LinksKlick", 0, 0, 0, "");
-  EXPECT_EQ(E().AktiveFigur, 1);
+  EXPECT_EQ(Settings().AktiveFigur, 1);
   // A click beside every figure leaves none active but keeps the numbers.
-  E().MausX = 10;
-  E().MausY = 400;
+  Settings().MausX = 10;
+  Settings().MausY = 400;
   Figur("LinksKlick", 0, 0, 0, "");
   for (int32_t i = 1; i <= 3; ++i) EXPECT_EQ(Ansehen(i).active, 0);
-  EXPECT_EQ(E().AktiveFigur, 1);
+  EXPECT_EQ(Settings().AktiveFigur, 1);
 }
 
 TEST_F(SchrittTest, ActiveFigureCarriesItsBlueMarker) {
@@ -259,7 +259,7 @@ TEST_F(SchrittTest, NumbersShowWithTheSwitch) {
   ASSERT_FALSE(punkte.empty());
   Schritt();
   for (const auto& [x, y] : punkte) EXPECT_NE(Pixel(103 + x, 103 + y), Erwartet(0xFFFFFF));
-  E().SchalterN = 1;
+  Settings().SchalterN = 1;
   Schritt();
   int32_t weiss = 0;
   for (int32_t y = 103; y < 103 + wimmel::FontHoehe(0); ++y) {
@@ -275,7 +275,7 @@ TEST_F(SchrittTest, CirclesShowWithTheSwitchAndAreWipedNextStep) {
   Aufbauen(18, 16, 2);
   Versetze({{1, 370, 183}, {2, 100, 250}});
   Setze(1, 6, 3);
-  E().SchalterC = 1;
+  Settings().SchalterC = 1;
   rt::SetPixel(nullptr, 600, 100, 0xFFFFFFFF);
   Schritt();
   EXPECT_EQ(Pixel(600, 100), Grund(600, 100)) << "the whole background was put back";

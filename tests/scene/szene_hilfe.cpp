@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "shared/settings.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/scene.h"
 #include "scene/streifen.h"
+#include "shared/settings.h"
 #include "text/text.h"
 
 namespace rt = wimmel::rt;
@@ -21,8 +21,8 @@ namespace rt = wimmel::rt;
 namespace testhilfe {
 
 namespace fs = std::filesystem;
-using wimmel::E;
-using wimmel::S;
+using wimmel::Layout;
+using wimmel::Settings;
 
 namespace {
 
@@ -157,11 +157,11 @@ void Bildschirm(int32_t modus, int32_t tiefe, int64_t grenze) {
   rt::headless::SetClock(basis);
   ASSERT_EQ(rt::SetScreenMode(modus, tiefe, 0, 1, 0), 0);
   wimmel::FontsInitialisieren();
-  wimmel::FigurTypFuellen();
+  wimmel::FillFigureKinds();
   const rt::ScreenInfo info = rt::GetScreenInfo();
-  S().BildBreite = info.width;
-  S().BildHoehe = info.height;
-  S().BildTiefe = info.depth;
+  Layout().screenWidth = info.width;
+  Layout().screenHeight = info.height;
+  Layout().screenDepth = info.depth;
 }
 
 void Taste(uint32_t code) {
@@ -180,41 +180,41 @@ std::string KonsoleText() {
 }
 
 void BaueHintergrund() {
-  wimmel::HintergrundFreigeben();
-  const std::string pfad = "HG_bild" + E().Trenner + "Karogrun.bmp";
+  wimmel::FreeHintergrund();
+  const std::string pfad = "HG_bild" + Settings().Trenner + "Karogrun.bmp";
   int32_t w = 0, h = 0;
   ASSERT_GT(rt::ProbeBmpSize(pfad, w, h), 0) << pfad;
   rt::Image bitmap = rt::CreateImage(w, h, 0);
   ASSERT_NE(bitmap, nullptr);
   rt::LoadBmp(pfad, bitmap);
-  const int32_t sw = S().BildBreite;
-  const int32_t sh = S().BildHoehe;
+  const int32_t sw = Layout().screenWidth;
+  const int32_t sh = Layout().screenHeight;
   const int32_t hb = sw;
-  const int32_t hh = sh - E().KopfHoehe - E().FussHoehe;
-  S().Hintergrund = rt::CreateImage(hb, hh, 0);
-  ASSERT_NE(S().Hintergrund, nullptr);
-  rt::PutImage(S().Hintergrund, 0, 0, bitmap, 0, 0, std::min(hb, w), std::min(hh, h),
+  const int32_t hh = sh - Settings().KopfHoehe - Settings().FussHoehe;
+  Layout().Hintergrund = rt::CreateImage(hb, hh, 0);
+  ASSERT_NE(Layout().Hintergrund, nullptr);
+  rt::PutImage(Layout().Hintergrund, 0, 0, bitmap, 0, 0, std::min(hb, w), std::min(hh, h),
                rt::PutMode::Opaque);
-  S().SichtEckeX = hb < sw ? hb - 1 : sw - 1;
-  S().SichtEckeY = hh < sh ? hh - 1 : sh - 1;
+  Layout().visibleCornerX = hb < sw ? hb - 1 : sw - 1;
+  Layout().visibleCornerY = hh < sh ? hh - 1 : sh - 1;
   rt::DestroyImage(bitmap);
-  S().Breite = hb;
-  S().Hoehe = hh;
-  S().SzeneX0 = sw > hb ? (sw - hb) / 2 : 0;
-  S().SzeneX1 = hb + S().SzeneX0 < sw ? hb + S().SzeneX0 : sw;
-  S().SzeneY0 = E().KopfHoehe + hh < sh ? E().KopfHoehe : 0;
-  S().SzeneY1 = hh + S().SzeneY0 < sh ? hh + S().SzeneY0 : sh;
+  Layout().width = hb;
+  Layout().height = hh;
+  Layout().SzeneX0 = sw > hb ? (sw - hb) / 2 : 0;
+  Layout().SzeneX1 = hb + Layout().SzeneX0 < sw ? hb + Layout().SzeneX0 : sw;
+  Layout().SzeneY0 = Settings().KopfHoehe + hh < sh ? Settings().KopfHoehe : 0;
+  Layout().SzeneY1 = hh + Layout().SzeneY0 < sh ? hh + Layout().SzeneY0 : sh;
 }
 
 void BaueSzene() {
   wimmel::Objekt("Erstellen", 0, 0, 0, 0, 0, "AufloesungFragen");
   wimmel::Objekt("InHintergrundEinbinden", 1, 0, 0, 0, 0, "AufloesungFragen");
   wimmel::Objekt("InHintergrundEinbinden", 2, 0, 0, 0, 0, "AufloesungFragen");
-  rt::PutImage(nullptr, S().SzeneX0, S().SzeneY0, S().Hintergrund, 0, 0, S().SichtEckeX + 1,
-               S().SichtEckeY + 1, rt::PutMode::Opaque);
-  E().GewaehlteFigur = 1;
+  rt::PutImage(nullptr, Layout().SzeneX0, Layout().SzeneY0, Layout().Hintergrund, 0, 0,
+               Layout().visibleCornerX + 1, Layout().visibleCornerY + 1, rt::PutMode::Opaque);
+  Settings().GewaehlteFigur = 1;
   wimmel::Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
-  wimmel::Figur("MachAktiv", E().GewaehlteFigur, 0, 0, "");
+  wimmel::Figur("MachAktiv", Settings().GewaehlteFigur, 0, 0, "");
 }
 
 uint32_t FrameFarbe(int32_t art, int32_t bild, int32_t frame) {
@@ -239,7 +239,7 @@ void SchreibeFigurBild(const std::string& art, int32_t bild, const FigurSatz& sa
 }
 
 void SchreibeFiguren(const FigurSatz& satz) {
-  for (int32_t k = 1; k <= wimmel::FigurTypAnzahl; ++k) {
+  for (int32_t k = 1; k <= wimmel::kFigureKinds; ++k) {
     for (int32_t b = 1; b <= 4; ++b) {
       SchreibeFigurBild(wimmel::FigurTyp()[k].name, b, satz, k);
     }
@@ -280,8 +280,8 @@ void Schritt() {
 void SzeneAufraeumen() {
   wimmel::Figur("FigurenLoeschen", 0, 0, 0, "Escape");
   wimmel::Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "Escape");
-  wimmel::HintergrundFreigeben();
-  wimmel::EinstellungenZuruecksetzen();
+  wimmel::FreeHintergrund();
+  wimmel::ResetSettings();
   wimmel::scene::StreifenVorratLeeren();
   for (int i = 0; i < 60; ++i) wimmel::Figur("Schneller", 0, 0, 0, "");
   wimmel::Figur("Langsamer", 0, 0, 0, "");

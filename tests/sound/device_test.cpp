@@ -13,8 +13,8 @@
 #include <string_view>
 #include <thread>
 
-#include "shared/settings.h"
 #include "screen_util.h"
+#include "shared/settings.h"
 #include "sine_mp3.h"
 #include "sound/fsound.h"
 #include "sound/musik.h"
@@ -97,11 +97,11 @@ class DeviceTest : public ::testing::Test {
     std::filesystem::current_path(dir_);
     rt::headless::Install();
     soundtest::FreshScreen();
-    EinstellungenZuruecksetzen();
+    ResetSettings();
     SetSoundLibrary(&spy_);
   }
   void TearDown() override {
-    if (E().MusikStatus > 0) {
+    if (Settings().MusikStatus > 0) {
       Musik("MusikBeenden", "", 0);
       Musik("FmodBeenden", "", 0);
     }
@@ -136,7 +136,7 @@ TEST_F(DeviceTest, IntroPlaysAtTheTracksLevelInRealTime) {
 
   ASSERT_EQ(Musik("Intro", "", 0), "OK");
   const Clock::time_point started = Clock::now();
-  ASSERT_EQ(E().MusikStatus, 1);
+  ASSERT_EQ(Settings().MusikStatus, 1);
   EXPECT_EQ(soundtest::Snapshot(), before);
   const StreamHandle h = spy_.stream;
   ASSERT_NE(h, 0u);
@@ -185,7 +185,7 @@ TEST_F(DeviceTest, MusikBeendenSilencesTheDevice) {
   WriteIntro(kFrames);
   UseDiskDriver("stop.raw");
   ASSERT_EQ(Musik("Intro", "", 0), "OK");
-  ASSERT_EQ(E().MusikStatus, 1);
+  ASSERT_EQ(Settings().MusikStatus, 1);
   const StreamHandle h = spy_.stream;
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   const uint32_t reached = FSOUND_Stream_GetPosition(h);
@@ -216,14 +216,14 @@ TEST_F(DeviceTest, NoUsableDeviceTurnsMusicOffWithTwoLines) {
         setenv("SDL_AUDIODRIVER", "nonexistent", 1);
         soundtest::DrawMarker();
         EXPECT_EQ(Musik("Intro", "", 0), "OK");
-        EXPECT_EQ(E().MusikStatus, -1);
+        EXPECT_EQ(Settings().MusikStatus, -1);
         EXPECT_EQ(spy_.stream, 0u);
         const std::vector<uint8_t> shown = soundtest::Snapshot();
         EXPECT_EQ(shown, soundtest::ExpectedScreen(true, {"FEHLER: Kann Fmod nicht initialisieren!",
                                                           "Schalte Sounds und Musik aus!"}));
-        E().MusikStatus = 0;
+        Settings().MusikStatus = 0;
         EXPECT_EQ(Musik("MusikAbspielen", "", 0), "OK");
-        EXPECT_EQ(E().MusikStatus, 0) << "not tried again";
+        EXPECT_EQ(Settings().MusikStatus, 0) << "not tried again";
         // Without a device no stream opens either.
         EXPECT_EQ(FSOUND_Stream_Open("musik\\Qum1_I.mp3", FSOUND_MPEGACCURATE, 0, 0), 0u);
         const int code = ::testing::Test::HasFailure() ? 1 : 0;

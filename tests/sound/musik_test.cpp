@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "shared/settings.h"
 #include "screen_util.h"
+#include "shared/settings.h"
 #include "sound/fsound.h"
 
 namespace rt = wimmel::rt;
@@ -117,13 +117,13 @@ class MusikTest : public ::testing::Test {
   void SetUp() override {
     rt::headless::Install();
     soundtest::FreshScreen();
-    EinstellungenZuruecksetzen();
+    ResetSettings();
     SetSoundLibrary(&fake_);
   }
   // Leaves the player as a fresh program has it: no stream, not initialised.
   void TearDown() override {
-    E().SoundMoeglich = "ja";
-    if (E().MusikStatus > 0) {
+    Settings().SoundMoeglich = "ja";
+    if (Settings().MusikStatus > 0) {
       Musik("MusikBeenden", "", 0);
       Musik("FmodBeenden", "", 0);
     }
@@ -133,7 +133,7 @@ class MusikTest : public ::testing::Test {
   // The player starts up with the intro and `fake_` forgets those calls.
   StreamHandle StartIntro() {
     EXPECT_EQ(Musik("Intro", "", 0), "OK");
-    EXPECT_EQ(E().MusikStatus, 1);
+    EXPECT_EQ(Settings().MusikStatus, 1);
     fake_.Take();
     return fake_.lastOpened;
   }
@@ -155,16 +155,16 @@ class MusikTest : public ::testing::Test {
 };
 
 TEST_F(MusikTest, NothingAtAllWhileSoundIsNotPossible) {
-  E().SoundMoeglich = "nein";
+  Settings().SoundMoeglich = "nein";
   const std::vector<uint8_t> before = soundtest::Snapshot();
   for (const char* word : {"Intro", "MusikAbspielen", "MusikBeenden", "FmodBeenden", "Unsinn"}) {
     EXPECT_EQ(Musik(word, "", 0), "OK") << word;
   }
   EXPECT_TRUE(fake_.calls.empty());
-  EXPECT_EQ(E().MusikStatus, 0);
+  EXPECT_EQ(Settings().MusikStatus, 0);
   EXPECT_EQ(soundtest::Snapshot(), before);
   // Only "ja" in exactly that spelling switches sound on.
-  E().SoundMoeglich = "Ja";
+  Settings().SoundMoeglich = "Ja";
   EXPECT_EQ(Musik("Intro", "", 0), "OK");
   EXPECT_TRUE(fake_.calls.empty());
 }
@@ -175,14 +175,14 @@ TEST_F(MusikTest, FirstCallInitialisesThenPlaysTheIntro) {
   const StreamHandle h = fake_.lastOpened;
   EXPECT_EQ(fake_.Take(),
             Concat({kInit, DueTest(0), {"Open " + kIntro + " 131072 0 0", "Play -1 " + H(h)}}));
-  EXPECT_EQ(E().MusikStatus, 1);
+  EXPECT_EQ(Settings().MusikStatus, 1);
   EXPECT_EQ(soundtest::Snapshot(), before) << "a successful start prints nothing";
 }
 
 TEST_F(MusikTest, AnyFirstWordInitialises) {
   EXPECT_EQ(Musik("Unsinn", "x", 5), "OK");
   EXPECT_EQ(fake_.Take(), kInit);
-  EXPECT_EQ(E().MusikStatus, 1);
+  EXPECT_EQ(Settings().MusikStatus, 1);
   EXPECT_EQ(Musik("intro", "", 0), "OK");  // command words in any case
   EXPECT_EQ(fake_.Take().size(), 5u);
 }
@@ -193,7 +193,7 @@ TEST_F(MusikTest, OldVersionIsRefusedWithThreeLinesOnAClearedScreen) {
     soundtest::DrawMarker();
     EXPECT_EQ(Musik("Intro", "", 0), "OK");
     EXPECT_EQ(fake_.Take(), (Calls{"GetVersion", "SetBufferSize 50"}));
-    EXPECT_EQ(E().MusikStatus, -1);
+    EXPECT_EQ(Settings().MusikStatus, -1);
     const std::vector<uint8_t> shown = soundtest::Snapshot();
     EXPECT_TRUE(soundtest::AnyLitPixel(32, 48)) << "third line missing";
     EXPECT_EQ(shown, soundtest::ExpectedScreen(
@@ -201,7 +201,7 @@ TEST_F(MusikTest, OldVersionIsRefusedWithThreeLinesOnAClearedScreen) {
                                  "ist Fmod in der Version 3.74 oder hoeher notwendig!",
                                  "Schalte Sounds und Musik aus!"}));
     // Not tried again during the run, whatever is sent.
-    E().MusikStatus = 0;
+    Settings().MusikStatus = 0;
     for (const char* word : {"Intro", "MusikAbspielen", "MusikBeenden", "FmodBeenden"}) {
       EXPECT_EQ(Musik(word, "", 0), "OK");
     }
@@ -215,11 +215,11 @@ TEST_F(MusikTest, FailedInitPrintsTwoLinesWithoutClearing) {
     soundtest::DrawMarker();
     EXPECT_EQ(Musik("Intro", "", 0), "OK");
     EXPECT_EQ(fake_.Take(), kInit);
-    EXPECT_EQ(E().MusikStatus, -1);
+    EXPECT_EQ(Settings().MusikStatus, -1);
     const std::vector<uint8_t> shown = soundtest::Snapshot();
     EXPECT_EQ(shown, soundtest::ExpectedScreen(true, {"FEHLER: Kann Fmod nicht initialisieren!",
                                                       "Schalte Sounds und Musik aus!"}));
-    E().MusikStatus = 0;
+    Settings().MusikStatus = 0;
     Musik("Intro", "", 0);
     Musik("FmodBeenden", "", 0);
     EXPECT_TRUE(fake_.calls.empty());
@@ -297,11 +297,11 @@ TEST_F(MusikTest, FmodBeendenClosesAndTheNextCallStartsAgain) {
   fake_.Take();
   EXPECT_EQ(Musik("FmodBeenden", "", 0), "OK");
   EXPECT_EQ(fake_.Take(), Calls{"Close"});
-  EXPECT_EQ(E().MusikStatus, -1);
+  EXPECT_EQ(Settings().MusikStatus, -1);
   // The cleared flag makes the next call of any kind start the library
   // again, and the intro plays.
   EXPECT_EQ(Musik("Intro", "", 0), "OK");
-  EXPECT_EQ(E().MusikStatus, 1);
+  EXPECT_EQ(Settings().MusikStatus, 1);
   EXPECT_EQ(fake_.Take(),
             Concat({kInit,
                     DueTest(0),
@@ -327,7 +327,7 @@ TEST_F(MusikTest, TrackPathsFollowTheSeparatorOfEachInitialisation) {
   StartIntro();
   Musik("MusikBeenden", "", 0);
   Musik("FmodBeenden", "", 0);
-  E().Trenner = "/";
+  Settings().Trenner = "/";
   Musik("MusikAbspielen", "", 0);
   const std::string& name = fake_.names[fake_.lastOpened];
   EXPECT_EQ(name.substr(0, 9), "musik/Qum") << name;
@@ -343,7 +343,7 @@ TEST_F(MusikTest, UnknownWordsChangeNothing) {
     EXPECT_EQ(Musik(word, "Intro", 1), "OK") << word;
   }
   EXPECT_TRUE(fake_.calls.empty());
-  EXPECT_EQ(E().MusikStatus, 1);
+  EXPECT_EQ(Settings().MusikStatus, 1);
 }
 
 // Track n = r * 2 + 1 rounded with halves to even: 1 below 0.25, 2 from 0.25

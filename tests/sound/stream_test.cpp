@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "../runtime/hang_guard.h"
-#include "shared/settings.h"
 #include "runtime/display.h"
+#include "shared/settings.h"
 #include "sine_mp3.h"
 #include "sound/decoder.h"
 #include "sound/fsound.h"
@@ -204,7 +204,7 @@ class VirtualDeviceTest : public StreamTest {
   void SetUp() override {
     rt::headless::Install();
     rt::headless::SetClock(100.0);
-    EinstellungenZuruecksetzen();
+    ResetSettings();
     UseVirtualSoundDevice();
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
@@ -314,7 +314,7 @@ TEST_F(VirtualDeviceTest, ScenePlaysTrackAfterTrack) {
                                std::filesystem::copy_options::overwrite_existing);
   }
   Musik("Intro", "", 0);
-  ASSERT_EQ(E().MusikStatus, 1);
+  ASSERT_EQ(Settings().MusikStatus, 1);
   // The intro and every track last 0.68 s; at 20 ms a frame each ending is
   // seen 0.70 s after its start, so in 6 s the scene starts a track at 0.70,
   // 1.40, ... 5.60 s: eight draws.
@@ -329,7 +329,7 @@ TEST_F(VirtualDeviceTest, ScenePlaysTrackAfterTrack) {
   EXPECT_EQ(draws, 8);
   Musik("MusikBeenden", "", 0);
   Musik("FmodBeenden", "", 0);
-  EXPECT_EQ(E().MusikStatus, -1);
+  EXPECT_EQ(Settings().MusikStatus, -1);
 }
 
 }  // namespace

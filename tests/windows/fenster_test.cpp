@@ -10,9 +10,9 @@
 #include <string>
 
 #include "../runtime/hang_guard.h"
-#include "shared/settings.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
+#include "shared/settings.h"
 #include "testhilfe.h"
 #include "text/text.h"
 
@@ -39,9 +39,9 @@ class FensterTest : public ::testing::Test {
     FontsInitialisieren();
     testhilfe::BildschirmOeffnen(21, 32);
     Fw("LoeschAlleFenster");
-    HintergrundFreigeben();
-    EinstellungenZuruecksetzen();
-    S() = Szene{};
+    FreeHintergrund();
+    ResetSettings();
+    Layout() = SceneLayout{};
     while (!rt::ReadKey().empty()) {
     }
     rt::ClearScreen();
@@ -165,9 +165,9 @@ TEST_F(FensterTest, TwentyImagesPerWindowTheTwentyFirstIsRefused) {
 TEST_F(FensterTest, AMissingFileReportsWaitsUsesUpItsSlotAndKeepsTheBackground) {
   testhilfe::SchreibeEinfarbig("da.bmp", 2, 2, 0x00FF00);
   std::ofstream("leer.bmp").flush();  // an empty file counts as missing
-  S().Hintergrund = rt::CreateImage(8, 8, 0xFF0000FF);
-  ASSERT_NE(S().Hintergrund, nullptr);
-  rt::Image hintergrund = S().Hintergrund;
+  Layout().Hintergrund = rt::CreateImage(8, 8, 0xFF0000FF);
+  ASSERT_NE(Layout().Hintergrund, nullptr);
+  rt::Image hintergrund = Layout().Hintergrund;
 
   const int32_t n = Zahl(Fw("Erstellen"));
   testhilfe::TasteNach(4);
@@ -175,8 +175,8 @@ TEST_F(FensterTest, AMissingFileReportsWaitsUsesUpItsSlotAndKeepsTheBackground) 
   EXPECT_GE(testhilfe::T().polls, 4) << "the message waits for a key";
   EXPECT_TRUE(K().Enthaelt(
       "Soll Bild aus der Datei fehlt.bmp einlesen, Datei existiert jedoch nicht. Taste = weiter"));
-  EXPECT_EQ(S().Hintergrund, hintergrund) << "the scene background must survive";
-  EXPECT_EQ(rt::GetPixel(S().Hintergrund, 3, 3) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(Layout().Hintergrund, hintergrund) << "the scene background must survive";
+  EXPECT_EQ(rt::GetPixel(Layout().Hintergrund, 3, 3) & 0xFFFFFF, 0x0000FFu);
 
   EXPECT_EQ(Fw("MerkeBild", n, 0, 0, 0, 0, "da.bmp"), "2");
   // An empty file, a folder and a named pipe count as missing; nothing waits
@@ -677,7 +677,7 @@ TEST_F(FensterTest, LogLinesAreWrittenOnlyWhenTheSwitchIsOn) {
   EXPECT_TRUE(testhilfe::LogZeilen().empty());
   Fw("LoeschAlleFenster");
 
-  E().ProtokollAn = 1;
+  Settings().ProtokollAn = 1;
   Fw("Erstellen", 0, 0, 0, 0, 0, "Kopf");
   Fw("Erstellen", 0, 0, 0, 0, 0, "");
   Fw("LoescheFenster", 2);
