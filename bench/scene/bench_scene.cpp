@@ -9,14 +9,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "../../tests/scene/szene_hilfe.h"
+#include "../../tests/scene/scene_test_support.h"
 #include "control/program.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
-#include "scene/intern.h"
+#include "scene/internal.h"
 #include "scene/scene.h"
 #include "shared/settings.h"
 
@@ -28,17 +29,18 @@ namespace fs = std::filesystem;
 using wimmel::Figur;
 using wimmel::Layout;
 using wimmel::Settings;
+namespace test = wimmel::test;
 
 // The generated data: WIMMEL_DATA_DIR, else <folder of the executable>/../data,
 // else the build's data folder.
-std::string DatenOrdner() {
-  std::vector<fs::path> kandidaten;
-  if (const char* env = std::getenv("WIMMEL_DATA_DIR")) kandidaten.emplace_back(env);
-  std::error_code fehler;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", fehler);
-  if (!fehler) kandidaten.push_back(exe.parent_path() / ".." / "data");
-  kandidaten.emplace_back(WIMMEL_DATA_DIR);
-  for (const fs::path& p : kandidaten) {
+std::string DataFolder() {
+  std::vector<fs::path> candidates;
+  if (const char* env = std::getenv("WIMMEL_DATA_DIR")) candidates.emplace_back(env);
+  std::error_code error;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  if (!error) candidates.push_back(exe.parent_path() / ".." / "data");
+  candidates.emplace_back(WIMMEL_DATA_DIR);
+  for (const fs::path& p : candidates) {
     if (fs::is_directory(p / "figure") && fs::exists(p / "HG_bild" / "Karogrun.bmp")) {
       return fs::canonical(p).string();
     }
@@ -46,32 +48,36 @@ std::string DatenOrdner() {
   return "";
 }
 
-struct Szenenart {
-  int32_t modus = 0, tiefe = 0, n = 0;
-  bool operator==(const Szenenart&) const = default;
+struct SceneKind {
+  int32_t mode = 0, depth = 0, n = 0;
+  bool operator==(const SceneKind&) const = default;
 };
-Szenenart gAktuell;
+// The program of the scene built last; a scene of another kind gets a fresh
+// program, so no table or picture of the one before is left over.
+std::unique_ptr<wimmel::Program> gProgram;
+SceneKind gCurrent;
 
-bool SceneLayout(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
-  static const std::string daten = DatenOrdner();
-  if (daten.empty()) {
+bool UseScene(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
+  static const std::string data = DataFolder();
+  if (data.empty()) {
     state.SkipWithError("no generated data (set WIMMEL_DATA_DIR)");
     return false;
   }
-  const Szenenart art{modus, tiefe, n};
-  if (gAktuell == art) return true;
-  fs::current_path(daten);
-  testhilfe::Bildschirm(modus, tiefe);
-  testhilfe::SzeneAufraeumen();
+  const SceneKind kind{mode, depth, n};
+  if (gProgram != nullptr && gCurrent == kind) return true;
+  gProgram.reset();
+  gProgram = std::make_unique<wimmel::Program>();
+  fs::current_path(data);
+  test::OpenScreen(mode, depth);
   Settings().FigurenAnzahl = n;
-  testhilfe::BaueHintergrund();
-  testhilfe::BaueSzene();
-  gAktuell = art;
+  test::BuildBackground();
+  test::BuildScene();
+  gCurrent = kind;
   return true;
 }
 
-void Step(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
-  if (!SceneLayout(state, modus, tiefe, n)) return;
+void Step(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
+  if (!UseScene(state, mode, depth, n)) return;
   for (auto _ : state) {
     rt::headless::AdvanceClock(1.0);
     Figur("LaufEinSchritt", 1, 200, 200, "");
@@ -80,92 +86,92 @@ void Step(benchmark::State& state, int32_t modus, int32_t tiefe, int32_t n) {
 }
 
 void Turn(benchmark::State& state) {
-  if (!SceneLayout(state, 21, 32, 10)) return;
-  bool links = true;
+  if (!UseScene(state, 21, 32, 10)) return;
+  bool left = true;
   for (auto _ : state) {
-    Figur(links ? "RichtungLinks" : "RichtungRechts", 1, 0, 0, "");
-    links = !links;
+    Figur(left ? "RichtungLinks" : "RichtungRechts", 1, 0, 0, "");
+    left = !left;
   }
 }
 
 void FigurenInit1024(benchmark::State& state) {
-  if (!SceneLayout(state, 21, 32, 1024)) return;
+  if (!UseScene(state, 21, 32, 1024)) return;
   for (auto _ : state) Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
 }
 
 // ---------------------------------------------------------------- SDL
 
-struct SdlFigur {
+struct SdlFigure {
   SDL_Surface* strip = nullptr;
   int32_t x = 0, y = 0, sx = 0, sy = 0, frame = 0, lastFrame = 0, w = 48, h = 48;
 };
 
-struct SdlSzene {
-  SDL_Surface* bildschirm = nullptr;
-  SDL_Surface* grund = nullptr;
-  std::vector<SdlFigur> figuren;
-  std::vector<SDL_Surface*> eigene;
+struct SdlScene {
+  SDL_Surface* screen = nullptr;
+  SDL_Surface* background = nullptr;
+  std::vector<SdlFigure> figures;
+  std::vector<SDL_Surface*> owned;
 };
 
-SDL_Surface* AlsFlaeche(rt::Image bild, uint32_t format) {
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(bild->pixels, bild->width, bild->height,
-                                                      bild->bytesPerPixel * 8, bild->pitch, format);
-  SDL_Surface* kopie = SDL_ConvertSurfaceFormat(s, format, 0);
+SDL_Surface* AsSurface(rt::Image image, uint32_t format) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(
+      image->pixels, image->width, image->height, image->bytesPerPixel * 8, image->pitch, format);
+  SDL_Surface* copy = SDL_ConvertSurfaceFormat(s, format, 0);
   SDL_FreeSurface(s);
-  return kopie;
+  return copy;
 }
 
 // The current figures of the program's scene as SDL surfaces: each figure
-// owns its strip (loaded from its picture file), or, with geteilt, the
+// owns its strip (loaded from its picture file), or, with shared, the
 // figures of one picture share one surface.
-SdlSzene SdlAufbauen(bool geteilt) {
-  SdlSzene s;
+SdlScene SdlBuild(bool shared) {
+  SdlScene s;
   const uint32_t format =
       rt::GetScreenInfo().bytesPerPixel == 2 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_ARGB8888;
-  s.bildschirm = AlsFlaeche(rt::ScreenImage(), format);
-  s.grund = AlsFlaeche(Layout().Hintergrund, format);
-  std::map<std::string, SDL_Surface*> nach_datei;
+  s.screen = AsSurface(rt::ScreenImage(), format);
+  s.background = AsSurface(Layout().Hintergrund, format);
+  std::map<std::string, SDL_Surface*> byFile;
   for (int32_t i = 1; i <= Settings().FigurenAnzahl; ++i) {
-    wimmel::scene::FigurEinblick f;
-    wimmel::scene::FigurAnsehen(i, f);
-    SdlFigur g;
-    std::string pfad = f.fileName;
-    std::replace(pfad.begin(), pfad.end(), '\\', '/');
-    SDL_Surface*& gemeinsam = nach_datei[pfad];
-    if (!geteilt || gemeinsam == nullptr) {
-      SDL_Surface* geladen = SDL_LoadBMP(pfad.c_str());
-      SDL_Surface* strip = SDL_ConvertSurfaceFormat(geladen, format, 0);
-      SDL_FreeSurface(geladen);
+    wimmel::scene::FigureView f;
+    wimmel::scene::ViewFigure(i, f);
+    SdlFigure g;
+    std::string path = f.fileName;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    SDL_Surface*& common = byFile[path];
+    if (!shared || common == nullptr) {
+      SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
+      SDL_Surface* strip = SDL_ConvertSurfaceFormat(loaded, format, 0);
+      SDL_FreeSurface(loaded);
       SDL_SetColorKey(strip, SDL_TRUE, SDL_MapRGB(strip->format, 255, 0, 255));
       SDL_SetSurfaceRLE(strip, 1);
-      s.eigene.push_back(strip);
-      gemeinsam = strip;
+      s.owned.push_back(strip);
+      common = strip;
     }
-    g.strip = gemeinsam;
+    g.strip = common;
     g.x = f.x;
     g.y = f.y;
     g.sx = f.SchrittX;
     g.sy = f.SchrittY;
     g.frame = f.frame;
     g.lastFrame = f.lastFrame;
-    s.figuren.push_back(g);
+    s.figures.push_back(g);
   }
   return s;
 }
 
-void SdlAbbauen(SdlSzene& s) {
-  for (SDL_Surface* f : s.eigene) SDL_FreeSurface(f);
-  SDL_FreeSurface(s.grund);
-  SDL_FreeSurface(s.bildschirm);
+void SdlTearDown(SdlScene& s) {
+  for (SDL_Surface* f : s.owned) SDL_FreeSurface(f);
+  SDL_FreeSurface(s.background);
+  SDL_FreeSurface(s.screen);
 }
 
-void SdlBild(SdlSzene& s, std::vector<std::pair<int32_t, int32_t>>& folge) {
+void SdlDrawFrame(SdlScene& s, std::vector<std::pair<int32_t, int32_t>>& order) {
   const wimmel::SceneLayout& g = Layout();
-  for (size_t i = 0; i < s.figuren.size(); ++i) {
-    SdlFigur& f = s.figuren[i];
-    SDL_Rect quelle{f.x - g.SzeneX0, f.y - g.SzeneY0, f.w, f.h};
-    SDL_Rect ziel{f.x, f.y, f.w, f.h};
-    SDL_BlitSurface(s.grund, &quelle, s.bildschirm, &ziel);
+  for (size_t i = 0; i < s.figures.size(); ++i) {
+    SdlFigure& f = s.figures[i];
+    SDL_Rect source{f.x - g.SzeneX0, f.y - g.SzeneY0, f.w, f.h};
+    SDL_Rect target{f.x, f.y, f.w, f.h};
+    SDL_BlitSurface(s.background, &source, s.screen, &target);
     f.frame = f.frame >= f.lastFrame ? 0 : f.frame + 1;
     f.x += f.sx;
     f.y += f.sy;
@@ -173,44 +179,43 @@ void SdlBild(SdlSzene& s, std::vector<std::pair<int32_t, int32_t>>& folge) {
     if (f.y + f.h > g.SzeneY1) f.sy = -std::abs(f.sy);
     if (f.x <= g.SzeneX0 + 1) f.sx = std::abs(f.sx);
     if (f.y <= g.SzeneY0 + 1) f.sy = std::abs(f.sy);
-    folge[i] = {f.y + f.h / 2, static_cast<int32_t>(i)};
+    order[i] = {f.y + f.h / 2, static_cast<int32_t>(i)};
   }
-  std::sort(folge.begin(), folge.end(), [](const auto& a, const auto& b) { return a > b; });
-  for (const auto& [schluessel, i] : folge) {
-    const SdlFigur& f = s.figuren[static_cast<size_t>(i)];
-    SDL_Rect quelle{f.w * f.frame, 0, f.w, f.h};
-    SDL_Rect ziel{f.x, f.y, f.w, f.h};
-    SDL_BlitSurface(f.strip, &quelle, s.bildschirm, &ziel);
+  std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a > b; });
+  for (const auto& [key, i] : order) {
+    const SdlFigure& f = s.figures[static_cast<size_t>(i)];
+    SDL_Rect source{f.w * f.frame, 0, f.w, f.h};
+    SDL_Rect target{f.x, f.y, f.w, f.h};
+    SDL_BlitSurface(f.strip, &source, s.screen, &target);
   }
 }
 
-void SdlFrame(benchmark::State& state, int32_t modus, int32_t tiefe, bool geteilt) {
-  if (!SceneLayout(state, modus, tiefe, 1024)) return;
-  SdlSzene s = SdlAufbauen(geteilt);
-  std::vector<std::pair<int32_t, int32_t>> folge(s.figuren.size());
-  SdlBild(s, folge);  // the first blit builds the RLE data
-  for (auto _ : state) SdlBild(s, folge);
-  SdlAbbauen(s);
+void SdlFrame(benchmark::State& state, int32_t mode, int32_t depth, bool shared) {
+  if (!UseScene(state, mode, depth, 1024)) return;
+  SdlScene s = SdlBuild(shared);
+  std::vector<std::pair<int32_t, int32_t>> order(s.figures.size());
+  SdlDrawFrame(s, order);  // the first blit builds the RLE data
+  for (auto _ : state) SdlDrawFrame(s, order);
+  SdlTearDown(s);
 }
 
-void Registrieren() {
-  struct Modus {
+void Register() {
+  struct Mode {
     const char* name;
-    int32_t modus, tiefe;
+    int32_t mode, depth;
   };
-  for (const Modus m : {Modus{"640x480x16", 18, 16}, Modus{"1280x1024x32", 21, 32}}) {
+  for (const Mode m : {Mode{"640x480x16", 18, 16}, Mode{"1280x1024x32", 21, 32}}) {
     for (int32_t n : {10, 100, 1024}) {
       benchmark::RegisterBenchmark(("Step_" + std::to_string(n) + "_" + m.name).c_str(),
-                                   [=](benchmark::State& st) { Step(st, m.modus, m.tiefe, n); })
+                                   [=](benchmark::State& st) { Step(st, m.mode, m.depth, n); })
           ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark(
         ("SdlFrame_1024_" + std::string(m.name)).c_str(),
-        [=](benchmark::State& st) { SdlFrame(st, m.modus, m.tiefe, false); })
+        [=](benchmark::State& st) { SdlFrame(st, m.mode, m.depth, false); })
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(
-        ("SdlFrameShared_1024_" + std::string(m.name)).c_str(),
-        [=](benchmark::State& st) { SdlFrame(st, m.modus, m.tiefe, true); })
+    benchmark::RegisterBenchmark(("SdlFrameShared_1024_" + std::string(m.name)).c_str(),
+                                 [=](benchmark::State& st) { SdlFrame(st, m.mode, m.depth, true); })
         ->Unit(benchmark::kMicrosecond);
   }
   benchmark::RegisterBenchmark("Turn", Turn)->Unit(benchmark::kMicrosecond);
@@ -222,11 +227,11 @@ void Registrieren() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  wimmel::Program program;
-  Registrieren();
+  Register();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  gProgram.reset();
   return 0;
 }

@@ -4,32 +4,28 @@
 #include <string>
 #include <vector>
 
+#include "runtime/owned_impl.h"
 #include "runtime/runtime.h"
-#include "scene/intern.h"
+#include "scene/draw_order.h"
+#include "scene/internal.h"
 #include "scene/scene.h"
-#include "scene/streifen.h"
-#include "scene/zeichenfolge.h"
+#include "scene/strip.h"
+#include "shared/command_word.h"
 #include "shared/dialog.h"
 #include "shared/settings.h"
 #include "text/text.h"
 
 namespace wimmel {
 
-namespace {
+namespace scene {
 
-using scene::Begrenzt;
-using scene::FolgeEintrag;
-using scene::Streifen;
-
-constexpr int32_t kMaxFiguren = 1024;
-constexpr size_t kNamensfeld = 8;
-constexpr size_t kDateifeld = 25;
+constexpr int32_t kMaxFigures = 1024;
 
 struct FigurDaten {
   std::string name;
   std::string fileName;
   std::string nextFile;
-  Streifen strip;
+  Strip strip;
   int32_t srcBaseX = 0, srcBaseY = 0;
   int32_t startX = 0, startY = 0;
   int32_t srcX = 0, srcY = 0;
@@ -44,8 +40,8 @@ struct FigurDaten {
   int32_t active = 0;
   int32_t hidden = 0;
 
-  void Leeren() {
-    strip.Freigeben();
+  void Clear() {
+    strip.Release();
     name.clear();
     fileName.clear();
     nextFile.clear();
@@ -58,148 +54,167 @@ struct FigurDaten {
 
 // A failure message met while the screen is locked: shown, and waited for,
 // only after the step has unlocked the screen.
-struct Meldung {
+struct Message {
   bool fatal = false;
-  std::vector<std::string> zeilen;
+  std::vector<std::string> lines;
 };
 
-struct Zustand {
-  std::vector<FigurDaten> tabelle = std::vector<FigurDaten>(kMaxFiguren + 1);
+struct FigureTable {
+  // First, so that it goes last: the strips of the figures share its
+  // pictures.
+  StripCache stripCache;
+  std::vector<FigurDaten> figures = std::vector<FigurDaten>(kMaxFigures + 1);
   // A start of 0.02 s keeps the animation at a watchable pace; the bound
   // keeps "Langsamer" from slowing it without end.
   double Warten = 0.02;
-  double WartenGrenze = 0.5;
-  double letzterSchritt = 0;
-  double schrittStart = 0;
-  double mittel = 0;
-  int32_t proben = 0;
-  std::vector<FolgeEintrag> folge = std::vector<FolgeEintrag>(kMaxFiguren + 1);
-  std::string letzteAntwort;
-  std::string letzteMeldung;
-  bool imSchritt = false;
-  bool fatalAnstehend = false;
-  std::vector<Meldung> anstehend;
+  double maxWarten = 0.5;
+  double lastStep = 0;
+  double stepStart = 0;
+  double mean = 0;
+  int32_t samples = 0;
+  std::vector<DrawOrderEntry> drawOrder = std::vector<DrawOrderEntry>(kMaxFigures + 1);
+  DrawOrderSorter sorter;
+  std::string lastAnswer;
+  std::string lastMessage;
+  bool inStep = false;
+  bool fatalPending = false;
+  std::vector<Message> pending;
 };
 
-// Never destroyed: strips hold images that must not be freed after the
-// runtime has gone at exit.
-Zustand& Z() {
-  static Zustand* zustand = new Zustand;
-  return *zustand;
+}  // namespace scene
+
+template class Owned<scene::FigureTable>;
+
+namespace {
+
+using rt::Clamp32;
+using scene::FigurDaten;
+using scene::FigureTable;
+using scene::kMaxFigures;
+using scene::Message;
+
+constexpr size_t kNameField = 8;
+constexpr size_t kFileField = 25;
+
+int32_t FigureCount() {
+  return std::clamp(Settings().FigurenAnzahl, 0, kMaxFigures);
+}
+bool IsFigure(int32_t nr) {
+  return nr >= 1 && nr <= FigureCount();
 }
 
-int32_t Anzahl() {
-  return std::clamp(Settings().FigurenAnzahl, 0, kMaxFiguren);
-}
-bool Gueltig(int32_t nr) {
-  return nr >= 1 && nr <= Anzahl();
+FigurDaten& FigureAt(FigureTable& t, int32_t nr) {
+  return t.figures[static_cast<size_t>(nr)];
 }
 
-std::string BildDatei(const std::string& name, int32_t bildnummer) {
-  const std::string& t = Settings().Trenner;
-  return ("figure" + t + name + t + rt::IntToText(bildnummer) + ".bmp").substr(0, kDateifeld);
+std::string PictureFile(const std::string& name, int32_t bildnummer) {
+  const std::string& separator = Settings().Trenner;
+  return ("figure" + separator + name + separator + rt::IntToText(bildnummer) + ".bmp")
+      .substr(0, kFileField);
 }
 
-void WarteAufTasteRoh() {
+void WaitForAnyKey() {
   while (rt::ReadKey().empty()) {
   }
 }
 
-void Zeigen(const Meldung& m) {
+void Show(FigureTable& t, const Message& m) {
   if (m.fatal) {
-    for (const std::string& zeile : m.zeilen) rt::PrintText(zeile, true);
-    WarteAufTasteRoh();
+    for (const std::string& line : m.lines) rt::PrintText(line, true);
+    WaitForAnyKey();
     rt::EndProgram(0);
   }
-  Z().letzteMeldung = m.zeilen.front();
-  DruckeZeile(Z().letzteMeldung);
-  Z().letzteMeldung = WarteAufTaste();
+  t.lastMessage = m.lines.front();
+  DruckeZeile(t.lastMessage);
+  t.lastMessage = WarteAufTaste();
 }
 
 // Inside the step the screen is locked and no key can arrive, so messages
 // wait for the unlock; elsewhere they show at once.
-void Melden(Meldung m) {
-  Zustand& z = Z();
-  if (z.imSchritt) {
-    if (m.fatal) z.fatalAnstehend = true;
-    z.anstehend.push_back(std::move(m));
+void Report(FigureTable& t, Message m) {
+  if (t.inStep) {
+    if (m.fatal) t.fatalPending = true;
+    t.pending.push_back(std::move(m));
     return;
   }
-  Zeigen(m);
+  Show(t, m);
 }
 
-void LadeBild(int32_t nr) {
-  Zustand& z = Z();
-  FigurDaten& f = z.tabelle[static_cast<size_t>(nr)];
-  rt::FileStamp stempel;
-  const bool da = rt::ProbeBmpSize(f.nextFile, f.frameW, f.frameH, &stempel) > 0;
+void LadeBild(FigureTable& t, int32_t nr) {
+  FigurDaten& f = FigureAt(t, nr);
+  rt::FileStamp stamp;
+  const bool exists = rt::ProbeBmpSize(f.nextFile, f.frameW, f.frameH, &stamp) > 0;
   if (f.frameW < 1 || f.frameH < 1) {
-    Meldung m;
+    Message m;
     m.fatal = true;
-    m.zeilen = {
+    m.lines = {
         "Figur(): Soll fuer Figur Nr: " + rt::IntToText(nr) + " die Datei " + f.nextFile +
             " einlesen",
         "Bildformat in Datei = " + rt::IntToText(f.frameW) + " X " + rt::IntToText(f.frameH) + ")",
         "Einer der Werte ist auf Null, kann damit nicht arbeiten!", "Jegliche Taste = Abbruch"};
-    Melden(std::move(m));
+    Report(t, std::move(m));
     return;
   }
-  const int32_t dateiBreite = f.frameW;
-  const int32_t dateiHoehe = f.frameH;
+  const int32_t fileWidth = f.frameW;
+  const int32_t fileHeight = f.frameH;
   f.lastFrame = f.frameW / f.frameH - 1;
   f.frameW = f.frameH;
   f.width = f.frameW;
   f.height = f.frameH;
-  if (da) {
+  if (exists) {
     f.fileName = f.nextFile;
-    f.strip.Laden(f.fileName, dateiBreite, dateiHoehe, stempel);
+    f.strip.Load(t.stripCache, f.fileName, fileWidth, fileHeight, stamp);
   } else {
-    Meldung m;
-    m.zeilen = {"(LadeBild) Soll der Figur Nr " + rt::IntToText(nr) + " die Bilddatei " +
-                f.nextFile + " zuordnen, Datei existiert jedoch nicht. Taste = weiter"};
-    Melden(std::move(m));
+    Message m;
+    m.lines = {"(LadeBild) Soll der Figur Nr " + rt::IntToText(nr) + " die Bilddatei " +
+               f.nextFile + " zuordnen, Datei existiert jedoch nicht. Taste = weiter"};
+    Report(t, std::move(m));
   }
 }
 
-enum class Richtung { Links, Rechts, Hoch, Runter };
+enum class Direction { Left, Right, Up, Down };
 
-void Wende(int32_t nr, Richtung richtung) {
-  if (!Gueltig(nr)) return;
-  FigurDaten& f = Z().tabelle[static_cast<size_t>(nr)];
-  switch (richtung) {
-    case Richtung::Links:
+void Turn(FigureTable& t, int32_t nr, Direction direction) {
+  if (!IsFigure(nr)) return;
+  FigurDaten& f = FigureAt(t, nr);
+  switch (direction) {
+    case Direction::Left:
       f.SchrittX = rt::RoundToInt(-f.XSprung);
       f.Bildnummer = f.SchrittY < 1 ? 4 : 3;
       break;
-    case Richtung::Rechts:
+    case Direction::Right:
       f.SchrittX = rt::RoundToInt(f.XSprung);
       f.Bildnummer = f.SchrittY < 1 ? 1 : 2;
       break;
-    case Richtung::Hoch:
+    case Direction::Up:
       f.SchrittY = rt::RoundToInt(-f.YSprung);
       f.Bildnummer = f.SchrittX < 1 ? 4 : 1;
       break;
-    case Richtung::Runter:
+    case Direction::Down:
       f.SchrittY = rt::RoundToInt(f.YSprung);
       f.Bildnummer = f.SchrittX < 1 ? 3 : 2;
       break;
   }
-  f.nextFile = BildDatei(f.name, f.Bildnummer);
-  LadeBild(nr);
+  f.nextFile = PictureFile(f.name, f.Bildnummer);
+  LadeBild(t, nr);
 }
 
-void FigurenInit() {
-  Zustand& z = Z();
+// The collision answer as the text that "IstPosImObjekt" gives.
+std::string AnswerText(char answer) {
+  return answer == '\0' ? std::string() : std::string(1, answer);
+}
+
+void FigurenInit(FigureTable& t) {
   const SceneLayout& s = Layout();
-  const int32_t n = Anzahl();
+  const int32_t n = FigureCount();
   if (Settings().ProtokollAn == 1) Protokoll("Figur: Erstelle Figuren (1-" + rt::IntToText(n));
   for (int32_t i = 1; i <= n; ++i) {
-    FigurDaten& f = z.tabelle[static_cast<size_t>(i)];
-    const int32_t art = std::clamp(rt::RoundToInt(rt::Random(1.0) * 8 + 1), 1, kFigureKinds);
-    const FigureKind& typ = FigurTyp()[art];
-    f.name = typ.name.substr(0, kNamensfeld);
-    f.XSprung = typ.XSprung;
-    f.YSprung = typ.YSprung;
+    FigurDaten& f = FigureAt(t, i);
+    const int32_t kind = std::clamp(rt::RoundToInt(rt::Random(1.0) * 8 + 1), 1, kFigureKinds);
+    const FigureKind& row = FigurTyp()[kind];
+    f.name = row.name.substr(0, kNameField);
+    f.XSprung = row.XSprung;
+    f.YSprung = row.YSprung;
     f.srcBaseX = f.srcBaseY = 0;
     f.Bildnummer = 2;
     f.frame = rt::RoundToInt(rt::Random(1.0) * 11);
@@ -208,28 +223,28 @@ void FigurenInit() {
     f.width = f.height = 48;
     f.active = 0;
     f.hidden = 1;
-    f.fileName = f.nextFile = BildDatei(f.name, f.Bildnummer);
-    f.strip.Erstellen((f.lastFrame + 1) * f.frameW, f.frameH);
-    Wende(i, rt::Random(1.0) <= 0.5 ? Richtung::Links : Richtung::Rechts);
-    Wende(i, rt::Random(1.0) <= 0.5 ? Richtung::Runter : Richtung::Hoch);
-    LadeBild(i);
+    f.fileName = f.nextFile = PictureFile(f.name, f.Bildnummer);
+    f.strip.Create(t.stripCache, (f.lastFrame + 1) * f.frameW, f.frameH);
+    Turn(t, i, rt::Random(1.0) <= 0.5 ? Direction::Left : Direction::Right);
+    Turn(t, i, rt::Random(1.0) <= 0.5 ? Direction::Down : Direction::Up);
+    LadeBild(t, i);
     // Placement: new random positions until one touches no object. A scene
     // crowded with objects could refuse every position, so the attempts are
     // bounded and the last position is kept.
-    constexpr int32_t kVersuche = 1000;
-    char antwort = '9';
-    for (int32_t versuch = 0; versuch < kVersuche && antwort != '\0'; ++versuch) {
+    constexpr int32_t kAttempts = 1000;
+    char answer = '9';
+    for (int32_t attempt = 0; attempt < kAttempts && answer != '\0'; ++attempt) {
       int32_t x = rt::RoundToInt(rt::Random(1.0) * s.width + (s.SzeneX0 + f.XSprung));
-      if (static_cast<int64_t>(x) + f.width > s.SzeneX1) x = Begrenzt(int64_t{s.SzeneX0} + 1);
+      if (static_cast<int64_t>(x) + f.width > s.SzeneX1) x = Clamp32(int64_t{s.SzeneX0} + 1);
       int32_t y = rt::RoundToInt(rt::Random(1.0) * s.height + (s.SzeneY0 + f.YSprung));
       if (static_cast<int64_t>(y) + f.height > s.SzeneY1) {
         y = rt::RoundToInt(s.SzeneY0 + f.YSprung + 1);
       }
       f.startX = x;
       f.startY = y;
-      antwort = scene::IstPosImObjekt(Begrenzt(int64_t{x} - s.SzeneX0 + f.width / 2),
-                                      Begrenzt(int64_t{y} - s.SzeneY0 + f.height / 2), f.width / 2);
-      z.letzteAntwort = antwort == '\0' ? std::string() : std::string(1, antwort);
+      answer = scene::IstPosImObjekt(Clamp32(int64_t{x} - s.SzeneX0 + f.width / 2),
+                                     Clamp32(int64_t{y} - s.SzeneY0 + f.height / 2), f.width / 2);
+      t.lastAnswer = AnswerText(answer);
     }
     f.srcX = f.srcBaseX;
     f.srcY = f.srcBaseY;
@@ -238,206 +253,198 @@ void FigurenInit() {
   }
 }
 
-void FigurenLoeschen() {
+void FigurenLoeschen(FigureTable& t) {
   if (Settings().ProtokollAn == 1) {
-    Protokoll("Figur: alle Figuren werden geloescht (1-" + rt::IntToText(Anzahl()));
+    Protokoll("Figur: alle Figuren werden geloescht (1-" + rt::IntToText(FigureCount()));
   }
   // Every strip of the table goes, also those beyond a figure count that was
   // lowered since the figures were made.
-  for (FigurDaten& f : Z().tabelle) f.Leeren();
+  for (FigurDaten& f : t.figures) f.Clear();
 }
 
-void SetzSprung(int32_t nr, int32_t wert, bool waagerecht) {
-  if (!Gueltig(nr)) return;
-  FigurDaten& f = Z().tabelle[static_cast<size_t>(nr)];
-  double& sprung = waagerecht ? f.XSprung : f.YSprung;
-  int32_t& schritt = waagerecht ? f.SchrittX : f.SchrittY;
-  sprung = wert;
-  schritt = schritt <= 0 ? rt::RoundToInt(-sprung) : rt::RoundToInt(sprung);
+void SetStepLength(FigureTable& t, int32_t nr, int32_t wert, bool horizontal) {
+  if (!IsFigure(nr)) return;
+  FigurDaten& f = FigureAt(t, nr);
+  double& length = horizontal ? f.XSprung : f.YSprung;
+  int32_t& step = horizontal ? f.SchrittX : f.SchrittY;
+  length = wert;
+  step = step <= 0 ? rt::RoundToInt(-length) : rt::RoundToInt(length);
 }
 
-void WechsleBild(int32_t nr, std::string_view text) {
-  if (!Gueltig(nr)) return;
-  FigurDaten& f = Z().tabelle[static_cast<size_t>(nr)];
-  f.name = std::string(text.substr(0, kNamensfeld));
-  f.nextFile = BildDatei(f.name, f.Bildnummer);
-  LadeBild(nr);
+void WechsleBild(FigureTable& t, int32_t nr, std::string_view text) {
+  if (!IsFigure(nr)) return;
+  FigurDaten& f = FigureAt(t, nr);
+  f.name = std::string(text.substr(0, kNameField));
+  f.nextFile = PictureFile(f.name, f.Bildnummer);
+  LadeBild(t, nr);
 }
 
-void MachAktiv(int32_t nr) {
-  if (!Gueltig(nr)) return;
-  ProgramSettings& e = Settings();
-  if (Gueltig(e.AktiveFigur)) Z().tabelle[static_cast<size_t>(e.AktiveFigur)].active = 0;
-  Z().tabelle[static_cast<size_t>(nr)].active = 1;
-  e.AktiveFigur = nr;
-  e.GewaehlteFigur = nr;
+void MachAktiv(FigureTable& t, int32_t nr) {
+  if (!IsFigure(nr)) return;
+  ProgramSettings& settings = Settings();
+  if (IsFigure(settings.AktiveFigur)) FigureAt(t, settings.AktiveFigur).active = 0;
+  FigureAt(t, nr).active = 1;
+  settings.AktiveFigur = nr;
+  settings.GewaehlteFigur = nr;
 }
 
-void MachInaktiv(int32_t nr) {
-  if (Gueltig(nr)) Z().tabelle[static_cast<size_t>(nr)].active = 0;
+void MachInaktiv(FigureTable& t, int32_t nr) {
+  if (IsFigure(nr)) FigureAt(t, nr).active = 0;
   Settings().AktiveFigur = 0;
   Settings().GewaehlteFigur = 0;
 }
 
-void Schneller() {
-  double& w = Z().Warten;
-  w -= 0.01;
-  if (w < 0.01) w = 0.01;
+void Schneller(FigureTable& t) {
+  t.Warten -= 0.01;
+  if (t.Warten < 0.01) t.Warten = 0.01;
 }
 
-void Langsamer() {
-  double& w = Z().Warten;
-  w += 0.01;
-  if (w > Z().WartenGrenze) w = Z().WartenGrenze;
+void Langsamer(FigureTable& t) {
+  t.Warten += 0.01;
+  if (t.Warten > t.maxWarten) t.Warten = t.maxWarten;
 }
 
 // Holds the screen lock for the drawing part of the step and releases it on
 // every way out.
-class Sperre {
+class ScreenBracket {
  public:
-  Sperre() { rt::LockScreen(); }
-  ~Sperre() { rt::UnlockScreen(); }
-  Sperre(const Sperre&) = delete;
-  Sperre& operator=(const Sperre&) = delete;
+  ScreenBracket() { rt::LockScreen(); }
+  ~ScreenBracket() { rt::UnlockScreen(); }
+  ScreenBracket(const ScreenBracket&) = delete;
+  ScreenBracket& operator=(const ScreenBracket&) = delete;
 };
 
-void Statuszeile() {
-  Zustand& z = Z();
+void DrawStatusLine(const FigureTable& t) {
   const SceneLayout& s = Layout();
   const int32_t W = s.screenWidth;
   const int32_t H = s.screenHeight;
   rt::DrawLine(nullptr, 10, H - 14, W - 10, H - 2, 0xFF300000, 2);
-  MaleText(rt::IntToText(Settings().FigurenAnzahl) + " Figuren ein Frame anzeigen: " +
-               rt::FormatNumber(z.mittel, "#,####0.0000") + " sec",
+  MaleText(rt::IntToText(Settings().FigurenAnzahl) +
+               " Figuren ein Frame anzeigen: " + rt::FormatNumber(t.mean, "#,####0.0000") + " sec",
            12, H - 14, 0xFFFF8030, 2, nullptr);
   MaleText(rt::IntToText(W) + "x" + rt::IntToText(H) + "x" + rt::IntToText(s.screenDepth), 380,
            H - 12, 0xFF00FF00, 2, nullptr);
-  MaleText(rt::FormatNumber(z.Warten, "#,##0.00") + " secs warten", 510, H - 12, 0xFF8080FF, 2,
+  MaleText(rt::FormatNumber(t.Warten, "#,##0.00") + " secs warten", 510, H - 12, 0xFF8080FF, 2,
            nullptr);
 }
 
-void SchrittZeichnen(int32_t n) {
-  Zustand& z = Z();
-  const bool nummern = Settings().SchalterN == 1;
+void DrawFigures(const FigureTable& t, int32_t n) {
+  const bool numbers = Settings().SchalterN == 1;
   for (int32_t p = 1; p <= n; ++p) {
-    const int32_t k = z.folge[static_cast<size_t>(p)].figur;
-    const FigurDaten& f = z.tabelle[static_cast<size_t>(k)];
-    rt::PutImage(nullptr, f.x, f.y, f.strip.Quelle(), f.srcX, f.srcY, f.frameW, f.frameH,
+    const int32_t k = t.drawOrder[static_cast<size_t>(p)].figure;
+    const FigurDaten& f = t.figures[static_cast<size_t>(k)];
+    rt::PutImage(nullptr, f.x, f.y, f.strip.Source(), f.srcX, f.srcY, f.frameW, f.frameH,
                  rt::PutMode::Transparent);
     if (f.active == 1) {
-      const int32_t x1 = Begrenzt(int64_t{f.x} + 2);
-      const int32_t x2 = Begrenzt(int64_t{f.x} + 2 + f.width - 4);
-      rt::DrawLine(nullptr, x1, Begrenzt(int64_t{f.y} + 1), x2, Begrenzt(int64_t{f.y} + 1), 0xFF,
-                   0);
-      rt::DrawLine(nullptr, x1, Begrenzt(int64_t{f.y} + 2), x2, Begrenzt(int64_t{f.y} + 2), 0xFF,
-                   0);
+      const int32_t x1 = Clamp32(int64_t{f.x} + 2);
+      const int32_t x2 = Clamp32(int64_t{f.x} + 2 + f.width - 4);
+      rt::DrawLine(nullptr, x1, Clamp32(int64_t{f.y} + 1), x2, Clamp32(int64_t{f.y} + 1), 0xFF, 0);
+      rt::DrawLine(nullptr, x1, Clamp32(int64_t{f.y} + 2), x2, Clamp32(int64_t{f.y} + 2), 0xFF, 0);
     }
-    if (nummern) {
-      MaleText(rt::IntToText(k), Begrenzt(int64_t{f.x} + 3), Begrenzt(int64_t{f.y} + 3), 0xFFFFFFFF,
+    if (numbers) {
+      MaleText(rt::IntToText(k), Clamp32(int64_t{f.x} + 3), Clamp32(int64_t{f.y} + 3), 0xFFFFFFFF,
                0, nullptr);
     }
   }
 }
 
-void LaufEinSchritt() {
-  Zustand& z = Z();
-  const double jetzt = rt::TimerSeconds();
-  if (!(jetzt - z.letzterSchritt > z.Warten)) return;
-  z.letzterSchritt = jetzt;
-  z.schrittStart = rt::TimerSeconds();
+void LaufEinSchritt(FigureTable& t) {
+  const double now = rt::TimerSeconds();
+  if (!(now - t.lastStep > t.Warten)) return;
+  t.lastStep = now;
+  t.stepStart = rt::TimerSeconds();
   const SceneLayout& s = Layout();
-  const int32_t n = Anzahl();
+  const int32_t n = FigureCount();
   {
-    Sperre sperre;
-    z.imSchritt = true;
+    ScreenBracket bracket;
+    t.inStep = true;
     if (Settings().SchalterC == 1) {
-      rt::DrawLine(nullptr, s.SzeneX0, s.SzeneY0, Begrenzt(int64_t{s.SzeneX0} + s.width - 1),
-                   Begrenzt(int64_t{s.SzeneY0} + s.height - 1), 0xFF000000, 2);
+      rt::DrawLine(nullptr, s.SzeneX0, s.SzeneY0, Clamp32(int64_t{s.SzeneX0} + s.width - 1),
+                   Clamp32(int64_t{s.SzeneY0} + s.height - 1), 0xFF000000, 2);
       rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.width, s.height,
                    rt::PutMode::Opaque);
     }
-    for (int32_t i = 1; i <= n && !z.fatalAnstehend; ++i) {
-      FigurDaten& f = z.tabelle[static_cast<size_t>(i)];
-      rt::PutImage(nullptr, f.x, f.y, s.Hintergrund, Begrenzt(int64_t{f.x} - s.SzeneX0),
-                   Begrenzt(int64_t{f.y} - s.SzeneY0), f.frameW, f.frameH, rt::PutMode::Opaque);
+    for (int32_t i = 1; i <= n && !t.fatalPending; ++i) {
+      FigurDaten& f = FigureAt(t, i);
+      rt::PutImage(nullptr, f.x, f.y, s.Hintergrund, Clamp32(int64_t{f.x} - s.SzeneX0),
+                   Clamp32(int64_t{f.y} - s.SzeneY0), f.frameW, f.frameH, rt::PutMode::Opaque);
       f.frame = f.frame >= f.lastFrame ? 0 : f.frame + 1;
-      f.srcX = Begrenzt(int64_t{f.frameW} * f.frame + f.srcBaseX);
-      f.x = Begrenzt(int64_t{f.x} + f.SchrittX);
-      f.y = Begrenzt(int64_t{f.y} + f.SchrittY);
-      if (int64_t{f.x} + f.frameW > s.SzeneX1) Wende(i, Richtung::Links);
-      if (int64_t{f.y} + f.frameH > s.SzeneY1) Wende(i, Richtung::Hoch);
-      if (int64_t{f.x} <= int64_t{s.SzeneX0} + 1) Wende(i, Richtung::Rechts);
-      if (int64_t{f.y} <= int64_t{s.SzeneY0} + 1) Wende(i, Richtung::Runter);
-      const char antwort =
-          scene::IstPosImObjekt(Begrenzt(int64_t{f.x} - s.SzeneX0 + f.width / 2),
-                                Begrenzt(int64_t{f.y} - s.SzeneY0 + f.height / 2), f.width / 2);
-      z.letzteAntwort = antwort == '\0' ? std::string() : std::string(1, antwort);
-      switch (antwort) {
+      f.srcX = Clamp32(int64_t{f.frameW} * f.frame + f.srcBaseX);
+      f.x = Clamp32(int64_t{f.x} + f.SchrittX);
+      f.y = Clamp32(int64_t{f.y} + f.SchrittY);
+      if (int64_t{f.x} + f.frameW > s.SzeneX1) Turn(t, i, Direction::Left);
+      if (int64_t{f.y} + f.frameH > s.SzeneY1) Turn(t, i, Direction::Up);
+      if (int64_t{f.x} <= int64_t{s.SzeneX0} + 1) Turn(t, i, Direction::Right);
+      if (int64_t{f.y} <= int64_t{s.SzeneY0} + 1) Turn(t, i, Direction::Down);
+      const char answer =
+          scene::IstPosImObjekt(Clamp32(int64_t{f.x} - s.SzeneX0 + f.width / 2),
+                                Clamp32(int64_t{f.y} - s.SzeneY0 + f.height / 2), f.width / 2);
+      t.lastAnswer = AnswerText(answer);
+      switch (answer) {
         case '9':
-          Wende(i, Richtung::Links);
-          Wende(i, Richtung::Runter);
+          Turn(t, i, Direction::Left);
+          Turn(t, i, Direction::Down);
           break;
         case '3':
-          Wende(i, Richtung::Hoch);
-          Wende(i, Richtung::Links);
+          Turn(t, i, Direction::Up);
+          Turn(t, i, Direction::Left);
           break;
         case '1':
-          Wende(i, Richtung::Hoch);
-          Wende(i, Richtung::Rechts);
+          Turn(t, i, Direction::Up);
+          Turn(t, i, Direction::Right);
           break;
         case '7':
-          Wende(i, Richtung::Runter);
-          Wende(i, Richtung::Rechts);
+          Turn(t, i, Direction::Down);
+          Turn(t, i, Direction::Right);
           break;
         default:
           break;
       }
-      z.folge[static_cast<size_t>(i)] = {Begrenzt(int64_t{f.y} + f.height / 2), i};
+      t.drawOrder[static_cast<size_t>(i)] = {Clamp32(int64_t{f.y} + f.height / 2), i};
     }
     // A picture with a broken header ends the program: the rest of the step
     // is left undone, and the message follows once the screen is unlocked.
-    if (!z.fatalAnstehend) {
-      scene::SortiereZeichenfolge(z.folge.data() + 1, n);
-      SchrittZeichnen(n);
-      const double ende = rt::TimerSeconds();
-      z.mittel = (ende + z.proben * z.mittel - z.schrittStart) / (z.proben + 1);
-      if (z.proben < 20) ++z.proben;
-      Statuszeile();
+    if (!t.fatalPending) {
+      t.sorter.Sort(t.drawOrder.data() + 1, n);
+      DrawFigures(t, n);
+      const double end = rt::TimerSeconds();
+      t.mean = (end + t.samples * t.mean - t.stepStart) / (t.samples + 1);
+      if (t.samples < 20) ++t.samples;
+      DrawStatusLine(t);
     }
-    z.imSchritt = false;
+    t.inStep = false;
   }
-  std::vector<Meldung> meldungen;
-  meldungen.swap(z.anstehend);
-  z.fatalAnstehend = false;
-  for (const Meldung& m : meldungen) Zeigen(m);
+  std::vector<Message> messages;
+  messages.swap(t.pending);
+  t.fatalPending = false;
+  for (const Message& m : messages) Show(t, m);
 }
 
-void LinksKlick() {
-  Zustand& z = Z();
+void LinksKlick(FigureTable& t) {
   const int32_t mx = Settings().MausX;
   const int32_t my = Settings().MausY;
-  bool genommen = false;
-  for (int32_t p = 1; p <= Anzahl(); ++p) {
-    const int32_t k = z.folge[static_cast<size_t>(p)].figur;
+  bool taken = false;
+  for (int32_t p = 1; p <= FigureCount(); ++p) {
+    const int32_t k = t.drawOrder[static_cast<size_t>(p)].figure;
     // Before the first step the order holds no figures yet.
-    if (!Gueltig(k)) continue;
-    FigurDaten& f = z.tabelle[static_cast<size_t>(k)];
+    if (!IsFigure(k)) continue;
+    FigurDaten& f = FigureAt(t, k);
     if (f.active == 1) f.active = 0;
-    if (!genommen && f.x <= mx && int64_t{mx} <= int64_t{f.x} + f.frameW && f.y <= my &&
+    if (!taken && f.x <= mx && int64_t{mx} <= int64_t{f.x} + f.frameW && f.y <= my &&
         int64_t{my} <= int64_t{f.y} + f.frameH) {
-      MachAktiv(k);
-      genommen = true;
+      MachAktiv(t, k);
+      taken = true;
     }
   }
 }
 
-void PrintRepeat() {
-  std::string text = "GesRepSecs=" + rt::RealToText(100 * Z().Warten);
+void PrintRepeat(const FigureTable& t) {
+  std::string text = "GesRepSecs=" + rt::RealToText(100 * t.Warten);
   text.resize(14, 'M');
   DruckeZeileBei(text, Layout().screenHeight - 30);
 }
 
-enum class Befehl {
+enum class Command {
   FigurenInit,
   FigurenLoeschen,
   RichtungLinks,
@@ -457,44 +464,36 @@ enum class Befehl {
   LaufEinSchritt,
   LinksKlick,
   PrintRepeat,
-  Unbekannt
+  Unknown
 };
 
-struct Wort {
-  std::string_view wort;
-  Befehl befehl;
-};
-constexpr Wort kWoerter[] = {
-    {"FIGURENINIT", Befehl::FigurenInit},
-    {"FIGURENLOESCHEN", Befehl::FigurenLoeschen},
-    {"RICHTUNGLINKS", Befehl::RichtungLinks},
-    {"RICHTUNGRECHTS", Befehl::RichtungRechts},
-    {"RICHTUNGHOCH", Befehl::RichtungHoch},
-    {"RICHTUNGRUNTER", Befehl::RichtungRunter},
-    {"SETZXRICHTUNG", Befehl::SetzXRichtung},
-    {"SETZYRICHTUNG", Befehl::SetzYRichtung},
-    {"LADEBILD", Befehl::LadeBild},
-    {"WECHSLEBILD", Befehl::WechsleBild},
-    {"SICHTBAR", Befehl::Sichtbar},
-    {"UNSICHTBAR", Befehl::Unsichtbar},
-    {"MACHAKTIV", Befehl::MachAktiv},
-    {"MACHINAKTIV", Befehl::MachInaktiv},
-    {"SCHNELLER", Befehl::Schneller},
-    {"LANGSAMER", Befehl::Langsamer},
-    {"LAUFEINSCHRITT", Befehl::LaufEinSchritt},
-    {"LINKSKLICK", Befehl::LinksKlick},
-    {"PRINTREPEAT", Befehl::PrintRepeat},
+constexpr CommandWord<Command> kCommands[] = {
+    {"FIGURENINIT", Command::FigurenInit},
+    {"FIGURENLOESCHEN", Command::FigurenLoeschen},
+    {"RICHTUNGLINKS", Command::RichtungLinks},
+    {"RICHTUNGRECHTS", Command::RichtungRechts},
+    {"RICHTUNGHOCH", Command::RichtungHoch},
+    {"RICHTUNGRUNTER", Command::RichtungRunter},
+    {"SETZXRICHTUNG", Command::SetzXRichtung},
+    {"SETZYRICHTUNG", Command::SetzYRichtung},
+    {"LADEBILD", Command::LadeBild},
+    {"WECHSLEBILD", Command::WechsleBild},
+    {"SICHTBAR", Command::Sichtbar},
+    {"UNSICHTBAR", Command::Unsichtbar},
+    {"MACHAKTIV", Command::MachAktiv},
+    {"MACHINAKTIV", Command::MachInaktiv},
+    {"SCHNELLER", Command::Schneller},
+    {"LANGSAMER", Command::Langsamer},
+    {"LAUFEINSCHRITT", Command::LaufEinSchritt},
+    {"LINKSKLICK", Command::LinksKlick},
+    {"PRINTREPEAT", Command::PrintRepeat},
 };
 
-Befehl Erkenne(std::string_view aufgabe) {
+Command CommandOf(std::string_view aufgabe) {
   // The step word comes on every pass of the main loop; spare it the
   // upper-cased copy when it is spelt the usual way.
-  if (aufgabe == "LaufEinSchritt") return Befehl::LaufEinSchritt;
-  const std::string gross = rt::UpperAscii(aufgabe);
-  for (const Wort& w : kWoerter) {
-    if (gross == w.wort) return w.befehl;
-  }
-  return Befehl::Unbekannt;
+  if (aufgabe == "LaufEinSchritt") return Command::LaufEinSchritt;
+  return LookUpCommand(aufgabe, kCommands, Command::Unknown);
 }
 
 }  // namespace
@@ -502,118 +501,121 @@ Befehl Erkenne(std::string_view aufgabe) {
 void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
            std::string_view text) {
   (void)wert2;
-  Zustand& z = Z();
-  switch (Erkenne(Aufgabe)) {
-    case Befehl::FigurenInit:
-      FigurenInit();
+  FigureTable& t = FiguresModule::Get();
+  switch (CommandOf(Aufgabe)) {
+    case Command::FigurenInit:
+      FigurenInit(t);
       return;
-    case Befehl::FigurenLoeschen:
-      FigurenLoeschen();
+    case Command::FigurenLoeschen:
+      FigurenLoeschen(t);
       return;
-    case Befehl::RichtungLinks:
-      Wende(nr, Richtung::Links);
+    case Command::RichtungLinks:
+      Turn(t, nr, Direction::Left);
       return;
-    case Befehl::RichtungRechts:
-      Wende(nr, Richtung::Rechts);
+    case Command::RichtungRechts:
+      Turn(t, nr, Direction::Right);
       return;
-    case Befehl::RichtungHoch:
-      Wende(nr, Richtung::Hoch);
+    case Command::RichtungHoch:
+      Turn(t, nr, Direction::Up);
       return;
-    case Befehl::RichtungRunter:
-      Wende(nr, Richtung::Runter);
+    case Command::RichtungRunter:
+      Turn(t, nr, Direction::Down);
       return;
-    case Befehl::SetzXRichtung:
-      SetzSprung(nr, wert, true);
+    case Command::SetzXRichtung:
+      SetStepLength(t, nr, wert, true);
       return;
-    case Befehl::SetzYRichtung:
-      SetzSprung(nr, wert, false);
+    case Command::SetzYRichtung:
+      SetStepLength(t, nr, wert, false);
       return;
-    case Befehl::LadeBild:
-      if (Gueltig(nr)) LadeBild(nr);
+    case Command::LadeBild:
+      if (IsFigure(nr)) LadeBild(t, nr);
       return;
-    case Befehl::WechsleBild:
-      WechsleBild(nr, text);
+    case Command::WechsleBild:
+      WechsleBild(t, nr, text);
       return;
-    case Befehl::Sichtbar:
-      if (Gueltig(nr)) z.tabelle[static_cast<size_t>(nr)].hidden = 0;
+    case Command::Sichtbar:
+      if (IsFigure(nr)) FigureAt(t, nr).hidden = 0;
       return;
-    case Befehl::Unsichtbar:
-      if (Gueltig(nr)) z.tabelle[static_cast<size_t>(nr)].hidden = 1;
+    case Command::Unsichtbar:
+      if (IsFigure(nr)) FigureAt(t, nr).hidden = 1;
       return;
-    case Befehl::MachAktiv:
-      MachAktiv(nr);
+    case Command::MachAktiv:
+      MachAktiv(t, nr);
       return;
-    case Befehl::MachInaktiv:
-      MachInaktiv(nr);
+    case Command::MachInaktiv:
+      MachInaktiv(t, nr);
       return;
-    case Befehl::Schneller:
-      Schneller();
+    case Command::Schneller:
+      Schneller(t);
       return;
-    case Befehl::Langsamer:
-      Langsamer();
+    case Command::Langsamer:
+      Langsamer(t);
       return;
-    case Befehl::LaufEinSchritt:
-      LaufEinSchritt();
+    case Command::LaufEinSchritt:
+      LaufEinSchritt(t);
       return;
-    case Befehl::LinksKlick:
-      LinksKlick();
+    case Command::LinksKlick:
+      LinksKlick(t);
       return;
-    case Befehl::PrintRepeat:
-      PrintRepeat();
+    case Command::PrintRepeat:
+      PrintRepeat(t);
       return;
-    case Befehl::Unbekannt:
+    case Command::Unknown:
       break;
   }
-  z.letzteMeldung = "SelectCase in Figur-Sub kennt folgende Aufgabe nicht: " + std::string(Aufgabe);
-  DruckeZeile(z.letzteMeldung);
+  t.lastMessage = "SelectCase in Figur-Sub kennt folgende Aufgabe nicht: " + std::string(Aufgabe);
+  DruckeZeile(t.lastMessage);
 }
 
 namespace scene {
 
-bool FigurAnsehen(int32_t nr, FigurEinblick& e) {
-  if (nr < 0 || nr > kMaxFiguren) return false;
-  const FigurDaten& f = Z().tabelle[static_cast<size_t>(nr)];
-  e.name = f.name;
-  e.fileName = f.fileName;
-  e.nextFile = f.nextFile;
-  e.x = f.x;
-  e.y = f.y;
-  e.width = f.width;
-  e.height = f.height;
-  e.srcX = f.srcX;
-  e.srcY = f.srcY;
-  e.Bildnummer = f.Bildnummer;
-  e.SchrittX = f.SchrittX;
-  e.SchrittY = f.SchrittY;
-  e.XSprung = f.XSprung;
-  e.YSprung = f.YSprung;
-  e.frame = f.frame;
-  e.frameW = f.frameW;
-  e.frameH = f.frameH;
-  e.lastFrame = f.lastFrame;
-  e.active = f.active;
-  e.hidden = f.hidden;
-  e.stripVorhanden = f.strip.Vorhanden();
-  e.stripGeteilt = f.strip.Geteilt();
-  e.strip = f.strip.Quelle();
+bool ViewFigure(int32_t nr, FigureView& view) {
+  if (nr < 0 || nr > kMaxFigures) return false;
+  const FigurDaten& f = FiguresModule::Get().figures[static_cast<size_t>(nr)];
+  view.name = f.name;
+  view.fileName = f.fileName;
+  view.nextFile = f.nextFile;
+  view.x = f.x;
+  view.y = f.y;
+  view.width = f.width;
+  view.height = f.height;
+  view.srcX = f.srcX;
+  view.srcY = f.srcY;
+  view.Bildnummer = f.Bildnummer;
+  view.SchrittX = f.SchrittX;
+  view.SchrittY = f.SchrittY;
+  view.XSprung = f.XSprung;
+  view.YSprung = f.YSprung;
+  view.frame = f.frame;
+  view.frameW = f.frameW;
+  view.frameH = f.frameH;
+  view.lastFrame = f.lastFrame;
+  view.active = f.active;
+  view.hidden = f.hidden;
+  view.hasStrip = f.strip.Exists();
+  view.stripShared = f.strip.IsShared();
+  view.strip = f.strip.Source();
   return true;
 }
 
-double FigurWarten() {
-  return Z().Warten;
+double CurrentWarten() {
+  return FiguresModule::Get().Warten;
 }
 
-std::vector<int32_t> FigurZeichenfolge() {
-  std::vector<int32_t> folge;
-  for (int32_t p = 1; p <= Anzahl(); ++p) folge.push_back(Z().folge[static_cast<size_t>(p)].figur);
-  return folge;
+std::vector<int32_t> LastDrawOrder() {
+  const FigureTable& t = FiguresModule::Get();
+  std::vector<int32_t> order;
+  for (int32_t p = 1; p <= FigureCount(); ++p) {
+    order.push_back(t.drawOrder[static_cast<size_t>(p)].figure);
+  }
+  return order;
 }
 
 }  // namespace scene
 
 bool FigureRectangle(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t& height) {
-  if (!Gueltig(nr)) return false;
-  const FigurDaten& f = Z().tabelle[static_cast<size_t>(nr)];
+  if (!IsFigure(nr)) return false;
+  const FigurDaten& f = FigureAt(FiguresModule::Get(), nr);
   x = f.x;
   y = f.y;
   width = f.width;
@@ -622,20 +624,11 @@ bool FigureRectangle(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t
 }
 
 double XSprungOf(int32_t nr) {
-  return Gueltig(nr) ? Z().tabelle[static_cast<size_t>(nr)].XSprung : 0.0;
+  return IsFigure(nr) ? FigureAt(FiguresModule::Get(), nr).XSprung : 0.0;
 }
 
 double YSprungOf(int32_t nr) {
-  return Gueltig(nr) ? Z().tabelle[static_cast<size_t>(nr)].YSprung : 0.0;
+  return IsFigure(nr) ? FigureAt(FiguresModule::Get(), nr).YSprung : 0.0;
 }
 
-}  // namespace wimmel
-
-#include "runtime/owned_impl.h"
-
-namespace wimmel {
-namespace scene {
-struct FigureTable {};
-}  // namespace scene
-template class Owned<scene::FigureTable>;
 }  // namespace wimmel

@@ -1,57 +1,76 @@
 // The static scene objects: their pictures, the merge into the background
 // and the collision question of the figures.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "runtime/owned_impl.h"
 #include "runtime/runtime.h"
-#include "scene/intern.h"
+#include "scene/internal.h"
 #include "scene/scene.h"
+#include "shared/command_word.h"
 #include "shared/dialog.h"
 #include "shared/settings.h"
 #include "text/text.h"
 
 namespace wimmel {
 
-namespace {
+namespace scene {
 
-using scene::Begrenzt;
-
-constexpr int32_t kMaxObjekte = 10;
-constexpr size_t kNamensfeld = 10;
+constexpr int32_t kMaxObjects = 10;
 
 struct ObjektDaten {
   std::string name;
-  std::string typ;
+  std::string type;
   int32_t posX = 0, posY = 0;
   int32_t centreX = 0, centreY = 0;
-  int32_t breite = 0, hoehe = 0;
+  int32_t width = 0, height = 0;
   int32_t radius = 0;
-  rt::Image bild = nullptr;
-  int32_t einbinden = 0;
+  rt::Image image = nullptr;
+  int32_t merge = 0;
 };
 
-struct Zustand {
-  ObjektDaten tabelle[kMaxObjekte + 1];  // entry 0 is never used
-  int32_t anzahl = 0;
-  int32_t erstellt = 0;
-  std::string dateiname;
-  std::string antwort;
+struct ObjectTable {
+  ObjectTable() = default;
+  ObjectTable(const ObjectTable&) = delete;
+  ObjectTable& operator=(const ObjectTable&) = delete;
+  // The pictures still loaded when the run ends (a scene left without
+  // "LoescheAlleObjekte", and object 5, which only that command frees).
+  ~ObjectTable() {
+    for (ObjektDaten& o : objects) {
+      if (o.image != nullptr) rt::DestroyImage(o.image);
+    }
+  }
+
+  ObjektDaten objects[kMaxObjects + 1];  // entry 0 is never used
+  int32_t count = 0;
+  int32_t created = 0;
+  std::string fileName;
+  std::string lastAnswer;
 };
 
-Zustand& Z() {
-  static Zustand* zustand = new Zustand;
-  return *zustand;
-}
+}  // namespace scene
 
-bool Gueltig(int32_t nr) {
-  return nr >= 1 && nr <= kMaxObjekte;
+template class Owned<scene::ObjectTable>;
+
+namespace {
+
+using rt::Clamp32;
+using scene::kMaxObjects;
+using scene::ObjectTable;
+using scene::ObjektDaten;
+
+constexpr size_t kNameField = 10;
+
+bool IsObject(int32_t nr) {
+  return nr >= 1 && nr <= kMaxObjects;
 }
 // The objects that take part in merging, hit tests and deletion.
-int32_t Teilnehmer() {
-  return Z().anzahl < 0 ? 0 : std::min(Z().anzahl, kMaxObjekte);
+int32_t Participants(const ObjectTable& t) {
+  return t.count < 0 ? 0 : std::min(t.count, kMaxObjects);
 }
 
-enum class Befehl {
+enum class Command {
   Erstellen,
   LadeBild,
   InHintergrundEinbinden,
@@ -59,42 +78,29 @@ enum class Befehl {
   WerteAnzeigen,
   QuellbilderLoeschen,
   LoescheAlleObjekte,
-  Unbekannt
+  Unknown
 };
 
-struct Wort {
-  std::string_view wort;
-  Befehl befehl;
-};
-constexpr Wort kWoerter[] = {
-    {"ERSTELLEN", Befehl::Erstellen},
-    {"LADEBILD", Befehl::LadeBild},
-    {"INHINTERGRUNDEINBINDEN", Befehl::InHintergrundEinbinden},
-    {"ISTPOSIMOBJEKT", Befehl::IstPosImObjekt},
-    {"WERTEANZEIGEN", Befehl::WerteAnzeigen},
-    {"QUELLBILDERLOESCHEN", Befehl::QuellbilderLoeschen},
-    {"LOESCHEALLEOBJEKTE", Befehl::LoescheAlleObjekte},
+constexpr CommandWord<Command> kCommands[] = {
+    {"ERSTELLEN", Command::Erstellen},
+    {"LADEBILD", Command::LadeBild},
+    {"INHINTERGRUNDEINBINDEN", Command::InHintergrundEinbinden},
+    {"ISTPOSIMOBJEKT", Command::IstPosImObjekt},
+    {"WERTEANZEIGEN", Command::WerteAnzeigen},
+    {"QUELLBILDERLOESCHEN", Command::QuellbilderLoeschen},
+    {"LOESCHEALLEOBJEKTE", Command::LoescheAlleObjekte},
 };
 
-Befehl Erkenne(std::string_view aufgabe) {
-  const std::string gross = rt::UpperAscii(aufgabe);
-  for (const Wort& w : kWoerter) {
-    if (gross == w.wort) return w.befehl;
-  }
-  return Befehl::Unbekannt;
-}
-
-void LadeBild(int32_t nr) {
-  if (!Gueltig(nr)) return;
-  Zustand& z = Z();
-  ObjektDaten& o = z.tabelle[nr];
-  const bool da = rt::ProbeBmpSize(z.dateiname, o.breite, o.hoehe) > 0;
-  if (o.breite < 1 || o.hoehe < 1) {
+void LadeBild(ObjectTable& t, int32_t nr) {
+  if (!IsObject(nr)) return;
+  ObjektDaten& o = t.objects[nr];
+  const bool exists = rt::ProbeBmpSize(t.fileName, o.width, o.height) > 0;
+  if (o.width < 1 || o.height < 1) {
     rt::PrintText("Objekt(): Soll fuer das Objekt Nr: " + rt::IntToText(nr) + " die Datei " +
-                      z.dateiname + " einlesen",
+                      t.fileName + " einlesen",
                   true);
     rt::PrintText(
-        "Bildformat in Datei = " + rt::IntToText(o.breite) + " X " + rt::IntToText(o.hoehe) + ")",
+        "Bildformat in Datei = " + rt::IntToText(o.width) + " X " + rt::IntToText(o.height) + ")",
         true);
     rt::PrintText("Einer der Werte ist auf Null, kann damit nicht arbeiten!", true);
     rt::PrintText("Jegliche Taste = Abbruch", true);
@@ -102,65 +108,63 @@ void LadeBild(int32_t nr) {
     }
     rt::EndProgram(0);
   }
-  if (da) {
-    if (o.bild != nullptr) rt::DestroyImage(o.bild);
-    o.bild = rt::CreateImage(o.breite, o.hoehe, 0, 0, rt::CreateImageFlagMask);
+  if (exists) {
+    if (o.image != nullptr) rt::DestroyImage(o.image);
+    o.image = rt::CreateImage(o.width, o.height, 0, 0, rt::CreateImageFlagMask);
     // A null image would make the loader draw the file onto the screen.
-    if (o.bild != nullptr) rt::LoadBmp(z.dateiname, o.bild);
+    if (o.image != nullptr) rt::LoadBmp(t.fileName, o.image);
   } else {
-    z.antwort = "Objekt() Soll dem Objekt Nr " + rt::IntToText(nr) + " die Bilddatei " +
-                z.dateiname + " zuordnen, Datei existiert jedoch nicht. Taste = weiter";
-    DruckeZeile(z.antwort);
-    z.antwort = WarteAufTaste();
+    t.lastAnswer = "Objekt() Soll dem Objekt Nr " + rt::IntToText(nr) + " die Bilddatei " +
+                   t.fileName + " zuordnen, Datei existiert jedoch nicht. Taste = weiter";
+    DruckeZeile(t.lastAnswer);
+    t.lastAnswer = WarteAufTaste();
   }
 }
 
-void Erstellen() {
-  Zustand& z = Z();
-  if (z.erstellt == 1) return;
+void Erstellen(ObjectTable& t) {
+  if (t.created == 1) return;
   if (Settings().ProtokollAn == 1) Protokoll("Objekt: Erstelle Objekte");
-  static const char* const kNamen[] = {"QumyH", "HausA", "HausC", "HausD", "Kreisel1"};
+  static constexpr const char* kNames[] = {"QumyH", "HausA", "HausC", "HausD", "Kreisel1"};
   const int64_t W = Layout().width;
   const int64_t H = Layout().height;
   for (int32_t k = 1; k <= 5; ++k) {
-    ObjektDaten& o = z.tabelle[k];
-    o.name = std::string(kNamen[k - 1]).substr(0, kNamensfeld);
-    z.dateiname = "objekte" + Settings().Trenner + o.name + ".bmp";
-    LadeBild(k);
+    ObjektDaten& o = t.objects[k];
+    o.name = std::string(kNames[k - 1]).substr(0, kNameField);
+    t.fileName = "objekte" + Settings().Trenner + o.name + ".bmp";
+    LadeBild(t, k);
     if (k == 1) {
       o.posX = 10;
       o.posY = 10;
     } else if (k == 2) {
-      o.posX = Begrenzt(W - o.breite - 200);
-      o.posY = Begrenzt(H - 150 - o.hoehe);
+      o.posX = Clamp32(W - o.width - 200);
+      o.posY = Clamp32(H - 150 - o.height);
     } else {
-      const ObjektDaten& vor = z.tabelle[k - 1];
-      o.posX = Begrenzt(static_cast<int64_t>(vor.posX) + 40);
-      o.posY =
-          rt::RoundToInt(static_cast<double>(vor.posY) + static_cast<double>(vor.hoehe) * 0.315);
+      const ObjektDaten& previous = t.objects[k - 1];
+      o.posX = Clamp32(static_cast<int64_t>(previous.posX) + 40);
+      o.posY = rt::RoundToInt(static_cast<double>(previous.posY) +
+                              static_cast<double>(previous.height) * 0.315);
     }
-    o.centreX = Begrenzt(static_cast<int64_t>(o.posX) + o.breite / 2);
-    o.centreY = Begrenzt(static_cast<int64_t>(o.posY) + o.hoehe / 2);
-    o.typ = "Kreis";
-    o.radius = o.breite / 2;
-    o.einbinden = 1;
+    o.centreX = Clamp32(static_cast<int64_t>(o.posX) + o.width / 2);
+    o.centreY = Clamp32(static_cast<int64_t>(o.posY) + o.height / 2);
+    o.type = "Kreis";
+    o.radius = o.width / 2;
+    o.merge = 1;
   }
-  z.anzahl = 4;
-  z.erstellt = 1;
+  t.count = 4;
+  t.created = 1;
 }
 
-void InHintergrundEinbinden() {
-  Zustand& z = Z();
-  for (int32_t k = 1; k <= Teilnehmer(); ++k) {
-    const ObjektDaten& o = z.tabelle[k];
-    if (o.einbinden != 1) continue;
-    if (o.bild == nullptr) {
+void InHintergrundEinbinden(const ObjectTable& t) {
+  for (int32_t k = 1; k <= Participants(t); ++k) {
+    const ObjektDaten& o = t.objects[k];
+    if (o.merge != 1) continue;
+    if (o.image == nullptr) {
       rt::PrintText("Objekt() Soll das Objekt " + o.name + " mit Nr " + rt::IntToText(k) +
                         " in Hintergrundbild einbinden, es ist jedoch keine Bilddatei "
                         "eingelesen worden. Taste = weiter",
                     true);
     } else {
-      rt::PutImage(Layout().Hintergrund, o.posX, o.posY, o.bild, 0, 0, o.breite, o.hoehe,
+      rt::PutImage(Layout().Hintergrund, o.posX, o.posY, o.image, 0, 0, o.width, o.height,
                    rt::PutMode::Transparent);
     }
   }
@@ -169,61 +173,54 @@ void InHintergrundEinbinden() {
 // sqrt(dx^2 + dy^2) rounded to the nearest integer. The exact square root of
 // an integer is never halfway between two integers, so no tie arises and the
 // integer answer needs no floating point beyond a first guess.
-uint64_t Abstand(uint64_t dx, uint64_t dy) {
-  const unsigned __int128 summe =
+uint64_t RoundedDistance(uint64_t dx, uint64_t dy) {
+  const unsigned __int128 sum =
       static_cast<unsigned __int128>(dx) * dx + static_cast<unsigned __int128>(dy) * dy;
-  uint64_t d = static_cast<uint64_t>(std::sqrt(static_cast<long double>(summe)));
-  while (static_cast<unsigned __int128>(d) * d > summe) --d;
-  while (static_cast<unsigned __int128>(d + 1) * (d + 1) <= summe) ++d;
-  // Round up when summe >= d^2 + d + 1, i.e. sqrt(summe) > d + 1/2.
-  if (summe - static_cast<unsigned __int128>(d) * d > d) ++d;
+  uint64_t d = static_cast<uint64_t>(std::sqrt(static_cast<long double>(sum)));
+  while (static_cast<unsigned __int128>(d) * d > sum) --d;
+  while (static_cast<unsigned __int128>(d + 1) * (d + 1) <= sum) ++d;
+  // Round up when sum >= d^2 + d + 1, i.e. sqrt(sum) > d + 1/2.
+  if (sum - static_cast<unsigned __int128>(d) * d > d) ++d;
   return d;
 }
 
-void Meldung(std::string_view aufgabe) {
-  DruckeZeile("SelectCase in Objekt-Sub kennt folgende Aufgabe nicht: " + std::string(aufgabe));
-}
-
-void WerteAnzeigen(int32_t nr) {
-  if (!Gueltig(nr)) return;
-  const ObjektDaten& o = Z().tabelle[nr];
+void WerteAnzeigen(const ObjectTable& t, int32_t nr) {
+  if (!IsObject(nr)) return;
+  const ObjektDaten& o = t.objects[nr];
   rt::LocateText(1, 1);
-  rt::PrintText("Objekt: " + o.name + " vom Typ " + o.typ, true);
+  rt::PrintText("Objekt: " + o.name + " vom Typ " + o.type, true);
   rt::PrintText("PosX/Y:" + rt::IntToText(o.posX) + "/" + rt::IntToText(o.posY) +
                     "Center X/Y:" + rt::IntToText(o.centreX) + "/" + rt::IntToText(o.centreY),
                 true);
-  rt::PrintText("Breite/Hoehe: " + rt::IntToText(o.breite) + "/" + rt::IntToText(o.hoehe) +
+  rt::PrintText("Breite/Hoehe: " + rt::IntToText(o.width) + "/" + rt::IntToText(o.height) +
                     " Radius:" + rt::IntToText(o.radius) +
-                    " BmpPtr:" + rt::UIntToText(rt::ImageId(o.bild)),
+                    " BmpPtr:" + rt::UIntToText(rt::ImageId(o.image)),
                 true);
 }
 
-void QuellbilderLoeschen() {
-  Zustand& z = Z();
+void QuellbilderLoeschen(ObjectTable& t) {
   if (Settings().ProtokollAn == 1) {
-    Protokoll("Objekt: Quellbilder der Objekte 1-" + rt::IntToText(z.anzahl) +
-              " werden geloescht ");
+    Protokoll("Objekt: Quellbilder der Objekte 1-" + rt::IntToText(t.count) + " werden geloescht ");
   }
-  for (int32_t k = 1; k <= Teilnehmer(); ++k) {
-    if (z.tabelle[k].bild != nullptr) {
-      rt::DestroyImage(z.tabelle[k].bild);
-      z.tabelle[k].bild = nullptr;
+  for (int32_t k = 1; k <= Participants(t); ++k) {
+    if (t.objects[k].image != nullptr) {
+      rt::DestroyImage(t.objects[k].image);
+      t.objects[k].image = nullptr;
     }
   }
 }
 
-void LoescheAlleObjekte() {
-  Zustand& z = Z();
+void LoescheAlleObjekte(ObjectTable& t) {
   if (Settings().ProtokollAn == 1) {
-    Protokoll("Objekt: alle Objekte werden geloescht (1-" + rt::IntToText(z.anzahl));
+    Protokoll("Objekt: alle Objekte werden geloescht (1-" + rt::IntToText(t.count));
   }
   // Objects beyond the count (the fifth one) are never merged or tested, but
   // their pictures are freed here too rather than forgotten with the table.
-  for (ObjektDaten& o : z.tabelle) {
-    if (o.bild != nullptr) rt::DestroyImage(o.bild);
+  for (ObjektDaten& o : t.objects) {
+    if (o.image != nullptr) rt::DestroyImage(o.image);
     o = ObjektDaten{};
   }
-  z.erstellt = 0;
+  t.created = 0;
 }
 
 }  // namespace
@@ -231,29 +228,30 @@ void LoescheAlleObjekte() {
 namespace scene {
 
 char IstPosImObjekt(int32_t x, int32_t y, int32_t r) {
-  const Zustand& z = Z();
-  for (int32_t k = 1; k <= Teilnehmer(); ++k) {
-    const ObjektDaten& o = z.tabelle[k];
+  const ObjectTable& t = ObjectsModule::Get();
+  const int32_t participants = Participants(t);
+  for (int32_t k = 1; k <= participants; ++k) {
+    const ObjektDaten& o = t.objects[k];
     const int64_t dx = static_cast<int64_t>(x) - o.centreX;
     const int64_t dy = static_cast<int64_t>(y) - o.centreY;
-    const uint64_t d =
-        Abstand(static_cast<uint64_t>(dx < 0 ? -dx : dx), static_cast<uint64_t>(dy < 0 ? -dy : dy));
-    const int64_t grenze = static_cast<int64_t>(r) + o.radius;
-    if (grenze < 0 || d > static_cast<uint64_t>(grenze)) continue;
-    char antwort;
+    const uint64_t d = RoundedDistance(static_cast<uint64_t>(dx < 0 ? -dx : dx),
+                                       static_cast<uint64_t>(dy < 0 ? -dy : dy));
+    const int64_t reach = static_cast<int64_t>(r) + o.radius;
+    if (reach < 0 || d > static_cast<uint64_t>(reach)) continue;
+    char answer;
     if (o.centreX < x) {
-      antwort = o.centreY < y ? '7' : '1';
+      answer = o.centreY < y ? '7' : '1';
     } else {
-      antwort = o.centreY < y ? '9' : '3';
+      answer = o.centreY < y ? '9' : '3';
     }
     if (Settings().SchalterC == 1) {
       const SceneLayout& s = Layout();
-      rt::DrawCircle(nullptr, Begrenzt(static_cast<int64_t>(s.SzeneX0) + o.centreX),
-                     Begrenzt(static_cast<int64_t>(s.SzeneY0) + o.centreY), o.radius, 0xFFFFFF00);
-      rt::DrawCircle(nullptr, Begrenzt(static_cast<int64_t>(s.SzeneX0) + x),
-                     Begrenzt(static_cast<int64_t>(s.SzeneY0) + y), r, 0xFFFF0000);
+      rt::DrawCircle(nullptr, Clamp32(static_cast<int64_t>(s.SzeneX0) + o.centreX),
+                     Clamp32(static_cast<int64_t>(s.SzeneY0) + o.centreY), o.radius, 0xFFFFFF00);
+      rt::DrawCircle(nullptr, Clamp32(static_cast<int64_t>(s.SzeneX0) + x),
+                     Clamp32(static_cast<int64_t>(s.SzeneY0) + y), r, 0xFFFF0000);
     }
-    return antwort;
+    return answer;
   }
   return '\0';
 }
@@ -264,43 +262,35 @@ std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, i
                    int32_t figurNr, std::string_view text) {
   (void)figurNr;
   (void)text;
-  switch (Erkenne(Aufgabe)) {
-    case Befehl::Erstellen:
-      Erstellen();
+  ObjectTable& t = ObjectsModule::Get();
+  switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
+    case Command::Erstellen:
+      Erstellen(t);
       return "";
-    case Befehl::LadeBild:
-      LadeBild(nr);
+    case Command::LadeBild:
+      LadeBild(t, nr);
       return "";
-    case Befehl::InHintergrundEinbinden:
-      InHintergrundEinbinden();
+    case Command::InHintergrundEinbinden:
+      InHintergrundEinbinden(t);
       return "";
-    case Befehl::IstPosImObjekt: {
-      const char antwort = scene::IstPosImObjekt(x, y, r);
-      return antwort == '\0' ? std::string() : std::string(1, antwort);
+    case Command::IstPosImObjekt: {
+      const char answer = scene::IstPosImObjekt(x, y, r);
+      return answer == '\0' ? std::string() : std::string(1, answer);
     }
-    case Befehl::WerteAnzeigen:
-      WerteAnzeigen(nr);
+    case Command::WerteAnzeigen:
+      WerteAnzeigen(t, nr);
       return "";
-    case Befehl::QuellbilderLoeschen:
-      QuellbilderLoeschen();
+    case Command::QuellbilderLoeschen:
+      QuellbilderLoeschen(t);
       return "";
-    case Befehl::LoescheAlleObjekte:
-      LoescheAlleObjekte();
+    case Command::LoescheAlleObjekte:
+      LoescheAlleObjekte(t);
       return "";
-    case Befehl::Unbekannt:
+    case Command::Unknown:
       break;
   }
-  Meldung(Aufgabe);
+  DruckeZeile("SelectCase in Objekt-Sub kennt folgende Aufgabe nicht: " + std::string(Aufgabe));
   return "";
 }
 
-}  // namespace wimmel
-
-#include "runtime/owned_impl.h"
-
-namespace wimmel {
-namespace scene {
-struct ObjectTable {};
-}  // namespace scene
-template class Owned<scene::ObjectTable>;
 }  // namespace wimmel

@@ -9,47 +9,33 @@
 #include "../runtime/hang_guard.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
-#include "scene/intern.h"
+#include "scene/internal.h"
 #include "scene/scene.h"
+#include "scene_test_support.h"
 #include "shared/settings.h"
-#include "szene_hilfe.h"
 
-namespace rt = wimmel::rt;
-
+namespace wimmel::test {
 namespace {
 
-using namespace testhilfe;
-using wimmel::Figur;
-using wimmel::Layout;
-using wimmel::Settings;
-using wimmel::scene::FigurAnsehen;
-using wimmel::scene::FigurEinblick;
+using scene::FigureView;
+using scene::ViewFigure;
 
-int Ende(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::ProgramEnd& e) {
-    return e.code;
-  }
-  return -1;
-}
-
-FigurEinblick Ansehen(int32_t nr) {
-  FigurEinblick e;
-  EXPECT_TRUE(FigurAnsehen(nr, e));
-  return e;
+FigureView View(int32_t nr) {
+  FigureView view;
+  EXPECT_TRUE(ViewFigure(nr, view));
+  return view;
 }
 
 // The runtime's random sequence, rebuilt independently: MT19937 whose state
 // is seeded word 0 = 0, then x * 1664525 + 1013904223.
-class Zufall {
+class RandomSequence {
  public:
-  Zufall() {
+  RandomSequence() {
     mt_[0] = 0;
     for (int i = 1; i < 624; ++i) mt_[i] = mt_[i - 1] * 1664525u + 1013904223u;
   }
-  double Naechste() {
-    if (index_ >= 624) Drehen();
+  double Next() {
+    if (index_ >= 624) Twist();
     uint32_t y = mt_[index_++];
     y ^= y >> 11;
     y ^= (y << 7) & 0x9D2C5680u;
@@ -59,20 +45,20 @@ class Zufall {
   }
   // Moves this copy to where the runtime's sequence stands now (consuming
   // three runtime draws).
-  bool Einholen() {
+  bool CatchUp() {
     const double a = rt::Random(1.0), b = rt::Random(1.0), c = rt::Random(1.0);
-    double x = Naechste(), y = Naechste(), z = Naechste();
+    double x = Next(), y = Next(), z = Next();
     for (int i = 0; i < 5000000; ++i) {
       if (x == a && y == b && z == c) return true;
       x = y;
       y = z;
-      z = Naechste();
+      z = Next();
     }
     return false;
   }
 
  private:
-  void Drehen() {
+  void Twist() {
     for (int i = 0; i < 624; ++i) {
       const uint32_t y = (mt_[i] & 0x80000000u) | (mt_[(i + 1) % 624] & 0x7FFFFFFFu);
       mt_[i] = mt_[(i + 397) % 624] ^ (y >> 1) ^ ((y & 1u) != 0 ? 0x9908B0DFu : 0u);
@@ -83,65 +69,63 @@ class Zufall {
   int index_ = 624;
 };
 
-int32_t Rund(double v) {
+int32_t Round(double v) {
   return static_cast<int32_t>(std::nearbyint(v));
 }
 
-class FigurTest : public ::testing::Test {
+class FigureTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Bildschirm(18, 16);
-    SzeneAufraeumen();
-    SchreibeHintergrund(640, 336);
-    SchreibeObjekte(20);
-    SchreibeFiguren();
-    BaueHintergrund();
+    OpenScreen(18, 16);
+    WriteBackground(640, 336);
+    WriteObjects(20);
+    WriteFigures();
+    BuildBackground();
   }
-  void TearDown() override { SzeneAufraeumen(); }
-  void SceneLayout(int32_t n) {
+  void MakeScene(int32_t n) {
     Settings().FigurenAnzahl = n;
-    BaueSzene();
+    BuildScene();
   }
-  Arbeitsordner ordner_;
+  ScratchFolder folder_;
 };
 
-TEST_F(FigurTest, CreationDrawsTheRandomNumbersInTheDescribedOrder) {
-  Zufall z;
-  ASSERT_TRUE(z.Einholen()) << "the runtime's random sequence is not the described one";
-  SceneLayout(40);
+TEST_F(FigureTest, CreationDrawsTheRandomNumbersInTheDescribedOrder) {
+  RandomSequence z;
+  ASSERT_TRUE(z.CatchUp()) << "the runtime's random sequence is not the described one";
+  MakeScene(40);
   // Objects 1..4 of 20 x 20 pixels: centres and radius 10.
-  const int32_t zx[] = {20, 430, 470, 510}, zy[] = {20, 176, 182, 188};
-  auto beruehrt = [&](int32_t x, int32_t y, int32_t r) {
+  const int32_t cx[] = {20, 430, 470, 510}, cy[] = {20, 176, 182, 188};
+  auto touches = [&](int32_t x, int32_t y, int32_t r) {
     for (int k = 0; k < 4; ++k) {
-      const double d = std::nearbyint(std::hypot(double(x - zx[k]), double(y - zy[k])));
+      const double d = std::nearbyint(std::hypot(double(x - cx[k]), double(y - cy[k])));
       if (d <= r + 10) return true;
     }
     return false;
   };
   for (int32_t i = 1; i <= 40; ++i) {
-    const int32_t art = Rund(z.Naechste() * 8 + 1);
-    const int32_t frame = Rund(z.Naechste() * 11);
-    const bool links = z.Naechste() <= 0.5;
-    const bool runter = z.Naechste() <= 0.5;
-    const double xs = wimmel::FigurTyp()[art].XSprung, ys = wimmel::FigurTyp()[art].YSprung;
+    const int32_t kind = Round(z.Next() * 8 + 1);
+    const int32_t frame = Round(z.Next() * 11);
+    const bool left = z.Next() <= 0.5;
+    const bool down = z.Next() <= 0.5;
+    const double xs = FigurTyp()[kind].XSprung, ys = FigurTyp()[kind].YSprung;
     int32_t x = 0, y = 0;
     do {
-      x = Rund(z.Naechste() * 640 + (0 + xs));
+      x = Round(z.Next() * 640 + (0 + xs));
       if (x + 48 > 640) x = 1;
-      y = Rund(z.Naechste() * 336 + (44 + ys));
-      if (y + 48 > 380) y = Rund(44 + ys + 1);
-    } while (beruehrt(x + 24, y - 44 + 24, 24));
-    const int32_t bild = links ? (runter ? 3 : 4) : (runter ? 2 : 1);
-    const FigurEinblick f = Ansehen(i);
+      y = Round(z.Next() * 336 + (44 + ys));
+      if (y + 48 > 380) y = Round(44 + ys + 1);
+    } while (touches(x + 24, y - 44 + 24, 24));
+    const int32_t picture = left ? (down ? 3 : 4) : (down ? 2 : 1);
+    const FigureView f = View(i);
     SCOPED_TRACE(i);
-    EXPECT_EQ(f.name, wimmel::FigurTyp()[art].name);
+    EXPECT_EQ(f.name, FigurTyp()[kind].name);
     EXPECT_EQ(f.frame, frame);
-    EXPECT_EQ(f.Bildnummer, bild);
-    EXPECT_EQ(f.SchrittX, links ? -2 : 2);
-    EXPECT_EQ(f.SchrittY, runter ? 1 : -1);
+    EXPECT_EQ(f.Bildnummer, picture);
+    EXPECT_EQ(f.SchrittX, left ? -2 : 2);
+    EXPECT_EQ(f.SchrittY, down ? 1 : -1);
     EXPECT_EQ(f.x, x);
     EXPECT_EQ(f.y, y);
-    EXPECT_EQ(f.nextFile, "figure\\" + f.name + "\\" + std::to_string(bild) + ".bmp");
+    EXPECT_EQ(f.nextFile, "figure\\" + f.name + "\\" + std::to_string(picture) + ".bmp");
     EXPECT_EQ(f.fileName, f.nextFile);
     EXPECT_EQ(f.lastFrame, 11);
     EXPECT_EQ(f.width, 48);
@@ -149,18 +133,18 @@ TEST_F(FigurTest, CreationDrawsTheRandomNumbersInTheDescribedOrder) {
     EXPECT_EQ(f.active, i == 1 ? 1 : 0);
   }
   // Nothing else drew a number.
-  EXPECT_EQ(rt::Random(1.0), z.Naechste());
+  EXPECT_EQ(rt::Random(1.0), z.Next());
   EXPECT_EQ(Settings().AktiveFigur, 1);
   EXPECT_EQ(Settings().GewaehlteFigur, 1);
 }
 
-TEST_F(FigurTest, PlacementEndsWhenEveryPositionTouchesAnObject) {
+TEST_F(FigureTest, PlacementEndsWhenEveryPositionTouchesAnObject) {
   // A header-only picture 20000 wide: its circle (radius 10000 around
   // (10010, 11)) covers the whole scene. The picture cannot be created, which
   // leaves the object without a picture but with its circle.
-  std::string kopf = "BM";
+  std::string header = "BM";
   auto le32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) kopf += static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i) header += static_cast<char>((v >> (8 * i)) & 0xFF);
   };
   le32(54);
   le32(0);
@@ -168,176 +152,177 @@ TEST_F(FigurTest, PlacementEndsWhenEveryPositionTouchesAnObject) {
   le32(40);
   le32(20000);
   le32(2);
-  kopf += std::string(28, '\0');
-  SchreibeDatei("objekte\\QumyH.bmp", kopf);
-  Zufall z;
-  ASSERT_TRUE(z.Einholen());
-  SceneLayout(2);
-  for (int i = 0; i < 2 * (4 + 2 * 1000); ++i) z.Naechste();
-  EXPECT_EQ(rt::Random(1.0), z.Naechste()) << "1000 placement attempts per figure";
-  const FigurEinblick f = Ansehen(2);
+  header += std::string(28, '\0');
+  WriteFile("objekte\\QumyH.bmp", header);
+  RandomSequence z;
+  ASSERT_TRUE(z.CatchUp());
+  MakeScene(2);
+  for (int i = 0; i < 2 * (4 + 2 * 1000); ++i) z.Next();
+  EXPECT_EQ(rt::Random(1.0), z.Next()) << "1000 placement attempts per figure";
+  const FigureView f = View(2);
   EXPECT_GE(f.x, 1);
   EXPECT_LE(f.x + 48, 640);
 }
 
-TEST_F(FigurTest, TurnsSetStepsAndChoosePictures) {
-  SceneLayout(3);
+TEST_F(FigureTest, TurnsSetStepsAndChoosePictures) {
+  MakeScene(3);
   Figur("RichtungLinks", 2, 0, 0, "");
   Figur("RichtungHoch", 2, 0, 0, "");
-  FigurEinblick f = Ansehen(2);
+  FigureView f = View(2);
   EXPECT_EQ(f.Bildnummer, 4);
   EXPECT_EQ(f.SchrittX, -2);
   EXPECT_EQ(f.SchrittY, -1);
   EXPECT_EQ(f.fileName, "figure\\" + f.name + "\\4.bmp");
   Figur("richtungrechts", 2, 0, 0, "");
-  EXPECT_EQ(Ansehen(2).Bildnummer, 1);
+  EXPECT_EQ(View(2).Bildnummer, 1);
   Figur("RichtungRunter", 2, 0, 0, "");
-  EXPECT_EQ(Ansehen(2).Bildnummer, 2);
-  EXPECT_EQ(Ansehen(2).SchrittY, 1);
+  EXPECT_EQ(View(2).Bildnummer, 2);
+  EXPECT_EQ(View(2).SchrittY, 1);
   Figur("RichtungLinks", 2, 0, 0, "");
-  EXPECT_EQ(Ansehen(2).Bildnummer, 3);
-  EXPECT_EQ(Ansehen(2).fileName, "figure\\" + f.name + "\\3.bmp");
-  EXPECT_TRUE(Konsole().empty());
+  EXPECT_EQ(View(2).Bildnummer, 3);
+  EXPECT_EQ(View(2).fileName, "figure\\" + f.name + "\\3.bmp");
+  EXPECT_TRUE(ConsoleLines().empty());
 }
 
-TEST_F(FigurTest, StepWidthsKeepTheSenseAndZeroCountsAsLeft) {
-  SceneLayout(2);
+TEST_F(FigureTest, StepWidthsKeepTheSenseAndZeroCountsAsLeft) {
+  MakeScene(2);
   Figur("RichtungRechts", 1, 0, 0, "");
   Figur("RichtungRunter", 1, 0, 0, "");
   Figur("SetzXRichtung", 1, 0, 0, "");
-  EXPECT_EQ(Ansehen(1).SchrittX, 0);
-  EXPECT_EQ(Ansehen(1).Bildnummer, 2) << "no picture change";
+  EXPECT_EQ(View(1).SchrittX, 0);
+  EXPECT_EQ(View(1).Bildnummer, 2) << "no picture change";
   Figur("RichtungRechts", 1, 0, 0, "");
-  EXPECT_EQ(Ansehen(1).SchrittX, 0);
+  EXPECT_EQ(View(1).SchrittX, 0);
   Figur("RichtungHoch", 1, 0, 0, "");
-  EXPECT_EQ(Ansehen(1).Bildnummer, 4) << "a figure standing still counts as moving left";
+  EXPECT_EQ(View(1).Bildnummer, 4) << "a figure standing still counts as moving left";
   Figur("SetzXRichtung", 1, 5, 0, "");
-  EXPECT_EQ(Ansehen(1).SchrittX, -5);
+  EXPECT_EQ(View(1).SchrittX, -5);
   Figur("SetzXRichtung", 1, -3, 0, "");
-  EXPECT_EQ(Ansehen(1).SchrittX, 3) << "a negative width reverses at once";
-  EXPECT_EQ(Ansehen(1).Bildnummer, 4);
-  EXPECT_EQ(wimmel::XSprungOf(1), -3.0);
+  EXPECT_EQ(View(1).SchrittX, 3) << "a negative width reverses at once";
+  EXPECT_EQ(View(1).Bildnummer, 4);
+  EXPECT_EQ(XSprungOf(1), -3.0);
   Figur("SetzYRichtung", 1, 7, 0, "");
-  EXPECT_EQ(Ansehen(1).SchrittY, -7);
-  EXPECT_EQ(wimmel::YSprungOf(1), 7.0);
+  EXPECT_EQ(View(1).SchrittY, -7);
+  EXPECT_EQ(YSprungOf(1), 7.0);
   // The widest widths saturate instead of overflowing.
   Figur("SetzXRichtung", 1, INT32_MIN, 0, "");
-  EXPECT_EQ(Ansehen(1).SchrittX, INT32_MIN);
+  EXPECT_EQ(View(1).SchrittX, INT32_MIN);
   Figur("RichtungLinks", 1, 0, 0, "");
-  EXPECT_EQ(Ansehen(1).SchrittX, INT32_MAX);
-  EXPECT_EQ(wimmel::XSprungOf(3), 0.0) << "outside the table";
+  EXPECT_EQ(View(1).SchrittX, INT32_MAX);
+  EXPECT_EQ(XSprungOf(3), 0.0) << "outside the table";
 }
 
-TEST_F(FigurTest, StripSizesGiveTheFrameCount) {
-  SceneLayout(1);
-  SchreibeFigurBild("testart", 1, {40, 12, 4}, 1);
-  SchreibeFigurBild("testart", 2, {48, 5, 4}, 1);
-  SchreibeFigurBild("testart", 3, {48, 13, 4}, 1);
-  SchreibeFigurBild("testart", 4, {48, 12, 4}, 2);
+TEST_F(FigureTest, StripSizesGiveTheFrameCount) {
+  MakeScene(1);
+  WriteFigurePicture("testkind", 1, {40, 12, 4}, 1);
+  WriteFigurePicture("testkind", 2, {48, 5, 4}, 1);
+  WriteFigurePicture("testkind", 3, {48, 13, 4}, 1);
+  WriteFigurePicture("testkind", 4, {48, 12, 4}, 2);
   Figur("RichtungRechts", 1, 0, 0, "");
   Figur("RichtungHoch", 1, 0, 0, "");
-  int32_t art = 1;
-  while (wimmel::FigurTyp()[art].name != Ansehen(1).name) ++art;
-  Figur("WechsleBild", 1, 0, 0, "testart");
-  FigurEinblick f = Ansehen(1);
-  EXPECT_EQ(f.name, "testart");
+  int32_t kind = 1;
+  while (FigurTyp()[kind].name != View(1).name) ++kind;
+  Figur("WechsleBild", 1, 0, 0, "testkind");
+  FigureView f = View(1);
+  EXPECT_EQ(f.name, "testkind");
   EXPECT_EQ(f.lastFrame, 11);
   EXPECT_EQ(f.frameW, 40);
   EXPECT_EQ(f.width, 40);
   EXPECT_EQ(f.height, 40);
-  EXPECT_FALSE(f.stripGeteilt) << "a 480 x 40 file leaves old pixels in the 576 x 48 strip";
+  EXPECT_FALSE(f.stripShared) << "a 480 x 40 file leaves old pixels in the 576 x 48 strip";
   Figur("RichtungRunter", 1, 0, 0, "");
-  f = Ansehen(1);
+  f = View(1);
   EXPECT_EQ(f.lastFrame, 4);
   EXPECT_EQ(f.frameW, 48);
   // Frames 0..4 from the file; beyond them the strip keeps what the 40-pixel
   // picture left there, and beyond that what the figure's own kind left.
-  EXPECT_EQ(rt::GetPixel(f.strip, 100, 24), rt::To565(FrameFarbe(1, 2, 2)));
-  EXPECT_EQ(rt::GetPixel(f.strip, 250, 20), rt::To565(FrameFarbe(1, 1, 6)));
-  EXPECT_EQ(rt::GetPixel(f.strip, 500, 20), rt::To565(FrameFarbe(art, 1, 10)));
+  EXPECT_EQ(rt::GetPixel(f.strip, 100, 24), rt::To565(FrameColour(1, 2, 2)));
+  EXPECT_EQ(rt::GetPixel(f.strip, 250, 20), rt::To565(FrameColour(1, 1, 6)));
+  EXPECT_EQ(rt::GetPixel(f.strip, 500, 20), rt::To565(FrameColour(kind, 1, 10)));
   Figur("RichtungLinks", 1, 0, 0, "");
-  f = Ansehen(1);
+  f = View(1);
   EXPECT_EQ(f.lastFrame, 12) << "624 x 48: 13 frames, the strip holds 12 of them";
-  EXPECT_TRUE(f.stripGeteilt) << "a file covering the whole strip is shared";
-  EXPECT_EQ(rt::GetPixel(f.strip, 570, 24), rt::To565(FrameFarbe(1, 3, 11)));
+  EXPECT_TRUE(f.stripShared) << "a file covering the whole strip is shared";
+  EXPECT_EQ(rt::GetPixel(f.strip, 570, 24), rt::To565(FrameColour(1, 3, 11)));
 }
 
-TEST_F(FigurTest, FiguresWithTheSamePictureShareTheirStrip) {
-  SceneLayout(30);
+TEST_F(FigureTest, FiguresWithTheSamePictureShareTheirStrip) {
+  MakeScene(30);
   for (int32_t i = 1; i <= 30; ++i) {
     Figur("WechsleBild", i, 0, 0, "tarzan01");
     Figur("RichtungRechts", i, 0, 0, "");
     Figur("RichtungRunter", i, 0, 0, "");
   }
-  const FigurEinblick a = Ansehen(1);
+  const FigureView a = View(1);
   for (int32_t i = 2; i <= 30; ++i) {
-    EXPECT_TRUE(Ansehen(i).stripGeteilt);
-    EXPECT_EQ(Ansehen(i).strip, a.strip);
+    EXPECT_TRUE(View(i).stripShared);
+    EXPECT_EQ(View(i).strip, a.strip);
   }
-  EXPECT_EQ(rt::GetPixel(a.strip, 48 * 7 + 20, 20), rt::To565(FrameFarbe(1, 2, 7)));
+  EXPECT_EQ(rt::GetPixel(a.strip, 48 * 7 + 20, 20), rt::To565(FrameColour(1, 2, 7)));
 }
 
-TEST_F(FigurTest, EveryTurnReadsThePictureFileAgain) {
-  SceneLayout(1);
+TEST_F(FigureTest, EveryTurnReadsThePictureFileAgain) {
+  MakeScene(1);
   Figur("WechsleBild", 1, 0, 0, "tarzan01");
   Figur("RichtungRechts", 1, 0, 0, "");
   Figur("RichtungRunter", 1, 0, 0, "");
   // Picture 2 is rewritten with other colours: the next load shows them.
-  SchreibeBmp("figure\\tarzan01\\2.bmp", 576, 48, [](int32_t, int32_t) { return 0x123456u; });
+  WriteBmp("figure\\tarzan01\\2.bmp", 576, 48, [](int32_t, int32_t) { return 0x123456u; });
   Figur("RichtungRechts", 1, 0, 0, "");
-  EXPECT_EQ(rt::GetPixel(Ansehen(1).strip, 30, 30), rt::To565(0x123456));
+  EXPECT_EQ(rt::GetPixel(View(1).strip, 30, 30), rt::To565(0x123456));
   // Removed, or a folder or a named pipe in its place: the turn notices,
   // reports and keeps the strip, and nothing waits for the pipe.
-  rttest::HangGuard wache(10);
-  const rt::Image vorher = Ansehen(1).strip;
-  const std::function<void()> ersetzen[] = {[] { Loesche("figure\\tarzan01\\2.bmp"); },
-                                            [] { SchreibeOrdner("figure\\tarzan01\\2.bmp"); },
-                                            [] { SchreibeRohr("figure\\tarzan01\\2.bmp"); }};
-  for (const auto& ersetze : ersetzen) {
-    ersetze();
-    Konsole().clear();
-    Taste('x');
+  rttest::HangGuard guard(10);
+  const rt::Image before = View(1).strip;
+  const std::function<void()> replacements[] = {
+      [] { RemoveFile("figure\\tarzan01\\2.bmp"); },
+      [] { ReplaceWithFolder("figure\\tarzan01\\2.bmp"); },
+      [] { ReplaceWithPipe("figure\\tarzan01\\2.bmp"); }};
+  for (const auto& replace : replacements) {
+    replace();
+    ConsoleLines().clear();
+    QueueKey('x');
     Figur("RichtungRunter", 1, 0, 0, "");
-    ASSERT_EQ(Konsole().size(), 1u);
-    EXPECT_EQ(Konsole()[0],
+    ASSERT_EQ(ConsoleLines().size(), 1u);
+    EXPECT_EQ(ConsoleLines()[0],
               "(LadeBild) Soll der Figur Nr 1 die Bilddatei figure\\tarzan01\\2.bmp zuordnen, "
               "Datei existiert jedoch nicht. Taste = weiter");
-    EXPECT_EQ(Ansehen(1).strip, vorher);
-    EXPECT_EQ(Ansehen(1).lastFrame, 0) << "recomputed from the square frame size";
-    EXPECT_EQ(Ansehen(1).fileName, "figure\\tarzan01\\2.bmp") << "the last file loaded";
+    EXPECT_EQ(View(1).strip, before);
+    EXPECT_EQ(View(1).lastFrame, 0) << "recomputed from the square frame size";
+    EXPECT_EQ(View(1).fileName, "figure\\tarzan01\\2.bmp") << "the last file loaded";
   }
 }
 
-TEST_F(FigurTest, UnknownKindWaitsForAKeyAndKeepsThePicture) {
-  SceneLayout(2);
-  const rt::Image vorher = Ansehen(2).strip;
-  const int32_t bild = Ansehen(2).Bildnummer;
-  int64_t abfragen = 0;
+TEST_F(FigureTest, UnknownKindWaitsForAKeyAndKeepsThePicture) {
+  MakeScene(2);
+  const rt::Image before = View(2).strip;
+  const int32_t picture = View(2).Bildnummer;
+  int64_t polls = 0;
   rt::headless::SetOnPoll([&] {
-    if (++abfragen == 20) rt::headless::PushKey('k');
+    if (++polls == 20) rt::headless::PushKey('k');
   });
   Figur("WechsleBild", 2, 0, 0, "grunzyli");
-  EXPECT_EQ(abfragen, 20);
-  ASSERT_EQ(Konsole().size(), 1u);
-  EXPECT_EQ(Konsole()[0], "(LadeBild) Soll der Figur Nr 2 die Bilddatei figure\\grunzyli\\" +
-                              std::to_string(bild) +
-                              ".bmp zuordnen, Datei existiert jedoch nicht. Taste = weiter");
-  EXPECT_EQ(Ansehen(2).strip, vorher);
-  EXPECT_EQ(Ansehen(2).name, "grunzyli");
-  EXPECT_EQ(Ansehen(2).XSprung, wimmel::XSprungOf(2));
+  EXPECT_EQ(polls, 20);
+  ASSERT_EQ(ConsoleLines().size(), 1u);
+  EXPECT_EQ(ConsoleLines()[0], "(LadeBild) Soll der Figur Nr 2 die Bilddatei figure\\grunzyli\\" +
+                                   std::to_string(picture) +
+                                   ".bmp zuordnen, Datei existiert jedoch nicht. Taste = weiter");
+  EXPECT_EQ(View(2).strip, before);
+  EXPECT_EQ(View(2).name, "grunzyli");
+  EXPECT_EQ(View(2).XSprung, XSprungOf(2));
 }
 
-TEST_F(FigurTest, ZeroSizedPictureEndsTheProgram) {
-  SceneLayout(1);
-  SchreibeBmp("figure\\kaputtXY\\1.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
-  SchreibeBmp("figure\\kaputtXY\\2.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
-  SchreibeBmp("figure\\kaputtXY\\3.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
-  SchreibeBmp("figure\\kaputtXY\\4.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
-  Taste('x');
-  EXPECT_EQ(Ende([] { Figur("WechsleBild", 1, 0, 0, "kaputtXYZ"); }), 0);
-  const int32_t bild = Ansehen(1).Bildnummer;
-  EXPECT_EQ(KonsoleText(), "Figur(): Soll fuer Figur Nr: 1 die Datei figure\\kaputtXY\\" +
-                               std::to_string(bild) +
+TEST_F(FigureTest, ZeroSizedPictureEndsTheProgram) {
+  MakeScene(1);
+  WriteBmp("figure\\brokenXY\\1.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
+  WriteBmp("figure\\brokenXY\\2.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
+  WriteBmp("figure\\brokenXY\\3.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
+  WriteBmp("figure\\brokenXY\\4.bmp", 0, 48, [](int32_t, int32_t) { return 0u; });
+  QueueKey('x');
+  EXPECT_EQ(ExitCodeOf([] { Figur("WechsleBild", 1, 0, 0, "brokenXYZ"); }), 0);
+  const int32_t picture = View(1).Bildnummer;
+  EXPECT_EQ(ConsoleText(), "Figur(): Soll fuer Figur Nr: 1 die Datei figure\\brokenXY\\" +
+                               std::to_string(picture) +
                                ".bmp einlesen\n"
                                "Bildformat in Datei = 0 X 48)\n"
                                "Einer der Werte ist auf Null, kann damit nicht arbeiten!\n"
@@ -345,62 +330,63 @@ TEST_F(FigurTest, ZeroSizedPictureEndsTheProgram) {
       << "the name is cut to 8 characters";
 }
 
-TEST_F(FigurTest, ActivationAndNumbersOutsideTheTable) {
-  SceneLayout(3);
-  EXPECT_EQ(Ansehen(1).active, 1);
+TEST_F(FigureTest, ActivationAndNumbersOutsideTheTable) {
+  MakeScene(3);
+  EXPECT_EQ(View(1).active, 1);
   Figur("MachAktiv", 3, 0, 0, "");
-  EXPECT_EQ(Ansehen(1).active, 0);
-  EXPECT_EQ(Ansehen(3).active, 1);
+  EXPECT_EQ(View(1).active, 0);
+  EXPECT_EQ(View(3).active, 1);
   EXPECT_EQ(Settings().AktiveFigur, 3);
   EXPECT_EQ(Settings().GewaehlteFigur, 3);
   Figur("MachInaktiv", 3, 0, 0, "");
-  EXPECT_EQ(Ansehen(3).active, 0);
+  EXPECT_EQ(View(3).active, 0);
   EXPECT_EQ(Settings().AktiveFigur, 0);
   EXPECT_EQ(Settings().GewaehlteFigur, 0);
   // Figure 0 and figures beyond N are not there: commands for them do nothing.
-  const int64_t abfragen = Abfragen();
-  for (const char* wort : {"RichtungLinks", "RichtungHoch", "SetzXRichtung", "LadeBild",
+  const int64_t polls = Polls();
+  for (const char* word : {"RichtungLinks", "RichtungHoch", "SetzXRichtung", "LadeBild",
                            "WechsleBild", "Sichtbar", "MachAktiv"}) {
-    Figur(wort, 0, 9, 0, "grunzyli");
-    Figur(wort, 4, 9, 0, "grunzyli");
-    Figur(wort, -1, 9, 0, "grunzyli");
+    Figur(word, 0, 9, 0, "grunzyli");
+    Figur(word, 4, 9, 0, "grunzyli");
+    Figur(word, -1, 9, 0, "grunzyli");
   }
-  EXPECT_EQ(Abfragen(), abfragen) << "no message was shown";
+  EXPECT_EQ(Polls(), polls) << "no message was shown";
   EXPECT_EQ(Settings().AktiveFigur, 0);
   int32_t x, y, w, h;
-  EXPECT_FALSE(wimmel::FigureRectangle(0, x, y, w, h));
-  EXPECT_FALSE(wimmel::FigureRectangle(4, x, y, w, h));
-  ASSERT_TRUE(wimmel::FigureRectangle(2, x, y, w, h));
+  EXPECT_FALSE(FigureRectangle(0, x, y, w, h));
+  EXPECT_FALSE(FigureRectangle(4, x, y, w, h));
+  ASSERT_TRUE(FigureRectangle(2, x, y, w, h));
   EXPECT_EQ(w, 48);
   Figur("MachAktiv", 2, 0, 0, "");
-  EXPECT_EQ(Ansehen(2).active, 1);
+  EXPECT_EQ(View(2).active, 1);
   Figur("Sichtbar", 2, 0, 0, "");
-  EXPECT_EQ(Ansehen(2).hidden, 0);
+  EXPECT_EQ(View(2).hidden, 0);
   Figur("Unsichtbar", 2, 0, 0, "");
-  EXPECT_EQ(Ansehen(2).hidden, 1);
+  EXPECT_EQ(View(2).hidden, 1);
   Figur("FigurenLoeschen", 0, 0, 0, "Escape");
   EXPECT_EQ(Settings().AktiveFigur, 2) << "deleting the figures keeps the numbers";
-  EXPECT_FALSE(Ansehen(2).stripVorhanden);
-  EXPECT_EQ(Ansehen(2).name, "");
+  EXPECT_FALSE(View(2).hasStrip);
+  EXPECT_EQ(View(2).name, "");
 }
 
-TEST_F(FigurTest, SpeedIsBoundedBothWays) {
-  EXPECT_DOUBLE_EQ(wimmel::scene::FigurWarten(), 0.02);
+TEST_F(FigureTest, SpeedIsBoundedBothWays) {
+  EXPECT_DOUBLE_EQ(scene::CurrentWarten(), 0.02);
   Figur("PrintRepeat", 0, 0, 0, "");
   for (int i = 0; i < 100; ++i) Figur("Langsamer", 0, 0, 0, "");
-  EXPECT_DOUBLE_EQ(wimmel::scene::FigurWarten(), 0.5);
+  EXPECT_DOUBLE_EQ(scene::CurrentWarten(), 0.5);
   Figur("PrintRepeat", 0, 0, 0, "");
   for (int i = 0; i < 100; ++i) Figur("Schneller", 0, 0, 0, "");
-  EXPECT_DOUBLE_EQ(wimmel::scene::FigurWarten(), 0.01);
+  EXPECT_DOUBLE_EQ(scene::CurrentWarten(), 0.01);
   Figur("PrintRepeat", 0, 0, 0, "");
-  EXPECT_EQ(Konsole(),
+  EXPECT_EQ(ConsoleLines(),
             (std::vector<std::string>{"GesRepSecs=2MM", "GesRepSecs=50M", "GesRepSecs=1MM"}));
 }
 
-TEST_F(FigurTest, UnknownWordIsReported) {
+TEST_F(FigureTest, UnknownWordIsReported) {
   Figur("Springen", 1, 0, 0, "");
-  ASSERT_EQ(Konsole().size(), 1u);
-  EXPECT_EQ(Konsole()[0], "SelectCase in Figur-Sub kennt folgende Aufgabe nicht: Springen");
+  ASSERT_EQ(ConsoleLines().size(), 1u);
+  EXPECT_EQ(ConsoleLines()[0], "SelectCase in Figur-Sub kennt folgende Aufgabe nicht: Springen");
 }
 
 }  // namespace
+}  // namespace wimmel::test

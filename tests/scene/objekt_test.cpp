@@ -7,68 +7,51 @@
 #include "../runtime/hang_guard.h"
 #include "runtime/image.h"
 #include "scene/scene.h"
+#include "scene_test_support.h"
 #include "shared/settings.h"
-#include "szene_hilfe.h"
 
-namespace rt = wimmel::rt;
-
+namespace wimmel::test {
 namespace {
 
-using namespace testhilfe;
-using wimmel::Layout;
-using wimmel::Objekt;
-using wimmel::Settings;
-
-int Ende(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::ProgramEnd& e) {
-    return e.code;
-  }
-  return -1;
+void WriteObjectPicture(const char* name, int32_t w, int32_t h, uint32_t colour) {
+  WriteBmp(std::string("objekte\\") + name + ".bmp", w, h,
+           [=](int32_t x, int32_t y) { return x < 3 && y < 3 ? 0xFF00FFu : colour; });
 }
 
-void ObjektBild(const char* name, int32_t w, int32_t h, uint32_t farbe) {
-  SchreibeBmp(std::string("objekte\\") + name + ".bmp", w, h,
-              [=](int32_t x, int32_t y) { return x < 3 && y < 3 ? 0xFF00FFu : farbe; });
-}
-
-std::string Frage(int32_t x, int32_t y, int32_t r) {
+std::string Ask(int32_t x, int32_t y, int32_t r) {
   return Objekt("IstPosImObjekt", 0, x, y, r, 7, "");
 }
 
-class ObjektTest : public ::testing::Test {
+class ObjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Bildschirm(18, 16);
-    SzeneAufraeumen();
-    SchreibeHintergrund(640, 336);
-    ObjektBild("QumyH", 20, 20, 0x800000);
-    ObjektBild("HausA", 100, 60, 0x008000);
-    ObjektBild("HausC", 40, 30, 0x000080);
-    ObjektBild("HausD", 30, 50, 0x808000);
-    ObjektBild("Kreisel1", 24, 24, 0x008080);
-    BaueHintergrund();
+    OpenScreen(18, 16);
+    WriteBackground(640, 336);
+    WriteObjectPicture("QumyH", 20, 20, 0x800000);
+    WriteObjectPicture("HausA", 100, 60, 0x008000);
+    WriteObjectPicture("HausC", 40, 30, 0x000080);
+    WriteObjectPicture("HausD", 30, 50, 0x808000);
+    WriteObjectPicture("Kreisel1", 24, 24, 0x008080);
+    BuildBackground();
   }
-  void TearDown() override { SzeneAufraeumen(); }
-  std::vector<std::string> Werte(int32_t nr) {
-    Konsole().clear();
+  std::vector<std::string> Values(int32_t nr) {
+    ConsoleLines().clear();
     Objekt("WerteAnzeigen", nr, 0, 0, 0, 0, "");
-    return Konsole();
+    return ConsoleLines();
   }
-  Arbeitsordner ordner_;
+  ScratchFolder folder_;
 };
 
-TEST_F(ObjektTest, PlacementFollowsTheSceneSizeAndTheOffsets) {
+TEST_F(ObjectTest, PlacementFollowsTheSceneSizeAndTheOffsets) {
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
   // W = 640, H = 336. HausA at (640 - 100 - 200, 336 - 150 - 60); each next
   // one 40 to the right and 0.315 of the previous height lower, rounded.
   const struct {
     int32_t nr;
-    const char* zeile1;
-    const char* zeile2;
-    const char* zeile3;
-  } erwartet[] = {
+    const char* line1;
+    const char* line2;
+    const char* line3;
+  } expected[] = {
       {1, "Objekt: QumyH vom Typ Kreis", "PosX/Y:10/10Center X/Y:20/20",
        "Breite/Hoehe: 20/20 Radius:10 BmpPtr:"},
       {2, "Objekt: HausA vom Typ Kreis", "PosX/Y:340/126Center X/Y:390/156",
@@ -80,162 +63,163 @@ TEST_F(ObjektTest, PlacementFollowsTheSceneSizeAndTheOffsets) {
       {5, "Objekt: Kreisel1 vom Typ Kreis", "PosX/Y:460/170Center X/Y:472/182",
        "Breite/Hoehe: 24/24 Radius:12 BmpPtr:"},
   };
-  for (const auto& e : erwartet) {
-    const std::vector<std::string> z = Werte(e.nr);
+  for (const auto& e : expected) {
+    const std::vector<std::string> z = Values(e.nr);
     ASSERT_EQ(z.size(), 3u);
-    EXPECT_EQ(z[0], e.zeile1);
-    EXPECT_EQ(z[1], e.zeile2);
-    EXPECT_EQ(z[2].rfind(e.zeile3, 0), 0u) << z[2];
-    EXPECT_NE(z[2], e.zeile3 + std::string("0")) << "object " << e.nr << " has a picture";
+    EXPECT_EQ(z[0], e.line1);
+    EXPECT_EQ(z[1], e.line2);
+    EXPECT_EQ(z[2].rfind(e.line3, 0), 0u) << z[2];
+    EXPECT_NE(z[2], e.line3 + std::string("0")) << "object " << e.nr << " has a picture";
   }
   // A second "Erstellen" changes nothing.
-  const std::vector<std::string> vorher = Werte(2);
-  ObjektBild("HausA", 10, 10, 0x008000);
+  const std::vector<std::string> before = Values(2);
+  WriteObjectPicture("HausA", 10, 10, 0x008000);
   Objekt("erstellen", 0, 0, 0, 0, 0, "");
-  EXPECT_EQ(Werte(2), vorher);
+  EXPECT_EQ(Values(2), before);
   // Numbers outside the table are ignored.
-  EXPECT_TRUE(Werte(0).empty());
-  EXPECT_TRUE(Werte(11).empty());
+  EXPECT_TRUE(Values(0).empty());
+  EXPECT_TRUE(Values(11).empty());
 }
 
-TEST_F(ObjektTest, MergeDrawsObjectsOneToFourTransparently) {
+TEST_F(ObjectTest, MergeDrawsObjectsOneToFourTransparently) {
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
   Objekt("InHintergrundEinbinden", 1, 0, 0, 0, 0, "");
   rt::Image h = Layout().Hintergrund;
-  auto farbe = [](uint32_t rgb) { return static_cast<uint32_t>(rt::To565(rgb)); };
-  EXPECT_EQ(rt::GetPixel(h, 15, 15), farbe(0x800000));
-  EXPECT_EQ(rt::GetPixel(h, 10, 10), farbe(HintergrundFarbe(10, 10))) << "magenta is see-through";
-  EXPECT_EQ(rt::GetPixel(h, 345, 130), farbe(0x008000)) << "HausA";
-  EXPECT_EQ(rt::GetPixel(h, 400, 160), farbe(0x000080)) << "HausC lies over HausA";
-  EXPECT_EQ(rt::GetPixel(h, 435, 179), farbe(0x808000)) << "HausD lies over HausA";
-  EXPECT_EQ(rt::GetPixel(h, 470, 190), farbe(HintergrundFarbe(470, 190)))
+  auto colour = [](uint32_t rgb) { return static_cast<uint32_t>(rt::To565(rgb)); };
+  EXPECT_EQ(rt::GetPixel(h, 15, 15), colour(0x800000));
+  EXPECT_EQ(rt::GetPixel(h, 10, 10), colour(BackgroundColour(10, 10))) << "magenta is see-through";
+  EXPECT_EQ(rt::GetPixel(h, 345, 130), colour(0x008000)) << "HausA";
+  EXPECT_EQ(rt::GetPixel(h, 400, 160), colour(0x000080)) << "HausC lies over HausA";
+  EXPECT_EQ(rt::GetPixel(h, 435, 179), colour(0x808000)) << "HausD lies over HausA";
+  EXPECT_EQ(rt::GetPixel(h, 470, 190), colour(BackgroundColour(470, 190)))
       << "object 5 is not merged";
-  EXPECT_TRUE(Konsole().empty());
+  EXPECT_TRUE(ConsoleLines().empty());
 }
 
-TEST_F(ObjektTest, CollisionAnswersWithKeypadDigits) {
+TEST_F(ObjectTest, CollisionAnswersWithKeypadDigits) {
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
   // QumyH: centre (20, 20), radius 10.
-  EXPECT_EQ(Frage(20, 20, 0), "3") << "at the centre";
-  EXPECT_EQ(Frage(20, 25, 1), "9") << "straight below the centre";
-  EXPECT_EQ(Frage(20, 15, 1), "3") << "straight above";
-  EXPECT_EQ(Frage(25, 20, 1), "1") << "straight to the right";
-  EXPECT_EQ(Frage(15, 20, 1), "3") << "straight to the left";
-  EXPECT_EQ(Frage(26, 26, 3), "7") << "object up and to the left";
-  EXPECT_EQ(Frage(14, 26, 3), "9") << "object up and to the right";
-  EXPECT_EQ(Frage(26, 14, 3), "1") << "object down and to the left";
+  EXPECT_EQ(Ask(20, 20, 0), "3") << "at the centre";
+  EXPECT_EQ(Ask(20, 25, 1), "9") << "straight below the centre";
+  EXPECT_EQ(Ask(20, 15, 1), "3") << "straight above";
+  EXPECT_EQ(Ask(25, 20, 1), "1") << "straight to the right";
+  EXPECT_EQ(Ask(15, 20, 1), "3") << "straight to the left";
+  EXPECT_EQ(Ask(26, 26, 3), "7") << "object up and to the left";
+  EXPECT_EQ(Ask(14, 26, 3), "9") << "object up and to the right";
+  EXPECT_EQ(Ask(26, 14, 3), "1") << "object down and to the left";
   // Touching exactly (d = 10 + 5) counts; one pixel further does not.
-  EXPECT_EQ(Frage(35, 20, 5), "1");
-  EXPECT_EQ(Frage(36, 20, 5), "");
+  EXPECT_EQ(Ask(35, 20, 5), "1");
+  EXPECT_EQ(Ask(36, 20, 5), "");
   // The distance is rounded: sqrt(12^2 + 12^2) = 16.97 counts as 17.
-  EXPECT_EQ(Frage(32, 32, 7), "7");
-  EXPECT_EQ(Frage(32, 32, 6), "");
+  EXPECT_EQ(Ask(32, 32, 7), "7");
+  EXPECT_EQ(Ask(32, 32, 6), "");
   // sqrt(11^2 + 11^2) = 15.56 rounds to 16, not down to 15.
-  EXPECT_EQ(Frage(31, 31, 5), "");
-  EXPECT_EQ(Frage(31, 31, 6), "7");
+  EXPECT_EQ(Ask(31, 31, 5), "");
+  EXPECT_EQ(Ask(31, 31, 6), "7");
   // The first touched object in number order decides.
-  EXPECT_EQ(Frage(400, 160, 0), "7") << "HausA (nr 2) answers before HausC (nr 3)";
+  EXPECT_EQ(Ask(400, 160, 0), "7") << "HausA (nr 2) answers before HausC (nr 3)";
   // Object 5 takes no part.
-  EXPECT_EQ(Frage(472, 182, 0), "");
+  EXPECT_EQ(Ask(472, 182, 0), "");
   // Far values do not overflow: a huge radius reaches everything.
-  EXPECT_EQ(Frage(INT32_MAX, 20, INT32_MAX), "1");
-  EXPECT_EQ(Frage(INT32_MIN, INT32_MIN, 5), "");
-  EXPECT_EQ(Frage(300, 300, INT32_MIN), "");
-  EXPECT_TRUE(Konsole().empty());
+  EXPECT_EQ(Ask(INT32_MAX, 20, INT32_MAX), "1");
+  EXPECT_EQ(Ask(INT32_MIN, INT32_MIN, 5), "");
+  EXPECT_EQ(Ask(300, 300, INT32_MIN), "");
+  EXPECT_TRUE(ConsoleLines().empty());
 }
 
-TEST_F(ObjektTest, CirclesShowOnlyWithTheSwitchAndOnlyForTheHit) {
+TEST_F(ObjectTest, CirclesShowOnlyWithTheSwitchAndOnlyForTheHit) {
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
   rt::DrawLine(nullptr, 0, 0, 639, 479, 0xFF000000, 2);
-  EXPECT_EQ(Frage(30, 20, 4), "1");
+  EXPECT_EQ(Ask(30, 20, 4), "1");
   EXPECT_EQ(Pixel(30, 44), 0u) << "no circles without C";
   Settings().SchalterC = 1;
-  EXPECT_EQ(Frage(200, 200, 4), "");
+  EXPECT_EQ(Ask(200, 200, 4), "");
   EXPECT_EQ(Pixel(204, 244), 0u) << "a miss draws nothing";
-  EXPECT_EQ(Frage(30, 20, 4), "1");
-  const uint32_t gelb = Erwartet(0xFFFF00);
-  const uint32_t rot = Erwartet(0xFF0000);
+  EXPECT_EQ(Ask(30, 20, 4), "1");
+  const uint32_t yellow = ScreenColour(0xFFFF00);
+  const uint32_t red = ScreenColour(0xFF0000);
   // Yellow around the object's centre (20, 64 on screen) with radius 10,
   // red around the point (30, 64) with radius 4.
-  EXPECT_EQ(Pixel(20, 54), gelb);
-  EXPECT_EQ(Pixel(20, 74), gelb);
-  EXPECT_EQ(Pixel(10, 64), gelb);
-  EXPECT_EQ(Pixel(34, 64), rot);
-  EXPECT_EQ(Pixel(30, 60), rot);
-  EXPECT_EQ(Pixel(26, 64), rot);
+  EXPECT_EQ(Pixel(20, 54), yellow);
+  EXPECT_EQ(Pixel(20, 74), yellow);
+  EXPECT_EQ(Pixel(10, 64), yellow);
+  EXPECT_EQ(Pixel(34, 64), red);
+  EXPECT_EQ(Pixel(30, 60), red);
+  EXPECT_EQ(Pixel(26, 64), red);
   EXPECT_EQ(Pixel(390, 156 + 44 - 50), 0u) << "HausA was not hit";
 }
 
-TEST_F(ObjektTest, DeletionFreesPicturesAndEmptiesTheTable) {
+TEST_F(ObjectTest, DeletionFreesPicturesAndEmptiesTheTable) {
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
   Objekt("QuellbilderLoeschen", 0, 0, 0, 0, 0, "");
-  EXPECT_EQ(Werte(1)[2], "Breite/Hoehe: 20/20 Radius:10 BmpPtr:0");
-  EXPECT_NE(Werte(5)[2], "Breite/Hoehe: 24/24 Radius:12 BmpPtr:0") << "object 5 keeps its picture";
-  Konsole().clear();
+  EXPECT_EQ(Values(1)[2], "Breite/Hoehe: 20/20 Radius:10 BmpPtr:0");
+  EXPECT_NE(Values(5)[2], "Breite/Hoehe: 24/24 Radius:12 BmpPtr:0") << "object 5 keeps its picture";
+  ConsoleLines().clear();
   Objekt("InHintergrundEinbinden", 0, 0, 0, 0, 0, "");
-  ASSERT_EQ(Konsole().size(), 4u);
-  EXPECT_EQ(Konsole()[1],
+  ASSERT_EQ(ConsoleLines().size(), 4u);
+  EXPECT_EQ(ConsoleLines()[1],
             "Objekt() Soll das Objekt HausA mit Nr 2 in Hintergrundbild einbinden, es ist jedoch "
             "keine Bilddatei eingelesen worden. Taste = weiter");
-  EXPECT_EQ(Abfragen(), 0) << "no key is awaited";
+  EXPECT_EQ(Polls(), 0) << "no key is awaited";
   Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "Escape");
-  EXPECT_EQ(Werte(2), (std::vector<std::string>{"Objekt:  vom Typ ", "PosX/Y:0/0Center X/Y:0/0",
-                                                "Breite/Hoehe: 0/0 Radius:0 BmpPtr:0"}));
+  EXPECT_EQ(Values(2), (std::vector<std::string>{"Objekt:  vom Typ ", "PosX/Y:0/0Center X/Y:0/0",
+                                                 "Breite/Hoehe: 0/0 Radius:0 BmpPtr:0"}));
   // Built again after deletion.
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
-  EXPECT_EQ(Werte(2)[1], "PosX/Y:340/126Center X/Y:390/156");
+  EXPECT_EQ(Values(2)[1], "PosX/Y:340/126Center X/Y:390/156");
 }
 
-TEST_F(ObjektTest, MissingPictureOfAKnownObjectIsSurvivable) {
-  rttest::HangGuard wache(10);
+TEST_F(ObjectTest, MissingPictureOfAKnownObjectIsSurvivable) {
+  rttest::HangGuard guard(10);
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
-  const std::string vorher = Werte(2)[2];
+  const std::string before = Values(2)[2];
   // The current file name after "Erstellen": gone, or a folder or a named
   // pipe in its place, which count as missing too.
-  const std::function<void()> ersetzen[] = {[] { Loesche("objekte\\Kreisel1.bmp"); },
-                                            [] { SchreibeOrdner("objekte\\Kreisel1.bmp"); },
-                                            [] { SchreibeRohr("objekte\\Kreisel1.bmp"); }};
-  for (const auto& ersetze : ersetzen) {
-    ersetze();
-    Konsole().clear();
-    Taste('w');
-    EXPECT_EQ(Ende([] { Objekt("LadeBild", 2, 0, 0, 0, 0, ""); }), -1);
-    ASSERT_EQ(Konsole().size(), 1u);
-    EXPECT_EQ(Konsole()[0],
+  const std::function<void()> replacements[] = {[] { RemoveFile("objekte\\Kreisel1.bmp"); },
+                                                [] { ReplaceWithFolder("objekte\\Kreisel1.bmp"); },
+                                                [] { ReplaceWithPipe("objekte\\Kreisel1.bmp"); }};
+  for (const auto& replace : replacements) {
+    replace();
+    ConsoleLines().clear();
+    QueueKey('w');
+    EXPECT_EQ(ExitCodeOf([] { Objekt("LadeBild", 2, 0, 0, 0, 0, ""); }), -1);
+    ASSERT_EQ(ConsoleLines().size(), 1u);
+    EXPECT_EQ(ConsoleLines()[0],
               "Objekt() Soll dem Objekt Nr 2 die Bilddatei objekte\\Kreisel1.bmp zuordnen, Datei "
               "existiert jedoch nicht. Taste = weiter");
-    EXPECT_EQ(Werte(2)[2], vorher) << "the object keeps its picture";
+    EXPECT_EQ(Values(2)[2], before) << "the object keeps its picture";
   }
-  EXPECT_GE(Abfragen(), 3);
+  EXPECT_GE(Polls(), 3);
   // Numbers outside the table load nothing and wait for nothing.
-  const int64_t abfragen = Abfragen();
+  const int64_t polls = Polls();
   Objekt("LadeBild", 11, 0, 0, 0, 0, "");
   Objekt("LadeBild", -1, 0, 0, 0, 0, "");
-  EXPECT_EQ(Abfragen(), abfragen);
+  EXPECT_EQ(Polls(), polls);
 }
 
-TEST_F(ObjektTest, MissingOrZeroSizedPictureWhileBuildingEndsTheProgram) {
-  SchreibeBmp("objekte\\HausC.bmp", 40, 0, [](int32_t, int32_t) { return 0u; });
-  Taste('x');
-  EXPECT_EQ(Ende([] { Objekt("Erstellen", 0, 0, 0, 0, 0, ""); }), 0);
-  EXPECT_EQ(KonsoleText(),
+TEST_F(ObjectTest, MissingOrZeroSizedPictureWhileBuildingEndsTheProgram) {
+  WriteBmp("objekte\\HausC.bmp", 40, 0, [](int32_t, int32_t) { return 0u; });
+  QueueKey('x');
+  EXPECT_EQ(ExitCodeOf([] { Objekt("Erstellen", 0, 0, 0, 0, 0, ""); }), 0);
+  EXPECT_EQ(ConsoleText(),
             "Objekt(): Soll fuer das Objekt Nr: 3 die Datei objekte\\HausC.bmp einlesen\n"
             "Bildformat in Datei = 40 X 0)\n"
             "Einer der Werte ist auf Null, kann damit nicht arbeiten!\n"
             "Jegliche Taste = Abbruch\n");
   Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "");
-  Loesche("objekte\\HausC.bmp");
-  Konsole().clear();
-  Taste('x');
-  EXPECT_EQ(Ende([] { Objekt("Erstellen", 0, 0, 0, 0, 0, ""); }), 0);
-  ASSERT_GE(Konsole().size(), 2u);
-  EXPECT_EQ(Konsole()[1], "Bildformat in Datei = 0 X 0)");
+  RemoveFile("objekte\\HausC.bmp");
+  ConsoleLines().clear();
+  QueueKey('x');
+  EXPECT_EQ(ExitCodeOf([] { Objekt("Erstellen", 0, 0, 0, 0, 0, ""); }), 0);
+  ASSERT_GE(ConsoleLines().size(), 2u);
+  EXPECT_EQ(ConsoleLines()[1], "Bildformat in Datei = 0 X 0)");
 }
 
-TEST_F(ObjektTest, UnknownWordIsReported) {
+TEST_F(ObjectTest, UnknownWordIsReported) {
   EXPECT_EQ(Objekt("Zeichnen", 0, 0, 0, 0, 0, ""), "");
-  ASSERT_EQ(Konsole().size(), 1u);
-  EXPECT_EQ(Konsole()[0], "SelectCase in Objekt-Sub kennt folgende Aufgabe nicht: Zeichnen");
+  ASSERT_EQ(ConsoleLines().size(), 1u);
+  EXPECT_EQ(ConsoleLines()[0], "SelectCase in Objekt-Sub kennt folgende Aufgabe nicht: Zeichnen");
 }
 
 }  // namespace
+}  // namespace wimmel::test

@@ -1,5 +1,6 @@
 // Shared inside the scene module only: the objects' hit test without the
-// command-word round trip, for the figure step that asks it for every figure.
+// command-word round trip, for the figure step that asks it for every figure,
+// and a read-only look at the figures for tests and benchmarks.
 #pragma once
 
 #include <cstdint>
@@ -15,16 +16,8 @@ namespace wimmel::scene {
 // '3'. Draws the collision circles when SchalterC is 1.
 char IstPosImObjekt(int32_t x, int32_t y, int32_t r);
 
-// Clamps a 64-bit intermediate into the 32-bit range: positions and sizes that
-// would overflow stay at the range ends instead of wrapping around the scene.
-inline int32_t Begrenzt(int64_t wert) {
-  if (wert > INT32_MAX) return INT32_MAX;
-  if (wert < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(wert);
-}
-
-// A read-only look at one figure's record, for tests and benchmarks.
-struct FigurEinblick {
+// A copy of one figure's record and the state of its strip.
+struct FigureView {
   std::string name, fileName, nextFile;
   int32_t x = 0, y = 0, width = 0, height = 0;
   int32_t srcX = 0, srcY = 0;
@@ -32,13 +25,14 @@ struct FigurEinblick {
   double XSprung = 0, YSprung = 0;
   int32_t frame = 0, frameW = 0, frameH = 0, lastFrame = 0;
   int32_t active = 0, hidden = 0;
-  bool stripVorhanden = false;
-  bool stripGeteilt = false;
+  bool hasStrip = false;
+  bool stripShared = false;
   rt::Image strip = nullptr;
 };
-bool FigurAnsehen(int32_t nr, FigurEinblick& einblick);
-double FigurWarten();
+// False when nr lies outside the table (entries 0 to 1024).
+bool ViewFigure(int32_t nr, FigureView& view);
+double CurrentWarten();
 // The figure numbers of the last step's draw order, positions 1..N.
-std::vector<int32_t> FigurZeichenfolge();
+std::vector<int32_t> LastDrawOrder();
 
 }  // namespace wimmel::scene

@@ -1,0 +1,130 @@
+#include "scene/draw_order.h"
+
+#include <algorithm>
+#include <cstring>
+
+// Why this gives the exchange sort's order, ties included.
+//
+// The exchange sort works pass by pass. Pass p leaves at position p the first
+// occurrence of the largest key among positions p..n; on the way it moves the
+// elements that were strict left-to-right maxima ("records", starting with the
+// element at p itself) one record position further to the right. No other
+// element moves.
+//
+// 1. Restrict attention to the elements with key >= v. An element with a key
+//    below v never lies between two of them in the chain in a way that changes
+//    their relative order: a record with key >= v is a record of the whole
+//    pass exactly when it is one among the elements >= v, and the largest
+//    element goes to position p, in front of all of them, just as it would go
+//    to the front of their own subsequence. So the relative order of the
+//    elements >= v at the end equals the order the exchange sort gives to their
+//    subsequence alone.
+// 2. In that subsequence, take the elements with key exactly v (the smallest
+//    there) and call every larger element B. While B elements remain, each
+//    pass takes one B to the front. An element of key v can be a record only
+//    if it stands at the front (everything before it is >= v, so it is not
+//    strictly greater). So:
+//    - if the front element is a B, the v elements do not move;
+//    - if the front element is a v, it moves to the position of the first B
+//      behind it, that is behind the run of v elements that leads the
+//      sequence.
+//    Either way one B leaves. Reading the subsequence left to right as a
+//    pattern of v elements and B's, the leading run of v elements behaves as
+//    a queue: each v appends itself, each B rotates the queue by one (front
+//    to back; nothing happens while it is empty). After the last B the
+//    queue is the final order of the key-v elements, and once no B is left
+//    the sort leaves equal keys where they are.
+// 3. The whole result is the keys in descending order, each tie group in its
+//    queue order. For one group only the number of larger keys between its
+//    consecutive members matters (a rotation by that count, taken modulo the
+//    queue length), which a Fenwick tree over positions answers while the
+//    groups are visited from the largest key down.
+
+namespace wimmel::scene {
+
+void DrawOrderSorter::CountTree::Reset(int32_t n) {
+  n_ = n;
+  tree_.assign(static_cast<size_t>(n) + 1, 0);
+}
+
+void DrawOrderSorter::CountTree::Mark(int32_t position) {
+  for (int32_t i = position + 1; i <= n_; i += i & -i) ++tree_[static_cast<size_t>(i)];
+}
+
+int32_t DrawOrderSorter::CountTree::Before(int32_t position) const {
+  int32_t s = 0;
+  for (int32_t i = position; i > 0; i -= i & -i) s += tree_[static_cast<size_t>(i)];
+  return s;
+}
+
+void DrawOrderSorter::RotatingQueue::Reset(int32_t capacity) {
+  slots_.resize(static_cast<size_t>(capacity));
+  head_ = 0;
+  size_ = 0;
+}
+
+void DrawOrderSorter::RotatingQueue::PushBack(int32_t value) {
+  slots_[Slot(size_)] = value;
+  ++size_;
+}
+
+void DrawOrderSorter::RotatingQueue::Rotate(int64_t steps) {
+  if (size_ < 2) return;
+  steps %= size_;
+  const int32_t capacity = static_cast<int32_t>(slots_.size());
+  if (size_ == capacity) {
+    head_ = static_cast<int32_t>((head_ + steps) % capacity);
+    return;
+  }
+  for (int64_t i = 0; i < steps; ++i) {
+    const int32_t front = slots_[static_cast<size_t>(head_)];
+    head_ = (head_ + 1) % capacity;
+    slots_[Slot(size_ - 1)] = front;
+  }
+}
+
+void DrawOrderSorter::Sort(DrawOrderEntry* entries, int32_t n) {
+  if (n < 2) return;
+  order_.resize(static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) {
+    const uint32_t descending = ~(static_cast<uint32_t>(entries[i].key) ^ 0x80000000u);
+    order_[static_cast<size_t>(i)] =
+        (static_cast<uint64_t>(descending) << 32) | static_cast<uint32_t>(i);
+  }
+  std::sort(order_.begin(), order_.end());
+  result_.clear();
+  result_.reserve(static_cast<size_t>(n));
+  tree_.Reset(n);
+
+  int32_t marked = 0;
+  size_t first = 0;
+  while (first < order_.size()) {
+    const uint32_t key = static_cast<uint32_t>(order_[first] >> 32);
+    size_t end = first + 1;
+    while (end < order_.size() && static_cast<uint32_t>(order_[end] >> 32) == key) ++end;
+    auto position = [&](size_t k) { return static_cast<int32_t>(order_[k] & 0xFFFFFFFFu); };
+    if (end - first == 1) {
+      result_.push_back(entries[position(first)]);
+    } else {
+      queue_.Reset(static_cast<int32_t>(end - first));
+      int32_t before = tree_.Before(position(first));
+      queue_.PushBack(position(first));
+      for (size_t k = first + 1; k < end; ++k) {
+        const int32_t upTo = tree_.Before(position(k));
+        queue_.Rotate(upTo - before);
+        queue_.PushBack(position(k));
+        before = upTo;
+      }
+      queue_.Rotate(marked - before);
+      for (int32_t i = 0; i < queue_.Size(); ++i) result_.push_back(entries[queue_[i]]);
+    }
+    for (size_t k = first; k < end; ++k) {
+      tree_.Mark(position(k));
+      ++marked;
+    }
+    first = end;
+  }
+  std::memcpy(entries, result_.data(), sizeof(DrawOrderEntry) * static_cast<size_t>(n));
+}
+
+}  // namespace wimmel::scene

@@ -1,0 +1,64 @@
+// The draw order of the figure step: figures sorted by the screen height of
+// their centres, the largest key (lowest on the screen) first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace wimmel::scene {
+
+struct DrawOrderEntry {
+  int32_t key = 0;
+  int32_t figure = 0;
+};
+
+// Puts entries [0, n) into exactly the order that the program's exchange sort
+// gives: for p = 1 .. n-1, for q = p+1 .. n, swap when key[q] > key[p].
+// Ties are not kept stable by that sort; this reproduces its order for equal
+// keys too, in O(n log n) instead of n^2 / 2 comparisons. The sorter keeps
+// its working buffers from one sort to the next, so a step allocates nothing.
+class DrawOrderSorter {
+ public:
+  void Sort(DrawOrderEntry* entries, int32_t n);
+
+ private:
+  // Counts marked positions; positions are 0-based, the tree 1-based.
+  class CountTree {
+   public:
+    void Reset(int32_t n);
+    void Mark(int32_t position);
+    // Marked positions below position.
+    int32_t Before(int32_t position) const;
+
+   private:
+    int32_t n_ = 0;
+    std::vector<int32_t> tree_;
+  };
+
+  // A queue of positions with a cheap rotation: front element to the back.
+  class RotatingQueue {
+   public:
+    void Reset(int32_t capacity);
+    void PushBack(int32_t value);
+    void Rotate(int64_t steps);
+    int32_t Size() const { return size_; }
+    int32_t operator[](int32_t i) const { return slots_[Slot(i)]; }
+
+   private:
+    size_t Slot(int32_t i) const {
+      return static_cast<size_t>((head_ + i) % static_cast<int32_t>(slots_.size()));
+    }
+    std::vector<int32_t> slots_;
+    int32_t head_ = 0;
+    int32_t size_ = 0;
+  };
+
+  // Key descending, then position ascending, packed for one fast sort.
+  std::vector<uint64_t> order_;
+  std::vector<DrawOrderEntry> result_;
+  CountTree tree_;
+  RotatingQueue queue_;
+};
+
+}  // namespace wimmel::scene

@@ -1,0 +1,90 @@
+// A figure's frame strip. Loading a picture file into a strip is what every
+// turn does; most strips hold exactly the content of one picture file, so
+// they share one decoded copy of it instead of each owning 576 x 48 pixels.
+// A strip gets pixels of its own only when its content is no longer that of a
+// single file (a file smaller than the strip leaves old pixels around it, or a
+// file the loader could not read completely).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "runtime/runtime.h"
+
+namespace wimmel::scene {
+
+struct SharedPicture;
+
+// The decoded pictures that strips share, by file name and strip size. The
+// figure table owns one; it must outlive every strip that shares its
+// pictures, so the table declares it before the figures.
+class StripCache {
+ public:
+  StripCache() = default;
+  StripCache(const StripCache&) = delete;
+  StripCache& operator=(const StripCache&) = delete;
+
+  // The shared decoded picture of fileName for a strip of this size and depth
+  // when the file covers such a strip completely; false otherwise.
+  bool Find(std::string_view fileName, const rt::FileStamp& stamp, int32_t width, int32_t height,
+            int32_t bytesPerPixel, int32_t fileWidth, int32_t fileHeight,
+            std::shared_ptr<const SharedPicture>& picture);
+  // A strip of colour 0, shared by every new strip of this size and depth.
+  std::shared_ptr<const SharedPicture> Black(int32_t width, int32_t height, int32_t bytesPerPixel);
+
+ private:
+  struct Entry {
+    rt::FileStamp stamp;
+    // Null when the file does not determine every pixel of a strip of this
+    // size (smaller than the strip, or not loadable): such loads go to the
+    // strip's own pixels.
+    std::shared_ptr<const SharedPicture> picture;
+  };
+
+  // Forgets every cached picture that no strip uses.
+  void DropUnused();
+  void TrimIfFull();
+
+  std::unordered_map<std::string, Entry> entries_;
+};
+
+class Strip {
+ public:
+  Strip() = default;
+  Strip(const Strip&) = delete;
+  Strip& operator=(const Strip&) = delete;
+  ~Strip();
+
+  // A strip of width x height in the screen's depth, filled with colour 0.
+  // Without an open screen there is no strip.
+  void Create(StripCache& cache, int32_t width, int32_t height);
+  void Release();
+  bool Exists() const { return exists_; }
+
+  // Loads a picture file into the strip, as LoadBmp does: the overlap of file
+  // and strip is replaced, the rest keeps its pixels. fileWidth, fileHeight
+  // and stamp come from the probe of the file just before
+  // (rt::ProbeBmpSize).
+  void Load(StripCache& cache, std::string_view fileName, int32_t fileWidth, int32_t fileHeight,
+            const rt::FileStamp& stamp);
+
+  // The image to draw frames from (null without a strip).
+  rt::Image Source() const;
+  // True while the strip shares a decoded picture instead of owning pixels.
+  bool IsShared() const { return shared_ != nullptr && own_ == nullptr; }
+
+ private:
+  void MakeOwnCopy();
+
+  bool exists_ = false;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int32_t bytesPerPixel_ = 0;
+  std::shared_ptr<const SharedPicture> shared_;
+  rt::Image own_ = nullptr;
+};
+
+}  // namespace wimmel::scene

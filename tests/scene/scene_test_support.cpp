@@ -1,0 +1,280 @@
+#include "scene_test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "runtime/display.h"
+#include "runtime/image.h"
+#include "scene/scene.h"
+#include "shared/settings.h"
+#include "text/text.h"
+
+namespace wimmel::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string HostPath(std::string path) {
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+void Le32(std::string& s, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void Le16(std::string& s, uint16_t v) {
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>(v >> 8);
+}
+
+// What the headless display of the current case has been given and has
+// printed; OpenScreen starts it afresh.
+struct ScreenScript {
+  std::deque<uint32_t> keys;
+  int64_t polls = 0;
+  int64_t pollsWithoutKey = 0;
+  int64_t limit = 200000;
+  std::vector<std::string> console;
+  std::string line;
+};
+ScreenScript gScript;
+
+}  // namespace
+
+void WriteFile(const std::string& path, const std::string& content) {
+  const fs::path p(HostPath(path));
+  if (p.has_parent_path()) fs::create_directories(p.parent_path());
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+void RemoveFile(const std::string& path) {
+  fs::remove(HostPath(path));
+}
+
+void ReplaceWithFolder(const std::string& path) {
+  const fs::path p(HostPath(path));
+  fs::remove_all(p);
+  fs::create_directories(p);
+}
+
+void ReplaceWithPipe(const std::string& path) {
+  const fs::path p(HostPath(path));
+  fs::remove_all(p);
+  if (p.has_parent_path()) fs::create_directories(p.parent_path());
+  ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0) << p;
+}
+
+void WriteBmp(const std::string& path, int32_t width, int32_t height,
+              const std::function<uint32_t(int32_t, int32_t)>& colour) {
+  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+  const uint32_t dataBytes = rowBytes * static_cast<uint32_t>(height);
+  std::string s = "BM";
+  Le32(s, 54 + dataBytes);
+  Le32(s, 0);
+  Le32(s, 54);
+  Le32(s, 40);
+  Le32(s, static_cast<uint32_t>(width));
+  Le32(s, static_cast<uint32_t>(height));
+  Le16(s, 1);
+  Le16(s, 24);
+  Le32(s, 0);
+  Le32(s, dataBytes);
+  Le32(s, 2835);
+  Le32(s, 2835);
+  Le32(s, 0);
+  Le32(s, 0);
+  for (int32_t y = height - 1; y >= 0; --y) {
+    std::string row;
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t c = colour(x, y);
+      row += static_cast<char>(c & 0xFF);
+      row += static_cast<char>((c >> 8) & 0xFF);
+      row += static_cast<char>((c >> 16) & 0xFF);
+    }
+    row.resize(rowBytes, '\0');
+    s += row;
+  }
+  WriteFile(path, s);
+}
+
+ScratchFolder::ScratchFolder() {
+  previous_ = fs::current_path().string();
+  std::string pattern = (fs::temp_directory_path() / "wimmel-scene-XXXXXX").string();
+  char* made = ::mkdtemp(pattern.data());
+  if (made == nullptr) std::abort();
+  path_ = made;
+  fs::current_path(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  fs::current_path(previous_);
+  std::error_code error;
+  fs::remove_all(path_, error);
+}
+
+void OpenScreen(int32_t mode, int32_t depth, int64_t limit) {
+  gScript = ScreenScript{};
+  gScript.limit = limit;
+  rt::HeadlessConfig config;
+  config.onPoll = [] {
+    ++gScript.polls;
+    if (!gScript.keys.empty()) {
+      rt::headless::PushKey(gScript.keys.front());
+      gScript.keys.pop_front();
+      gScript.pollsWithoutKey = 0;
+    } else if (++gScript.pollsWithoutKey > gScript.limit) {
+      ADD_FAILURE() << "waiting for a key that no test provides";
+      gScript.pollsWithoutKey = 0;
+      rt::headless::PushKey(27);
+    }
+  };
+  config.onConsole = [](std::string_view text, bool newline) {
+    gScript.line += text;
+    if (newline) {
+      gScript.console.push_back(gScript.line);
+      gScript.line.clear();
+    }
+  };
+  rt::headless::Install(config);
+  ASSERT_EQ(rt::SetScreenMode(mode, depth, 0, 1, 0), 0);
+  FontsInitialisieren();
+  FillFigureKinds();
+  const rt::ScreenInfo info = rt::GetScreenInfo();
+  Layout().screenWidth = info.width;
+  Layout().screenHeight = info.height;
+  Layout().screenDepth = info.depth;
+}
+
+void QueueKey(uint32_t code) {
+  gScript.keys.push_back(code);
+}
+int64_t Polls() {
+  return gScript.polls;
+}
+std::vector<std::string>& ConsoleLines() {
+  return gScript.console;
+}
+std::string ConsoleText() {
+  std::string s;
+  for (const std::string& line : gScript.console) s += line + "\n";
+  return s;
+}
+
+int ExitCodeOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const rt::ProgramEnd& end) {
+    return end.code;
+  }
+  return -1;
+}
+
+void BuildBackground() {
+  FreeHintergrund();
+  const std::string path = "HG_bild" + Settings().Trenner + "Karogrun.bmp";
+  int32_t w = 0, h = 0;
+  ASSERT_GT(rt::ProbeBmpSize(path, w, h), 0) << path;
+  rt::Image bitmap = rt::CreateImage(w, h, 0);
+  ASSERT_NE(bitmap, nullptr);
+  rt::LoadBmp(path, bitmap);
+  const int32_t sw = Layout().screenWidth;
+  const int32_t sh = Layout().screenHeight;
+  const int32_t hb = sw;
+  const int32_t hh = sh - Settings().KopfHoehe - Settings().FussHoehe;
+  Layout().Hintergrund = rt::CreateImage(hb, hh, 0);
+  ASSERT_NE(Layout().Hintergrund, nullptr);
+  rt::PutImage(Layout().Hintergrund, 0, 0, bitmap, 0, 0, std::min(hb, w), std::min(hh, h),
+               rt::PutMode::Opaque);
+  Layout().visibleCornerX = hb < sw ? hb - 1 : sw - 1;
+  Layout().visibleCornerY = hh < sh ? hh - 1 : sh - 1;
+  rt::DestroyImage(bitmap);
+  Layout().width = hb;
+  Layout().height = hh;
+  Layout().SzeneX0 = sw > hb ? (sw - hb) / 2 : 0;
+  Layout().SzeneX1 = hb + Layout().SzeneX0 < sw ? hb + Layout().SzeneX0 : sw;
+  Layout().SzeneY0 = Settings().KopfHoehe + hh < sh ? Settings().KopfHoehe : 0;
+  Layout().SzeneY1 = hh + Layout().SzeneY0 < sh ? hh + Layout().SzeneY0 : sh;
+}
+
+void BuildScene() {
+  Objekt("Erstellen", 0, 0, 0, 0, 0, "AufloesungFragen");
+  Objekt("InHintergrundEinbinden", 1, 0, 0, 0, 0, "AufloesungFragen");
+  Objekt("InHintergrundEinbinden", 2, 0, 0, 0, 0, "AufloesungFragen");
+  rt::PutImage(nullptr, Layout().SzeneX0, Layout().SzeneY0, Layout().Hintergrund, 0, 0,
+               Layout().visibleCornerX + 1, Layout().visibleCornerY + 1, rt::PutMode::Opaque);
+  Settings().GewaehlteFigur = 1;
+  Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
+  Figur("MachAktiv", Settings().GewaehlteFigur, 0, 0, "");
+}
+
+uint32_t FrameColour(int32_t kind, int32_t picture, int32_t frame) {
+  const uint32_t r = static_cast<uint32_t>(kind * 24) & 0xF8;
+  const uint32_t g = static_cast<uint32_t>(picture * 60) & 0xFC;
+  const uint32_t b = static_cast<uint32_t>(frame * 20) & 0xF8;
+  return r << 16 | g << 8 | b;
+}
+
+void WriteFigurePicture(const std::string& kind, int32_t picture, const FigureSet& set,
+                        int32_t kindNumber) {
+  const int32_t size = set.frameSize;
+  WriteBmp("figure\\" + kind + "\\" + std::to_string(picture) + ".bmp", size * set.frames, size,
+           [&](int32_t x, int32_t y) -> uint32_t {
+             const int32_t lx = x % size;
+             if (lx < set.border || lx >= size - set.border || y < set.border ||
+                 y >= size - set.border) {
+               return 0xFF00FF;
+             }
+             return FrameColour(kindNumber, picture, x / size);
+           });
+}
+
+void WriteFigures(const FigureSet& set) {
+  for (int32_t k = 1; k <= kFigureKinds; ++k) {
+    for (int32_t b = 1; b <= 4; ++b) WriteFigurePicture(FigurTyp()[k].name, b, set, k);
+  }
+}
+
+void WriteObjects(int32_t size) {
+  static constexpr const char* kNames[] = {"QumyH", "HausA", "HausC", "HausD", "Kreisel1"};
+  for (int32_t k = 0; k < 5; ++k) {
+    const uint32_t colour = 0x102030u * static_cast<uint32_t>(k + 1) + 0x400000;
+    WriteBmp(std::string("objekte\\") + kNames[k] + ".bmp", size, size,
+             [&](int32_t x, int32_t y) { return x < 4 && y < 4 ? 0xFF00FFu : colour; });
+  }
+}
+
+uint32_t BackgroundColour(int32_t x, int32_t y) {
+  return ((x / 8 + y / 8) & 1) != 0 ? 0x206020u : 0x40A040u;
+}
+
+void WriteBackground(int32_t width, int32_t height) {
+  WriteBmp("HG_bild\\Karogrun.bmp", width, height, BackgroundColour);
+}
+
+uint32_t ScreenColour(uint32_t rgb) {
+  return rt::GetScreenInfo().bytesPerPixel == 2 ? rt::To565(rgb) : (rgb & 0xFFFFFF);
+}
+
+uint32_t Pixel(int32_t x, int32_t y) {
+  const uint32_t p = rt::GetPixel(rt::ScreenImage(), x, y);
+  return rt::GetScreenInfo().bytesPerPixel == 2 ? p : (p & 0xFFFFFF);
+}
+
+void Step() {
+  rt::headless::AdvanceClock(1.0);
+  Figur("LaufEinSchritt", 1, 200, 200, "");
+}
+
+}  // namespace wimmel::test

@@ -1,0 +1,90 @@
+// Test support for the scene: a scratch working folder with hand-made BMP
+// files, a headless screen with scripted keys and captured console lines,
+// and the background and scene built the way the start screen builds them.
+// Every test case runs on a fresh program, so nothing here resets modules.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+namespace wimmel::test {
+
+// Writes a 24-bit bottom-up BMP; colour(x, y) gives 0xRRGGBB. Creates the
+// folders on the way. Backslashes in the path are folder separators.
+void WriteBmp(const std::string& path, int32_t width, int32_t height,
+              const std::function<uint32_t(int32_t, int32_t)>& colour);
+// Writes raw bytes (for broken headers and empty files).
+void WriteFile(const std::string& path, const std::string& content);
+void RemoveFile(const std::string& path);
+// Puts a folder or a named pipe where a picture of that name would be (any
+// file there is removed first): both must count as missing, and nothing may
+// wait for the pipe.
+void ReplaceWithFolder(const std::string& path);
+void ReplaceWithPipe(const std::string& path);
+
+// A fresh folder under /tmp that is the working folder while this lives.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string previous_;
+  std::string path_;
+};
+
+// Opens a headless screen (mode 18 = 640x480, 21 = 1280x1024), fills the
+// fonts and the kind table and records the mode in the scene settings.
+// Keys queued with QueueKey() are handed out one per poll; a run of more
+// than limit polls without a queued key fails the test and sends Escape, so
+// a wait that nobody answers cannot hang.
+void OpenScreen(int32_t mode, int32_t depth, int64_t limit = 200000);
+void QueueKey(uint32_t code);
+int64_t Polls();                           // polls since OpenScreen()
+std::vector<std::string>& ConsoleLines();  // finished console lines
+std::string ConsoleText();                 // all lines joined with '\n'
+
+// Runs f and gives the exit code of the program end it caused, or -1 when
+// it returned.
+int ExitCodeOf(const std::function<void()>& f);
+
+// Background from "HG_bild\Karogrun.bmp" and the scene geometry, as the
+// start screen builds them.
+void BuildBackground();
+// Objects merged into the background, background shown, figures created and
+// figure 1 made active.
+void BuildScene();
+
+// A figure picture set: for each kind of the kind table and each direction
+// picture 1..4 a strip of frames; frame f of picture b of kind k is a square
+// of colour FrameColour(k, b, f) with a magenta border of border pixels.
+struct FigureSet {
+  int32_t frameSize = 48;
+  int32_t frames = 12;
+  int32_t border = 4;
+};
+uint32_t FrameColour(int32_t kind, int32_t picture, int32_t frame);
+void WriteFigures(const FigureSet& set = {});
+void WriteFigurePicture(const std::string& kind, int32_t picture, const FigureSet& set,
+                        int32_t kindNumber);
+// Five object pictures of size x size, solid colours with a magenta corner.
+void WriteObjects(int32_t size = 20);
+// The background bitmap: a checkerboard of 8-pixel squares.
+uint32_t BackgroundColour(int32_t x, int32_t y);
+void WriteBackground(int32_t width, int32_t height);
+
+// Stored screen pixel for a 0xRRGGBB colour in the current depth.
+uint32_t ScreenColour(uint32_t rgb);
+uint32_t Pixel(int32_t x, int32_t y);
+
+// One step that passes the time gate.
+void Step();
+
+}  // namespace wimmel::test
