@@ -107,9 +107,9 @@ FigurDaten& FigureAt(FigureTable& t, int32_t nr) {
   return t.figures[static_cast<size_t>(nr)];
 }
 
-std::string PictureFile(const std::string& name, int32_t bildnummer) {
+std::string PictureFile(const std::string& name, int32_t pictureNumber) {
   const std::string& separator = Settings().Trenner;
-  return ("figure" + separator + name + separator + rt::IntToText(bildnummer) + ".bmp")
+  return ("figure" + separator + name + separator + rt::IntToText(pictureNumber) + ".bmp")
       .substr(0, kFileField);
 }
 
@@ -262,12 +262,12 @@ void FigurenLoeschen(FigureTable& t) {
   for (FigurDaten& f : t.figures) f.Clear();
 }
 
-void SetStepLength(FigureTable& t, int32_t nr, int32_t wert, bool horizontal) {
+void SetStepLength(FigureTable& t, int32_t nr, int32_t value, bool horizontal) {
   if (!IsFigure(nr)) return;
   FigurDaten& f = FigureAt(t, nr);
   double& length = horizontal ? f.XSprung : f.YSprung;
   int32_t& step = horizontal ? f.SchrittX : f.SchrittY;
-  length = wert;
+  length = value;
   step = step <= 0 ? rt::RoundToInt(-length) : rt::RoundToInt(length);
 }
 
@@ -489,11 +489,11 @@ constexpr CommandWord<Command> kCommands[] = {
     {"PRINTREPEAT", Command::PrintRepeat},
 };
 
-Command CommandOf(std::string_view aufgabe) {
+Command CommandOf(std::string_view word) {
   // The step word comes on every pass of the main loop; spare it the
   // upper-cased copy when it is spelt the usual way.
-  if (aufgabe == "LaufEinSchritt") return Command::LaufEinSchritt;
-  return LookUpCommand(aufgabe, kCommands, Command::Unknown);
+  if (word == "LaufEinSchritt") return Command::LaufEinSchritt;
+  return LookUpCommand(word, kCommands, Command::Unknown);
 }
 
 }  // namespace

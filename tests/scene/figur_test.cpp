@@ -18,13 +18,6 @@ namespace wimmel::test {
 namespace {
 
 using scene::FigureView;
-using scene::ViewFigure;
-
-FigureView View(int32_t nr) {
-  FigureView view;
-  EXPECT_TRUE(ViewFigure(nr, view));
-  return view;
-}
 
 // The runtime's random sequence, rebuilt independently: MT19937 whose state
 // is seeded word 0 = 0, then x * 1664525 + 1013904223.

@@ -277,4 +277,10 @@ void Step() {
   Figur("LaufEinSchritt", 1, 200, 200, "");
 }
 
+scene::FigureView View(int32_t nr) {
+  scene::FigureView view;
+  EXPECT_TRUE(scene::ViewFigure(nr, view));
+  return view;
+}
+
 }  // namespace wimmel::test

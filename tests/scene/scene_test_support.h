@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/runtime.h"
+#include "scene/internal.h"
 
 namespace wimmel::test {
 
@@ -86,5 +87,7 @@ uint32_t Pixel(int32_t x, int32_t y);
 
 // One step that passes the time gate.
 void Step();
+// Figure nr's record; a failure of the test when nr lies outside the table.
+scene::FigureView View(int32_t nr);
 
 }  // namespace wimmel::test

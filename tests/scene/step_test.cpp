@@ -22,13 +22,6 @@ namespace wimmel::test {
 namespace {
 
 using scene::FigureView;
-using scene::ViewFigure;
-
-FigureView View(int32_t nr) {
-  FigureView view;
-  EXPECT_TRUE(ViewFigure(nr, view));
-  return view;
-}
 
 int32_t KindOf(int32_t nr) {
   const std::string name = View(nr).name;
