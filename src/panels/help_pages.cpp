@@ -20,7 +20,7 @@ namespace {
 
 using panels::SendWindow;
 
-const std::string kEsc(1, '\x1B');
+constexpr const char* kEsc = "\x1B";
 
 class PagePainter;
 
@@ -38,8 +38,8 @@ struct PageLayout {
 // the page's buttons.
 class PagePainter {
  public:
-  PagePainter(const PageLayout& layout, panels::InfoPanelRecord& page)
-      : layout(layout), page(page) {}
+  PagePainter(const PageLayout& pageLayout, panels::InfoPanelRecord& record)
+      : layout(pageLayout), page(record) {}
 
   const PageLayout& layout;
   panels::InfoPanelRecord& page;
@@ -261,10 +261,10 @@ void Loeschen(const PageLayout& layout, panels::InfoPanelRecord& page) {
 }
 
 // The command procedure of page `index` (0 to 2).
-std::string RunPage(size_t index, std::string_view aufgabe) {
+std::string RunPage(size_t index, std::string_view word) {
   const PageLayout& layout = kPages[index];
   panels::InfoPanelRecord& page = PanelsModule::Get().helpPages[index];
-  switch (LookUpCommand(aufgabe, panels::kButtonCommands, panels::Command::Unknown)) {
+  switch (LookUpCommand(word, panels::kButtonCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
       Erstellen(layout, page);
       break;

@@ -10,9 +10,9 @@
 
 namespace wimmel::panels {
 
-std::string SendWindow(std::string_view aufgabe, int32_t nr, int32_t w1, int32_t w2, int32_t w3,
+std::string SendWindow(std::string_view word, int32_t nr, int32_t w1, int32_t w2, int32_t w3,
                        int32_t w4, std::string_view text) {
-  return Fenster(aufgabe, nr, w1, w2, w3, w4, text);
+  return Fenster(word, nr, w1, w2, w3, w4, text);
 }
 
 int32_t NumberOf(std::string_view text) {

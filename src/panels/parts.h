@@ -14,7 +14,7 @@
 namespace wimmel::panels {
 
 // Sends one window command; the panels ignore the result unless they keep it.
-std::string SendWindow(std::string_view aufgabe, int32_t nr, int32_t w1 = 0, int32_t w2 = 0,
+std::string SendWindow(std::string_view word, int32_t nr, int32_t w1 = 0, int32_t w2 = 0,
                        int32_t w3 = 0, int32_t w4 = 0, std::string_view text = "");
 
 // The numeric value of a kept window or slot number ("" gives 0).
