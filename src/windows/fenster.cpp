@@ -32,24 +32,24 @@ constexpr size_t kTitleLength = 40;
 struct FensterDaten {
   rt::Image bitmap = nullptr;
   int32_t MusterNr = 0;
-  std::string titel;
+  std::string title;
   int32_t TitelAus = 0;
   int32_t x = 0, y = 0;
-  int32_t breite = 0, hoehe = 0;
-  int32_t grundR = 0, grundG = 0, grundB = 0;
-  uint32_t grundFarbe = 0;
+  int32_t width = 0, height = 0;
+  int32_t baseR = 0, baseG = 0, baseB = 0;
+  uint32_t baseColour = 0;
   uint32_t NaechsteAktionFarbe = 0;
-  int32_t rahmenR = 0, rahmenG = 0, rahmenB = 0;
-  uint32_t rahmenFarbe = 0;
-  int32_t rahmenBreite = 0;
+  int32_t frameR = 0, frameG = 0, frameB = 0;
+  uint32_t frameColour = 0;
+  int32_t frameWidth = 0;
   int32_t RahmenAbstandY = 0;
   int32_t RahmenAbstandX = 0;
-  int32_t schriftR = 0, schriftG = 0, schriftB = 0;
-  uint32_t schriftFarbe = 0;
-  int32_t fontNr = 0;
+  int32_t textR = 0, textG = 0, textB = 0;
+  uint32_t textColour = 0;
+  int32_t fontNumber = 0;
   std::array<rt::Image, kImageSlots + 1> MerkBild{};
-  std::array<int32_t, kImageSlots + 1> bildBreite{};
-  std::array<int32_t, kImageSlots + 1> bildHoehe{};
+  std::array<int32_t, kImageSlots + 1> imageWidth{};
+  std::array<int32_t, kImageSlots + 1> imageHeight{};
   int32_t BildAnzahl = 0;
   // Handed out by "Erstellen" and not deleted since. Commands for any other
   // number are ignored, so a panel that does not exist (and sends 0) neither
@@ -254,29 +254,29 @@ void Erstellen(WindowTable& table, const Request& r) {
     return;
   }
   FensterDaten& w = table.FensterTabelle[n];
-  w.titel = std::string(r.Text.substr(0, kTitleLength));
+  w.title = std::string(r.Text.substr(0, kTitleLength));
   w.TitelAus = 0;
   w.x = 10;
   w.y = 10;
-  w.breite = 10;
-  w.hoehe = 10;
-  w.grundR = w.grundG = w.grundB = 128;
-  w.grundFarbe = MixColour(128, 128, 128);
-  w.rahmenR = w.rahmenG = w.rahmenB = 50;
-  w.rahmenFarbe = MixColour(50, 50, 50);
-  w.rahmenBreite = 1;
+  w.width = 10;
+  w.height = 10;
+  w.baseR = w.baseG = w.baseB = 128;
+  w.baseColour = MixColour(128, 128, 128);
+  w.frameR = w.frameG = w.frameB = 50;
+  w.frameColour = MixColour(50, 50, 50);
+  w.frameWidth = 1;
   w.RahmenAbstandY = 8;
   w.RahmenAbstandX = 10;
-  w.schriftR = 255;
-  w.schriftG = 255;
-  w.schriftB = 0;
-  w.schriftFarbe = MixColour(255, 255, 0);
-  w.fontNr = 0;
+  w.textR = 255;
+  w.textG = 255;
+  w.textB = 0;
+  w.textColour = MixColour(255, 255, 0);
+  w.fontNumber = 0;
   w.BildAnzahl = 0;
   // The slot count starts again at 0, so images a former window of this
   // number still held could never be freed later; free them now.
   FreeImages(w);
-  w.bitmap = rt::CreateImage(10, 10, w.grundFarbe);
+  w.bitmap = rt::CreateImage(10, 10, w.baseColour);
   w.live = true;
   table.HoechsteFensterNr = n;
   table.FensterErgebnis = rt::IntToText(n);
@@ -285,10 +285,10 @@ void Erstellen(WindowTable& table, const Request& r) {
 // ---------------------------------------------------------------- settings
 
 void SetzGroesse(FensterDaten& w, const Request& r) {
-  w.breite = r.W1;
-  w.hoehe = r.W2;
+  w.width = r.W1;
+  w.height = r.W2;
   if (w.bitmap != nullptr) rt::DestroyImage(w.bitmap);
-  w.bitmap = rt::CreateImage(r.W1, r.W2, w.grundFarbe);
+  w.bitmap = rt::CreateImage(r.W1, r.W2, w.baseColour);
 }
 
 // ---------------------------------------------------------------- images
@@ -296,7 +296,7 @@ void SetzGroesse(FensterDaten& w, const Request& r) {
 void PruefeBildDatei(WindowTable& table, FensterDaten& w, const Request& r) {
   const int32_t k = w.BildAnzahl;
   // Bytes the file does not have keep the values the slot held.
-  if (rt::ProbeBmpSize(r.Text, w.bildBreite[k], w.bildHoehe[k]) >= 1) {
+  if (rt::ProbeBmpSize(r.Text, w.imageWidth[k], w.imageHeight[k]) >= 1) {
     table.FensterErgebnis = "BildDateiIstOK";
   } else {
     table.FensterMeldung = "Soll Bild aus der Datei " + std::string(r.Text) +
@@ -326,7 +326,7 @@ void MerkeBild(WindowTable& table, FensterDaten& w, const Request& r) {
     rt::DestroyImage(w.MerkBild[k]);
     w.MerkBild[k] = nullptr;
   }
-  w.MerkBild[k] = rt::CreateImage(w.bildBreite[k], w.bildHoehe[k], 0);
+  w.MerkBild[k] = rt::CreateImage(w.imageWidth[k], w.imageHeight[k], 0);
   if (w.MerkBild[k] != nullptr) rt::LoadBmp(r.Text, w.MerkBild[k]);
   table.FensterErgebnis = rt::IntToText(k);
 }
@@ -338,7 +338,7 @@ void MerkeBild(WindowTable& table, FensterDaten& w, const Request& r) {
 // than the visible tiles.
 void PastePiece(const FensterDaten& w, rt::Image tile, int64_t x, int64_t y, int32_t sw,
                 int32_t sh) {
-  if (x >= w.breite || y >= w.hoehe || x + sw <= 0 || y + sh <= 0) return;
+  if (x >= w.width || y >= w.height || x + sw <= 0 || y + sh <= 0) return;
   rt::PutImage(w.bitmap, static_cast<int32_t>(x), static_cast<int32_t>(y), tile, 0, 0, sw, sh,
                rt::PutMode::Transparent);
 }
@@ -356,8 +356,8 @@ void FuellRechteck(FensterDaten& w, const Request& r) {
   const int32_t k = SlotFromText(r.Text);
   if (!IsSlot(k) || w.bitmap == nullptr) return;
   rt::Image tile = w.MerkBild[k];
-  const int64_t tw = w.bildBreite[k];
-  const int64_t th = w.bildHoehe[k];
+  const int64_t tw = w.imageWidth[k];
+  const int64_t th = w.imageHeight[k];
   if (tile == nullptr || tw <= 0 || th <= 0) return;
   const int64_t A = int64_t{r.W3} + 1;
   const int64_t B = int64_t{r.W4} + 1;
@@ -370,9 +370,9 @@ void FuellRechteck(FensterDaten& w, const Request& r) {
 
   // Only the columns and rows of tiles that can reach the bitmap.
   const int64_t iFirst = std::max<int64_t>(0, FloorDiv(-x0, tw));
-  const int64_t iLast = std::min<int64_t>(nx - 1, FloorDiv(w.breite - 1 - x0, tw));
+  const int64_t iLast = std::min<int64_t>(nx - 1, FloorDiv(w.width - 1 - x0, tw));
   const int64_t jFirst = std::max<int64_t>(0, FloorDiv(-y0, th));
-  const int64_t jLast = std::min<int64_t>(ny - 1, FloorDiv(w.hoehe - 1 - y0, th));
+  const int64_t jLast = std::min<int64_t>(ny - 1, FloorDiv(w.height - 1 - y0, th));
 
   for (int64_t j = jFirst; j <= jLast; ++j) {
     for (int64_t i = iFirst; i <= iLast; ++i) PastePiece(w, tile, x0 + i * tw, y0 + j * th, fw, fh);
@@ -392,7 +392,7 @@ void FuellDateiMuster(WindowTable& table, FensterDaten& w, const Request& r) {
   table.FensterErgebnis = Fenster("MerkeBild", r.Nr, r.W1, r.W2, r.W3, r.W4, r.Text);
   const int32_t k = SlotFromText(table.FensterErgebnis);
   w.MusterNr = k;
-  table.FensterMeldung = Fenster("FuellRechtEck", r.Nr, 0, 0, w.breite, w.hoehe, rt::IntToText(k));
+  table.FensterMeldung = Fenster("FuellRechtEck", r.Nr, 0, 0, w.width, w.height, rt::IntToText(k));
 }
 
 void MalRechteck(const FensterDaten& w, const Request& r) {
@@ -404,14 +404,14 @@ void MalRechteck(const FensterDaten& w, const Request& r) {
 void SetzeBildTransparent(const FensterDaten& w, const Request& r) {
   if (w.bitmap == nullptr || !IsSlot(r.W3)) return;
   rt::Image image = w.MerkBild[r.W3];
-  if (image == nullptr || w.bildBreite[r.W3] <= 0 || w.bildHoehe[r.W3] <= 0) return;
-  rt::PutImage(w.bitmap, r.W1, r.W2, image, 0, 0, w.bildBreite[r.W3], w.bildHoehe[r.W3],
+  if (image == nullptr || w.imageWidth[r.W3] <= 0 || w.imageHeight[r.W3] <= 0) return;
+  rt::PutImage(w.bitmap, r.W1, r.W2, image, 0, 0, w.imageWidth[r.W3], w.imageHeight[r.W3],
                rt::PutMode::Transparent);
 }
 
 void SchreibText(const FensterDaten& w, const Request& r) {
   if (w.bitmap == nullptr) return;
-  MaleText(r.Text, r.W1, r.W2, w.schriftFarbe, w.fontNr, w.bitmap);
+  MaleText(r.Text, r.W1, r.W2, w.textColour, w.fontNumber, w.bitmap);
 }
 
 // Raised text puts the dark shade to the lower right; engraved text swaps the
@@ -419,14 +419,14 @@ void SchreibText(const FensterDaten& w, const Request& r) {
 void WriteShadedText(const FensterDaten& w, const Request& r, int32_t distance, bool engraved) {
   if (w.bitmap == nullptr) return;
   const int64_t d = distance;
-  const uint32_t dark = MixColour(ShadeComponent(w.schriftR, -d), ShadeComponent(w.schriftG, -d),
-                                  ShadeComponent(w.schriftB, -d));
-  const uint32_t light = MixColour(ShadeComponent(w.schriftR, d), ShadeComponent(w.schriftG, d),
-                                   ShadeComponent(w.schriftB, d));
+  const uint32_t dark = MixColour(ShadeComponent(w.textR, -d), ShadeComponent(w.textG, -d),
+                                  ShadeComponent(w.textB, -d));
+  const uint32_t light = MixColour(ShadeComponent(w.textR, d), ShadeComponent(w.textG, d),
+                                   ShadeComponent(w.textB, d));
   if (engraved) {
-    MaleText3D(r.Text, r.W1, r.W2, w.schriftFarbe, light, dark, w.fontNr, w.bitmap);
+    MaleText3D(r.Text, r.W1, r.W2, w.textColour, light, dark, w.fontNumber, w.bitmap);
   } else {
-    MaleText3D(r.Text, r.W1, r.W2, w.schriftFarbe, dark, light, w.fontNr, w.bitmap);
+    MaleText3D(r.Text, r.W1, r.W2, w.textColour, dark, light, w.fontNumber, w.bitmap);
   }
 }
 
@@ -434,9 +434,9 @@ void ZeigAn(WindowTable& table, FensterDaten& w, const Request& r) {
   if (r.W1 != 0) w.x = r.W1;
   if (r.W2 != 0) w.y = r.W2;
   const int64_t left = int64_t{w.x} + w.RahmenAbstandX - 1;
-  const int64_t right = int64_t{w.x} + w.breite - w.RahmenAbstandX;
+  const int64_t right = int64_t{w.x} + w.width - w.RahmenAbstandX;
   const int64_t top = int64_t{w.y} + w.RahmenAbstandY - 1;
-  const int64_t bottom = int64_t{w.y} + w.hoehe - w.RahmenAbstandY;
+  const int64_t bottom = int64_t{w.y} + w.height - w.RahmenAbstandY;
 
   bool targetOk = true;
   rt::Image target = nullptr;
@@ -459,22 +459,22 @@ void ZeigAn(WindowTable& table, FensterDaten& w, const Request& r) {
     if (target != nullptr && target == w.bitmap) {
       // A window shown into its own bitmap copies from a snapshot, so the
       // copy never reads pixels it has already overwritten.
-      rt::Image snapshot = rt::CreateImage(w.breite, w.hoehe, 0);
+      rt::Image snapshot = rt::CreateImage(w.width, w.height, 0);
       if (snapshot != nullptr) {
-        rt::PutImage(snapshot, 0, 0, w.bitmap, 0, 0, w.breite, w.hoehe, rt::PutMode::Opaque);
-        rt::PutImage(target, w.x, w.y, snapshot, 0, 0, w.breite, w.hoehe, rt::PutMode::Opaque);
+        rt::PutImage(snapshot, 0, 0, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
+        rt::PutImage(target, w.x, w.y, snapshot, 0, 0, w.width, w.height, rt::PutMode::Opaque);
         rt::DestroyImage(snapshot);
       }
     } else {
-      rt::PutImage(target, w.x, w.y, w.bitmap, 0, 0, w.breite, w.hoehe, rt::PutMode::Opaque);
+      rt::PutImage(target, w.x, w.y, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
     }
-    if (w.rahmenBreite > 0) {
+    if (w.frameWidth > 0) {
       rt::DrawLine(target, Clamp32(left), Clamp32(top), Clamp32(right), Clamp32(bottom),
-                   w.rahmenFarbe, 1);
+                   w.frameColour, 1);
     }
   }
   if (w.TitelAus != 1) {
-    MaleText(w.titel + rt::UIntToText(rt::ImageId(w.bitmap)), Clamp32(left + 15),
+    MaleText(w.title + rt::UIntToText(rt::ImageId(w.bitmap)), Clamp32(left + 15),
              Clamp32(top + FontHoehe(1)), 0xFFFFFFFFu, 1, nullptr);
   }
 }
@@ -518,7 +518,7 @@ void Run(WindowTable& table, Command command, const Request& r) {
   FensterDaten& w = *live;
   switch (command) {
     case Command::SetzTitel:
-      w.titel = std::string(r.Text.substr(0, kTitleLength));
+      w.title = std::string(r.Text.substr(0, kTitleLength));
       w.TitelAus = r.W1;
       break;
     case Command::SetzXY:
@@ -526,10 +526,10 @@ void Run(WindowTable& table, Command command, const Request& r) {
       w.y = r.W2;
       break;
     case Command::SetzGrundfarbe:
-      w.grundR = r.W1;
-      w.grundG = r.W2;
-      w.grundB = r.W3;
-      w.grundFarbe = MixColour(r.W1, r.W2, r.W3);
+      w.baseR = r.W1;
+      w.baseG = r.W2;
+      w.baseB = r.W3;
+      w.baseColour = MixColour(r.W1, r.W2, r.W3);
       break;
     case Command::MalRechteck:
       MalRechteck(w, r);
@@ -541,19 +541,19 @@ void Run(WindowTable& table, Command command, const Request& r) {
       FuellDateiMuster(table, w, r);
       break;
     case Command::SetzRahmenfarbe:
-      w.rahmenR = r.W1;
-      w.rahmenG = r.W2;
-      w.rahmenB = r.W3;
-      w.rahmenFarbe = MixColour(r.W1, r.W2, r.W3);
+      w.frameR = r.W1;
+      w.frameG = r.W2;
+      w.frameB = r.W3;
+      w.frameColour = MixColour(r.W1, r.W2, r.W3);
       break;
     case Command::SetzSchriftfarbe:
-      w.schriftR = r.W1;
-      w.schriftG = r.W2;
-      w.schriftB = r.W3;
-      w.schriftFarbe = MixColour(r.W1, r.W2, r.W3);
+      w.textR = r.W1;
+      w.textG = r.W2;
+      w.textB = r.W3;
+      w.textColour = MixColour(r.W1, r.W2, r.W3);
       break;
     case Command::SetzFontNr:
-      w.fontNr = r.W1;
+      w.fontNumber = r.W1;
       break;
     case Command::SetzGroesse:
       SetzGroesse(w, r);
@@ -563,7 +563,7 @@ void Run(WindowTable& table, Command command, const Request& r) {
       w.RahmenAbstandY = r.W2;
       break;
     case Command::SetzRahmenBreite:
-      w.rahmenBreite = r.W1;
+      w.frameWidth = r.W1;
       break;
     case Command::SetzNextAktionFarbe:
       w.NaechsteAktionFarbe = MixColour(r.W1, r.W2, r.W3);
