@@ -150,6 +150,12 @@ int32_t RoundToInt(double value);
 inline int32_t Wrap32(int64_t value) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
 }
+// Clamps a 64-bit value into the int32 range, for sums of coordinates that
+// may leave it: a far-away position stays far away instead of wrapping round.
+constexpr int32_t Clamp32(int64_t value) {
+  return value < INT32_MIN ? INT32_MIN
+                           : (value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value));
+}
 
 // ---------------------------------------------------------------- program
 void StartRuntime(int argc, char** argv);

@@ -1,9 +1,11 @@
 #include "shared/dialog.h"
 
 #include <cstdint>
-#include <limits>
+#include <string>
 
+#include "runtime/keys.h"
 #include "runtime/runtime.h"
+#include "shared/internal.h"
 #include "shared/settings.h"
 #include "text/text.h"
 
@@ -11,127 +13,119 @@ namespace wimmel {
 
 namespace {
 
-// The line being typed into EingabeZeile and the last name FragTaste gave.
-std::string gEingabe;
-std::string gLetzteTaste;
+namespace keys = rt::keys;
 
-// The box of EingabeZeile, recomputed at every call.
-struct Kasten {
-  int32_t x = 20, y = 20, breite = 0, hoehe = 0;
+// The single keys a number entry accepts besides the digits, and the names
+// FragTaste gives them.
+struct KeyName {
+  char key;
+  std::string_view name;
 };
-Kasten gKasten;
-
-// The desktop mode as found at start-up, restored before the program ends.
-struct DesktopModus {
-  int32_t breite = 0, hoehe = 0, tiefe = 0;
-  std::string treiber;
+constexpr KeyName kKeyNames[] = {
+    {'-', "-"},
+    {'.', "."},
+    {',', "."},
+    {static_cast<char>(keys::kBackspace), "#"},
+    {static_cast<char>(keys::kEscape), "Esc"},
+    {static_cast<char>(keys::kEnter), "Return"},
 };
-DesktopModus gDesktop;
 
-int32_t Klemme(int64_t v) {
-  if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-  if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(v);
+// The name of an accepted key, or "" for any other.
+std::string NameOfKey(const std::string& key) {
+  if (key.size() != 1) return "";
+  if (key[0] >= '0' && key[0] <= '9') return key;
+  for (const KeyName& entry : kKeyNames) {
+    if (key[0] == entry.key) return std::string(entry.name);
+  }
+  return "";
 }
 
-// A filled box from (x, y) over w by h pixels.
-void FuelleSchwarz(int32_t x, int32_t y, int32_t w, int32_t h) {
-  rt::DrawLine(nullptr, x, y, Klemme(int64_t{x} + w - 1), Klemme(int64_t{y} + h - 1), 0xFF000000,
-               2);
+// A filled black box from (x, y) over w by h pixels.
+void FillBlack(int32_t x, int32_t y, int32_t w, int32_t h) {
+  rt::DrawLine(nullptr, x, y, rt::Clamp32(int64_t{x} + w - 1), rt::Clamp32(int64_t{y} + h - 1),
+               0xFF000000, 2);
 }
 
 }  // namespace
 
 std::string WarteAufTaste() {
   for (;;) {
-    std::string taste = rt::ReadKey();
-    if (!taste.empty()) return taste;
+    std::string key = rt::ReadKey();
+    if (!key.empty()) return key;
   }
 }
 
 std::string FragTaste() {
   for (;;) {
-    std::string k = WarteAufTaste();
-    std::string name;
-    if (k.size() == 1) {
-      char c = k[0];
-      if (c >= '0' && c <= '9') {
-        name = k;
-      } else if (c == '-') {
-        name = "-";
-      } else if (c == '.' || c == ',') {
-        name = ".";
-      } else if (c == 8) {
-        name = "#";
-      } else if (c == 27) {
-        name = "Esc";
-      } else if (c == 13) {
-        name = "Return";
-      }
-    }
+    const std::string key = WarteAufTaste();
+    std::string name = NameOfKey(key);
     if (!name.empty()) {
-      gLetzteTaste = name;
+      SharedModule::Get().lastKeyName = name;
       return name;
     }
-    int64_t zeile = int64_t{Layout().screenHeight} - FontHoehe(Settings().EingabeSchrift);
-    DruckeZeileBei("Eingabe nicht zu Akzeptieren! FragTaste war:" + k, rt::Wrap32(zeile));
+    const int64_t row = int64_t{Layout().screenHeight} - FontHoehe(Settings().EingabeSchrift);
+    DruckeZeileBei("Eingabe nicht zu Akzeptieren! FragTaste war:" + key, rt::Wrap32(row));
   }
 }
 
 std::string EingabeZeile(std::string_view prompt) {
+  shared::SharedState& state = SharedModule::Get();
+  shared::InputBox& box = state.inputBox;
+  std::string& line = state.inputLine;
   const int32_t font = Settings().EingabeSchrift;
   const int32_t w = FontBreite(font);
   const int32_t h = FontHoehe(font);
-  gKasten.x = 20;
-  gKasten.y = 20;
-  gKasten.breite = Klemme(static_cast<int64_t>(prompt.size()) * w + 10);
-  gKasten.hoehe = Klemme(int64_t{2} * h + 10);
-  gEingabe.clear();
+  box.x = 20;
+  box.y = 20;
+  box.width = rt::Clamp32(static_cast<int64_t>(prompt.size()) * w + 10);
+  box.height = rt::Clamp32(int64_t{2} * h + 10);
+  line.clear();
 
-  FuelleSchwarz(gKasten.x, gKasten.y, gKasten.breite, gKasten.hoehe);
+  FillBlack(box.x, box.y, box.width, box.height);
   MaleText(prompt, 25, 25, 0xFFFF0000, font, nullptr);
   for (;;) {
-    FuelleSchwarz(gKasten.x, Klemme(int64_t{gKasten.y} + h), gKasten.breite,
-                  Klemme(int64_t{gKasten.hoehe} - h));
-    MaleText(gEingabe + "_", 25, Klemme(int64_t{25} + h), 0xFFFF0000, font, nullptr);
-    std::string name = FragTaste();
+    FillBlack(box.x, rt::Clamp32(int64_t{box.y} + h), box.width,
+              rt::Clamp32(int64_t{box.height} - h));
+    MaleText(line + "_", 25, rt::Clamp32(int64_t{25} + h), 0xFFFF0000, font, nullptr);
+    const std::string name = FragTaste();
     if (name == "-") {
-      if (gEingabe.empty()) gEingabe = "-";
+      if (line.empty()) line = "-";
     } else if (name == "#") {
-      if (!gEingabe.empty()) gEingabe.pop_back();
+      if (!line.empty()) line.pop_back();
     } else if (name == ".") {
-      if (gEingabe.find('.') == std::string::npos) gEingabe += ".";
+      if (line.find('.') == std::string::npos) line += ".";
     } else if (name == "Esc") {
-      gEingabe.clear();
+      line.clear();
       break;
     } else if (name == "Return") {
       break;
     } else {
-      gEingabe += name;
+      line += name;
     }
   }
-  return gEingabe;
+  return line;
 }
 
 void Protokoll(std::string_view text) {
-  int32_t nummer = rt::FreeFileNumber();
+  const int32_t number = rt::FreeFileNumber();
   // Number 0 would print on the screen instead of the file; with every
   // number in use the line is lost, like any other failure of the log.
-  if (nummer == 0) return;
-  if (rt::OpenFile("wimmelprt.txt", rt::FileMode::Append, nummer) != 0) {
-    rt::CloseFile(nummer);
+  if (number == 0) return;
+  if (rt::OpenFile("wimmelprt.txt", rt::FileMode::Append, number) != 0) {
+    rt::CloseFile(number);
     return;
   }
-  rt::PrintLine(nummer, text);
-  rt::CloseFile(nummer);
+  rt::PrintLine(number, text);
+  rt::CloseFile(number);
 }
 
 void GrafikTreiberInfo() {
-  rt::ScreenInfo info = rt::GetScreenInfo();
-  gDesktop.breite = info.width;
-  gDesktop.hoehe = info.height;
-  gDesktop.tiefe = info.depth;
-  gDesktop.treiber = info.driver;
+  const rt::ScreenInfo info = rt::GetScreenInfo();
+  shared::DesktopRecord& desktop = SharedModule::Get().desktop;
+  desktop.width = info.width;
+  desktop.height = info.height;
+  desktop.depth = info.depth;
+  desktop.driver = info.driver;
   rt::LocateText(16, 10);
   rt::PrintText(rt::IntToText(info.width) + "x" + rt::IntToText(info.height) + "x" +
                     rt::IntToText(info.depth),
@@ -140,7 +134,8 @@ void GrafikTreiberInfo() {
 }
 
 void DesktopModusSetzen() {
-  rt::SetScreenSize(gDesktop.breite, gDesktop.hoehe, gDesktop.tiefe);
+  const shared::DesktopRecord& desktop = SharedModule::Get().desktop;
+  rt::SetScreenSize(desktop.width, desktop.height, desktop.depth);
 }
 
 }  // namespace wimmel

@@ -1,55 +1,49 @@
 #include "shared/settings.h"
 
+#include "runtime/owned_impl.h"
+#include "shared/internal.h"
+
 namespace wimmel {
 
-namespace {
-ProgramSettings gEinstellungen;
-FigureKind gFigurTyp[kFigureKinds + 1];
-SceneLayout gSzene;
-}  // namespace
+template class Owned<shared::SharedState>;
 
 ProgramSettings& Settings() {
-  return gEinstellungen;
+  return SharedModule::Get().settings;
 }
+
 void ResetSettings() {
-  gEinstellungen = ProgramSettings{};
+  SharedModule::Get().settings = ProgramSettings{};
 }
 
 FigureKind* FigurTyp() {
-  return gFigurTyp;
+  return SharedModule::Get().figureKinds;
 }
 
 void FillFigureKinds() {
-  static const char* const kNamen[kFigureKinds] = {"tarzan01", "blauzyli", "gelbzyli", "hottehue",
-                                                   "blaukuge", "rotekuge", "koenigin", "koenigbl",
-                                                   "arnolauf", "arnorenn"};
+  static constexpr const char* kNames[kFigureKinds] = {
+      "tarzan01", "blauzyli", "gelbzyli", "hottehue", "blaukuge",
+      "rotekuge", "koenigin", "koenigbl", "arnolauf", "arnorenn"};
+  FigureKind* kinds = SharedModule::Get().figureKinds;
   for (int32_t i = 1; i <= kFigureKinds; ++i) {
-    gFigurTyp[i].name = kNamen[i - 1];
-    gFigurTyp[i].XSprung = 2.0;
-    gFigurTyp[i].YSprung = 1.0;
+    kinds[i].name = kNames[i - 1];
+    kinds[i].XSprung = 2.0;
+    kinds[i].YSprung = 1.0;
   }
-  gFigurTyp[10].XSprung = 6.0;
-  gFigurTyp[10].YSprung = 3.0;
+  // The last kind runs ("renn") where the others walk: longer strides.
+  kinds[10].XSprung = 6.0;
+  kinds[10].YSprung = 3.0;
 }
 
 SceneLayout& Layout() {
-  return gSzene;
+  return SharedModule::Get().layout;
 }
 
 void FreeHintergrund() {
-  if (gSzene.Hintergrund != nullptr) {
-    rt::DestroyImage(gSzene.Hintergrund);
-    gSzene.Hintergrund = nullptr;
+  SceneLayout& layout = SharedModule::Get().layout;
+  if (layout.Hintergrund != nullptr) {
+    rt::DestroyImage(layout.Hintergrund);
+    layout.Hintergrund = nullptr;
   }
 }
 
-}  // namespace wimmel
-
-#include "runtime/owned_impl.h"
-
-namespace wimmel {
-namespace shared {
-struct SharedState {};
-}  // namespace shared
-template class Owned<shared::SharedState>;
 }  // namespace wimmel

@@ -14,8 +14,8 @@ namespace wimmel {
 namespace shared {
 struct SharedState;
 }
-// The settings, the kind table, the scene background and the number entry's
-// line of one run (see runtime/owned.h).
+// The settings, the kind table, the scene background and geometry, the
+// number entry's line and the desktop mode of one run (see runtime/owned.h).
 using SharedModule = Owned<shared::SharedState>;
 
 // Program-wide settings (initial values as at start-up).

@@ -36,10 +36,10 @@
 
 #include "text/font_data.h"
 
-namespace wimmel {
+namespace wimmel::text {
 
 // clang-format off
-const uint8_t kFontZeilen[3][256][16] = {
+const uint8_t kFontRows[3][256][16] = {
     // font 0: 16 rows x 8 columns
     {
         {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // 0
@@ -820,4 +820,4 @@ const uint8_t kFontZeilen[3][256][16] = {
 };
 // clang-format on
 
-}  // namespace wimmel
+}  // namespace wimmel::text

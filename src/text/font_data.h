@@ -3,13 +3,13 @@
 
 #include <cstdint>
 
-namespace wimmel {
+namespace wimmel::text {
 
 // Height and width of fonts 0, 1 and 2.
-inline constexpr int32_t kFontMasse[3][2] = {{16, 8}, {7, 6}, {12, 6}};
+inline constexpr int32_t kFontMetrics[3][2] = {{16, 8}, {7, 6}, {12, 6}};
 
 // Up to 16 rows per glyph, bit j = column j (bit 0 is the leftmost pixel).
-// Glyph 0 is empty here; the metrics live in kFontMasse.
-extern const uint8_t kFontZeilen[3][256][16];
+// Glyph 0 is empty here; the metrics live in kFontMetrics.
+extern const uint8_t kFontRows[3][256][16];
 
-}  // namespace wimmel
+}  // namespace wimmel::text

@@ -17,7 +17,10 @@ struct TextState;
 using TextModule = Owned<text::TextState>;
 
 // 3 fonts x 256 codes x 33 row words; glyph 0 holds height (row 0) and width (row 1).
-extern uint32_t FontTabelle[3][256][33];
+using FontTable = uint32_t[3][256][33];
+// The font table of this run: element [font][code][row]. Zero until
+// FontsInitialisieren fills it.
+FontTable& FontTabelle();
 void FontsInitialisieren();
 int32_t FontHoehe(int32_t font);
 int32_t FontBreite(int32_t font);
@@ -31,7 +34,7 @@ void MaleText3D(std::string_view text, int32_t x, int32_t y, uint32_t face, uint
 void MaleGravurFeld(std::string_view text, int32_t x, int32_t y, uint32_t colour, int32_t font);
 
 // The console row of the next DruckeZeile line (starts at 0, never reset).
-extern int32_t Meldezeile;
+int32_t& Meldezeile();
 void DruckeZeile(std::string_view text);
 void DruckeZeileBei(std::string_view text, int32_t row);
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "../runtime/hang_guard.h"
-#include "shared/dialog.h"
 #include "runtime/display.h"
 #include "runtime/runtime.h"
+#include "shared/dialog.h"
 
 namespace rt = wimmel::rt;
 
@@ -21,51 +21,50 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Ausgabe {
+struct ConsoleText {
   std::string text;
   bool newline;
 };
-std::vector<Ausgabe> gKonsole;
 
 class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    alt_ = fs::current_path();
-    ordner_ = fs::temp_directory_path() /
+    previous_ = fs::current_path();
+    folder_ = fs::temp_directory_path() /
               ("wimmel-log-" + std::to_string(::getpid()) + "-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(ordner_);
-    fs::create_directories(ordner_);
-    fs::current_path(ordner_);
-    gKonsole.clear();
-    rt::HeadlessConfig cfg;
-    cfg.desktop = {1024, 768, 32};
-    cfg.onConsole = [](std::string_view text, bool newline) {
-      gKonsole.push_back({std::string(text), newline});
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    fs::current_path(folder_);
+    rt::HeadlessConfig config;
+    config.desktop = {1024, 768, 32};
+    config.onConsole = [this](std::string_view text, bool newline) {
+      console_.push_back({std::string(text), newline});
     };
-    rt::headless::Install(cfg);
+    rt::headless::Install(config);
   }
   void TearDown() override {
-    fs::current_path(alt_);
-    fs::remove_all(ordner_);
+    fs::current_path(previous_);
+    fs::remove_all(folder_);
   }
-  static std::string Lesen() {
+  static std::string ReadLog() {
     std::ifstream in("wimmelprt.txt", std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  fs::path alt_, ordner_;
+  fs::path previous_, folder_;
+  std::vector<ConsoleText> console_;
 };
 
 TEST_F(LogTest, EachLineEndsInCrLf) {
   wimmel::Protokoll("Haupt: Escape gedrueckt");
-  EXPECT_EQ(Lesen(), "Haupt: Escape gedrueckt\r\n");
+  EXPECT_EQ(ReadLog(), "Haupt: Escape gedrueckt\r\n");
   wimmel::Protokoll("LassBildAufloesungWaehlen(): Screen 640x480x16 ist gew\xE4hlt");
-  EXPECT_EQ(Lesen(),
+  EXPECT_EQ(ReadLog(),
             "Haupt: Escape gedrueckt\r\n"
             "LassBildAufloesungWaehlen(): Screen 640x480x16 ist gew\xE4hlt\r\n");
   wimmel::Protokoll("");
-  EXPECT_EQ(Lesen().substr(Lesen().size() - 6), "lt\r\n\r\n");
+  EXPECT_EQ(ReadLog().substr(ReadLog().size() - 6), "lt\r\n\r\n");
 }
 
 TEST_F(LogTest, EarlierContentIsKept) {
@@ -74,7 +73,7 @@ TEST_F(LogTest, EarlierContentIsKept) {
     out << "alt\nohne Ende";
   }
   wimmel::Protokoll("neu");
-  EXPECT_EQ(Lesen(), "alt\nohne Endeneu\r\n");
+  EXPECT_EQ(ReadLog(), "alt\nohne Endeneu\r\n");
 }
 
 TEST_F(LogTest, FailuresAreSilent) {
@@ -83,12 +82,12 @@ TEST_F(LogTest, FailuresAreSilent) {
   wimmel::Protokoll("verloren");
   EXPECT_TRUE(fs::is_directory("wimmelprt.txt"));
   // Nor a named pipe, and the line waits for no reader.
-  rttest::HangGuard wache(10);
+  rttest::HangGuard guard(10);
   fs::remove("wimmelprt.txt");
   ASSERT_EQ(::mkfifo("wimmelprt.txt", 0644), 0);
   wimmel::Protokoll("verloren");
   EXPECT_TRUE(fs::is_fifo("wimmelprt.txt"));
-  EXPECT_TRUE(gKonsole.empty());
+  EXPECT_TRUE(console_.empty());
   // Every file closed again: the next free number is the first one.
   EXPECT_EQ(rt::FreeFileNumber(), 1);
 }
@@ -96,26 +95,26 @@ TEST_F(LogTest, FailuresAreSilent) {
 TEST_F(LogTest, NoFreeFileNumberLosesTheLineQuietly) {
   ASSERT_EQ(rt::SetScreenMode(18, 32, 0, 1, 0), 0);
   std::ofstream("leer.txt") << "x";
-  std::vector<int32_t> offen;
+  std::vector<int32_t> openNumbers;
   for (int32_t n = rt::FreeFileNumber(); n != 0; n = rt::FreeFileNumber()) {
     ASSERT_EQ(rt::OpenFile("leer.txt", rt::FileMode::Read, n), 0);
-    offen.push_back(n);
+    openNumbers.push_back(n);
   }
-  gKonsole.clear();
+  console_.clear();
   wimmel::Protokoll("kein Platz");
-  for (int32_t n : offen) rt::CloseFile(n);
+  for (int32_t n : openNumbers) rt::CloseFile(n);
   // Number 0 would have printed the line on the screen.
-  EXPECT_TRUE(gKonsole.empty());
+  EXPECT_TRUE(console_.empty());
   EXPECT_FALSE(fs::exists("wimmelprt.txt"));
 }
 
 TEST_F(LogTest, DriverLineBeforeAnyScreen) {
   wimmel::GrafikTreiberInfo();
-  ASSERT_EQ(gKonsole.size(), 2u);
-  EXPECT_EQ(gKonsole[0].text, "1024x768x32");
-  EXPECT_FALSE(gKonsole[0].newline);
-  EXPECT_EQ(gKonsole[1].text, " Grafik-Treiber:");
-  EXPECT_TRUE(gKonsole[1].newline);
+  ASSERT_EQ(console_.size(), 2u);
+  EXPECT_EQ(console_[0].text, "1024x768x32");
+  EXPECT_FALSE(console_[0].newline);
+  EXPECT_EQ(console_[1].text, " Grafik-Treiber:");
+  EXPECT_TRUE(console_[1].newline);
 }
 
 TEST_F(LogTest, DesktopModeIsRestored) {

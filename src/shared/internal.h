@@ -1,0 +1,46 @@
+// The shared layer's state, for the layer's own .cpp files only: the other
+// layers reach it through the procedures of settings.h and dialog.h.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/runtime.h"
+#include "shared/settings.h"
+
+namespace wimmel::shared {
+
+// The box of EingabeZeile, recomputed at every call.
+struct InputBox {
+  int32_t x = 20;
+  int32_t y = 20;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+// The desktop mode as found at start-up, restored before the program ends.
+struct DesktopRecord {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t depth = 0;
+  std::string driver;
+};
+
+struct SharedState {
+  SharedState() = default;
+  SharedState(const SharedState&) = delete;
+  SharedState& operator=(const SharedState&) = delete;
+  // The scene background is this run's image; the runtime outlives this state.
+  ~SharedState() { rt::DestroyImage(layout.Hintergrund); }
+
+  ProgramSettings settings;
+  FigureKind figureKinds[kFigureKinds + 1];  // rows 1..10, row 0 unused
+  SceneLayout layout;
+  // The line being typed into EingabeZeile and the last name FragTaste gave.
+  std::string inputLine;
+  std::string lastKeyName;
+  InputBox inputBox;
+  DesktopRecord desktop;
+};
+
+}  // namespace wimmel::shared
