@@ -172,15 +172,6 @@ int32_t ShadeComponent(int32_t component, int64_t distance) {
   return rt::Wrap32(int64_t{component} + distance);
 }
 
-// A far corner or a position worked out from a near one. A corner that would
-// pass either end of the 32-bit range is held at that end: it still lies
-// beyond every bitmap, so the drawing, which clips, reaches the same edge the
-// true corner would, where a wrapped one would land on the other side.
-int32_t Clamp32(int64_t value) {
-  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
 bool LogIsOn() {
   return Settings().ProtokollAn == 1;
 }
@@ -397,7 +388,7 @@ void FuellDateiMuster(WindowTable& table, FensterDaten& w, const Request& r) {
 
 void MalRechteck(const FensterDaten& w, const Request& r) {
   if (w.bitmap == nullptr) return;
-  rt::DrawLine(w.bitmap, r.W1, r.W2, Clamp32(int64_t{r.W1} + r.W3), Clamp32(int64_t{r.W2} + r.W4),
+  rt::DrawLine(w.bitmap, r.W1, r.W2, rt::Clamp32(int64_t{r.W1} + r.W3), rt::Clamp32(int64_t{r.W2} + r.W4),
                w.NaechsteAktionFarbe, 2);
 }
 
@@ -469,13 +460,13 @@ void ZeigAn(WindowTable& table, FensterDaten& w, const Request& r) {
       rt::PutImage(target, w.x, w.y, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
     }
     if (w.frameWidth > 0) {
-      rt::DrawLine(target, Clamp32(left), Clamp32(top), Clamp32(right), Clamp32(bottom),
+      rt::DrawLine(target, rt::Clamp32(left), rt::Clamp32(top), rt::Clamp32(right), rt::Clamp32(bottom),
                    w.frameColour, 1);
     }
   }
   if (w.TitelAus != 1) {
-    MaleText(w.title + rt::UIntToText(rt::ImageId(w.bitmap)), Clamp32(left + 15),
-             Clamp32(top + FontHoehe(1)), 0xFFFFFFFFu, 1, nullptr);
+    MaleText(w.title + rt::UIntToText(rt::ImageId(w.bitmap)), rt::Clamp32(left + 15),
+             rt::Clamp32(top + FontHoehe(1)), 0xFFFFFFFFu, 1, nullptr);
   }
 }
 
