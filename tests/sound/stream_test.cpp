@@ -239,6 +239,12 @@ TEST_F(VirtualDeviceTest, PositionFollowsTheClock) {
   for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3", "pipe.mp3"}) {
     EXPECT_EQ(FSOUND_Stream_Open(name, FSOUND_MPEGACCURATE, 0, 0), 0u) << name;
   }
+  // Closed and started again, the library gives out no old handle.
+  FSOUND_Close();
+  ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
+  const StreamHandle again = FSOUND_Stream_Open("tone.mp3", FSOUND_MPEGACCURATE, 0, 0);
+  EXPECT_NE(again, 0u);
+  EXPECT_NE(again, h);
 }
 
 // The player asks for a track that failed to open again on every pass of the
