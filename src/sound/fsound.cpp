@@ -277,9 +277,9 @@ class VirtualSoundLibrary final : public StreamLibrary {
 
 }  // namespace
 
-// The library layer of one run. The stream handles and the memory of files
-// that did not decode serve both libraries: handles stay unique across a
-// switch, and a file is no more decodable for the silent device.
+// The library layer of one run. Both libraries draw on one source of stream
+// handles and one memory of files that did not decode, so that a handle stays
+// unique across a switch and a broken file is not scanned again by the other.
 struct LibraryState {
   StreamHandles handles;
   TrackFiles files;
