@@ -5,6 +5,7 @@
 #include "control/haupt.h"
 #include "control/program.h"
 #include "runtime/runtime.h"
+#include "runtime/sdl/sdl_audio.h"
 #include "runtime/sdl/sdl_display.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   int code = 0;
-  wimmel::Program program(std::move(display));
+  wimmel::Program program(std::move(display), wimmel::rt::sdl::MakeSdlAudioDevice());
   try {
     wimmel::Haupt(argc, argv);
   } catch (const wimmel::rt::ProgramEnd& ende) {

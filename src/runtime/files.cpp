@@ -31,7 +31,8 @@ constexpr int32_t kInputPastEnd = 62;
 using OpenFileEntry = FileTable::Entry;
 
 OpenFileEntry* Entry(int32_t number) {
-  if (number < kFirstFile || number > kLastFile || !State().files.entries[number].file) return nullptr;
+  if (number < kFirstFile || number > kLastFile || !State().files.entries[number].file)
+    return nullptr;
   return &State().files.entries[number];
 }
 
@@ -235,7 +236,8 @@ std::FILE* OpenReadStream(std::string_view name, FileStamp* stamp) {
   return f;
 }
 
-Runtime::Runtime(std::unique_ptr<Display> display) : state_(std::make_unique<RuntimeState>()) {
+Runtime::Runtime(std::unique_ptr<Display> display, std::unique_ptr<AudioDevice> audio)
+    : state_(std::make_unique<RuntimeState>()) {
   if (gRuntime != nullptr) {
     // Two runtimes would share one screen lock's users and one display.
     std::fputs("wimmel: a second runtime was created\n", stderr);
@@ -243,11 +245,13 @@ Runtime::Runtime(std::unique_ptr<Display> display) : state_(std::make_unique<Run
   }
   gRuntime = state_.get();
   state_->display = display ? std::move(display) : MakeHeadlessDisplay(HeadlessConfig{});
+  state_->audio = std::move(audio);
 }
 
 Runtime::~Runtime() {
-  // The display goes first: a display thread still uses the screen and the
+  // The devices go first: a display thread still uses the screen and the
   // input below until it has stopped.
+  state_->audio.reset();
   state_->display.reset();
   CloseAllFiles();
   RestoreTerminal();

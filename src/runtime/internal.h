@@ -164,6 +164,7 @@ struct TerminalState {
 
 struct RuntimeState {
   std::unique_ptr<Display> display;
+  std::unique_ptr<AudioDevice> audio;
   TerminalState terminal;
   ScreenState screen;
   InputState input;
