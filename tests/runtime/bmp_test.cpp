@@ -79,7 +79,6 @@ class Corpus : public ::testing::TestWithParam<int32_t> {};
 
 TEST_P(Corpus, EveryFileGivesAnAllowedCode) {
   const int32_t depth = GetParam();
-  rt::headless::Install();
   ASSERT_EQ(rt::SetScreenMode(21, depth, 0, 1, 0), 0);
   const std::vector<Expectation> expected = ReadExpected();
   ASSERT_GE(expected.size(), 40u) << "the corpus list is missing";
@@ -110,7 +109,6 @@ INSTANTIATE_TEST_SUITE_P(Depths, Corpus, ::testing::Values(16, 32),
 TEST(Corpus, WellFormedFilesMatchEachOther) {
   // The 1-, 4-, 8-, 24- and 32-bit versions of the suite's picture show the
   // same colours, so loaded images agree pixel for pixel.
-  rt::headless::Install();
   ASSERT_EQ(rt::SetScreenMode(21, 32, 0, 1, 0), 0);
   auto load = [](const std::string& name) {
     rt::Image img = rt::CreateImage(127, 64, 0x00777777);
@@ -130,10 +128,7 @@ TEST(Corpus, WellFormedFilesMatchEachOther) {
 
 class LoadBmpFiles : public ::testing::TestWithParam<int32_t> {
  protected:
-  void SetUp() override {
-    rt::headless::Install();
-    ASSERT_EQ(rt::SetScreenMode(18, GetParam(), 0, 1, 0), 0);
-  }
+  void SetUp() override { ASSERT_EQ(rt::SetScreenMode(18, GetParam(), 0, 1, 0), 0); }
   int32_t depth() const { return GetParam(); }
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
     const std::string path = TempDir() + "/" + name;
@@ -390,7 +385,6 @@ bool WriteSparse(const std::string& path, const std::vector<uint8_t>& header, ui
 // else the number of the first that did not.
 int LoadHugeFiles(const std::string& small, const std::string& up, const std::string& down,
                   const std::string& cut) {
-  rt::headless::Install();
   if (rt::SetScreenMode(18, 32, 0, 1, 0) != 0) return 10;
   auto load = [](const std::string& path, int32_t w, int32_t h, int32_t code, uint32_t colour) {
     rt::Image img = rt::CreateImage(w, h, 0x00ABCDEF);

@@ -316,7 +316,6 @@ TEST(Files, ProbeBmpSizeAndStamps) {
 }
 
 TEST(Files, PrintLineZeroPrintsOnTheScreen) {
-  rt::headless::Install();
   ASSERT_EQ(rt::SetScreenMode(18, 32, 0, 1, 0), 0);
   rt::PrintLine(0, "I");
   rt::PrintLine(0, "I");
