@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "control/haupt.h"
