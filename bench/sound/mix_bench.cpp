@@ -15,17 +15,18 @@ namespace {
 
 using wimmel::sound::Mixer;
 using wimmel::sound::Mp3Decoder;
+using wimmel::sound::StreamHandles;
 
 // Stereo tones of 10 s and of 3 min (the length of a real track), made once
 // per run and removed at its end.
 struct Tracks {
-  std::string dir = wimmel::soundtest::MakeTempDir("bench");
+  std::string dir = wimmel::test::MakeTempDir("bench");
   std::string shortTrack = Make("short.mp3", 10);
   std::string longTrack = Make("long.mp3", 180);
   std::string Make(const char* name, int32_t seconds) {
-    wimmel::soundtest::Sine tone;
+    wimmel::test::Sine tone;
     tone.frames = seconds * 44100;
-    wimmel::soundtest::WriteBytes(dir + "/" + name, wimmel::soundtest::EncodeSine(tone));
+    wimmel::test::WriteBytes(dir + "/" + name, wimmel::test::EncodeSine(tone));
     return dir + "/" + name;
   }
   ~Tracks() { std::filesystem::remove_all(dir); }
@@ -44,7 +45,8 @@ const std::string& TrackPath() {
 void BM_Callback(benchmark::State& state) {
   const int32_t frames = static_cast<int32_t>(state.range(0));
   const int32_t count = static_cast<int32_t>(state.range(1));
-  Mixer mixer(32);
+  StreamHandles handles;
+  Mixer mixer(32, handles);
   std::vector<uint32_t> streams;
   for (int32_t i = 0; i < count; ++i) {
     streams.push_back(mixer.Add(Mp3Decoder::Open(TrackPath())));
@@ -88,7 +90,8 @@ void BM_StreamMemory(benchmark::State& state) {
 
     const size_t before = HeapInUse();
     {
-      Mixer mixer(32);
+      StreamHandles handles;
+      Mixer mixer(32, handles);
       const size_t empty = HeapInUse();
       for (int i = 0; i < kStreams; ++i) {
         mixer.Play(-1, mixer.Add(Mp3Decoder::Open(path)), 2205);

@@ -19,25 +19,39 @@ struct Target {
   uint32_t fill;
 };
 
-std::vector<Target>& Targets() {
-  // Kept for the whole run and never destroyed, so the images stay
-  // reachable for the leak checker at exit.
-  static rt::Runtime runtime;
-  static auto* targets = [] {
+// The runtime and the images every input is loaded into: made for the first
+// input and kept for the whole run. At exit the images go before the runtime
+// they were made by.
+class Fixture {
+ public:
+  Fixture() {
     if (rt::SetScreenMode(18, 32, 0, 1, 0) != 0) std::abort();
-    auto* t = new std::vector<Target>;
     const int32_t sizes[][2] = {{1, 1}, {3, 7}, {64, 64}, {127, 64}, {300, 2}};
     for (const int32_t depth : {16, 32}) {
       for (const auto& s : sizes) {
         const uint32_t fill = depth == 16 ? 0x1234 : 0x00ABCDEF;
         rt::Image img = rt::CreateImage(s[0], s[1], 0, depth);
         if (!img) std::abort();
-        t->push_back({img, fill});
+        targets_.push_back({img, fill});
       }
     }
-    return t;
-  }();
-  return *targets;
+  }
+  ~Fixture() {
+    for (const Target& t : targets_) rt::DestroyImage(t.image);
+  }
+  Fixture(const Fixture&) = delete;
+  Fixture& operator=(const Fixture&) = delete;
+
+  const std::vector<Target>& targets() const { return targets_; }
+
+ private:
+  rt::Runtime runtime_;
+  std::vector<Target> targets_;
+};
+
+const std::vector<Target>& Targets() {
+  static Fixture fixture;
+  return fixture.targets();
 }
 
 void Fill(rt::Image img, uint32_t v) {

@@ -1,10 +1,12 @@
 // The about screen: five pages of raised text over the standing scene, each
 // closed by a key; turning a page wipes the scene area with the background.
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "control/haupt.h"
+#include "runtime/keys.h"
 #include "runtime/runtime.h"
 #include "shared/settings.h"
 #include "text/text.h"
@@ -13,19 +15,19 @@ namespace wimmel {
 
 namespace {
 
-constexpr int32_t kAbstand = 20;
+constexpr int32_t kLineSpacing = 20;
 const char* const kPrompt =
     "TASTE DR\xDC"
     "CKEN ! !";
 
-// One line of a page and how far y moves before it: 0 for the first line,
-// 1 for "next", 2 for "blank".
-struct Zeile {
-  int32_t vorschub;
+// One line of a page and how many line spacings y moves before it: 0 for the
+// first line, 1 for the next one, 2 after a blank line.
+struct Line {
+  int32_t advance;
   const char* text;
 };
 
-const std::vector<Zeile> kSeite1 = {
+const std::vector<Line> kPage1 = {
     {0, "WIMMEL - Das Wimmel-Team - 2008"},
     {1, "GESCHRIEBEN, UM ZU TESTEN, WIE SCHNELL C++20 (MIT SDL2)"},
     {1, "MIT GRAFIK UMGEHEN KANN."},
@@ -40,7 +42,7 @@ const std::vector<Zeile> kSeite1 = {
     {2, kPrompt},
 };
 
-const std::vector<Zeile> kSeite2 = {
+const std::vector<Line> kPage2 = {
     {0, "DER SOUND L\xC4UFT UNTER WINDOWS (FMOD)."},
     {1,
      "UNTER DEBIAN 12 L\xC4UFT ER \xDC"
@@ -55,7 +57,7 @@ const std::vector<Zeile> kSeite2 = {
     {2, kPrompt},
 };
 
-const std::vector<Zeile> kSeite3 = {
+const std::vector<Line> kPage3 = {
     {0, "DIE SOUND-SCHICHT UNTER LINUX (DEBIAN 12):"},
     {1, "WIMMELS SOUND-SCHICHT NIMMT DIE FSOUND-BEFEHLE ENTGEGEN"},
     {1, "UND GIBT SIE AN SDL2 (AUSGABE) UND LIBMPG123 (MP3) WEITER."},
@@ -75,7 +77,7 @@ const std::vector<Zeile> kSeite3 = {
     {1, kPrompt},
 };
 
-const std::vector<Zeile> kSeite4 = {
+const std::vector<Line> kPage4 = {
     {0, "ERFOLGREICH GETESTET HAB ICH DIESES LISTING MIT:"},
     {1, "DEBIAN 12, 2 KERNE, 24 GB RAM, XVFB 1280x1024x24, OPENBOX"},
     {1, "DEBIAN 12, 2 KERNE, 24 GB RAM, HEADLESS-ANZEIGE 640x480x16"},
@@ -88,7 +90,7 @@ const std::vector<Zeile> kSeite4 = {
     {2, kPrompt},
 };
 
-const std::vector<Zeile> kSeite5 = {
+const std::vector<Line> kPage5 = {
     {0, "DIE FIGUREN, H\xC4USER, MUSTER UND TASTEN MALT WIMMELS"},
     {1, "EIGENER GENERATOR BEIM BAUEN DES PROGRAMMS."},
     {1, "DIE ROTE UND DIE BLAUE K\xD6NIGIN, DER STARKE MANN, DAS PFERD"},
@@ -104,22 +106,30 @@ const std::vector<Zeile> kSeite5 = {
     {2, kPrompt},
 };
 
-void SeiteZeigen(const std::vector<Zeile>& seite, int32_t startY) {
+// The pages in their order, with the height of each page's first line
+// above the screen's middle: the long third page starts a little higher.
+struct Page {
+  const std::vector<Line>& lines;
+  int32_t aboveMiddle;
+};
+const Page kPages[] = {{kPage1, 190}, {kPage2, 190}, {kPage3, 195}, {kPage4, 190}, {kPage5, 190}};
+
+void ShowPage(const Page& page) {
   const int32_t x = Layout().halfX - 310;
-  int32_t y = startY;
-  for (const Zeile& z : seite) {
-    y += z.vorschub * kAbstand;
-    MaleText3D(z.text, x, y, 0xFFA4A4FF, 0xFF606080, 0xFFFFFFFF, 0, nullptr);
+  int32_t y = Layout().halfY - page.aboveMiddle;
+  for (const Line& line : page.lines) {
+    y += line.advance * kLineSpacing;
+    MaleText3D(line.text, x, y, 0xFFA4A4FF, 0xFF606080, 0xFFFFFFFF, 0, nullptr);
   }
 }
 
-std::string AufTasteWarten() {
-  std::string taste;
-  while (taste.empty()) taste = rt::ReadKey();
-  return taste;
+std::string WaitForKey() {
+  std::string key;
+  while (key.empty()) key = rt::ReadKey();
+  return key;
 }
 
-void SzeneWischen() {
+void WipeScene() {
   const SceneLayout& s = Layout();
   rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.visibleCornerX + 1,
                s.visibleCornerY + 1, rt::PutMode::Opaque);
@@ -128,22 +138,14 @@ void SzeneWischen() {
 }  // namespace
 
 void ShowAbout() {
-  const int32_t y0 = Layout().halfY - 190;
-  SeiteZeigen(kSeite1, y0);
-  AufTasteWarten();
-  SzeneWischen();
-  SeiteZeigen(kSeite2, y0);
-  AufTasteWarten();
-  SzeneWischen();
-  SeiteZeigen(kSeite3, Layout().halfY - 195);
-  AufTasteWarten();
-  SzeneWischen();
-  SeiteZeigen(kSeite4, y0);
-  AufTasteWarten();
-  SzeneWischen();
-  SeiteZeigen(kSeite5, y0);
-  // Escape on the last page leaves the text standing for the figures to wipe.
-  if (AufTasteWarten() != std::string(1, '\x1B')) SzeneWischen();
+  const std::string escape = rt::keys::KeyString(static_cast<char>(rt::keys::kEscape));
+  for (size_t i = 0; i < std::size(kPages); ++i) {
+    ShowPage(kPages[i]);
+    const bool lastPage = i + 1 == std::size(kPages);
+    // Escape on the last page leaves the text standing for the figures to wipe.
+    if (WaitForKey() == escape && lastPage) break;
+    WipeScene();
+  }
 }
 
 }  // namespace wimmel

@@ -6,8 +6,11 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
+#include "control/control_state.h"
 #include "panels/panels.h"
+#include "runtime/keys.h"
 #include "runtime/runtime.h"
 #include "scene/scene.h"
 #include "shared/dialog.h"
@@ -20,13 +23,25 @@ namespace wimmel {
 
 namespace {
 
-bool gProtokollBeimStart = false;
+namespace keys = rt::keys;
 
-const std::string kEsc(1, '\x1B');
-const std::string kClose = std::string(1, '\xFF') + "k";
-const std::string kF1 = std::string(1, '\xFF') + ";";
+const std::string kEscapeKey = keys::KeyString(static_cast<char>(keys::kEscape));
+const std::string kCloseKey = keys::KeyString(keys::kCloseRequest);
+const std::string kF1Key = keys::KeyString(keys::kF1);
 
-bool MusikAn() {
+// The keys that give the selected figure another picture, each in upper and
+// lower case, with the figure kind they choose.
+struct PictureKey {
+  char key;  // upper case
+  std::string_view kind;
+};
+constexpr PictureKey kPictureKeys[] = {
+    {'G', "gelbzyli"}, {'R', "rotekuge"}, {'B', "blaukuge"}, {'Z', "blauzyli"},
+    {'T', "tarzan01"}, {'P', "hottehue"}, {'K', "koenigin"}, {'L', "koenigbl"},
+    {'D', "arnolauf"}, {'S', "arnorenn"}, {'F', "grunzyli"},
+};
+
+bool MusicOn() {
   return Settings().MusikStatus > 0;
 }
 
@@ -35,46 +50,47 @@ void Log(std::string_view text) {
 }
 
 // The panel that occupies the information area: 0 the bottom bar, 1..3 a help page.
-std::string Panel(int32_t seite, std::string_view aufgabe) {
-  switch (seite) {
+std::string InfoAreaPanel(int32_t page, std::string_view command) {
+  switch (page) {
     case 1:
-      return AnzeigeHilfe1(aufgabe);
+      return AnzeigeHilfe1(command);
     case 2:
-      return AnzeigeHilfe2(aufgabe);
+      return AnzeigeHilfe2(command);
     case 3:
-      return AnzeigeHilfe3(aufgabe);
+      return AnzeigeHilfe3(command);
     default:
-      return AnzeigeFensterUnten(aufgabe);
+      return AnzeigeFensterUnten(command);
   }
 }
 
-void FigurBefehl(std::string_view aufgabe, int32_t wert = 0, std::string_view text = "") {
-  Figur(aufgabe, Settings().GewaehlteFigur, wert, 0, text);
+void CommandSelectedFigure(std::string_view command, int32_t value = 0,
+                           std::string_view text = "") {
+  Figur(command, Settings().GewaehlteFigur, value, 0, text);
 }
 
-int32_t MausAbfragen() {
-  int32_t x = 0, y = 0, rad = 0, knopf = 0, clip = 0;
-  Settings().MausFehler = rt::ReadMouse(x, y, rad, knopf, clip);
+int32_t PollMouse() {
+  int32_t x = 0, y = 0, wheel = 0, buttons = 0, clip = 0;
+  Settings().MausFehler = rt::ReadMouse(x, y, wheel, buttons, clip);
   Settings().MausX = x;
   Settings().MausY = y;
-  Settings().MausKnopf = knopf;
+  Settings().MausKnopf = buttons;
   return Settings().MausFehler;
 }
 
 // Step-width prompt for X or Y: an empty answer changes nothing.
-void SprungweiteFragen(bool fuerX) {
-  const int32_t nr = Settings().GewaehlteFigur;
-  std::string prompt = fuerX ? "Geben Sie den X-RichtungsSprungWeite ein, aktuell = "
-                             : "Geben Sie den Y-RichtungsSprungWeite ein, aktuell = ";
-  prompt += rt::RealToText(fuerX ? XSprungOf(nr) : YSprungOf(nr));
+void AskStepWidth(bool forX) {
+  const int32_t number = Settings().GewaehlteFigur;
+  std::string prompt = forX ? "Geben Sie den X-RichtungsSprungWeite ein, aktuell = "
+                            : "Geben Sie den Y-RichtungsSprungWeite ein, aktuell = ";
+  prompt += rt::RealToText(forX ? XSprungOf(number) : YSprungOf(number));
   prompt += ")";
-  const std::string antwort = EingabeZeile(prompt);
-  if (antwort.empty()) return;
-  const int32_t wert = rt::RoundToInt(rt::TextToNumber(antwort));
-  FigurBefehl(fuerX ? "SetzXRichtung" : "SetzYRichtung", wert);
+  const std::string answer = EingabeZeile(prompt);
+  if (answer.empty()) return;
+  const int32_t width = rt::RoundToInt(rt::TextToNumber(answer));
+  CommandSelectedFigure(forX ? "SetzXRichtung" : "SetzYRichtung", width);
 }
 
-void SzeneAbbauen() {
+void TearDownScene() {
   Log("Haupt: Escape gedrueckt");
   AnzeigeHilfe3("Loeschen");
   AnzeigeHilfe2("Loeschen");
@@ -87,155 +103,127 @@ void SzeneAbbauen() {
   Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "Escape");
   FreeHintergrund();
   Log("Haupt: Escape fertig, in Aufloesungswahl");
-  if (MusikAn()) Musik("MusikBeenden", "", 0);
+  if (MusicOn()) Musik("MusikBeenden", "", 0);
 }
 
-void TasteAusfuehren(const std::string& taste) {
-  if (taste == kClose || taste == kEsc) {
-    SzeneAbbauen();
+// The figure kind a picture key chooses, or an empty view for any other key.
+std::string_view PictureKind(char key) {
+  const char upper = key >= 'a' && key <= 'z' ? static_cast<char>(key - 'a' + 'A') : key;
+  for (const PictureKey& entry : kPictureKeys) {
+    if (entry.key == upper) return entry.kind;
+  }
+  return {};
+}
+
+void NextInfoAreaPanel() {
+  Settings().HilfeSeite = Settings().HilfeSeite + 1;
+  if (Settings().HilfeSeite > Settings().HilfeSeitenAnzahl) Settings().HilfeSeite = 0;
+  InfoAreaPanel(Settings().HilfeSeite, "Anzeigen");
+}
+
+void DispatchKey(const std::string& key) {
+  if (key == kCloseKey || key == kEscapeKey) {
+    TearDownScene();
     LassBildAufloesungWaehlen();
     return;
   }
-  if (taste.size() == 1) {
-    switch (taste[0]) {
-      case '9':
-        FigurBefehl("RichtungRechts");
-        FigurBefehl("RichtungHoch");
-        return;
-      case '3':
-        FigurBefehl("RichtungRechts");
-        FigurBefehl("RichtungRunter");
-        return;
-      case '1':
-        FigurBefehl("RichtungLinks");
-        FigurBefehl("RichtungRunter");
-        return;
-      case '7':
-        FigurBefehl("RichtungLinks");
-        FigurBefehl("RichtungHoch");
-        return;
-      case '+':
-        FigurBefehl("Schneller");
-        return;
-      case '-':
-        FigurBefehl("Langsamer");
-        return;
-      case 'g':
-      case 'G':
-        FigurBefehl("WechsleBild", 0, "gelbzyli");
-        return;
-      case 'r':
-      case 'R':
-        FigurBefehl("WechsleBild", 0, "rotekuge");
-        return;
-      case 'b':
-      case 'B':
-        FigurBefehl("WechsleBild", 0, "blaukuge");
-        return;
-      case 'z':
-      case 'Z':
-        FigurBefehl("WechsleBild", 0, "blauzyli");
-        return;
-      case 't':
-      case 'T':
-        FigurBefehl("WechsleBild", 0, "tarzan01");
-        return;
-      case 'p':
-      case 'P':
-        FigurBefehl("WechsleBild", 0, "hottehue");
-        return;
-      case 'k':
-      case 'K':
-        FigurBefehl("WechsleBild", 0, "koenigin");
-        return;
-      case 'l':
-      case 'L':
-        FigurBefehl("WechsleBild", 0, "koenigbl");
-        return;
-      case 'd':
-      case 'D':
-        FigurBefehl("WechsleBild", 0, "arnolauf");
-        return;
-      case 's':
-      case 'S':
-        FigurBefehl("WechsleBild", 0, "arnorenn");
-        return;
-      case 'f':
-      case 'F':
-        FigurBefehl("WechsleBild", 0, "grunzyli");
-        return;
-      case 'n':
-      case 'N':
-        Settings().SchalterN = 1 - Settings().SchalterN;
-        return;
-      case 'c':
-      case 'C':
-        Settings().SchalterC = 1 - Settings().SchalterC;
-        return;
-      case '\b':
-        Settings().GewaehlteFigur = Settings().GewaehlteFigur == 1 ? Settings().FigurenAnzahl
-                                                                   : Settings().GewaehlteFigur - 1;
-        FigurBefehl("MachAktiv");
-        return;
-      case '\t':
-        Settings().GewaehlteFigur = Settings().GewaehlteFigur >= Settings().FigurenAnzahl
-                                        ? 1
-                                        : Settings().GewaehlteFigur + 1;
-        FigurBefehl("MachAktiv");
-        return;
-      case 'x':
-      case 'X':
-        SprungweiteFragen(true);
-        return;
-      case 'y':
-      case 'Y':
-        SprungweiteFragen(false);
-        return;
-      case 'h':
-      case 'H':
-        break;
-      case '!':
-        Objekt("WerteAnzeigen", 1, 0, 0, 0, 0, "");
-        return;
-      case 'a':
-      case 'A':
-        ShowAbout();
-        return;
-      default:
-        return;
-    }
-  } else if (taste != kF1) {
+  if (key == kF1Key) {
+    NextInfoAreaPanel();
     return;
   }
-  // H, h and F1: the next panel of the information area.
-  Settings().HilfeSeite = Settings().HilfeSeite + 1;
-  if (Settings().HilfeSeite > Settings().HilfeSeitenAnzahl) Settings().HilfeSeite = 0;
-  Panel(Settings().HilfeSeite, "Anzeigen");
+  if (key.size() != 1) return;
+  if (const std::string_view kind = PictureKind(key[0]); !kind.empty()) {
+    CommandSelectedFigure("WechsleBild", 0, kind);
+    return;
+  }
+  switch (key[0]) {
+    case '9':
+      CommandSelectedFigure("RichtungRechts");
+      CommandSelectedFigure("RichtungHoch");
+      return;
+    case '3':
+      CommandSelectedFigure("RichtungRechts");
+      CommandSelectedFigure("RichtungRunter");
+      return;
+    case '1':
+      CommandSelectedFigure("RichtungLinks");
+      CommandSelectedFigure("RichtungRunter");
+      return;
+    case '7':
+      CommandSelectedFigure("RichtungLinks");
+      CommandSelectedFigure("RichtungHoch");
+      return;
+    case '+':
+      CommandSelectedFigure("Schneller");
+      return;
+    case '-':
+      CommandSelectedFigure("Langsamer");
+      return;
+    case 'n':
+    case 'N':
+      Settings().SchalterN = 1 - Settings().SchalterN;
+      return;
+    case 'c':
+    case 'C':
+      Settings().SchalterC = 1 - Settings().SchalterC;
+      return;
+    case keys::kBackspace:
+      Settings().GewaehlteFigur =
+          Settings().GewaehlteFigur == 1 ? Settings().FigurenAnzahl : Settings().GewaehlteFigur - 1;
+      CommandSelectedFigure("MachAktiv");
+      return;
+    case keys::kTab:
+      Settings().GewaehlteFigur =
+          Settings().GewaehlteFigur >= Settings().FigurenAnzahl ? 1 : Settings().GewaehlteFigur + 1;
+      CommandSelectedFigure("MachAktiv");
+      return;
+    case 'x':
+    case 'X':
+      AskStepWidth(true);
+      return;
+    case 'y':
+    case 'Y':
+      AskStepWidth(false);
+      return;
+    case 'h':
+    case 'H':
+      NextInfoAreaPanel();
+      return;
+    case '!':
+      Objekt("WerteAnzeigen", 1, 0, 0, 0, 0, "");
+      return;
+    case 'a':
+    case 'A':
+      ShowAbout();
+      return;
+    default:
+      return;
+  }
 }
 
 // A right click diagonally beside the active figure steers it towards the pointer.
-void RechtsklickLenken(std::string& taste) {
-  int32_t fx = 0, fy = 0, fb = 0, fh = 0;
-  if (!FigureRectangle(Settings().AktiveFigur, fx, fy, fb, fh)) return;
+void SteerByRightClick(std::string& key) {
+  int32_t fx = 0, fy = 0, fw = 0, fh = 0;
+  if (!FigureRectangle(Settings().AktiveFigur, fx, fy, fw, fh)) return;
   const int64_t mx = Settings().MausX, my = Settings().MausY;
-  const int64_t rechts = int64_t{fx} + fb, unten = int64_t{fy} + fh;
-  if (mx >= rechts) {
-    if (my >= unten) {
-      taste = "3";
+  const int64_t right = int64_t{fx} + fw, bottom = int64_t{fy} + fh;
+  if (mx >= right) {
+    if (my >= bottom) {
+      key = "3";
     } else if (my <= fy) {
-      taste = "9";
+      key = "9";
     }
   } else if (mx <= fx) {
-    if (my >= unten) {
-      taste = "1";
+    if (my >= bottom) {
+      key = "1";
     } else if (my <= fy) {
-      taste = "7";
+      key = "7";
     }
   }
 }
 
-[[noreturn]] void Hauptschleife() {
-  std::string taste;
+[[noreturn]] void MainLoop() {
+  std::string key;
   Settings().GewaehlteFigur = 1;
   Settings().AktiveFigur = 1;
   for (;;) {
@@ -245,30 +233,31 @@ void RechtsklickLenken(std::string& taste) {
       rt::SleepMs(99);
       Settings().KlickPause = 0;
     }
-    if (MausAbfragen() == 0) {
+    if (PollMouse() == 0) {
       if (Settings().MausKnopf & 1) {
-        taste = Panel(Settings().HilfeSeite, "Mausklick");
-        if (taste.empty()) Figur("LinksKlick", 0, 0, 0, "");
+        key = InfoAreaPanel(Settings().HilfeSeite, "Mausklick");
+        if (key.empty()) Figur("LinksKlick", 0, 0, 0, "");
         // Wait for the release; a pointer that leaves the window ends the
         // wait too, since no release can be seen from there.
-        while (MausAbfragen() == 0 && (Settings().MausKnopf & 1)) {
+        while (PollMouse() == 0 && (Settings().MausKnopf & 1)) {
         }
       }
-      if (Settings().MausFehler == 0 && (Settings().MausKnopf & 2)) RechtsklickLenken(taste);
+      if (Settings().MausFehler == 0 && (Settings().MausKnopf & 2)) SteerByRightClick(key);
     }
-    if (taste.empty()) {
+    if (key.empty()) {
       Figur("LaufEinSchritt", 1, 200, 200, "");
-      if (MusikAn()) Musik("MusikAbspielen", "", 0);
+      if (MusicOn()) Musik("MusikAbspielen", "", 0);
     } else {
-      TasteAusfuehren(taste);
+      DispatchKey(key);
     }
-    taste = rt::ReadKey();
+    key = rt::ReadKey();
   }
 }
 
-int32_t FehlerNummer(const std::exception_ptr& fehler) {
+// The number the error message shows for an exception that reached Haupt.
+int32_t ErrorNumber(const std::exception_ptr& error) {
   try {
-    std::rethrow_exception(fehler);
+    std::rethrow_exception(error);
   } catch (const std::bad_alloc&) {
     return 7;
   } catch (const std::out_of_range&) {
@@ -280,12 +269,12 @@ int32_t FehlerNummer(const std::exception_ptr& fehler) {
   }
 }
 
-[[noreturn]] void FehlerBehandeln(int32_t nummer) {
+[[noreturn]] void HandleFatalError(int32_t number) {
   rt::ClearScreen();
-  std::string zeile = "FEHLER #";
-  if (nummer >= 0) zeile += " ";
-  zeile += rt::IntToText(nummer) + "!";
-  rt::PrintText(zeile, true);
+  std::string line = "FEHLER #";
+  if (number >= 0) line += " ";
+  line += rt::IntToText(number) + "!";
+  rt::PrintText(line, true);
   DruckeZeile("Jegliche Taste = Programmende");
   WarteAufTaste();
   Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Programmende");
@@ -295,23 +284,23 @@ int32_t FehlerNummer(const std::exception_ptr& fehler) {
 }  // namespace
 
 void LogFromStart() {
-  gProtokollBeimStart = true;
+  control::State().logFromStart = true;
 }
 
 void Haupt(int argc, char** argv) {
   rt::StartRuntime(argc, argv);
   GrafikTreiberInfo();
   ResetSettings();
-  Settings().ProtokollAn = gProtokollBeimStart ? 1 : 0;
+  Settings().ProtokollAn = control::State().logFromStart ? 1 : 0;
   FontsInitialisieren();
   FillFigureKinds();
   try {
     LassBildAufloesungWaehlen();
-    Hauptschleife();
+    MainLoop();
   } catch (const rt::ProgramEnd&) {
     throw;
   } catch (...) {
-    FehlerBehandeln(FehlerNummer(std::current_exception()));
+    HandleFatalError(ErrorNumber(std::current_exception()));
   }
 }
 

@@ -2,6 +2,7 @@
 
 namespace wimmel {
 
-Program::Program(std::unique_ptr<rt::Display> display) : runtime_(std::move(display)) {}
+Program::Program(std::unique_ptr<rt::Display> display, std::unique_ptr<rt::AudioDevice> audio)
+    : runtime_(std::move(display), std::move(audio)) {}
 
 }  // namespace wimmel

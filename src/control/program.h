@@ -27,8 +27,10 @@ using ControlModule = Owned<control::ControlState>;
 
 class Program {
  public:
-  // Without a display the program runs on a headless one.
-  explicit Program(std::unique_ptr<rt::Display> display = nullptr);
+  // Without a display the program runs on a headless one; without an audio
+  // device it has no sound but the sound layer's virtual device.
+  explicit Program(std::unique_ptr<rt::Display> display = nullptr,
+                   std::unique_ptr<rt::AudioDevice> audio = nullptr);
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "control/control_state.h"
 #include "control/haupt.h"
 #include "control/program.h"
 #include "images/bilder.h"
 #include "panels/panels.h"
+#include "runtime/keys.h"
 #include "runtime/runtime.h"
 #include "scene/scene.h"
 #include "shared/dialog.h"
@@ -20,89 +22,90 @@ namespace wimmel {
 
 namespace {
 
-// Depth rows 1..4 (15, 16, 24, 32 bits) x resolution columns 1..4.
-std::array<std::array<int32_t, 5>, 5> gModi{};
-bool gModiGefuellt = false;
-// Every listed option letter is appended; never cleared, only searched.
-std::string gOptionsBuchstaben;
+// Depth rows 1..4 by resolution columns 1..4, as in the offered-mode table.
+constexpr int32_t kDepths[5] = {0, 15, 16, 24, 32};
+constexpr int32_t kWidths[5] = {0, 640, 800, 1024, 1280};
+constexpr int32_t kHeights[5] = {0, 480, 600, 768, 1024};
+const char* const kRowTexts[5] = {"", "  640 x 480 Pixel x ", "  800 x 600 Pixel x ",
+                                  " 1024 x 768 Pixel x ", " 1280 x1024 Pixel x "};
+// The runtime's screen mode numbers of the four resolutions.
+constexpr int32_t kModeNumbers[5] = {0, 18, 19, 20, 21};
 
-constexpr int32_t kTiefen[5] = {0, 15, 16, 24, 32};
-constexpr int32_t kBreiten[5] = {0, 640, 800, 1024, 1280};
-constexpr int32_t kHoehen[5] = {0, 480, 600, 768, 1024};
-const char* const kZeilenText[5] = {"", "  640 x 480 Pixel x ", "  800 x 600 Pixel x ",
-                                    " 1024 x 768 Pixel x ", " 1280 x1024 Pixel x "};
+// The top left corner of the mode list; everything else is placed from it.
+constexpr int32_t kListX = 430;
+constexpr int32_t kListY = 90;
+constexpr uint32_t kBlack = 0xFF000000;
+// The side of a key cap picture.
+constexpr int32_t kCapSide = 19;
 
-constexpr int32_t kBx = 430;
-constexpr int32_t kBy = 90;
-constexpr uint32_t kSchwarz = 0xFF000000;
-constexpr int32_t kKappe = 19;
-
-const std::string kEsc(1, '\x1B');
-const std::string kClose = std::string(1, '\xFF') + "k";
+const std::string kEscapeKey = rt::keys::KeyString(static_cast<char>(rt::keys::kEscape));
+const std::string kCloseKey = rt::keys::KeyString(rt::keys::kCloseRequest);
 
 void Log(std::string_view text) {
   if (Settings().ProtokollAn == 1) Protokoll(text);
 }
 
-std::string TastenKappenPfad() {
+std::string KeyCapPath() {
   return "HG_bild" + Settings().Trenner + "TastLe15.bmp";
 }
 
-void TastenKappe(int32_t x, int32_t y) {
-  rt::Image bild = Bilder("GibBildPtr", TastenKappenPfad());
-  rt::PutImage(nullptr, x, y, bild, 0, 0, kKappe, kKappe, rt::PutMode::Transparent);
+void DrawKeyCap(int32_t x, int32_t y) {
+  rt::Image cap = Bilder("GibBildPtr", KeyCapPath());
+  rt::PutImage(nullptr, x, y, cap, 0, 0, kCapSide, kCapSide, rt::PutMode::Transparent);
 }
 
-void KappenText(std::string_view text, int32_t x, int32_t y) {
-  MaleText(text, x, y, kSchwarz, 1, nullptr);
+void KeyCapLabel(std::string_view text, int32_t x, int32_t y) {
+  MaleText(text, x, y, kBlack, 1, nullptr);
 }
 
 // The three boxes behind a label: black and grey outlines and a dark red fill.
-void DreiBoxRahmen(int32_t breite, int32_t x, int32_t y, bool titel) {
-  const int32_t g = FontHoehe(2) + 2;
-  rt::DrawLine(nullptr, x - 4, y - 1, x - 4 + breite + 4, y - 1 + g, kSchwarz, 1);
-  rt::DrawLine(nullptr, x - 3, y, x - 3 + breite + 4, y + g, 0xFFA09696, 1);
-  rt::DrawLine(nullptr, x - 3, y, x - 3 + breite + 3, y + (titel ? g : g - 1), 0xFF400000, 2);
+void LabelFrame(int32_t width, int32_t x, int32_t y, bool title) {
+  const int32_t h = FontHoehe(2) + 2;
+  rt::DrawLine(nullptr, x - 4, y - 1, x - 4 + width + 4, y - 1 + h, kBlack, 1);
+  rt::DrawLine(nullptr, x - 3, y, x - 3 + width + 4, y + h, 0xFFA09696, 1);
+  rt::DrawLine(nullptr, x - 3, y, x - 3 + width + 3, y + (title ? h : h - 1), 0xFF400000, 2);
 }
 
-struct Kappen {
-  int32_t minusX, minusY, plusX, plusY, soundX, soundY, endeX, endeY;
+// Where the key caps of the figure count, the music switch and the end key lie.
+struct KeyCaps {
+  int32_t minusX, minusY, plusX, plusY, soundX, soundY, endX, endY;
 };
 
-Kappen KappenPositionen() {
+KeyCaps KeyCapPositions() {
   const int32_t w2 = FontBreite(2), h2 = FontHoehe(2);
-  return {kBx - 294, kBy + h2 - 13, kBx + 5 * w2 - 266, kBy + h2 - 13,
-          kBx - 294, kBy + h2 + 87, kBx - 294,          kBy + h2 + 187};
+  return {kListX - 294, kListY + h2 - 13, kListX + 5 * w2 - 266, kListY + h2 - 13,
+          kListX - 294, kListY + h2 + 87, kListX - 294,          kListY + h2 + 187};
 }
 
-bool AufKappe(int32_t kx, int32_t ky) {
-  return Settings().MausX >= kx && Settings().MausX <= kx + kKappe - 1 && Settings().MausY >= ky &&
-         Settings().MausY <= ky + kKappe - 1;
+bool OnKeyCap(int32_t capX, int32_t capY) {
+  return Settings().MausX >= capX && Settings().MausX <= capX + kCapSide - 1 &&
+         Settings().MausY >= capY && Settings().MausY <= capY + kCapSide - 1;
 }
 
-void AnzahlZeigen() {
+void ShowFigureCount() {
   std::string text = rt::IntToText(Settings().FigurenAnzahl);
   if (text.size() < 5) text.insert(0, 5 - text.size(), ' ');
-  MaleGravurFeld(text, kBx - 270, kBy + FontHoehe(2) - 10, 0xFFAAA040, 2);
+  MaleGravurFeld(text, kListX - 270, kListY + FontHoehe(2) - 10, 0xFFAAA040, 2);
 }
 
-void SoundZeigen(std::string_view text) {
-  MaleGravurFeld(text, kBx - 270, kBy + FontHoehe(2) + 90, 0xFF40C840, 2);
+void ShowMusicState(std::string_view text) {
+  MaleGravurFeld(text, kListX - 270, kListY + FontHoehe(2) + 90, 0xFF40C840, 2);
 }
 
-void ModiErfragen() {
+void AskOfferedModes() {
+  control::ControlState& state = control::State();
   for (int32_t d = 1; d <= 4; ++d) {
-    for (uint32_t m = rt::ListScreenModes(kTiefen[d]); m != 0; m = rt::ListScreenModes(0)) {
+    for (uint32_t m = rt::ListScreenModes(kDepths[d]); m != 0; m = rt::ListScreenModes(0)) {
       const int32_t w = static_cast<int32_t>(m >> 16), h = static_cast<int32_t>(m & 0xFFFF);
       for (int32_t r = 1; r <= 4; ++r) {
-        if (w == kBreiten[r] && h == kHoehen[r]) gModi[d][r] = 1;
+        if (w == kWidths[r] && h == kHeights[r]) state.offeredModes[d][r] = true;
       }
     }
   }
-  gModiGefuellt = true;
+  state.modesAsked = true;
 }
 
-void MittelFensterBauen() {
+void BuildCentreWindow() {
   const int32_t w = static_cast<int32_t>(
       rt::TextToNumber(Fenster("Erstellen", 0, 0, 0, 0, 0, "Mittel-Fenster ")));
   Fenster("SetzTitel", w, 1, 0, 0, 0, "Mittel-Fenster " + rt::IntToText(w));
@@ -115,148 +118,149 @@ void MittelFensterBauen() {
   Fenster("ZeigAn", w, 0, 0, 0, 0, "");
 }
 
-void StartBildZeichnen() {
-  const int32_t w2 = FontBreite(2), h2 = FontHoehe(2), g = h2 + 2;
-  DreiBoxRahmen(25 * w2, kBx, kBy - 22, true);
-  MaleText("Spielstart mit Aufloesung", kBx - 2, kBy - 20, 0xFF8080FF, 2, nullptr);
+void DrawStartScreen() {
+  control::ControlState& state = control::State();
+  const int32_t w2 = FontBreite(2), h2 = FontHoehe(2), rowStep = h2 + 2;
+  LabelFrame(25 * w2, kListX, kListY - 22, true);
+  MaleText("Spielstart mit Aufloesung", kListX - 2, kListY - 20, 0xFF8080FF, 2, nullptr);
   for (int32_t k = 0; k <= 15; ++k) {
-    const int32_t y = kBy + k * (g + 3);
-    DreiBoxRahmen(30 * w2, kBx, y, false);
-    TastenKappe(kBx - 24, y - 3);
+    const int32_t y = kListY + k * (rowStep + 3);
+    LabelFrame(30 * w2, kListX, y, false);
+    DrawKeyCap(kListX - 24, y - 3);
     const int32_t d = k / 4 + 1, r = k % 4 + 1;
-    if (gModi[d][r] != 1) continue;
-    const std::string buchstabe(1, static_cast<char>('A' + k));
-    KappenText(buchstabe, kBx - 18, y + 1);
-    MaleText(std::string(kZeilenText[r]) + rt::IntToText(kTiefen[d]) + " bits", kBx, y + 1,
+    if (!state.offeredModes[d][r]) continue;
+    const std::string letter(1, static_cast<char>('A' + k));
+    KeyCapLabel(letter, kListX - 18, y + 1);
+    MaleText(std::string(kRowTexts[r]) + rt::IntToText(kDepths[d]) + " bits", kListX, y + 1,
              0xFF8080FF, 2, nullptr);
-    gOptionsBuchstaben += buchstabe;
+    state.optionLetters += letter;
   }
 
-  const Kappen kp = KappenPositionen();
-  MaleGravurFeld("ANZAHL FIGUREN", kBx - 300, kBy - 20, 0xFFAAA040, 2);
-  AnzahlZeigen();
-  TastenKappe(kp.minusX, kp.minusY);
-  KappenText("-", kBx - 288, kBy + h2 - 8);
-  TastenKappe(kp.plusX, kp.plusY);
-  KappenText("+", kBx + 5 * w2 - 259, kBy + h2 - 8);
+  const KeyCaps caps = KeyCapPositions();
+  MaleGravurFeld("ANZAHL FIGUREN", kListX - 300, kListY - 20, 0xFFAAA040, 2);
+  ShowFigureCount();
+  DrawKeyCap(caps.minusX, caps.minusY);
+  KeyCapLabel("-", kListX - 288, kListY + h2 - 8);
+  DrawKeyCap(caps.plusX, caps.plusY);
+  KeyCapLabel("+", kListX + 5 * w2 - 259, kListY + h2 - 8);
 
-  MaleGravurFeld("SOUND / MUSIK", kBx - 300, kBy + 80, 0xFF40C840, 2);
-  std::string zustand = Settings().MusikStatus > 0 ? " EIN  " : " AUS  ";
-  if (Settings().SoundMoeglich == "nein") zustand = "No Dos";
-  SoundZeigen(zustand);
-  TastenKappe(kp.soundX, kp.soundY);
-  KappenText("S", kp.soundX + 6, kp.soundY + 5);
+  MaleGravurFeld("SOUND / MUSIK", kListX - 300, kListY + 80, 0xFF40C840, 2);
+  std::string musicState = Settings().MusikStatus > 0 ? " EIN  " : " AUS  ";
+  if (Settings().SoundMoeglich == "nein") musicState = "No Dos";
+  ShowMusicState(musicState);
+  DrawKeyCap(caps.soundX, caps.soundY);
+  KeyCapLabel("S", caps.soundX + 6, caps.soundY + 5);
 
-  MaleGravurFeld("Programmende", kBx - 300, kBy + 180, 0xFFC84040, 2);
-  TastenKappe(kp.endeX, kp.endeY);
-  KappenText("E", kp.endeX + 2, kp.endeY + 5);
-  KappenText("S", kp.endeX + 5, kp.endeY + 5);
-  KappenText("C", kp.endeX + 9, kp.endeY + 5);
+  MaleGravurFeld("Programmende", kListX - 300, kListY + 180, 0xFFC84040, 2);
+  DrawKeyCap(caps.endX, caps.endY);
+  KeyCapLabel("E", caps.endX + 2, caps.endY + 5);
+  KeyCapLabel("S", caps.endX + 5, caps.endY + 5);
+  KeyCapLabel("C", caps.endX + 9, caps.endY + 5);
 }
 
-bool AuswahlGetroffen(const std::string& taste) {
-  if (taste == kEsc) return true;
-  return !taste.empty() && gOptionsBuchstaben.find(rt::UpperAscii(taste)) != std::string::npos;
+bool IsChoice(const std::string& key) {
+  if (key == kEscapeKey) return true;
+  return !key.empty() &&
+         control::State().optionLetters.find(rt::UpperAscii(key)) != std::string::npos;
 }
 
-std::string TastenSchleife() {
-  const Kappen kp = KappenPositionen();
+std::string KeyLoop() {
+  const KeyCaps caps = KeyCapPositions();
   for (;;) {
-    std::string taste = rt::ReadKey();
+    std::string key = rt::ReadKey();
     if (Settings().KlickPause == 1) {
       rt::SleepMs(99);
       rt::SleepMs(99);
       rt::SleepMs(99);
       Settings().KlickPause = 0;
     }
-    int32_t x = 0, y = 0, rad = 0, knopf = 0, clip = 0;
-    Settings().MausFehler = rt::ReadMouse(x, y, rad, knopf, clip);
+    int32_t x = 0, y = 0, wheel = 0, buttons = 0, clip = 0;
+    Settings().MausFehler = rt::ReadMouse(x, y, wheel, buttons, clip);
     Settings().MausX = x;
     Settings().MausY = y;
-    Settings().MausKnopf = knopf;
+    Settings().MausKnopf = buttons;
     if (Settings().MausFehler == 0 && (Settings().MausKnopf & 1)) {
-      if (AufKappe(kp.soundX, kp.soundY)) {
-        taste = "s";
+      if (OnKeyCap(caps.soundX, caps.soundY)) {
+        key = "s";
         Settings().KlickPause = 1;
       }
-      if (AufKappe(kp.plusX, kp.plusY)) {
-        taste = "+";
+      if (OnKeyCap(caps.plusX, caps.plusY)) {
+        key = "+";
         Settings().KlickPause = 1;
       }
-      if (AufKappe(kp.minusX, kp.minusY)) {
-        taste = "-";
+      if (OnKeyCap(caps.minusX, caps.minusY)) {
+        key = "-";
         Settings().KlickPause = 1;
       }
-      if (Settings().MausX >= kBx - 24 && Settings().MausX <= kBx - 6 && Settings().MausY >= 89 &&
-          Settings().MausY <= 358) {
+      if (Settings().MausX >= kListX - 24 && Settings().MausX <= kListX - 6 &&
+          Settings().MausY >= 89 && Settings().MausY <= 358) {
         // Rows are 17 pixels apart; the formula may fall between two rows.
-        const int32_t zeile = (Settings().MausY - kBy + 20) / 17;
-        taste = std::string(1, static_cast<char>(64 + zeile));
+        const int32_t row = (Settings().MausY - kListY + 20) / 17;
+        key = std::string(1, static_cast<char>(64 + row));
       }
-      if (AufKappe(kp.endeX, kp.endeY)) {
-        taste = kEsc;
+      if (OnKeyCap(caps.endX, caps.endY)) {
+        key = kEscapeKey;
         Settings().KlickPause = 1;
       }
     }
     // The window's close button leaves the start screen like Escape.
-    if (taste == kClose) taste = kEsc;
+    if (key == kCloseKey) key = kEscapeKey;
 
-    if (taste == "+") {
+    if (key == "+") {
       if (Settings().FigurenAnzahl < 1024) ++Settings().FigurenAnzahl;
-      AnzahlZeigen();
-    } else if (taste == "-") {
+      ShowFigureCount();
+    } else if (key == "-") {
       if (Settings().FigurenAnzahl > 1) --Settings().FigurenAnzahl;
-      AnzahlZeigen();
-    } else if (taste == "S" || taste == "s") {
+      ShowFigureCount();
+    } else if (key == "S" || key == "s") {
       if (Settings().MusikStatus > 0) {
         Musik("MusikBeenden", "", 0);
         Musik("FmodBeenden", "", 0);
         Settings().MusikStatus = -1;
-        SoundZeigen(" AUS  ");
+        ShowMusicState(" AUS  ");
       } else {
         Musik("Intro", "", 0);
         if (Settings().MusikStatus > 0) {
-          SoundZeigen(" EIN  ");
+          ShowMusicState(" EIN  ");
         } else if (Settings().SoundMoeglich == "nein") {
-          SoundZeigen("NoFmod");
+          ShowMusicState("NoFmod");
         } else {
-          SoundZeigen("FEHLER");
+          ShowMusicState("FEHLER");
         }
       }
     } else if (Settings().MusikStatus > 0) {
       Musik("Intro", "", 0);
     }
-    if (AuswahlGetroffen(taste)) return taste;
+    if (IsChoice(key)) return key;
   }
 }
 
-[[noreturn]] void Abbrechen(std::string_view meldung, bool zeile) {
-  if (zeile) {
-    DruckeZeileBei(meldung, 460);
+[[noreturn]] void Abort(std::string_view message, bool atLine) {
+  if (atLine) {
+    DruckeZeileBei(message, 460);
   } else {
-    DruckeZeile(meldung);
+    DruckeZeile(message);
   }
   WarteAufTaste();
   rt::EndProgram(0);
 }
 
-void HintergrundBauen() {
+void BuildBackground() {
   SceneLayout& s = Layout();
-  const std::string pfad = "HG_bild" + Settings().Trenner + "Karogrun.bmp";
-  int32_t bildBreite = 0, bildHoehe = 0;
-  const bool da = rt::ProbeBmpSize(pfad, bildBreite, bildHoehe) > 0;
-  rt::Image bitmap = nullptr;
-  if (da) {
-    bitmap = rt::CreateImage(bildBreite, bildHoehe, 0, 0, 0);
-    if (bitmap != nullptr) {
-      rt::LoadBmp(pfad, bitmap);
+  const std::string path = "HG_bild" + Settings().Trenner + "Karogrun.bmp";
+  int32_t pictureWidth = 0, pictureHeight = 0;
+  const bool present = rt::ProbeBmpSize(path, pictureWidth, pictureHeight) > 0;
+  rt::Image picture = nullptr;
+  if (present) {
+    picture = rt::CreateImage(pictureWidth, pictureHeight, 0, 0, 0);
+    if (picture != nullptr) {
+      rt::LoadBmp(path, picture);
     } else {
-      Abbrechen(
-          "Bildbitmap konnte nicht erstellt werden  HintergrundGesamtPointer=0 - Taste = Ende",
-          false);
+      Abort("Bildbitmap konnte nicht erstellt werden  HintergrundGesamtPointer=0 - Taste = Ende",
+            false);
     }
   } else {
-    DruckeZeileBei("Soll Hintergrund aus der Datei " + pfad +
+    DruckeZeileBei("Soll Hintergrund aus der Datei " + path +
                        " aufbauen Datei existiert jedoch nicht. Taste = Programmende",
                    460);
     WarteAufTaste();
@@ -264,31 +268,31 @@ void HintergrundBauen() {
   }
 
   FreeHintergrund();
-  const int32_t breite = s.screenWidth;
-  const int32_t hoehe = s.screenHeight - Settings().KopfHoehe - Settings().FussHoehe;
-  s.Hintergrund = rt::CreateImage(breite, hoehe, 0, 0, 0);
+  const int32_t width = s.screenWidth;
+  const int32_t height = s.screenHeight - Settings().KopfHoehe - Settings().FussHoehe;
+  s.Hintergrund = rt::CreateImage(width, height, 0, 0, 0);
   if (s.Hintergrund == nullptr) {
-    rt::DestroyImage(bitmap);
+    rt::DestroyImage(picture);
     rt::PrintLine(0,
                   "Konnte fuer das Hintergrundbild in angepa\xDFter Groesse keinen Speicher "
                   "kriegen, breche ab");
     WarteAufTaste();
     rt::EndProgram(0);
   }
-  s.width = breite;
-  s.height = hoehe;
-  rt::PutImage(s.Hintergrund, 0, 0, bitmap, 0, 0, breite, hoehe, rt::PutMode::Opaque);
-  s.visibleCornerX = breite < s.screenWidth ? breite - 1 : s.screenWidth - 1;
-  s.visibleCornerY = hoehe < s.screenHeight ? hoehe - 1 : s.screenHeight - 1;
-  rt::DestroyImage(bitmap);
+  s.width = width;
+  s.height = height;
+  rt::PutImage(s.Hintergrund, 0, 0, picture, 0, 0, width, height, rt::PutMode::Opaque);
+  s.visibleCornerX = width < s.screenWidth ? width - 1 : s.screenWidth - 1;
+  s.visibleCornerY = height < s.screenHeight ? height - 1 : s.screenHeight - 1;
+  rt::DestroyImage(picture);
 
-  s.SzeneX0 = s.screenWidth > breite ? (s.screenWidth - breite) / 2 : 0;
-  s.SzeneX1 = breite + s.SzeneX0 < s.screenWidth ? breite + s.SzeneX0 : s.screenWidth;
-  s.SzeneY0 = Settings().KopfHoehe + hoehe < s.screenHeight ? Settings().KopfHoehe : 0;
-  s.SzeneY1 = hoehe + s.SzeneY0 < s.screenHeight ? hoehe + s.SzeneY0 : s.screenHeight;
+  s.SzeneX0 = s.screenWidth > width ? (s.screenWidth - width) / 2 : 0;
+  s.SzeneX1 = width + s.SzeneX0 < s.screenWidth ? width + s.SzeneX0 : s.screenWidth;
+  s.SzeneY0 = Settings().KopfHoehe + height < s.screenHeight ? Settings().KopfHoehe : 0;
+  s.SzeneY1 = height + s.SzeneY0 < s.screenHeight ? height + s.SzeneY0 : s.screenHeight;
 }
 
-void SzeneBauen() {
+void BuildScene() {
   SceneLayout& s = Layout();
   Log("LassBildAufloesungWaehlen(): Hintergrund steht, Objekte erstellen");
   Objekt("Erstellen", 0, 0, 0, 0, 0, "AufloesungFragen");
@@ -327,36 +331,36 @@ void LassBildAufloesungWaehlen() {
   rt::PrintText("   Frage Ihre Grafikkarte nach", true);
   rt::LocateText(7, 23);
   rt::PrintText("vorhandenen Bildschirmaufloesungen", true);
-  if (!gModiGefuellt) ModiErfragen();
-  MittelFensterBauen();
-  StartBildZeichnen();
+  if (!control::State().modesAsked) AskOfferedModes();
+  BuildCentreWindow();
+  DrawStartScreen();
   AnzeigeStartFussFenster("Erstellen");
   AnzeigeStartFussFenster("Anzeigen");
 
-  const std::string taste = TastenSchleife();
+  const std::string key = KeyLoop();
 
   Log("LassBildAufloesungWaehlen(): Auswahl wurde beantwortet, Kopffenster loeschen");
   KopfFenster("Loeschen", "");
   Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Aufloesungfertig");
   AnzeigeStartFussFenster("Loeschen");
-  const char wahl = taste == kEsc ? '\x1B' : rt::UpperAscii(taste)[0];
-  int32_t tiefe = s.screenDepth;
-  if (wahl >= 'A' && wahl <= 'D') tiefe = 15;
-  if (wahl >= 'E' && wahl <= 'H') tiefe = 16;
-  if (wahl >= 'I' && wahl <= 'L') tiefe = 24;
-  if (wahl >= 'M' && wahl <= 'P') tiefe = 32;
+  constexpr char kEscape = static_cast<char>(rt::keys::kEscape);
+  const char choice = key == kEscapeKey ? kEscape : rt::UpperAscii(key)[0];
+  int32_t depth = s.screenDepth;
+  if (choice >= 'A' && choice <= 'D') depth = 15;
+  if (choice >= 'E' && choice <= 'H') depth = 16;
+  if (choice >= 'I' && choice <= 'L') depth = 24;
+  if (choice >= 'M' && choice <= 'P') depth = 32;
   if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
-  if (wahl == '\x1B') {
+  if (choice == kEscape) {
     if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
     if (Settings().MusikStatus > 0) Musik("FmodBeenden", "", 0);
     DesktopModusSetzen();
     rt::EndProgram(0);
   }
-  const int32_t spalte = (wahl - 'A') % 4 + 1;
-  static constexpr int32_t kModus[5] = {0, 18, 19, 20, 21};
-  s.halfX = kBreiten[spalte] / 2;
-  s.halfY = kHoehen[spalte] / 2;
-  rt::SetScreenMode(kModus[spalte], tiefe, 0, 1, 0);
+  const int32_t column = (choice - 'A') % 4 + 1;
+  s.halfX = kWidths[column] / 2;
+  s.halfY = kHeights[column] / 2;
+  rt::SetScreenMode(kModeNumbers[column], depth, 0, 1, 0);
   const rt::ScreenInfo info = rt::GetScreenInfo();
   s.screenWidth = info.width;
   s.screenHeight = info.height;
@@ -364,8 +368,8 @@ void LassBildAufloesungWaehlen() {
   Log("LassBildAufloesungWaehlen(): Screen " + rt::IntToText(info.width) + "x" +
       rt::IntToText(info.height) + "x" + rt::IntToText(info.depth) + " ist gew\xE4hlt");
 
-  HintergrundBauen();
-  SzeneBauen();
+  BuildBackground();
+  BuildScene();
 }
 
 }  // namespace wimmel
@@ -373,8 +377,5 @@ void LassBildAufloesungWaehlen() {
 #include "runtime/owned_impl.h"
 
 namespace wimmel {
-namespace control {
-struct ControlState {};
-}  // namespace control
 template class Owned<control::ControlState>;
 }  // namespace wimmel

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "audio.h"
 #include "runtime.h"
 
 namespace wimmel::rt {
@@ -55,15 +56,16 @@ namespace detail {
 struct RuntimeState;
 }
 
-// One run of the runtime: the display, the screen and its lock, the key queue
-// and the mouse, the open files, the random numbers and the process
-// arguments. The program creates it first and destroys it last; a test
-// creates one for each case. Every service works on the one that exists;
+// One run of the runtime: the display, the audio device, the screen and its
+// lock, the key queue and the mouse, the open files, the random numbers and
+// the process arguments. The program creates it first and destroys it last; a
+// test creates one for each case. Every service works on the one that exists;
 // there is never more than one. Without a display the runtime is headless
-// with default settings.
+// with default settings; without an audio device it has none.
 class Runtime {
  public:
-  explicit Runtime(std::unique_ptr<Display> display = nullptr);
+  explicit Runtime(std::unique_ptr<Display> display = nullptr,
+                   std::unique_ptr<AudioDevice> audio = nullptr);
   ~Runtime();
   Runtime(const Runtime&) = delete;
   Runtime& operator=(const Runtime&) = delete;
@@ -96,8 +98,8 @@ void UnlockScreenRaw();
 // Calls f(pixels, pitch, width, height, bytesPerPixel, firstRow, lastRow) for
 // the changed rows under the lock and clears the marks; does nothing when no
 // row changed. Must be called with the screen lock held.
-void TakeChangedRows(const std::function<void(const uint8_t*, int32_t, int32_t, int32_t,
-                                              int32_t, int32_t, int32_t)>& f);
+void TakeChangedRows(const std::function<void(const uint8_t*, int32_t, int32_t, int32_t, int32_t,
+                                              int32_t, int32_t)>& f);
 
 // ---------------------------------------------------------------- headless
 // The headless display: a framebuffer in memory, a virtual clock, and input

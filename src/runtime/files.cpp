@@ -31,8 +31,9 @@ constexpr int32_t kInputPastEnd = 62;
 using OpenFileEntry = FileTable::Entry;
 
 OpenFileEntry* Entry(int32_t number) {
-  if (number < kFirstFile || number > kLastFile || !State().files.entries[number].file) return nullptr;
-  return &State().files.entries[number];
+  if (number < kFirstFile || number > kLastFile) return nullptr;
+  OpenFileEntry& entry = State().files.entries[number];
+  return entry.file ? &entry : nullptr;
 }
 
 void CloseAllFiles() {
@@ -121,15 +122,17 @@ FileStamp StampOf(const struct stat& info) {
 }  // namespace detail
 
 int32_t FreeFileNumber() {
+  const FileTable& files = State().files;
   for (int32_t n = kFirstFile; n <= kLastFile; ++n) {
-    if (!State().files.entries[n].file) return n;
+    if (!files.entries[n].file) return n;
   }
   return 0;
 }
 
 int32_t OpenFile(std::string_view name, FileMode mode, int32_t number) {
   if (number < kFirstFile || number > kLastFile) return kBadFileNumber;
-  if (State().files.entries[number].file) return kFileAlreadyOpen;
+  OpenFileEntry& entry = State().files.entries[number];
+  if (entry.file) return kFileAlreadyOpen;
   if (mode != FileMode::Read && mode != FileMode::Append) return kBadFileMode;
   struct stat info {};
   const int fd =
@@ -140,8 +143,8 @@ int32_t OpenFile(std::string_view name, FileMode mode, int32_t number) {
     ::close(fd);
     return kFileNotFound;
   }
-  State().files.entries[number].file = f;
-  State().files.entries[number].mode = mode;
+  entry.file = f;
+  entry.mode = mode;
   return 0;
 }
 
@@ -235,7 +238,8 @@ std::FILE* OpenReadStream(std::string_view name, FileStamp* stamp) {
   return f;
 }
 
-Runtime::Runtime(std::unique_ptr<Display> display) : state_(std::make_unique<RuntimeState>()) {
+Runtime::Runtime(std::unique_ptr<Display> display, std::unique_ptr<AudioDevice> audio)
+    : state_(std::make_unique<RuntimeState>()) {
   if (gRuntime != nullptr) {
     // Two runtimes would share one screen lock's users and one display.
     std::fputs("wimmel: a second runtime was created\n", stderr);
@@ -243,11 +247,13 @@ Runtime::Runtime(std::unique_ptr<Display> display) : state_(std::make_unique<Run
   }
   gRuntime = state_.get();
   state_->display = display ? std::move(display) : MakeHeadlessDisplay(HeadlessConfig{});
+  state_->audio = std::move(audio);
 }
 
 Runtime::~Runtime() {
-  // The display goes first: a display thread still uses the screen and the
+  // The devices go first: a display thread still uses the screen and the
   // input below until it has stopped.
+  state_->audio.reset();
   state_->display.reset();
   CloseAllFiles();
   RestoreTerminal();

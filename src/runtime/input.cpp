@@ -188,16 +188,17 @@ namespace detail {
 namespace {
 
 bool EnsureTerminal() {
-  if (State().terminal.checked) return State().terminal.raw;
-  State().terminal.checked = true;
+  TerminalState& terminal = State().terminal;
+  if (terminal.checked) return terminal.raw;
+  terminal.checked = true;
   if (!::isatty(STDIN_FILENO)) return false;
-  if (::tcgetattr(STDIN_FILENO, &State().terminal.saved) != 0) return false;
-  termios raw = State().terminal.saved;
+  if (::tcgetattr(STDIN_FILENO, &terminal.saved) != 0) return false;
+  termios raw = terminal.saved;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
   raw.c_cc[VMIN] = 0;
   raw.c_cc[VTIME] = 0;
   if (::tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) return false;
-  State().terminal.raw = true;
+  terminal.raw = true;
   return true;
 }
 
@@ -263,9 +264,10 @@ std::string TildeKey(int number) {
 }  // namespace
 
 void RestoreTerminal() {
-  if (State().terminal.raw) {
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &State().terminal.saved);
-    State().terminal.raw = false;
+  TerminalState& terminal = State().terminal;
+  if (terminal.raw) {
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &terminal.saved);
+    terminal.raw = false;
   }
 }
 

@@ -152,8 +152,6 @@ struct FileTable {
   Entry entries[kLast + 1];
 };
 
-// Everything one run of the runtime keeps. Runtime owns it; the services
-// reach it through State().
 // The terminal's settings while the console keyboard reads it raw, before a
 // screen exists.
 struct TerminalState {
@@ -162,8 +160,11 @@ struct TerminalState {
   termios saved{};
 };
 
+// Everything one run of the runtime keeps. Runtime owns it; the services
+// reach it through State().
 struct RuntimeState {
   std::unique_ptr<Display> display;
+  std::unique_ptr<AudioDevice> audio;
   TerminalState terminal;
   ScreenState screen;
   InputState input;

@@ -386,7 +386,7 @@ uint32_t GetPixel(Image image, int32_t x, int32_t y) {
 // ---------------------------------------------------------------- lock
 
 void LockScreen() {
-  State().screen.lock.lock();
+  ScreenMutex().lock();
 }
 
 void UnlockScreen() {
@@ -396,22 +396,23 @@ void UnlockScreen() {
 }
 
 void LockScreenRaw() {
-  State().screen.lock.lock();
+  ScreenMutex().lock();
 }
 void UnlockScreenRaw() {
-  State().screen.lock.unlock();
+  ScreenMutex().unlock();
 }
 
 void TakeChangedRows(const std::function<void(const uint8_t*, int32_t, int32_t, int32_t, int32_t,
                                               int32_t, int32_t)>& f) {
-  if (!State().screen.open || State().screen.dirtyFirst > State().screen.dirtyLast) return;
-  const int32_t first = std::max(State().screen.dirtyFirst, 0);
-  const int32_t last = std::min(State().screen.dirtyLast, State().screen.image.height - 1);
-  State().screen.dirtyFirst = 1;
-  State().screen.dirtyLast = 0;
+  ScreenState& screen = State().screen;
+  if (!screen.open || screen.dirtyFirst > screen.dirtyLast) return;
+  const int32_t first = std::max(screen.dirtyFirst, 0);
+  const int32_t last = std::min(screen.dirtyLast, screen.image.height - 1);
+  screen.dirtyFirst = 1;
+  screen.dirtyLast = 0;
   if (first > last) return;
-  f(State().screen.image.pixels, State().screen.image.pitch, State().screen.image.width,
-    State().screen.image.height, State().screen.image.bytesPerPixel, first, last);
+  const ImageData& image = screen.image;
+  f(image.pixels, image.pitch, image.width, image.height, image.bytesPerPixel, first, last);
 }
 
 }  // namespace wimmel::rt

@@ -3,7 +3,6 @@
 #include <mpg123.h>
 
 #include <algorithm>
-#include <atomic>
 #include <limits>
 #include <mutex>
 
@@ -37,13 +36,7 @@ off_t SeekFile(void* file, off_t offset, int whence) {
   return ftello(static_cast<std::FILE*>(file));
 }
 
-std::atomic<uint64_t> gAttempts{0};
-
 }  // namespace
-
-uint64_t Mp3Decoder::Attempts() {
-  return gAttempts.load();
-}
 
 std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::string_view name) {
   std::FILE* file = rt::OpenReadStream(name);
@@ -77,7 +70,6 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::FILE* file, bool* undecodable)
       mpg123_replace_reader_handle(handle, &ReadFile, &SeekFile, nullptr) != MPG123_OK) {
     return nullptr;
   }
-  ++gAttempts;
   // From here a failure is the file's: it is no MP3 that decodes to audio.
   auto refuse = [undecodable] {
     if (undecodable != nullptr) *undecodable = true;

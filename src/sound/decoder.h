@@ -7,12 +7,15 @@
 #include <memory>
 #include <string_view>
 
+#include "runtime/audio.h"
+
 struct mpg123_handle_struct;
 
 namespace wimmel::sound {
 
-constexpr int32_t kRate = 44100;
-constexpr int32_t kChannels = 2;
+// The audio device's format, so that decoded frames go to it unchanged.
+constexpr int32_t kRate = rt::kAudioRate;
+constexpr int32_t kChannels = rt::kAudioChannels;
 
 class Mp3Decoder {
  public:
@@ -26,9 +29,6 @@ class Mp3Decoder {
   // (if given) tells whether the file's content was to blame, rather than a
   // lack of memory.
   static std::unique_ptr<Mp3Decoder> Open(std::FILE* file, bool* undecodable = nullptr);
-  // How many files have been handed to the decoder library in this run; the
-  // tests count the scans with it.
-  static uint64_t Attempts();
   ~Mp3Decoder();
   Mp3Decoder(const Mp3Decoder&) = delete;
   Mp3Decoder& operator=(const Mp3Decoder&) = delete;

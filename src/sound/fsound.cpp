@@ -1,7 +1,5 @@
 #include "sound/fsound.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -9,54 +7,44 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/audio.h"
 #include "runtime/runtime.h"
 #include "sound/decoder.h"
 #include "sound/mixer.h"
 
 namespace wimmel {
-
+namespace sound {
 namespace {
-
-using sound::kChannels;
-using sound::kRate;
 
 constexpr float kVersion = 3.74f;
 constexpr int32_t kDefaultBufferMs = 200;
 constexpr int32_t kMaxBufferMs = 10000;
 constexpr int32_t kMaxChannels = 1024;
-constexpr uint16_t kDeviceFrames = 1024;  // about 23 ms per callback
+constexpr int32_t kDeviceFrames = 1024;  // about 23 ms per callback
 
 int32_t BufferFrames(int32_t ms) {
   return static_cast<int32_t>(static_cast<int64_t>(ms) * kRate / 1000);
 }
 
-// What the real and the silent device share: the stream buffer size, and the
-// opening of a file's decoder (0 unless the library is ready and it decodes).
-class StreamLibrary : public SoundLibrary {
+// Opens the decoders of the streams by their program file names. The music
+// player tries a failed track again on every pass of the main loop, and
+// scanning a file that does not decode costs a millisecond or more each time.
+// Such a file is remembered by its name and stamp and refused at once until
+// it changes.
+class TrackFiles {
  public:
-  uint8_t SetBufferSize(int32_t ms) override {
-    if (ms <= 0 || ms > kMaxBufferMs) return 0;
-    bufferMs_ = ms;
-    return 1;
-  }
-
- protected:
-  std::unique_ptr<sound::Mp3Decoder> OpenDecoder(bool ready, const char* name) {
-    if (!ready || name == nullptr) return nullptr;
+  std::unique_ptr<Mp3Decoder> Open(const char* name) {
     rt::FileStamp stamp;
     std::FILE* file = rt::OpenReadStream(name, &stamp);
     if (file == nullptr) return nullptr;
-    // The music player tries a failed track again on every pass of the main
-    // loop, and scanning a file that does not decode costs a millisecond or
-    // more each time. Such a file is remembered by its name and stamp and
-    // refused at once until it changes.
     const auto known = undecodable_.find(std::string_view(name));
     if (known != undecodable_.end() && known->second == stamp) {
       std::fclose(file);
       return nullptr;
     }
+    ++scans_;
     bool undecodable = false;
-    auto decoder = sound::Mp3Decoder::Open(file, &undecodable);
+    auto decoder = Mp3Decoder::Open(file, &undecodable);
     if (decoder) {
       if (known != undecodable_.end()) undecodable_.erase(known);
     } else if (undecodable) {
@@ -69,52 +57,75 @@ class StreamLibrary : public SoundLibrary {
     return decoder;
   }
 
-  int32_t bufferMs_ = kDefaultBufferMs;
+  uint64_t Scans() const { return scans_; }
 
  private:
   static constexpr size_t kMaxUndecodable = 64;
   std::map<std::string, rt::FileStamp, std::less<>> undecodable_;
+  uint64_t scans_ = 0;
 };
 
-// The real library: one SDL audio device whose callback mixes the streams.
-class SdlSoundLibrary final : public StreamLibrary {
+// What the real and the silent device share: the stream buffer size, and the
+// opening of a file's decoder (0 unless the library is ready and it decodes).
+class StreamLibrary : public SoundLibrary {
  public:
+  StreamLibrary(TrackFiles& files, StreamHandles& handles) : handles_(handles), files_(files) {}
+
+  uint8_t SetBufferSize(int32_t ms) override {
+    if (ms <= 0 || ms > kMaxBufferMs) return 0;
+    bufferMs_ = ms;
+    return 1;
+  }
+
+ protected:
+  std::unique_ptr<Mp3Decoder> OpenDecoder(bool ready, const char* name) {
+    if (!ready || name == nullptr) return nullptr;
+    return files_.Open(name);
+  }
+
+  StreamHandles& handles_;
+  int32_t bufferMs_ = kDefaultBufferMs;
+
+ private:
+  TrackFiles& files_;
+};
+
+// The real library: the runtime's audio device, filled by a mixer of the
+// streams. Without a device, or when it does not open, Init answers 0.
+class DeviceSoundLibrary final : public StreamLibrary {
+ public:
+  using StreamLibrary::StreamLibrary;
+  // The device's thread reads the mixer; it must have stopped before the
+  // mixer and its decoders go.
+  ~DeviceSoundLibrary() override { Close(); }
+  DeviceSoundLibrary(const DeviceSoundLibrary&) = delete;
+  DeviceSoundLibrary& operator=(const DeviceSoundLibrary&) = delete;
+
   float GetVersion() override { return kVersion; }
 
   uint8_t Init(int32_t mixrate, int32_t maxchannels, uint32_t flags) override {
-    // Streams are decoded to 44.1 kHz whatever rate is asked for; SDL
+    // Streams are decoded to 44.1 kHz whatever rate is asked for; the device
     // converts to whatever the hardware wants.
     (void)mixrate;
     (void)flags;
     if (mixer_) return 1;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
-    auto mixer = std::make_unique<sound::Mixer>(std::clamp(maxchannels, 1, kMaxChannels));
-    SDL_AudioSpec want{};
-    want.freq = kRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = kChannels;
-    want.samples = kDeviceFrames;
-    want.callback = &SdlSoundLibrary::Callback;
-    want.userdata = mixer.get();
-    // No changes allowed: the device takes exactly the mixer's format and SDL
-    // converts behind it.
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (device_ == 0) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    rt::AudioDevice* device = rt::CurrentAudioDevice();
+    if (device == nullptr) return 0;
+    auto mixer = std::make_unique<Mixer>(std::clamp(maxchannels, 1, kMaxChannels), handles_);
+    Mixer* filler = mixer.get();
+    if (!device->Open(kDeviceFrames,
+                      [filler](int16_t* out, int32_t frames) { filler->Mix(out, frames); })) {
       return 0;
     }
     mixer_ = std::move(mixer);
-    SDL_PauseAudioDevice(device_, 0);
     return 1;
   }
 
   void Close() override {
     if (!mixer_) return;
-    // Closing the device ends the callback thread before the streams go.
-    SDL_CloseAudioDevice(device_);
-    device_ = 0;
+    // Closing the device ends its thread before the streams go.
+    if (rt::AudioDevice* device = rt::CurrentAudioDevice()) device->Close();
     mixer_.reset();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
 
   StreamHandle Open(const char* name, uint32_t mode, int32_t offset, int32_t length) override {
@@ -138,13 +149,7 @@ class SdlSoundLibrary final : public StreamLibrary {
   uint32_t GetLength(StreamHandle stream) override { return mixer_ ? mixer_->Length(stream) : 0; }
 
  private:
-  static void Callback(void* mixer, Uint8* out, int bytes) {
-    static_cast<sound::Mixer*>(mixer)->Mix(reinterpret_cast<int16_t*>(out),
-                                           bytes / static_cast<int>(sizeof(int16_t) * kChannels));
-  }
-
-  SDL_AudioDeviceID device_ = 0;
-  std::unique_ptr<sound::Mixer> mixer_;
+  std::unique_ptr<Mixer> mixer_;
 };
 
 // The silent device of the headless runner. Streams are scanned with the real
@@ -153,6 +158,8 @@ class SdlSoundLibrary final : public StreamLibrary {
 // made at its ends are as repeatable as the rest of a scripted run.
 class VirtualSoundLibrary final : public StreamLibrary {
  public:
+  using StreamLibrary::StreamLibrary;
+
   float GetVersion() override { return kVersion; }
 
   uint8_t Init(int32_t mixrate, int32_t maxchannels, uint32_t flags) override {
@@ -174,7 +181,7 @@ class VirtualSoundLibrary final : public StreamLibrary {
     (void)length;
     auto decoder = OpenDecoder(ready_, name);
     if (!decoder) return 0;
-    const StreamHandle handle = sound::NewStreamHandle();
+    const StreamHandle handle = handles_.Next();
     streams_[handle].length = decoder->Length();
     return handle;
   }
@@ -268,32 +275,46 @@ class VirtualSoundLibrary final : public StreamLibrary {
   int32_t channels_ = 1;
 };
 
-// Never destroyed: an audio callback may still be running while the process
-// tears down its statics.
-SdlSoundLibrary& Real() {
-  static SdlSoundLibrary* const library = new SdlSoundLibrary;
-  return *library;
+}  // namespace
+
+// The library layer of one run. Both libraries draw on one source of stream
+// handles and one memory of files that did not decode, so that a handle stays
+// unique across a switch and a broken file is not scanned again by the other.
+struct LibraryState {
+  StreamHandles handles;
+  TrackFiles files;
+  DeviceSoundLibrary device{files, handles};
+  VirtualSoundLibrary silent{files, handles};
+  // Where the FSOUND_ calls go; never null.
+  SoundLibrary* chosen = &device;
+};
+
+uint64_t FilesScanned() {
+  return SoundLibraryModule::Get().files.Scans();
 }
 
-SoundLibrary* gLibrary = nullptr;
+}  // namespace sound
+
+namespace {
 
 SoundLibrary& Library() {
-  return gLibrary ? *gLibrary : Real();
+  return *SoundLibraryModule::Get().chosen;
 }
 
 }  // namespace
 
 SoundLibrary& RealSoundLibrary() {
-  return Real();
+  return SoundLibraryModule::Get().device;
 }
 
 void SetSoundLibrary(SoundLibrary* library) {
-  gLibrary = library;
+  sound::LibraryState& state = SoundLibraryModule::Get();
+  state.chosen = library != nullptr ? library : &state.device;
 }
 
 void UseVirtualSoundDevice() {
-  static VirtualSoundLibrary* library = new VirtualSoundLibrary;
-  SetSoundLibrary(library);
+  sound::LibraryState& state = SoundLibraryModule::Get();
+  state.chosen = &state.silent;
 }
 
 float FSOUND_GetVersion() {
@@ -332,8 +353,5 @@ uint32_t FSOUND_Stream_GetLength(StreamHandle stream) {
 #include "runtime/owned_impl.h"
 
 namespace wimmel {
-namespace sound {
-struct LibraryState {};
-}  // namespace sound
 template class Owned<sound::LibraryState>;
 }  // namespace wimmel

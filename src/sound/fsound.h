@@ -1,9 +1,9 @@
 // The sound library calls the music player uses: MP3 streams that open from
 // a file name, play on a free channel, report position and length in sample
 // frames, stop and close. Behind the calls sits a replaceable SoundLibrary:
-// the real one decodes with libmpg123 and plays through an SDL audio device,
-// a virtual one plays nothing and follows the runtime's clock, and tests may
-// install their own.
+// the real one decodes with libmpg123 and plays through the runtime's audio
+// device, a virtual one plays nothing and follows the runtime's clock, and
+// tests may install their own.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +14,14 @@ namespace wimmel {
 
 namespace sound {
 struct LibraryState;
-}
+// Files the library has handed to the decoder in this run, whether or not
+// they decoded; the tests count the scans with it.
+uint64_t FilesScanned();
+}  // namespace sound
 // The sound library layer of one run: which library answers the calls, the
-// real and the silent one, and the files that did not decode (see
-// runtime/owned.h).
+// real and the silent one, the stream handles given out and the files that
+// did not decode (see runtime/owned.h). A device the real library still has
+// open when the state goes is closed first.
 using SoundLibraryModule = Owned<sound::LibraryState>;
 
 // A stream handle; 0 means none. Handles are never reused within a run.
@@ -30,8 +34,9 @@ constexpr uint32_t FSOUND_MPEGACCURATE = 0x20000;
 constexpr int32_t FSOUND_FREE = -1;
 
 float FSOUND_GetVersion();
-// Non-zero when the library is ready: with the real library, a 44.1 kHz
-// stereo audio device is open.
+// Non-zero when the library is ready: with the real library, the runtime's
+// audio device (44.1 kHz stereo) is open; 0 when the runtime has none or it
+// does not open.
 uint8_t FSOUND_Init(int32_t mixrate, int32_t maxchannels, uint32_t flags);
 void FSOUND_Close();
 uint8_t FSOUND_Stream_SetBufferSize(int32_t ms);
@@ -62,7 +67,8 @@ class SoundLibrary {
   virtual uint32_t GetLength(StreamHandle stream) = 0;
 };
 
-// The library that plays through SDL audio, for wrappers that add to it.
+// The library that plays through the runtime's audio device, for wrappers
+// that add to it.
 SoundLibrary& RealSoundLibrary();
 // Routes the FSOUND_ calls to `library` (not owned); null restores the real
 // library. Switch while the current library is closed.

@@ -1,16 +1,8 @@
 #include "sound/mixer.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace wimmel::sound {
-
-uint32_t NewStreamHandle() {
-  static std::atomic<uint32_t> next{0};
-  uint32_t handle = ++next;
-  if (handle == 0) handle = ++next;
-  return handle;
-}
 
 // Fields other than decoder state are guarded by the mixer's mutex. The
 // decoder and the primed buffer belong to the audio thread while the stream
@@ -25,7 +17,8 @@ struct Mixer::Stream {
   bool ended = false;
 };
 
-Mixer::Mixer(int32_t channels) : channels_(static_cast<size_t>(std::max(channels, 1))) {
+Mixer::Mixer(int32_t channels, StreamHandles& handles)
+    : handles_(handles), channels_(static_cast<size_t>(std::max(channels, 1))) {
   sum_.reserve(4096 * kChannels);
   decoded_.reserve(4096 * kChannels);
 }
@@ -48,7 +41,9 @@ uint32_t Mixer::Add(std::unique_ptr<Mp3Decoder> decoder) {
   auto stream = std::make_shared<Stream>();
   stream->length = decoder->Length();
   stream->decoder = std::move(decoder);
-  const uint32_t handle = NewStreamHandle();
+  // Handles are handed out on the program thread only, which is the one
+  // that adds streams.
+  const uint32_t handle = handles_.Next();
   std::lock_guard lock(mutex_);
   streams_[handle] = std::move(stream);
   return handle;

@@ -14,14 +14,26 @@
 
 namespace wimmel::sound {
 
-// Stream handles are never reused during a run, so a handle kept after its
-// stream (or the whole library) was closed finds nothing instead of another
-// stream.
-uint32_t NewStreamHandle();
+// The source of stream handles for one run. Handles are never reused during
+// a run, so a handle kept after its stream (or the whole library, and with
+// it the mixer) was closed finds nothing instead of another stream.
+class StreamHandles {
+ public:
+  // Never 0, which stands for no stream.
+  uint32_t Next() {
+    if (++last_ == 0) ++last_;
+    return last_;
+  }
+
+ private:
+  uint32_t last_ = 0;
+};
 
 class Mixer {
  public:
-  explicit Mixer(int32_t channels);
+  // The streams added get their handles from `handles`, which must outlive
+  // the mixer.
+  Mixer(int32_t channels, StreamHandles& handles);
   ~Mixer();
 
   uint32_t Add(std::unique_ptr<Mp3Decoder> decoder);
@@ -48,6 +60,7 @@ class Mixer {
   std::shared_ptr<Stream> Find(uint32_t handle);
   void Detach(Stream& stream);
 
+  StreamHandles& handles_;
   std::mutex mutex_;
   std::map<uint32_t, std::shared_ptr<Stream>> streams_;
   std::vector<Stream*> channels_;  // the stream on each channel, or null

@@ -4,36 +4,41 @@
 #include <array>
 
 #include "runtime/runtime.h"
+#include "shared/command_word.h"
 #include "shared/settings.h"
 #include "sound/fsound.h"
 
 namespace wimmel {
 
-namespace {
+namespace sound {
 
-enum class Befehl { MusikAbspielen, Intro, MusikBeenden, FmodBeenden, Unbekannt };
-
-struct BefehlsWort {
-  std::string_view wort;
-  Befehl befehl;
+// What the player keeps between calls for the whole run.
+struct MusicPlayer {
+  // 1 once the first-time initialisation has run; 0 again after FmodBeenden,
+  // so that the next call starts the library anew.
+  int32_t initialised = 0;
+  std::array<std::string, 4> trackPaths;  // scene tracks 1 to 3; slot 0 unused
+  StreamHandle stream = 0;                // the newest track's stream, 0 for none
 };
 
-constexpr std::array<BefehlsWort, 4> kBefehle{{
-    {"MUSIKABSPIELEN", Befehl::MusikAbspielen},
-    {"INTRO", Befehl::Intro},
-    {"MUSIKBEENDEN", Befehl::MusikBeenden},
-    {"FMODBEENDEN", Befehl::FmodBeenden},
-}};
+}  // namespace sound
 
-int32_t gInitialisiert = 0;
-std::array<std::string, 4> gTitelPfad;  // scene tracks 1 to 3; slot 0 unused
-StreamHandle gStream = 0;
+namespace {
 
-bool SoundJa() {
+enum class Command { MusikAbspielen, Intro, MusikBeenden, FmodBeenden, Unknown };
+
+constexpr CommandWord<Command> kCommands[] = {
+    {"MUSIKABSPIELEN", Command::MusikAbspielen},
+    {"INTRO", Command::Intro},
+    {"MUSIKBEENDEN", Command::MusikBeenden},
+    {"FMODBEENDEN", Command::FmodBeenden},
+};
+
+bool SoundOn() {
   return Settings().SoundMoeglich == "ja";
 }
 
-void ErstInitialisierung() {
+void FirstInitialisation(sound::MusicPlayer& player) {
   if (FSOUND_GetVersion() < 3.74f) {
     rt::ClearScreen();
     rt::PrintLine(0, "FEHLER: Fuer die Ausgabe von Sounds oder Musik");
@@ -48,68 +53,60 @@ void ErstInitialisierung() {
     Settings().MusikStatus = -1;
   }
   FSOUND_Stream_SetBufferSize(50);
-  const std::string ordner = "musik" + Settings().Trenner;
-  gTitelPfad[1] = ordner + "Qum1_E.mp3";
-  gTitelPfad[2] = ordner + "Qum2_E.mp3";
-  gTitelPfad[3] = ordner + "Qum3_F.mp3";
-  gInitialisiert = 1;
+  const std::string folder = "musik" + Settings().Trenner;
+  player.trackPaths[1] = folder + "Qum1_E.mp3";
+  player.trackPaths[2] = folder + "Qum2_E.mp3";
+  player.trackPaths[3] = folder + "Qum3_F.mp3";
+  player.initialised = 1;
 }
 
 // Position 0 counts as "nothing playing" as well: a stream that never
 // started, or a handle the library no longer knows. All three questions are
 // asked every time, the position once per comparison, handle 0 included, so
 // the library sees the same calls whatever the answers.
-bool NeuerTitelFaellig() {
-  const uint32_t position = FSOUND_Stream_GetPosition(gStream);
-  const uint32_t nochmal = FSOUND_Stream_GetPosition(gStream);
-  const uint32_t laenge = FSOUND_Stream_GetLength(gStream);
-  return gStream == 0 || position == 0 || nochmal >= laenge;
+bool NewTrackDue(const sound::MusicPlayer& player) {
+  const uint32_t position = FSOUND_Stream_GetPosition(player.stream);
+  const uint32_t again = FSOUND_Stream_GetPosition(player.stream);
+  const uint32_t length = FSOUND_Stream_GetLength(player.stream);
+  return player.stream == 0 || position == 0 || again >= length;
 }
 
-void Starte(const std::string& pfad) {
+void Start(sound::MusicPlayer& player, const std::string& path) {
   // The finished stream goes before its handle is replaced; otherwise every
   // track played would keep its decoder and file until the program ends.
-  if (gStream != 0) FSOUND_Stream_Close(gStream);
-  gStream = FSOUND_Stream_Open(pfad.c_str(), FSOUND_MPEGACCURATE, 0, 0);
-  if (gStream != 0) FSOUND_Stream_Play(FSOUND_FREE, gStream);
+  if (player.stream != 0) FSOUND_Stream_Close(player.stream);
+  player.stream = FSOUND_Stream_Open(path.c_str(), FSOUND_MPEGACCURATE, 0, 0);
+  if (player.stream != 0) FSOUND_Stream_Play(FSOUND_FREE, player.stream);
 }
 
-void MusikAbspielen() {
-  if (!SoundJa() || !NeuerTitelFaellig()) return;
+void MusikAbspielen(sound::MusicPlayer& player) {
+  if (!SoundOn() || !NewTrackDue(player)) return;
   const double r = rt::Random(1.0);
   const int32_t n = std::clamp(rt::RoundToInt(r * 2 + 1), 1, 3);
-  Starte(gTitelPfad[static_cast<size_t>(n)]);
+  Start(player, player.trackPaths[static_cast<size_t>(n)]);
 }
 
-void Intro() {
-  if (!SoundJa() || !NeuerTitelFaellig()) return;
-  Starte("musik" + Settings().Trenner + "Qum1_I.mp3");
+void Intro(sound::MusicPlayer& player) {
+  if (!SoundOn() || !NewTrackDue(player)) return;
+  Start(player, "musik" + Settings().Trenner + "Qum1_I.mp3");
 }
 
-void MusikBeenden() {
-  if (!SoundJa()) return;
-  if (gStream != 0) {
-    FSOUND_Stream_Stop(gStream);
-    FSOUND_Stream_Close(gStream);
+void MusikBeenden(sound::MusicPlayer& player) {
+  if (!SoundOn()) return;
+  if (player.stream != 0) {
+    FSOUND_Stream_Stop(player.stream);
+    FSOUND_Stream_Close(player.stream);
   }
-  gStream = 0;
+  player.stream = 0;
 }
 
 // The stream handle is kept: callers stop the music first, and a handle left
 // over is unknown to the library once it is closed.
-void FmodBeenden() {
-  if (!SoundJa()) return;
-  if (gInitialisiert == 1) FSOUND_Close();
-  gInitialisiert = 0;
+void FmodBeenden(sound::MusicPlayer& player) {
+  if (!SoundOn()) return;
+  if (player.initialised == 1) FSOUND_Close();
+  player.initialised = 0;
   Settings().MusikStatus = -1;
-}
-
-Befehl Erkenne(std::string_view aufgabe) {
-  const std::string wort = rt::UpperAscii(aufgabe);
-  for (const BefehlsWort& b : kBefehle) {
-    if (wort == b.wort) return b.befehl;
-  }
-  return Befehl::Unbekannt;
 }
 
 }  // namespace
@@ -117,22 +114,23 @@ Befehl Erkenne(std::string_view aufgabe) {
 std::string Musik(std::string_view Aufgabe, std::string_view text, int32_t n) {
   (void)text;
   (void)n;
-  if (SoundJa() && gInitialisiert == 0) ErstInitialisierung();
+  sound::MusicPlayer& player = MusicModule::Get();
+  if (SoundOn() && player.initialised == 0) FirstInitialisation(player);
   if (Settings().MusikStatus <= 0) return "OK";
-  switch (Erkenne(Aufgabe)) {
-    case Befehl::MusikAbspielen:
-      MusikAbspielen();
+  switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
+    case Command::MusikAbspielen:
+      MusikAbspielen(player);
       break;
-    case Befehl::Intro:
-      Intro();
+    case Command::Intro:
+      Intro(player);
       break;
-    case Befehl::MusikBeenden:
-      MusikBeenden();
+    case Command::MusikBeenden:
+      MusikBeenden(player);
       break;
-    case Befehl::FmodBeenden:
-      FmodBeenden();
+    case Command::FmodBeenden:
+      FmodBeenden(player);
       break;
-    case Befehl::Unbekannt:
+    case Command::Unknown:
       break;
   }
   return "OK";
@@ -143,8 +141,5 @@ std::string Musik(std::string_view Aufgabe, std::string_view text, int32_t n) {
 #include "runtime/owned_impl.h"
 
 namespace wimmel {
-namespace sound {
-struct MusicPlayer {};
-}  // namespace sound
 template class Owned<sound::MusicPlayer>;
 }  // namespace wimmel

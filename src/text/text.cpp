@@ -45,8 +45,8 @@ FontView ViewOf(int32_t font) {
   if (!ValidFont(font)) return view;
   const FontTable& table = TextModule::Get().FontTabelle;
   view.glyphs = table[font];
-  // Row words hold 32 columns at most, and a glyph has 32 drawable rows
-  // besides the table's spare one.
+  // The caps keep a metric word the table was never filled with from reading
+  // past a glyph's row words or from shifting a row word by its full width.
   view.height = table[font][0][0] > 32 ? 32 : table[font][0][0];
   view.width = table[font][0][1] > 32 ? 32 : table[font][0][1];
   return view;

@@ -10,14 +10,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 #include "shared/settings.h"
-#include "testhilfe.h"
 #include "text/text.h"
+#include "window_test_support.h"
 #include "windows/fenster.h"
 
 namespace rt = wimmel::rt;
@@ -25,46 +26,45 @@ namespace rt = wimmel::rt;
 namespace wimmel {
 namespace {
 
-using testhilfe::K;
-using testhilfe::Pixel;
+using test::Pixel;
 
-constexpr uint32_t kMaske = 0x203040;    // pattern\maskiert.bmp
-constexpr uint32_t kBuerste = 0x806020;  // pattern\buerste.bmp
-constexpr uint32_t kChrom = 0x608090;    // pattern\Chrom3.bmp
-constexpr uint32_t kStein = 0x705030;    // pattern\Stein1.bmp
-constexpr uint32_t kTaste = 0xC0C0B0;    // HG_bild\TastLeer.bmp
-constexpr uint32_t kTab = 0x11AA11, kRueck = 0x1111AA, kBlock = 0x999900, kTarzan = 0x00EEEE;
-constexpr uint32_t kRahmen = 0x646464;
-constexpr uint32_t kLeer = 0xFEDCBA;  // the screen before a panel is shown
+constexpr uint32_t kMasked = 0x203040;  // pattern\maskiert.bmp
+constexpr uint32_t kBrush = 0x806020;   // pattern\buerste.bmp
+constexpr uint32_t kChrome = 0x608090;  // pattern\Chrom3.bmp
+constexpr uint32_t kStone = 0x705030;   // pattern\Stein1.bmp
+constexpr uint32_t kKey = 0xC0C0B0;     // HG_bild\TastLeer.bmp
+constexpr uint32_t kTab = 0x11AA11, kBackspace = 0x1111AA, kBlock = 0x999900, kTarzan = 0x00EEEE;
+constexpr uint32_t kFrame = 0x646464;
+constexpr uint32_t kBlank = 0xFEDCBA;  // the screen before a panel is shown
 
-const char* const kFiguren[] = {"koenigin", "koenigbl", "arnolauf", "arnorenn", "tarzan01",
+const char* const kFigures[] = {"koenigin", "koenigbl", "arnolauf", "arnorenn", "tarzan01",
                                 "hottehue", "gelbzyli", "rotekuge", "landfrau", "grunzyli"};
 
-uint32_t FigurFarbe(int i) {
+uint32_t FigureColour(int i) {
   return 0x300000u + static_cast<uint32_t>(i) * 0x1108u;
 }
 
-void ArtworkSchreiben() {
-  using testhilfe::SchreibeEinfarbig;
-  SchreibeEinfarbig("pattern/maskiert.bmp", 8, 8, kMaske);
-  SchreibeEinfarbig("pattern/buerste.bmp", 30, 30, kBuerste);
-  SchreibeEinfarbig("pattern/Chrom3.bmp", 24, 29, kChrom);
-  SchreibeEinfarbig("pattern/Stein1.bmp", 16, 16, kStein);
-  SchreibeEinfarbig("HG_bild/TastLeer.bmp", 30, 30, kTaste);
-  SchreibeEinfarbig("HG_bild/tabtast.bmp", 46, 30, kTab);
-  SchreibeEinfarbig("HG_bild/Rucktast.bmp", 46, 30, kRueck);
-  SchreibeEinfarbig("HG_bild/Zahlblck.bmp", 62, 62, kBlock);
-  SchreibeEinfarbig("HG_bild/tarzan01.bmp", 30, 29, kTarzan);
+void WriteArtwork() {
+  using test::WriteSolidBmp;
+  WriteSolidBmp("pattern/maskiert.bmp", 8, 8, kMasked);
+  WriteSolidBmp("pattern/buerste.bmp", 30, 30, kBrush);
+  WriteSolidBmp("pattern/Chrom3.bmp", 24, 29, kChrome);
+  WriteSolidBmp("pattern/Stein1.bmp", 16, 16, kStone);
+  WriteSolidBmp("HG_bild/TastLeer.bmp", 30, 30, kKey);
+  WriteSolidBmp("HG_bild/tabtast.bmp", 46, 30, kTab);
+  WriteSolidBmp("HG_bild/Rucktast.bmp", 46, 30, kBackspace);
+  WriteSolidBmp("HG_bild/Zahlblck.bmp", 62, 62, kBlock);
+  WriteSolidBmp("HG_bild/tarzan01.bmp", 30, 29, kTarzan);
   for (int i = 0; i < 10; ++i) {
-    SchreibeEinfarbig(std::string("HG_bild/figur/") + kFiguren[i] + ".bmp", 30, 30, FigurFarbe(i));
+    WriteSolidBmp(std::string("HG_bild/figur/") + kFigures[i] + ".bmp", 30, 30, FigureColour(i));
   }
 }
 
-std::string Probe() {
+std::string ProbeWindow() {
   return Fenster("Erstellen", 0, 0, 0, 0, 0, "Probe");
 }
 
-void AllePanelsWeg() {
+void DeleteAllPanels() {
   KopfFenster("Loeschen", "");
   AnzeigeFensterUnten("Loeschen");
   AnzeigeHilfe1("Loeschen");
@@ -78,505 +78,504 @@ class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FontsInitialisieren();
-    ResetSettings();
-    AllePanelsWeg();
-    FreeHintergrund();
-    Layout() = SceneLayout{};
-    ArtworkSchreiben();
-    K().Leeren();
+    WriteArtwork();
   }
-
-  void TearDown() override { AllePanelsWeg(); }
 
   // Opens the screen and sets the scene layout of the program: 44 rows of
   // header above the scene, 100 rows below it.
-  void Bildschirm(int32_t breite, int32_t hoehe) {
-    const int32_t modus = breite == 640 ? 18 : breite == 800 ? 19 : 21;
-    testhilfe::BildschirmOeffnen(modus, 32);
-    Layout().screenWidth = breite;
-    Layout().screenHeight = hoehe;
+  void OpenPanelScreen(int32_t width, int32_t height) {
+    const int32_t mode = width == 640 ? 18 : width == 800 ? 19 : 21;
+    screen_ = test::OpenScreen(mode, 32);
+    Layout().screenWidth = width;
+    Layout().screenHeight = height;
     Layout().SzeneY0 = 44;
-    Layout().height = hoehe - 144;
-    testhilfe::BildschirmFuellen(0xFF000000u | kLeer);
+    Layout().height = height - 144;
+    test::FillScreen(0xFF000000u | kBlank);
   }
 
-  // Paints `malen` onto a twin of the given background and compares it with
+  // Paints `paint` onto a twin of the given background and compares it with
   // the screen rectangle at (sx, sy).
-  void WieZwilling(int32_t sx, int32_t sy, int32_t w, int32_t h, uint32_t grund,
-                   const std::function<void(rt::Image)>& malen, const std::string& was) {
-    rt::Image zwilling = rt::CreateImage(w, h, 0xFF000000u | grund);
-    ASSERT_NE(zwilling, nullptr);
-    malen(zwilling);
+  void CompareWithTwin(int32_t sx, int32_t sy, int32_t w, int32_t h, uint32_t ground,
+                       const std::function<void(rt::Image)>& paint, const std::string& what) {
+    rt::Image twin = rt::CreateImage(w, h, 0xFF000000u | ground);
+    ASSERT_NE(twin, nullptr);
+    paint(twin);
     for (int32_t y = 0; y < h; ++y) {
       for (int32_t x = 0; x < w; ++x) {
-        ASSERT_EQ(Pixel(sx + x, sy + y), rt::GetPixel(zwilling, x, y) & 0xFFFFFF)
-            << was << ": screen pixel " << sx + x << "," << sy + y;
+        ASSERT_EQ(Pixel(sx + x, sy + y), rt::GetPixel(twin, x, y) & 0xFFFFFF)
+            << what << ": screen pixel " << sx + x << "," << sy + y;
       }
     }
-    rt::DestroyImage(zwilling);
+    rt::DestroyImage(twin);
   }
 
   // A caption in black, font 0, on an empty key at screen (bx, by).
   // The help pages lay the H button's plate over the F1 button's two right
   // columns, so there only 28 columns are compared.
-  void Beschriftung(int32_t bx, int32_t by, int32_t dx, int32_t dy, const std::string& text,
-                    int32_t breite = 30) {
-    WieZwilling(
-        bx, by, breite, 30, kTaste, [&](rt::Image z) { MaleText(text, dx, dy, 0xFF000000, 0, z); },
-        "caption " + text);
+  void Caption(int32_t bx, int32_t by, int32_t dx, int32_t dy, const std::string& text,
+               int32_t width = 30) {
+    CompareWithTwin(
+        bx, by, width, 30, kKey,
+        [&](rt::Image twin) { MaleText(text, dx, dy, 0xFF000000, 0, twin); }, "caption " + text);
   }
 
   // An engraved label (colour 96, shade distance 60) at screen (x, y) on a plate.
-  void Gravur(int32_t x, int32_t y, const std::string& text, uint32_t platte) {
+  void Label(int32_t x, int32_t y, const std::string& text, uint32_t plate) {
     const int32_t w = static_cast<int32_t>(text.size()) * FontBreite(0) + 2;
-    WieZwilling(
-        x - 1, y - 1, w, FontHoehe(0) + 2, platte,
-        [&](rt::Image z) { MaleText3D(text, 1, 1, 0xFF606060, 0xFF9C9C9C, 0xFF242424, 0, z); },
+    CompareWithTwin(
+        x - 1, y - 1, w, FontHoehe(0) + 2, plate,
+        [&](rt::Image twin) {
+          MaleText3D(text, 1, 1, 0xFF606060, 0xFF9C9C9C, 0xFF242424, 0, twin);
+        },
         "label " + text);
   }
 
   // The window's one-pixel frame on its outermost pixels, and nothing of it
   // one pixel outside.
-  void RahmenAufDemRand(int32_t x, int32_t y, int32_t w, int32_t h) {
+  void FrameOnTheEdge(int32_t x, int32_t y, int32_t w, int32_t h) {
     for (int32_t i = 0; i < w; ++i) {
-      ASSERT_EQ(Pixel(x + i, y), kRahmen) << "top " << x + i;
-      ASSERT_EQ(Pixel(x + i, y + h - 1), kRahmen) << "bottom " << x + i;
+      ASSERT_EQ(Pixel(x + i, y), kFrame) << "top " << x + i;
+      ASSERT_EQ(Pixel(x + i, y + h - 1), kFrame) << "bottom " << x + i;
     }
     for (int32_t j = 0; j < h; ++j) {
-      ASSERT_EQ(Pixel(x, y + j), kRahmen) << "left " << y + j;
-      ASSERT_EQ(Pixel(x + w - 1, y + j), kRahmen) << "right " << y + j;
+      ASSERT_EQ(Pixel(x, y + j), kFrame) << "left " << y + j;
+      ASSERT_EQ(Pixel(x + w - 1, y + j), kFrame) << "right " << y + j;
     }
-    EXPECT_EQ(Pixel(x + 1, y + 1), kMaske);
-    EXPECT_EQ(Pixel(x + w, y + 1), kLeer);
+    EXPECT_EQ(Pixel(x + 1, y + 1), kMasked);
+    EXPECT_EQ(Pixel(x + w, y + 1), kBlank);
     if (y > 0) {
-      EXPECT_EQ(Pixel(x + 1, y - 1), kLeer);
+      EXPECT_EQ(Pixel(x + 1, y - 1), kBlank);
     }
   }
 
-  testhilfe::Arbeitsordner ordner_;
+  // The console lines of the screen opened last.
+  test::ScreenRecord& Screen() { return *screen_; }
+
+  test::ScratchFolder folder_;
+  std::shared_ptr<test::ScreenRecord> screen_;
 };
 
 // ------------------------------------------------------------ hit boxes
 
 struct Box {
   int32_t x, y, w, h;  // hit box from (x, y) to (x + w, y + h), both included
-  std::string antwort;
+  std::string answer;
 };
 
 // Probes each box at its four corners and one pixel beyond each side; a
 // probe outside the box expects whatever other box holds that point, or "".
-void PruefeBoxen(const std::function<std::string()>& klick, const std::vector<Box>& boxen,
-                 bool klickPause) {
-  auto erwartet = [&](int32_t x, int32_t y) {
+void CheckBoxes(const std::function<std::string()>& click, const std::vector<Box>& boxes,
+                bool clickPause) {
+  auto expectedAt = [&](int32_t x, int32_t y) {
     std::string a;
-    for (const Box& b : boxen) {
-      if (x >= b.x && x <= b.x + b.w && y >= b.y && y <= b.y + b.h) a = b.antwort;
+    for (const Box& b : boxes) {
+      if (x >= b.x && x <= b.x + b.w && y >= b.y && y <= b.y + b.h) a = b.answer;
     }
     return a;
   };
-  for (const Box& b : boxen) {
-    const int32_t punkte[][2] = {
+  for (const Box& b : boxes) {
+    const int32_t points[][2] = {
         {b.x, b.y},     {b.x + b.w, b.y},     {b.x, b.y + b.h}, {b.x + b.w, b.y + b.h},
         {b.x - 1, b.y}, {b.x + b.w + 1, b.y}, {b.x, b.y - 1},   {b.x + b.w, b.y + b.h + 1}};
-    for (const auto& p : punkte) {
+    for (const auto& p : points) {
       Settings().MausX = p[0];
       Settings().MausY = p[1];
       Settings().KlickPause = 0;
-      const std::string soll = erwartet(p[0], p[1]);
-      EXPECT_EQ(klick(), soll) << "click at " << p[0] << "," << p[1];
-      EXPECT_EQ(Settings().KlickPause, klickPause && !soll.empty() ? 1 : 0)
+      const std::string expected = expectedAt(p[0], p[1]);
+      EXPECT_EQ(click(), expected) << "click at " << p[0] << "," << p[1];
+      EXPECT_EQ(Settings().KlickPause, clickPause && !expected.empty() ? 1 : 0)
           << "click pause after a click at " << p[0] << "," << p[1];
     }
-    EXPECT_FALSE(b.antwort.empty());
+    EXPECT_FALSE(b.answer.empty());
   }
 }
 
-std::string Klick(int32_t x, int32_t y, const std::function<std::string()>& klick) {
+std::string ClickAt(int32_t x, int32_t y, const std::function<std::string()>& click) {
   Settings().MausX = x;
   Settings().MausY = y;
-  return klick();
+  return click();
 }
 
 // ------------------------------------------------------------ header
 
 TEST_F(PanelTest, HeaderAt640x480IsAStripWithTheCaptionRaisedOnACentredPlate) {
-  Bildschirm(640, 480);
+  OpenPanelScreen(640, 480);
   const std::string text = "ABCDEFGHIJKL";
   KopfFenster("Erstellen", text);
-  EXPECT_EQ(Pixel(0, 0), kLeer) << "created, not shown";
+  EXPECT_EQ(Pixel(0, 0), kBlank) << "created, not shown";
   KopfFenster("Anzeigen", "");
   // 639 x 44 at (0, 0); the plate covers (261, 9) to (377, 35).
   for (int32_t y = 0; y < 44; ++y) {
     for (int32_t x = 0; x < 639; ++x) {
-      const bool platte = x >= 261 && x <= 377 && y >= 9 && y <= 35;
-      if (!platte) {
-        ASSERT_EQ(Pixel(x, y), kMaske) << x << "," << y;
+      const bool plate = x >= 261 && x <= 377 && y >= 9 && y <= 35;
+      if (!plate) {
+        ASSERT_EQ(Pixel(x, y), kMasked) << x << "," << y;
       }
     }
   }
-  WieZwilling(
-      261, 9, 117, 27, kStein,
-      [&](rt::Image z) { MaleText3D(text, 10, 6, 0xFF808080, 0xFF444444, 0xFFBCBCBC, 0, z); },
+  CompareWithTwin(
+      261, 9, 117, 27, kStone,
+      [&](rt::Image twin) { MaleText3D(text, 10, 6, 0xFF808080, 0xFF444444, 0xFFBCBCBC, 0, twin); },
       "caption on the plate");
   // The frame lies outside the bitmap: only its right column and bottom row show.
-  for (int32_t y = 0; y <= 44; ++y) EXPECT_EQ(Pixel(639, y), kRahmen) << y;
-  for (int32_t x = 0; x <= 639; ++x) EXPECT_EQ(Pixel(x, 44), kRahmen) << x;
-  EXPECT_EQ(Pixel(0, 45), kLeer);
+  for (int32_t y = 0; y <= 44; ++y) EXPECT_EQ(Pixel(639, y), kFrame) << y;
+  for (int32_t x = 0; x <= 639; ++x) EXPECT_EQ(Pixel(x, 44), kFrame) << x;
+  EXPECT_EQ(Pixel(0, 45), kBlank);
 }
 
 TEST_F(PanelTest, HeaderAt800x600SpansTheScreenAndIsMadeOnce) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   KopfFenster("Erstellen", "WIMMEL 0.1");
   KopfFenster("Erstellen", "anders");
-  EXPECT_EQ(Probe(), "2") << "the second Erstellen made no window";
+  EXPECT_EQ(ProbeWindow(), "2") << "the second Erstellen made no window";
   KopfFenster("Anzeigen", "");
-  EXPECT_EQ(Pixel(798, 43), kMaske);
-  EXPECT_EQ(Pixel(799, 43), kRahmen);
-  EXPECT_EQ(Pixel(799, 44), kRahmen);
+  EXPECT_EQ(Pixel(798, 43), kMasked);
+  EXPECT_EQ(Pixel(799, 43), kFrame);
+  EXPECT_EQ(Pixel(799, 44), kFrame);
   // The plate is centred: 10 characters give 100 x 26 at (349, 9).
-  EXPECT_EQ(Pixel(349, 9), kStein);
-  EXPECT_EQ(Pixel(348, 9), kMaske);
-  EXPECT_EQ(Pixel(449, 35), kStein);
-  EXPECT_EQ(Pixel(450, 35), kMaske);
-  EXPECT_TRUE(K().zeilen.empty());
+  EXPECT_EQ(Pixel(349, 9), kStone);
+  EXPECT_EQ(Pixel(348, 9), kMasked);
+  EXPECT_EQ(Pixel(449, 35), kStone);
+  EXPECT_EQ(Pixel(450, 35), kMasked);
+  EXPECT_TRUE(Screen().lines.empty());
 }
 
 TEST_F(PanelTest, HeaderNeedsMoreThanSixteenRowsAboveTheScene) {
-  Bildschirm(640, 480);
+  OpenPanelScreen(640, 480);
   for (int32_t y0 : {16, 0}) {
-    K().Leeren();
+    Screen().ClearLines();
     Layout().SzeneY0 = y0;
     KopfFenster("Erstellen", "Kopf");
-    ASSERT_EQ(K().zeilen.size(), 1u);
-    EXPECT_EQ(K().zeilen[0],
+    ASSERT_EQ(Screen().lines.size(), 1u);
+    EXPECT_EQ(Screen().lines[0],
               "Sub KopfFenster():  Soll ein Kopffenster errichten, es ist oben aber gar kein Platz "
               "dafuer (kleiner 16 Pixel)");
-    EXPECT_EQ(Probe(), "1") << "no window was made";
+    EXPECT_EQ(ProbeWindow(), "1") << "no window was made";
     Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "");
   }
   Layout().SzeneY0 = 17;
   KopfFenster("Erstellen", "Kopf");
-  EXPECT_EQ(Probe(), "2");
+  EXPECT_EQ(ProbeWindow(), "2");
 }
 
 TEST_F(PanelTest, HeaderReportsAnUnknownWord) {
-  Bildschirm(640, 480);
+  OpenPanelScreen(640, 480);
   KopfFenster("Zeigen", "");
-  ASSERT_EQ(K().zeilen.size(), 1u);
-  EXPECT_EQ(K().zeilen[0],
+  ASSERT_EQ(Screen().lines.size(), 1u);
+  EXPECT_EQ(Screen().lines[0],
             "SelectCase in der KopfFenster-Sub kennt folgende Aufgabe nicht: Zeigen");
 }
 
 TEST_F(PanelTest, HeaderDeletedAndMadeAgainGetsTheNextFreeNumber) {
-  Bildschirm(640, 480);
+  OpenPanelScreen(640, 480);
   KopfFenster("Erstellen", "Kopf");
-  EXPECT_EQ(Probe(), "2");
+  EXPECT_EQ(ProbeWindow(), "2");
   KopfFenster("Loeschen", "");
   KopfFenster("Erstellen", "Kopf");
-  EXPECT_EQ(Probe(), "4");
+  EXPECT_EQ(ProbeWindow(), "4");
   // Showing a header that does not exist draws nothing.
   KopfFenster("Loeschen", "");
-  testhilfe::BildschirmFuellen(0xFF000000u | kLeer);
+  test::FillScreen(0xFF000000u | kBlank);
   KopfFenster("Anzeigen", "");
-  for (int32_t x = 0; x < 640; x += 7) EXPECT_EQ(Pixel(x, 10), kLeer);
+  for (int32_t x = 0; x < 640; x += 7) EXPECT_EQ(Pixel(x, 10), kBlank);
 }
 
 // ------------------------------------------------------------ bottom bar
 
 TEST_F(PanelTest, BottomBarAt800x600StandsAt0x499With799x101) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeFensterUnten("Erstellen");
-  EXPECT_EQ(Pixel(5, 505), kLeer) << "created, not shown";
+  EXPECT_EQ(Pixel(5, 505), kBlank) << "created, not shown";
   AnzeigeFensterUnten("Anzeigen");
-  RahmenAufDemRand(0, 499, 799, 101);
+  FrameOnTheEdge(0, 499, 799, 101);
 
   // Plates of brush: (18, 511) over 189 x 33, (261 - 2, 511) over 149, (462 - 2, 511) over 103.
-  const int32_t platten[][2] = {{18, 188}, {259, 148}, {460, 102}};
-  for (const auto& p : platten) {
-    EXPECT_EQ(Pixel(p[0], 511), kBuerste) << p[0];
-    EXPECT_EQ(Pixel(p[0] + p[1], 543), kBuerste) << p[0];
-    EXPECT_EQ(Pixel(p[0] - 1, 511), kMaske) << p[0];
-    EXPECT_EQ(Pixel(p[0] + p[1] + 1, 543), kMaske) << p[0];
-    EXPECT_EQ(Pixel(p[0], 544), kMaske) << p[0];
+  const int32_t plates[][2] = {{18, 188}, {259, 148}, {460, 102}};
+  for (const auto& p : plates) {
+    EXPECT_EQ(Pixel(p[0], 511), kBrush) << p[0];
+    EXPECT_EQ(Pixel(p[0] + p[1], 543), kBrush) << p[0];
+    EXPECT_EQ(Pixel(p[0] - 1, 511), kMasked) << p[0];
+    EXPECT_EQ(Pixel(p[0] + p[1] + 1, 543), kMasked) << p[0];
+    EXPECT_EQ(Pixel(p[0], 544), kMasked) << p[0];
   }
-  Beschriftung(20, 513, 12, 7, "H");
-  Beschriftung(60, 513, 8, 7, "F1");
-  Beschriftung(261, 513, 4, 7, "Esc");
-  Beschriftung(462, 513, 12, 7, "A");
-  Gravur(100, 520, "Hilfe / Help", kBuerste);
-  Gravur(301, 520, "Programmende", kBuerste);
-  Gravur(502, 520, "About", kBuerste);
+  Caption(20, 513, 12, 7, "H");
+  Caption(60, 513, 8, 7, "F1");
+  Caption(261, 513, 4, 7, "Esc");
+  Caption(462, 513, 12, 7, "A");
+  Label(100, 520, "Hilfe / Help", kBrush);
+  Label(301, 520, "Programmende", kBrush);
+  Label(502, 520, "About", kBrush);
 }
 
 TEST_F(PanelTest, BottomBarButtonsAnswerTheirKeysWithoutAClickPause) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeFensterUnten("Erstellen");
-  PruefeBoxen([] { return AnzeigeFensterUnten("Mausklick"); },
-              {{20, 513, 30, 30, "H"},
-               {60, 513, 30, 30, "H"},
-               {261, 513, 30, 30, "\x1B"},
-               {462, 513, 30, 30, "A"}},
-              false);
-  EXPECT_EQ(Klick(400, 560, [] { return AnzeigeFensterUnten("Mausklick"); }), "");
+  CheckBoxes([] { return AnzeigeFensterUnten("Mausklick"); },
+             {{20, 513, 30, 30, "H"},
+              {60, 513, 30, 30, "H"},
+              {261, 513, 30, 30, "\x1B"},
+              {462, 513, 30, 30, "A"}},
+             false);
+  EXPECT_EQ(ClickAt(400, 560, [] { return AnzeigeFensterUnten("Mausklick"); }), "");
   EXPECT_EQ(AnzeigeFensterUnten("Zeigen"), "");
-  EXPECT_TRUE(K().zeilen.empty());
+  EXPECT_TRUE(Screen().lines.empty());
 }
 
 TEST_F(PanelTest, BottomBarAt640x480AndWithATallSceneStaysFiftyRowsFromTheBottom) {
-  Bildschirm(640, 480);
+  OpenPanelScreen(640, 480);
   AnzeigeFensterUnten("Erstellen");
   AnzeigeFensterUnten("Anzeigen");
-  RahmenAufDemRand(0, 379, 639, 101);
-  EXPECT_EQ(Klick(20, 393, [] { return AnzeigeFensterUnten("Mausklick"); }), "H");
+  FrameOnTheEdge(0, 379, 639, 101);
+  EXPECT_EQ(ClickAt(20, 393, [] { return AnzeigeFensterUnten("Mausklick"); }), "H");
   AnzeigeFensterUnten("Loeschen");
 
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   Layout().height = 1000;
   AnzeigeFensterUnten("Erstellen");
   AnzeigeFensterUnten("Anzeigen");
-  RahmenAufDemRand(0, 550, 799, 50);
+  FrameOnTheEdge(0, 550, 799, 50);
 }
 
 TEST_F(PanelTest, BottomBarIsMadeOnceAndAfterDeletingGetsANewNumber) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeFensterUnten("Erstellen");
   AnzeigeFensterUnten("Erstellen");
-  EXPECT_EQ(Probe(), "2");
+  EXPECT_EQ(ProbeWindow(), "2");
   AnzeigeFensterUnten("Loeschen");
   AnzeigeFensterUnten("Erstellen");
-  EXPECT_EQ(Probe(), "4");
+  EXPECT_EQ(ProbeWindow(), "4");
   AnzeigeFensterUnten("Anzeigen");
-  EXPECT_EQ(Pixel(0, 499), kRahmen);
+  EXPECT_EQ(Pixel(0, 499), kFrame);
 }
 
 // ------------------------------------------------------------ help pages
 
 TEST_F(PanelTest, HelpPagesStandWhereTheBottomBarStands) {
-  Bildschirm(800, 600);
-  for (auto seite : {AnzeigeHilfe1, AnzeigeHilfe2, AnzeigeHilfe3}) {
-    testhilfe::BildschirmFuellen(0xFF000000u | kLeer);
-    seite("Erstellen");
-    EXPECT_EQ(Pixel(5, 505), kLeer) << "created, not shown";
-    seite("Anzeigen");
-    RahmenAufDemRand(0, 499, 799, 101);
+  OpenPanelScreen(800, 600);
+  for (auto page : {AnzeigeHilfe1, AnzeigeHilfe2, AnzeigeHilfe3}) {
+    test::FillScreen(0xFF000000u | kBlank);
+    page("Erstellen");
+    EXPECT_EQ(Pixel(5, 505), kBlank) << "created, not shown";
+    page("Anzeigen");
+    FrameOnTheEdge(0, 499, 799, 101);
   }
 }
 
 TEST_F(PanelTest, HelpPage1Layout) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeHilfe1("Erstellen");
   AnzeigeHilfe1("Anzeigen");
   // Plates of chrome: F1 (13, 511), H and Esc (43, 511/546) and C, N 16W + 47 = 175 wide;
   // + and - 15W + 49 = 169 wide at 438.
-  EXPECT_EQ(Pixel(13, 511), kChrom);
-  EXPECT_EQ(Pixel(12, 511), kMaske);
-  EXPECT_EQ(Pixel(218, 543), kChrom);
-  EXPECT_EQ(Pixel(219, 543), kMaske);
-  EXPECT_EQ(Pixel(218, 578), kChrom);
-  EXPECT_EQ(Pixel(218, 579), kMaske);
-  EXPECT_EQ(Pixel(238, 511), kChrom);
-  EXPECT_EQ(Pixel(413, 578), kChrom);
-  EXPECT_EQ(Pixel(414, 578), kMaske);
-  EXPECT_EQ(Pixel(438, 546), kChrom);
-  EXPECT_EQ(Pixel(607, 578), kChrom);
-  EXPECT_EQ(Pixel(608, 578), kMaske);
-  Beschriftung(15, 513, 8, 7, "F1", 28);
-  Beschriftung(45, 513, 12, 7, "H");
-  Beschriftung(45, 548, 4, 7, "Esc");
-  Beschriftung(240, 513, 12, 7, "C");
-  Beschriftung(240, 548, 12, 7, "N");
-  Beschriftung(440, 513, 12, 7, "+");
-  Beschriftung(440, 548, 12, 7, "-");
-  Gravur(85, 520, "Hilfe bl\xE4ttern", kChrom);
-  Gravur(85, 555, "Programmende", kChrom);
-  Gravur(280, 520, "Kollision An/Aus", kChrom);
-  Gravur(280, 555, "FigurNr An/Aus", kChrom);
-  Gravur(480, 520, "Spiel schneller", kChrom);
-  Gravur(480, 555, "Spiel langsamer", kChrom);
+  EXPECT_EQ(Pixel(13, 511), kChrome);
+  EXPECT_EQ(Pixel(12, 511), kMasked);
+  EXPECT_EQ(Pixel(218, 543), kChrome);
+  EXPECT_EQ(Pixel(219, 543), kMasked);
+  EXPECT_EQ(Pixel(218, 578), kChrome);
+  EXPECT_EQ(Pixel(218, 579), kMasked);
+  EXPECT_EQ(Pixel(238, 511), kChrome);
+  EXPECT_EQ(Pixel(413, 578), kChrome);
+  EXPECT_EQ(Pixel(414, 578), kMasked);
+  EXPECT_EQ(Pixel(438, 546), kChrome);
+  EXPECT_EQ(Pixel(607, 578), kChrome);
+  EXPECT_EQ(Pixel(608, 578), kMasked);
+  Caption(15, 513, 8, 7, "F1", 28);
+  Caption(45, 513, 12, 7, "H");
+  Caption(45, 548, 4, 7, "Esc");
+  Caption(240, 513, 12, 7, "C");
+  Caption(240, 548, 12, 7, "N");
+  Caption(440, 513, 12, 7, "+");
+  Caption(440, 548, 12, 7, "-");
+  Label(85, 520, "Hilfe bl\xE4ttern", kChrome);
+  Label(85, 555, "Programmende", kChrome);
+  Label(280, 520, "Kollision An/Aus", kChrome);
+  Label(280, 555, "FigurNr An/Aus", kChrome);
+  Label(480, 520, "Spiel schneller", kChrome);
+  Label(480, 555, "Spiel langsamer", kChrome);
 }
 
 TEST_F(PanelTest, HelpPage1ButtonsAnswerAndSetTheClickPause) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeHilfe1("Erstellen");
-  PruefeBoxen([] { return AnzeigeHilfe1("Mausklick"); },
-              {{240, 513, 30, 30, "c"},
-               {240, 548, 30, 30, "n"},
-               {440, 513, 30, 30, "+"},
-               {440, 548, 30, 30, "-"},
-               {45, 513, 30, 30, "h"},
-               {45, 548, 30, 30, "\x1B"},
-               {15, 513, 30, 30, "h"}},
-              true);
+  CheckBoxes([] { return AnzeigeHilfe1("Mausklick"); },
+             {{240, 513, 30, 30, "c"},
+              {240, 548, 30, 30, "n"},
+              {440, 513, 30, 30, "+"},
+              {440, 548, 30, 30, "-"},
+              {45, 513, 30, 30, "h"},
+              {45, 548, 30, 30, "\x1B"},
+              {15, 513, 30, 30, "h"}},
+             true);
   Settings().KlickPause = 0;
-  EXPECT_EQ(Klick(700, 560, [] { return AnzeigeHilfe1("Mausklick"); }), "");
+  EXPECT_EQ(ClickAt(700, 560, [] { return AnzeigeHilfe1("Mausklick"); }), "");
   EXPECT_EQ(Settings().KlickPause, 0);
 }
 
 TEST_F(PanelTest, HelpPage2Layout) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeHilfe2("Erstellen");
   AnzeigeHilfe2("Anzeigen");
   // Navigation plates 16W + 68 = 196 wide, 31 + 1 high; the number block plate 8W + 84 = 148
   // wide and 67 high at (476, 511).
-  EXPECT_EQ(Pixel(239, 542), kChrom);
-  EXPECT_EQ(Pixel(240, 542), kMaske);
-  EXPECT_EQ(Pixel(239, 543), kMaske);
-  EXPECT_EQ(Pixel(258, 511), kChrom);
-  EXPECT_EQ(Pixel(454, 577), kChrom);
-  EXPECT_EQ(Pixel(455, 577), kMaske);
-  EXPECT_EQ(Pixel(624, 577), kChrom);
-  EXPECT_EQ(Pixel(625, 577), kMaske);
-  EXPECT_EQ(Pixel(624, 578), kMaske);
+  EXPECT_EQ(Pixel(239, 542), kChrome);
+  EXPECT_EQ(Pixel(240, 542), kMasked);
+  EXPECT_EQ(Pixel(239, 543), kMasked);
+  EXPECT_EQ(Pixel(258, 511), kChrome);
+  EXPECT_EQ(Pixel(454, 577), kChrome);
+  EXPECT_EQ(Pixel(455, 577), kMasked);
+  EXPECT_EQ(Pixel(624, 577), kChrome);
+  EXPECT_EQ(Pixel(625, 577), kMasked);
+  EXPECT_EQ(Pixel(624, 578), kMasked);
   // Pictures at their places: tab, backspace, the number block and the figure on it.
   EXPECT_EQ(Pixel(260, 513), kTab);
   EXPECT_EQ(Pixel(305, 542), kTab);
-  EXPECT_EQ(Pixel(260, 548), kRueck);
-  EXPECT_EQ(Pixel(305, 577), kRueck);
+  EXPECT_EQ(Pixel(260, 548), kBackspace);
+  EXPECT_EQ(Pixel(305, 577), kBackspace);
   EXPECT_EQ(Pixel(478, 513), kBlock);
   EXPECT_EQ(Pixel(539, 574), kBlock);
   EXPECT_EQ(Pixel(490, 530), kBlock);
   EXPECT_EQ(Pixel(491, 530), kTarzan);
   EXPECT_EQ(Pixel(520, 558), kTarzan);
   EXPECT_EQ(Pixel(521, 558), kBlock);
-  Beschriftung(15, 513, 8, 7, "F1", 28);
-  Beschriftung(45, 513, 12, 7, "H");
-  Gravur(316, 520,
-         "N\xE4"
-         "chste FigurNr",
-         kChrom);
-  Gravur(316, 555, "Vorige FigurNr", kChrom);
+  Caption(15, 513, 8, 7, "F1", 28);
+  Caption(45, 513, 12, 7, "H");
+  Label(316, 520,
+        "N\xE4"
+        "chste FigurNr",
+        kChrome);
+  Label(316, 555, "Vorige FigurNr", kChrome);
   // The second line's upper shade touches the first line's last row: one twin for both.
-  WieZwilling(
-      549, 519, 8 * FontBreite(0) + 2, 2 * FontHoehe(0) + 2, kChrom,
-      [](rt::Image z) {
-        MaleText3D("Richtung", 1, 1, 0xFF606060, 0xFF9C9C9C, 0xFF242424, 0, z);
-        MaleText3D(" \xC4ndern", 1, 1 + FontHoehe(0), 0xFF606060, 0xFF9C9C9C, 0xFF242424, 0, z);
+  CompareWithTwin(
+      549, 519, 8 * FontBreite(0) + 2, 2 * FontHoehe(0) + 2, kChrome,
+      [](rt::Image twin) {
+        MaleText3D("Richtung", 1, 1, 0xFF606060, 0xFF9C9C9C, 0xFF242424, 0, twin);
+        MaleText3D(" \xC4ndern", 1, 1 + FontHoehe(0), 0xFF606060, 0xFF9C9C9C, 0xFF242424, 0, twin);
       },
       "labels of the number block");
 }
 
 TEST_F(PanelTest, HelpPage2ButtonsAnswerAndSetTheClickPause) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeHilfe2("Erstellen");
-  PruefeBoxen([] { return AnzeigeHilfe2("Mausklick"); },
-              {{15, 513, 30, 29, "h"},
-               {45, 513, 30, 29, "h"},
-               {45, 548, 30, 29, "\x1B"},
-               {260, 513, 46, 29, "\t"},
-               {260, 548, 46, 29, "\b"},
-               {478, 513, 21, 21, "7"},
-               {519, 513, 21, 21, "9"},
-               {478, 554, 21, 21, "1"},
-               {519, 554, 21, 21, "3"}},
-              true);
+  CheckBoxes([] { return AnzeigeHilfe2("Mausklick"); },
+             {{15, 513, 30, 29, "h"},
+              {45, 513, 30, 29, "h"},
+              {45, 548, 30, 29, "\x1B"},
+              {260, 513, 46, 29, "\t"},
+              {260, 548, 46, 29, "\b"},
+              {478, 513, 21, 21, "7"},
+              {519, 513, 21, 21, "9"},
+              {478, 554, 21, 21, "1"},
+              {519, 554, 21, 21, "3"}},
+             true);
   Settings().KlickPause = 0;
-  EXPECT_EQ(Klick(509, 544, [] { return AnzeigeHilfe2("Mausklick"); }), "")
+  EXPECT_EQ(ClickAt(509, 544, [] { return AnzeigeHilfe2("Mausklick"); }), "")
       << "the centre of the number block";
   EXPECT_EQ(Settings().KlickPause, 0);
 }
 
 TEST_F(PanelTest, HelpPage3Layout) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeHilfe3("Erstellen");
   AnzeigeHilfe3("Anzeigen");
-  EXPECT_EQ(Pixel(10, 511), kChrom);
-  EXPECT_EQ(Pixel(9, 511), kMaske);
-  EXPECT_EQ(Pixel(180, 543), kChrom);
-  EXPECT_EQ(Pixel(181, 540), kMaske) << "the navigation plates are 140 wide";
-  const char* buchstaben = "KLDSTPGRBZ";
+  EXPECT_EQ(Pixel(10, 511), kChrome);
+  EXPECT_EQ(Pixel(9, 511), kMasked);
+  EXPECT_EQ(Pixel(180, 543), kChrome);
+  EXPECT_EQ(Pixel(181, 540), kMasked) << "the navigation plates are 140 wide";
+  const char* letters = "KLDSTPGRBZ";
   for (int i = 0; i < 10; ++i) {
     const int32_t x = 220 + 85 * (i / 2), y = i % 2 == 0 ? 513 : 548;
-    EXPECT_EQ(Pixel(x - 2, y - 2), kChrom) << i;
-    EXPECT_EQ(Pixel(x + 72, y + 30), kChrom) << i;
-    EXPECT_EQ(Pixel(x + 73, y + 30), kMaske) << i;
-    Beschriftung(x, y, 12, 7, std::string(1, buchstaben[i]));
-    EXPECT_EQ(Pixel(x + 40, y), FigurFarbe(i)) << kFiguren[i];
-    EXPECT_EQ(Pixel(x + 69, y + 29), FigurFarbe(i)) << kFiguren[i];
+    EXPECT_EQ(Pixel(x - 2, y - 2), kChrome) << i;
+    EXPECT_EQ(Pixel(x + 72, y + 30), kChrome) << i;
+    EXPECT_EQ(Pixel(x + 73, y + 30), kMasked) << i;
+    Caption(x, y, 12, 7, std::string(1, letters[i]));
+    EXPECT_EQ(Pixel(x + 40, y), FigureColour(i)) << kFigures[i];
+    EXPECT_EQ(Pixel(x + 69, y + 29), FigureColour(i)) << kFigures[i];
   }
-  Beschriftung(12, 513, 8, 7, "F1", 28);
-  Beschriftung(42, 513, 12, 7, "H");
-  Beschriftung(42, 548, 4, 7, "Esc");
+  Caption(12, 513, 8, 7, "F1", 28);
+  Caption(42, 513, 12, 7, "H");
+  Caption(42, 548, 4, 7, "Esc");
 }
 
 TEST_F(PanelTest, HelpPage3ButtonsAnswerAndSetTheClickPause) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   AnzeigeHilfe3("Erstellen");
-  std::vector<Box> boxen = {
+  std::vector<Box> boxes = {
       {42, 513, 30, 30, "h"}, {12, 513, 30, 30, "h"}, {42, 548, 30, 30, "\x1B"}};
-  const char* antworten = "kldstpgrbz";
+  const char* answers = "kldstpgrbz";
   for (int i = 0; i < 10; ++i) {
-    boxen.push_back(
-        {220 + 85 * (i / 2), i % 2 == 0 ? 513 : 548, 30, 30, std::string(1, antworten[i])});
+    boxes.push_back(
+        {220 + 85 * (i / 2), i % 2 == 0 ? 513 : 548, 30, 30, std::string(1, answers[i])});
   }
-  PruefeBoxen([] { return AnzeigeHilfe3("Mausklick"); }, boxen, true);
-  EXPECT_EQ(Klick(560, 513, [] { return AnzeigeHilfe3("Mausklick"); }), "b");
-  EXPECT_EQ(Klick(600, 513, [] { return AnzeigeHilfe3("Mausklick"); }), "")
+  CheckBoxes([] { return AnzeigeHilfe3("Mausklick"); }, boxes, true);
+  EXPECT_EQ(ClickAt(560, 513, [] { return AnzeigeHilfe3("Mausklick"); }), "b");
+  EXPECT_EQ(ClickAt(600, 513, [] { return AnzeigeHilfe3("Mausklick"); }), "")
       << "the picture beside B";
 }
 
 TEST_F(PanelTest, HelpPagesAreMadeOnceIgnoreUnknownWordsAndRenumberAfterDeleting) {
-  Bildschirm(800, 600);
-  for (auto seite : {AnzeigeHilfe1, AnzeigeHilfe2, AnzeigeHilfe3}) {
+  OpenPanelScreen(800, 600);
+  for (auto page : {AnzeigeHilfe1, AnzeigeHilfe2, AnzeigeHilfe3}) {
     Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "");
-    seite("Loeschen");
-    seite("Erstellen");
-    seite("Erstellen");
-    EXPECT_EQ(Probe(), "2");
-    seite("Loeschen");
-    seite("Erstellen");
-    EXPECT_EQ(Probe(), "4");
-    EXPECT_EQ(seite("Irgendwas"), "");
+    page("Loeschen");
+    page("Erstellen");
+    page("Erstellen");
+    EXPECT_EQ(ProbeWindow(), "2");
+    page("Loeschen");
+    page("Erstellen");
+    EXPECT_EQ(ProbeWindow(), "4");
+    EXPECT_EQ(page("Irgendwas"), "");
   }
-  EXPECT_TRUE(K().zeilen.empty()) << "missing artwork would have been reported";
+  EXPECT_TRUE(Screen().lines.empty()) << "missing artwork would have been reported";
 }
 
 // ------------------------------------------------------------ start footer
 
 TEST_F(PanelTest, StartFooterAt640x480) {
-  Bildschirm(640, 480);
+  OpenPanelScreen(640, 480);
   AnzeigeStartFussFenster("Erstellen");
-  EXPECT_EQ(Pixel(5, 385), kLeer) << "created, not shown";
+  EXPECT_EQ(Pixel(5, 385), kBlank) << "created, not shown";
   AnzeigeStartFussFenster("Anzeigen");
-  RahmenAufDemRand(0, 380, 639, 100);
-  EXPECT_EQ(Pixel(638, 479), kRahmen);
+  FrameOnTheEdge(0, 380, 639, 100);
+  EXPECT_EQ(Pixel(638, 479), kFrame);
   // Plates 341 x 30 at (18, 392) and (18, 427).
-  EXPECT_EQ(Pixel(18, 392), kChrom);
-  EXPECT_EQ(Pixel(358, 421), kChrom);
-  EXPECT_EQ(Pixel(359, 421), kMaske);
-  EXPECT_EQ(Pixel(358, 422), kMaske);
-  EXPECT_EQ(Pixel(18, 427), kChrom);
-  EXPECT_EQ(Pixel(358, 456), kChrom);
-  EXPECT_EQ(Pixel(358, 457), kMaske);
-  Beschriftung(20, 394, 12, 7, "A");
-  Beschriftung(84, 394, 12, 7, "P");
-  Beschriftung(20, 429, 12, 7, "+");
-  Beschriftung(54, 429, 12, 7, "-");
-  Gravur(56, 401, "bis", kChrom);
-  Gravur(126, 401, "Spielstart mit Screen", kChrom);
-  Gravur(90, 436, "Anzahl gezeiger Figuren \xE4ndern", kChrom);
+  EXPECT_EQ(Pixel(18, 392), kChrome);
+  EXPECT_EQ(Pixel(358, 421), kChrome);
+  EXPECT_EQ(Pixel(359, 421), kMasked);
+  EXPECT_EQ(Pixel(358, 422), kMasked);
+  EXPECT_EQ(Pixel(18, 427), kChrome);
+  EXPECT_EQ(Pixel(358, 456), kChrome);
+  EXPECT_EQ(Pixel(358, 457), kMasked);
+  Caption(20, 394, 12, 7, "A");
+  Caption(84, 394, 12, 7, "P");
+  Caption(20, 429, 12, 7, "+");
+  Caption(54, 429, 12, 7, "-");
+  Label(56, 401, "bis", kChrome);
+  Label(126, 401, "Spielstart mit Screen", kChrome);
+  Label(90, 436, "Anzahl gezeiger Figuren \xE4ndern", kChrome);
 }
 
 TEST_F(PanelTest, StartFooterIsMadeOnceAndIgnoresUnknownWords) {
-  Bildschirm(640, 480);
+  OpenPanelScreen(640, 480);
   AnzeigeStartFussFenster("Erstellen");
   AnzeigeStartFussFenster("Erstellen");
-  EXPECT_EQ(Probe(), "2");
+  EXPECT_EQ(ProbeWindow(), "2");
   AnzeigeStartFussFenster("Loeschen");
   AnzeigeStartFussFenster("Erstellen");
-  EXPECT_EQ(Probe(), "4");
+  EXPECT_EQ(ProbeWindow(), "4");
   AnzeigeStartFussFenster("Zeigen");
-  EXPECT_TRUE(K().zeilen.empty());
-  EXPECT_EQ(Pixel(0, 380), kLeer);
+  EXPECT_TRUE(Screen().lines.empty());
+  EXPECT_EQ(Pixel(0, 380), kBlank);
 }
 
 // ------------------------------------------------------------ log
 
 TEST_F(PanelTest, PanelsLogTheirLifeOnlyWhenTheSwitchIsOn) {
-  Bildschirm(800, 600);
+  OpenPanelScreen(800, 600);
   KopfFenster("Erstellen", "Kopf");
   AnzeigeFensterUnten("Erstellen");
-  EXPECT_TRUE(testhilfe::LogZeilen().empty());
-  AllePanelsWeg();
+  EXPECT_TRUE(test::LogLines().empty());
+  DeleteAllPanels();
 
   Settings().ProtokollAn = 1;
   KopfFenster("Erstellen", "Kopf");
@@ -591,11 +590,11 @@ TEST_F(PanelTest, PanelsLogTheirLifeOnlyWhenTheSwitchIsOn) {
   KopfFenster("Loeschen", "");
   AnzeigeStartFussFenster("Erstellen");
   AnzeigeStartFussFenster("Loeschen");
-  std::vector<std::string> eigene;
-  for (const std::string& z : testhilfe::LogZeilen()) {
-    if (z.rfind("   Fenster()", 0) != 0) eigene.push_back(z);
+  std::vector<std::string> own;
+  for (const std::string& z : test::LogLines()) {
+    if (z.rfind("   Fenster()", 0) != 0) own.push_back(z);
   }
-  const std::vector<std::string> soll = {
+  const std::vector<std::string> expected = {
       "KopfFenster(): wird erstellt",
       "KopfFenster ist mit FensterNummer 1 erstellt",
       "AnzeigeFensterUnten wird erstellt",
@@ -621,7 +620,7 @@ TEST_F(PanelTest, PanelsLogTheirLifeOnlyWhenTheSwitchIsOn) {
       "AnzeigeStartFussFenster mit Nummer 1 wird geloescht",
       "AnzeigeStartFussFenster ist geloescht",
   };
-  EXPECT_EQ(eigene, soll);
+  EXPECT_EQ(own, expected);
 }
 
 // ------------------------------------------------------------ real artwork
@@ -631,37 +630,37 @@ TEST_F(PanelTest, PanelsLogTheirLifeOnlyWhenTheSwitchIsOn) {
 // PNG for a look by eye. Every pixel is checked: the screen outside the
 // window and its frame stays black, the frame is whole, no magenta of the
 // artwork shows through, and the panel's labels are there.
-TEST(PanelBilder, RealArtworkAt800x600) {
-  const std::filesystem::path daten = WIMMEL_DATA_DIR;
-  if (!std::filesystem::exists(daten / "pattern" / "maskiert.bmp")) {
-    GTEST_SKIP() << "no generated artwork in " << daten;
+TEST(PanelArtwork, RealArtworkAt800x600) {
+  const std::filesystem::path data = WIMMEL_DATA_DIR;
+  if (!std::filesystem::exists(data / "pattern" / "maskiert.bmp")) {
+    GTEST_SKIP() << "no generated artwork in " << data;
   }
-  const std::filesystem::path aus = WIMMEL_PANEL_SHOTS;
-  std::filesystem::create_directories(aus);
-  const std::filesystem::path vorher = std::filesystem::current_path();
-  std::filesystem::current_path(daten);
+  const std::filesystem::path shotFolder = WIMMEL_PANEL_SHOTS;
+  std::filesystem::create_directories(shotFolder);
+  // The artwork folders are linked into a scratch folder, so that nothing
+  // the panels might write lands among the generated data.
+  test::ScratchFolder folder;
+  for (const char* artwork : {"pattern", "HG_bild"}) {
+    std::filesystem::create_directory_symlink(data / artwork, artwork);
+  }
 
   FontsInitialisieren();
-  ResetSettings();
-  AllePanelsWeg();
-  testhilfe::BildschirmOeffnen(19, 32);
-  testhilfe::TasteNach(1000000);
-  K().Leeren();
-  Layout() = SceneLayout{};
+  const std::shared_ptr<test::ScreenRecord> screen = test::OpenScreen(19, 32);
+  screen->KeyAfter(1000000);
   Layout().screenWidth = 800;
   Layout().screenHeight = 600;
   Layout().SzeneY0 = 44;
   Layout().height = 456;
 
-  struct Aufnahme {
-    const char* datei;
-    std::function<void()> zeigen;
+  struct Shot {
+    const char* file;
+    std::function<void()> show;
     // The frame's corners, both included; the bitmap lies within them,
     // except for the header, whose frame runs one pixel outside it.
-    int32_t links, oben, rechts, unten;
-    uint32_t schrift;  // the face colour of the panel's raised or engraved text
+    int32_t left, top, right, bottom;
+    uint32_t face;  // the face colour of the panel's raised or engraved text
   };
-  const std::vector<Aufnahme> aufnahmen = {
+  const std::vector<Shot> shots = {
       {"kopf.png",
        [] {
          KopfFenster("Erstellen", "WIMMEL 0.1");
@@ -699,40 +698,39 @@ TEST(PanelBilder, RealArtworkAt800x600) {
        },
        0, 500, 798, 599, 0x606060},
   };
-  for (const Aufnahme& a : aufnahmen) {
+  for (const Shot& a : shots) {
     rt::ClearScreen();
-    a.zeigen();
-    EXPECT_TRUE(rt::WritePng(nullptr, (aus / a.datei).c_str())) << a.datei;
-    int32_t fehler = 0, schrift = 0;
+    a.show();
+    EXPECT_TRUE(rt::WritePng(nullptr, (shotFolder / a.file).c_str())) << a.file;
+    int32_t errors = 0, faceCount = 0;
     for (int32_t y = 0; y < 600; ++y) {
       for (int32_t x = 0; x < 800; ++x) {
         const uint32_t p = Pixel(x, y);
-        const bool innen = x >= a.links && x <= a.rechts && y >= a.oben && y <= a.unten;
-        const bool rand = innen && (x == a.links || x == a.rechts || y == a.oben || y == a.unten);
-        bool gut = true;
-        if (rand) {
-          gut = p == kRahmen;
-        } else if (innen) {
-          gut = p != 0xFF00FFu;
-          schrift += p == a.schrift;
+        const bool inside = x >= a.left && x <= a.right && y >= a.top && y <= a.bottom;
+        const bool edge = inside && (x == a.left || x == a.right || y == a.top || y == a.bottom);
+        bool good = true;
+        if (edge) {
+          good = p == kFrame;
+        } else if (inside) {
+          good = p != 0xFF00FFu;
+          faceCount += p == a.face;
         } else {
-          gut = p == 0u;
+          good = p == 0u;
         }
-        if (!gut && ++fehler <= 5) {
-          ADD_FAILURE() << a.datei << ": pixel " << x << "," << y << " is 0x" << std::hex << p
-                        << (rand    ? " on the frame"
-                            : innen ? " inside"
-                                    : " outside");
+        if (!good && ++errors <= 5) {
+          ADD_FAILURE() << a.file << ": pixel " << x << "," << y << " is 0x" << std::hex << p
+                        << (edge     ? " on the frame"
+                            : inside ? " inside"
+                                     : " outside");
         }
       }
     }
-    EXPECT_EQ(fehler, 0) << a.datei;
-    EXPECT_GT(schrift, 0) << a.datei << ": no text in its face colour";
-    AllePanelsWeg();
+    EXPECT_EQ(errors, 0) << a.file;
+    EXPECT_GT(faceCount, 0) << a.file << ": no text in its face colour";
+    DeleteAllPanels();
   }
-  std::filesystem::current_path(vorher);
-  EXPECT_TRUE(K().zeilen.empty()) << "artwork missing: "
-                                  << (K().zeilen.empty() ? "" : K().zeilen[0]);
+  EXPECT_TRUE(screen->lines.empty())
+      << "artwork missing: " << (screen->lines.empty() ? "" : screen->lines[0]);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace rttest {
+namespace wimmel::test {
 
 inline void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   b[at] = static_cast<uint8_t>(v);
@@ -71,4 +71,4 @@ inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes
              static_cast<std::streamsize>(bytes.size()));
 }
 
-}  // namespace rttest
+}  // namespace wimmel::test

@@ -22,6 +22,7 @@
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
+namespace test = wimmel::test;
 
 namespace {
 
@@ -78,7 +79,6 @@ class Corpus : public ::testing::TestWithParam<int32_t> {};
 
 TEST_P(Corpus, EveryFileGivesAnAllowedCode) {
   const int32_t depth = GetParam();
-  rt::headless::Install();
   ASSERT_EQ(rt::SetScreenMode(21, depth, 0, 1, 0), 0);
   const std::vector<Expectation> expected = ReadExpected();
   ASSERT_GE(expected.size(), 40u) << "the corpus list is missing";
@@ -109,7 +109,6 @@ INSTANTIATE_TEST_SUITE_P(Depths, Corpus, ::testing::Values(16, 32),
 TEST(Corpus, WellFormedFilesMatchEachOther) {
   // The 1-, 4-, 8-, 24- and 32-bit versions of the suite's picture show the
   // same colours, so loaded images agree pixel for pixel.
-  rt::headless::Install();
   ASSERT_EQ(rt::SetScreenMode(21, 32, 0, 1, 0), 0);
   auto load = [](const std::string& name) {
     rt::Image img = rt::CreateImage(127, 64, 0x00777777);
@@ -129,14 +128,11 @@ TEST(Corpus, WellFormedFilesMatchEachOther) {
 
 class LoadBmpFiles : public ::testing::TestWithParam<int32_t> {
  protected:
-  void SetUp() override {
-    rt::headless::Install();
-    ASSERT_EQ(rt::SetScreenMode(18, GetParam(), 0, 1, 0), 0);
-  }
+  void SetUp() override { ASSERT_EQ(rt::SetScreenMode(18, GetParam(), 0, 1, 0), 0); }
   int32_t depth() const { return GetParam(); }
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
     const std::string path = TempDir() + "/" + name;
-    rttest::WriteFile(path, bytes);
+    test::WriteFile(path, bytes);
     return path;
   }
 };
@@ -150,7 +146,7 @@ TEST_P(LoadBmpFiles, LargeFileFillsTheWholeSmallerImage) {
   // together, and the used parts of wide rows one by one.
   for (const auto& [width, height] :
        {std::pair{600, 400}, std::pair{600, -400}, std::pair{2000, 60}, std::pair{2000, -60}}) {
-    const std::string path = Write("big.bmp", rttest::MakeBmp(width, height, 24, {}, Colour));
+    const std::string path = Write("big.bmp", test::MakeBmp(width, height, 24, {}, Colour));
     rt::Image img = rt::CreateImage(576, 48, 0);
     ASSERT_EQ(rt::LoadBmp(path, img), 0);
     for (int32_t y = 0; y < 48; ++y) {
@@ -164,7 +160,7 @@ TEST_P(LoadBmpFiles, LargeFileFillsTheWholeSmallerImage) {
 }
 
 TEST_P(LoadBmpFiles, SmallFileChangesOnlyItsOverlap) {
-  const std::string path = Write("small.bmp", rttest::MakeBmp(100, 40, 24, {}, Colour));
+  const std::string path = Write("small.bmp", test::MakeBmp(100, 40, 24, {}, Colour));
   rt::Image img = rt::CreateImage(576, 48, 0x00ABCDEF);
   ASSERT_EQ(rt::LoadBmp(path, img), 0);
   for (int32_t y = 0; y < 48; ++y) {
@@ -188,7 +184,7 @@ TEST_P(LoadBmpFiles, PaletteDepthsAndRowOrder) {
           return static_cast<uint32_t>(x * 3 + y * 5) % count;
         };
         const std::vector<uint32_t> pal(palette.begin(), palette.begin() + count);
-        const std::string path = Write("pal.bmp", rttest::MakeBmp(width, height, bits, pal, index));
+        const std::string path = Write("pal.bmp", test::MakeBmp(width, height, bits, pal, index));
         rt::Image img = rt::CreateImage(width, 13, 0x00ABCDEF);
         ASSERT_EQ(rt::LoadBmp(path, img), 0);
         for (int32_t y = 0; y < 13; ++y) {
@@ -208,7 +204,7 @@ TEST_P(LoadBmpFiles, TrueColourRowsOfEveryWidth) {
   // Widths 1..40 run the vector conversion and every remainder after it.
   for (const int bits : {24, 32}) {
     for (int32_t width = 1; width <= 40; ++width) {
-      const std::string path = Write("wide.bmp", rttest::MakeBmp(width, 3, bits, {}, Colour));
+      const std::string path = Write("wide.bmp", test::MakeBmp(width, 3, bits, {}, Colour));
       rt::Image img = rt::CreateImage(width + 1, 3, 0x00ABCDEF);
       ASSERT_EQ(rt::LoadBmp(path, img), 0);
       for (int32_t y = 0; y < 3; ++y) {
@@ -226,7 +222,7 @@ TEST_P(LoadBmpFiles, TrueColourRowsOfEveryWidth) {
 TEST_P(LoadBmpFiles, IndicesBeyondThePaletteReadBlack) {
   const std::vector<uint32_t> pal = {0x112233, 0x445566, 0x778899};
   auto index = [](int32_t x, int32_t) { return static_cast<uint32_t>(x * 50); };
-  const std::string path = Write("short-palette.bmp", rttest::MakeBmp(6, 1, 8, pal, index));
+  const std::string path = Write("short-palette.bmp", test::MakeBmp(6, 1, 8, pal, index));
   rt::Image img = rt::CreateImage(6, 1, 0x00ABCDEF);
   ASSERT_EQ(rt::LoadBmp(path, img), 0);
   EXPECT_EQ(rt::GetPixel(img, 0, 0), InFormat(0x112233, depth()));
@@ -236,7 +232,7 @@ TEST_P(LoadBmpFiles, IndicesBeyondThePaletteReadBlack) {
 
 TEST_P(LoadBmpFiles, ThirtyTwoBitIgnoresTheFourthByte) {
   auto px = [](int32_t x, int32_t) { return 0xAB000000u | static_cast<uint32_t>(x * 0x111111); };
-  const std::string path = Write("rgb32.bmp", rttest::MakeBmp(4, 2, 32, {}, px));
+  const std::string path = Write("rgb32.bmp", test::MakeBmp(4, 2, 32, {}, px));
   rt::Image img = rt::CreateImage(4, 2, 0);
   ASSERT_EQ(rt::LoadBmp(path, img), 0);
   for (int32_t x = 0; x < 4; ++x) {
@@ -246,7 +242,7 @@ TEST_P(LoadBmpFiles, ThirtyTwoBitIgnoresTheFourthByte) {
 }
 
 TEST_P(LoadBmpFiles, TruncatedAndBrokenFilesWriteNothing) {
-  const std::vector<uint8_t> good = rttest::MakeBmp(20, 10, 24, {}, Colour);
+  const std::vector<uint8_t> good = test::MakeBmp(20, 10, 24, {}, Colour);
   rt::Image img = rt::CreateImage(20, 10, 0x00ABCDEF);
   const std::vector<uint32_t> before = Pixels(img);
   auto expectCode = [&](const std::vector<uint8_t>& bytes, int32_t code, const char* what) {
@@ -264,66 +260,66 @@ TEST_P(LoadBmpFiles, TruncatedAndBrokenFilesWriteNothing) {
   // BMP does not define at all is a bad file (3).
   for (const uint32_t bits : {0u, 2u, 15u, 16u, 64u, 3u, 7u, 12u, 48u, 30000u}) {
     b = good;
-    rttest::Put16(b, 28, bits);
+    test::Put16(b, 28, bits);
     const int32_t code = bits == 0 || bits == 2 || bits == 15 || bits == 16 || bits == 64 ? 1 : 3;
     expectCode(b, code, ("bit count " + std::to_string(bits)).c_str());
   }
   for (const uint32_t compression : {1u, 2u, 3u, 4u, 5u, 6u, 11u, 12u, 13u, 7u, 10u, 14u, 99u}) {
     b = good;
-    rttest::Put32(b, 30, compression);
+    test::Put32(b, 30, compression);
     const int32_t code = compression <= 6 || (compression >= 11 && compression <= 13) ? 1 : 3;
     expectCode(b, code, ("compression " + std::to_string(compression) + " at 24 bits").c_str());
   }
   for (const uint32_t header : {12u, 16u, 52u, 56u, 64u, 0u, 39u, 41u, 66u, 100u, 125u, 1000u}) {
     b = good;
-    rttest::Put32(b, 14, header);
+    test::Put32(b, 14, header);
     const int32_t code =
         header == 12 || header == 16 || header == 52 || header == 56 || header == 64 ? 1 : 3;
     expectCode(b, code, ("header size " + std::to_string(header)).c_str());
   }
   b = good;
-  rttest::Put32(b, 18, 0);
+  test::Put32(b, 18, 0);
   expectCode(b, 3, "width 0");
   b = good;
-  rttest::Put32(b, 22, 0);
+  test::Put32(b, 22, 0);
   expectCode(b, 3, "height 0");
   b = good;
-  rttest::Put32(b, 22, 0x80000000u);
+  test::Put32(b, 22, 0x80000000u);
   expectCode(b, 3, "height INT32_MIN");
   b = good;
-  rttest::Put32(b, 10, 40);
+  test::Put32(b, 10, 40);
   expectCode(b, 3, "pixels inside the header");
   b = good;
-  rttest::Put32(b, 10, static_cast<uint32_t>(good.size()));
+  test::Put32(b, 10, static_cast<uint32_t>(good.size()));
   expectCode(b, 3, "pixels beyond the file");
   b = good;
-  rttest::Put32(b, 18, 0x7FFFFFFF);
-  rttest::Put32(b, 22, 0x7FFFFFFF);
+  test::Put32(b, 18, 0x7FFFFFFF);
+  test::Put32(b, 22, 0x7FFFFFFF);
   expectCode(b, 3, "huge header on a small file");
   b = good;
-  rttest::Put32(b, 22, 0x80000001u);
+  test::Put32(b, 22, 0x80000001u);
   expectCode(b, 3, "huge top-down height");
   rt::DestroyImage(img);
 }
 
 TEST_P(LoadBmpFiles, MissingFilesAndBothSeparators) {
-  rttest::HangGuard guard(10);
+  test::HangGuard guard(10);
   rt::Image img = rt::CreateImage(4, 4, 0);
-  EXPECT_EQ(rt::LoadBmp(TempDir() + "/nicht-da.bmp", img), 2);
+  EXPECT_EQ(rt::LoadBmp(TempDir() + "/missing.bmp", img), 2);
   EXPECT_EQ(rt::LoadBmp(TempDir(), img), 2) << "a folder is not a picture";
-  const std::string pipe = TempDir() + "/rohr" + std::to_string(depth()) + ".bmp";
+  const std::string pipe = TempDir() + "/pipe" + std::to_string(depth()) + ".bmp";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
   EXPECT_EQ(rt::LoadBmp(pipe, img), 2) << "a named pipe is no picture, and nothing waits for it";
   const std::string dir = TempDir() + "/HG_bild";
   ::mkdir(dir.c_str(), 0755);
-  rttest::WriteFile(dir + "/Karo.bmp", rttest::MakeBmp(4, 4, 24, {}, Colour));
+  test::WriteFile(dir + "/Karo.bmp", test::MakeBmp(4, 4, 24, {}, Colour));
   EXPECT_EQ(rt::LoadBmp(TempDir() + "\\HG_bild\\Karo.bmp", img), 0);
   EXPECT_EQ(rt::GetPixel(img, 3, 3), InFormat(Colour(3, 3), depth()));
   rt::DestroyImage(img);
 }
 
 TEST_P(LoadBmpFiles, NullImageLoadsOntoTheScreen) {
-  const std::string path = Write("screen.bmp", rttest::MakeBmp(700, 20, 24, {}, Colour));
+  const std::string path = Write("screen.bmp", test::MakeBmp(700, 20, 24, {}, Colour));
   ASSERT_EQ(rt::LoadBmp(path, nullptr), 0);
   EXPECT_EQ(rt::GetPixel(nullptr, 639, 19), InFormat(Colour(639, 19), depth()));
   EXPECT_EQ(rt::GetPixel(nullptr, 0, 20), 0u);
@@ -355,10 +351,10 @@ long ResidentKiB() {
 // A 24-bit header for a file of any length; the pixels are whatever the file
 // holds (zeros in a sparse one) apart from what the test writes.
 std::vector<uint8_t> Header24(int32_t width, int32_t height) {
-  std::vector<uint8_t> b = rttest::MakeBmp(1, 1, 24, {}, [](int32_t, int32_t) { return 0u; });
+  std::vector<uint8_t> b = test::MakeBmp(1, 1, 24, {}, [](int32_t, int32_t) { return 0u; });
   b.resize(54);
-  rttest::Put32(b, 18, static_cast<uint32_t>(width));
-  rttest::Put32(b, 22, static_cast<uint32_t>(height));
+  test::Put32(b, 18, static_cast<uint32_t>(width));
+  test::Put32(b, 22, static_cast<uint32_t>(height));
   return b;
 }
 
@@ -389,7 +385,6 @@ bool WriteSparse(const std::string& path, const std::vector<uint8_t>& header, ui
 // else the number of the first that did not.
 int LoadHugeFiles(const std::string& small, const std::string& up, const std::string& down,
                   const std::string& cut) {
-  rt::headless::Install();
   if (rt::SetScreenMode(18, 32, 0, 1, 0) != 0) return 10;
   auto load = [](const std::string& path, int32_t w, int32_t h, int32_t code, uint32_t colour) {
     rt::Image img = rt::CreateImage(w, h, 0x00ABCDEF);
@@ -416,25 +411,25 @@ int LoadHugeFiles(const std::string& small, const std::string& up, const std::st
 // there instead of taking the machine's memory, and its peak resident size
 // is measured; the hang guard catches one that streams through the file.
 TEST(LoadBmpHuge, SparseFilesLoadFastInBoundedMemory) {
-  rttest::HangGuard guard(60);
+  test::HangGuard guard(60);
   const std::string dir = TempDir();
   constexpr uint64_t kGiB = uint64_t{1} << 30;
   constexpr int32_t kStrip = 576;
   constexpr uint64_t kStripRow = kStrip * 3;
   // 48 x 48 in the first bytes of a 64 GiB file.
-  const std::string small = dir + "/riesig-klein.bmp";
+  const std::string small = dir + "/huge-small.bmp";
   ASSERT_TRUE(WriteSparse(small, Header24(48, 48), 64 * kGiB, 54, 48, 48, 0x102030));
   // A strip of 4 GiB of rows: bottom-up, the image's 48 rows are the file's
   // last ones; top-down, its first ones.
   const auto tall = static_cast<int32_t>(4 * kGiB / kStripRow);
   const uint64_t tallLength = 54 + kStripRow * static_cast<uint64_t>(tall);
-  const std::string up = dir + "/riesig-hoch.bmp";
+  const std::string up = dir + "/huge-bottom-up.bmp";
   ASSERT_TRUE(WriteSparse(up, Header24(kStrip, tall), tallLength, tallLength - 48 * kStripRow,
                           kStrip, 48, 0x405060));
-  const std::string down = dir + "/riesig-runter.bmp";
+  const std::string down = dir + "/huge-top-down.bmp";
   ASSERT_TRUE(WriteSparse(down, Header24(kStrip, -tall), tallLength, 54, kStrip, 48, 0x708090));
   // One byte short of its pixel array: truncated, and nothing is written.
-  const std::string cut = dir + "/riesig-kurz.bmp";
+  const std::string cut = dir + "/huge-truncated.bmp";
   ASSERT_TRUE(WriteSparse(cut, Header24(kStrip, tall), tallLength - 1, 54, kStrip, 48, 0x708090));
 
   const long before = ResidentKiB();

@@ -107,7 +107,6 @@ TEST(Screen, DepthsMapToTwoFormats) {
 }
 
 TEST(Screen, RejectsBadModesAndSizes) {
-  rt::headless::Install();
   EXPECT_NE(rt::SetScreenMode(17, 32, 0, 1, 0), 0);
   EXPECT_NE(rt::SetScreenMode(22, 32, 0, 1, 0), 0);
   EXPECT_NE(rt::SetScreenMode(18, 12, 0, 1, 0), 0);
@@ -126,7 +125,6 @@ TEST(Screen, RejectsBadModesAndSizes) {
 }
 
 TEST(Screen, ListsOfferedSizesInIncreasingOrder) {
-  rt::headless::Install();
   std::vector<uint32_t> all;
   for (uint32_t m = rt::ListScreenModes(32); m != 0; m = rt::ListScreenModes(0)) all.push_back(m);
   EXPECT_EQ(all, (std::vector<uint32_t>{0x028001E0, 0x03200258, 0x04000300, 0x05000400}));
@@ -621,7 +619,6 @@ TEST(Drawing, SetPixelIsClipped) {
 }
 
 TEST(Drawing, NothingHappensWithoutAScreen) {
-  rt::headless::Install();
   rt::DrawLine(nullptr, 0, 0, 10, 10, 0xFFFFFFFF, 2);
   rt::DrawCircle(nullptr, 5, 5, 3, 0xFFFFFFFF);
   rt::SetPixel(nullptr, 1, 1, 0xFFFFFFFF);
@@ -748,8 +745,8 @@ TEST(Console, ScrollsAtTheBottomAndWrapsLongLines) {
 }
 
 TEST(Console, StandardOutputBeforeAScreenUnlessTheDisplayTakesTheText) {
-  // A display without a console callback: text before a screen goes to stdout.
-  rt::headless::Install();
+  // The runtime's own headless display has no console callback: text before
+  // a screen goes to stdout.
   ::testing::internal::CaptureStdout();
   rt::PrintText("Grafik", false);
   rt::PrintText("-Treiber", true);

@@ -6,7 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-namespace rttest {
+namespace wimmel::test {
 
 class HangGuard {
  public:
@@ -33,4 +33,7 @@ class HangGuard {
   struct sigaction previous_ {};
 };
 
-}  // namespace rttest
+}  // namespace wimmel::test
+
+// The tests of the other folders name the guard through this shorter name.
+namespace rttest = wimmel::test;

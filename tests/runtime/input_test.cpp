@@ -17,10 +17,7 @@ const std::string kF1 = "\xFF;";
 
 class Input : public ::testing::Test {
  protected:
-  void SetUp() override {
-    rt::headless::Install();
-    ASSERT_EQ(rt::SetScreenMode(18, 32, 0, 1, 0), 0);
-  }
+  void SetUp() override { ASSERT_EQ(rt::SetScreenMode(18, 32, 0, 1, 0), 0); }
 };
 
 TEST_F(Input, KeyStrings) {
@@ -211,7 +208,6 @@ TEST_F(Input, ClockIsVirtualAndSettable) {
 }
 
 TEST(InputBeforeScreen, QueueWorksAndNoTerminalGivesNothing) {
-  rt::headless::Install();
   // Under CTest standard input is not a terminal, so the console keyboard
   // answers "" at once instead of blocking.
   if (!isatty(0)) {
@@ -225,7 +221,6 @@ TEST(InputBeforeScreen, QueueWorksAndNoTerminalGivesNothing) {
 }
 
 TEST(InputDisplay, InstallingADisplayClearsItsInput) {
-  rt::headless::Install();
   rt::headless::PushKey('z');
   rt::headless::Install();
   EXPECT_FALSE(rt::KeyHitFlag());

@@ -22,6 +22,7 @@
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
+namespace test = wimmel::test;
 
 namespace {
 
@@ -57,10 +58,10 @@ TEST(Random, FirstDrawsFollowTheSeededTwister) {
   ASSERT_FALSE(state.fail());
   // Any non-zero argument, negative, tiny and huge ones as well, draws the
   // next number; 0 of either sign repeats the last one.
-  const double argumente[] = {1.0, -3.5, 0.25, -1.0, 1e-300, -1e300};
+  const double arguments[] = {1.0, -3.5, 0.25, -1.0, 1e-300, -1e300};
   for (int i = 0; i < 1000; ++i) {
     const double want = reference() / 4294967296.0;
-    const double arg = argumente[i % std::size(argumente)];
+    const double arg = arguments[i % std::size(arguments)];
     ASSERT_EQ(rt::Random(arg), want) << "draw " << i << " with argument " << arg;
     ASSERT_EQ(rt::Random(0.0), want) << "0 repeats the last draw";
     ASSERT_EQ(rt::Random(-0.0), want) << "-0 repeats the last draw";
@@ -213,12 +214,12 @@ TEST(Files, MissingFilesChangeNothing) {
   // A folder or a named pipe with a picture's name is no picture: it counts
   // as missing everywhere, and nothing waits for a writer or a reader of the
   // pipe.
-  rttest::HangGuard guard(10);
-  const std::string folder = TempDir() + "/ordner.bmp";
-  const std::string pipe = TempDir() + "/rohr.bmp";
+  test::HangGuard guard(10);
+  const std::string folder = TempDir() + "/folder.bmp";
+  const std::string pipe = TempDir() + "/pipe.bmp";
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
-  for (const std::string& path : {TempDir() + "/fehlt.bmp", folder, pipe}) {
+  for (const std::string& path : {TempDir() + "/missing.bmp", folder, pipe}) {
     const int32_t n = rt::FreeFileNumber();
     EXPECT_NE(rt::OpenFile(path, rt::FileMode::Read, n), 0) << path;
     EXPECT_EQ(rt::FreeFileNumber(), n) << "a failed open leaves the number free: " << path;
@@ -250,8 +251,8 @@ TEST(Files, MissingFilesChangeNothing) {
 }
 
 TEST(Files, NumbersRunOut) {
-  const std::string path = TempDir() + "/viele.txt";
-  rttest::WriteFile(path, {1, 2, 3});
+  const std::string path = TempDir() + "/many.txt";
+  test::WriteFile(path, {1, 2, 3});
   std::vector<int32_t> open;
   for (int32_t n = rt::FreeFileNumber(); n != 0; n = rt::FreeFileNumber()) {
     ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Read, n), 0);
@@ -272,11 +273,11 @@ TEST(Files, NumbersRunOut) {
 TEST(Files, ProbeBmpSizeAndStamps) {
   const std::string dir = TempDir() + "/figure";
   ::mkdir(dir.c_str(), 0755);
-  rttest::WriteFile(dir + "/1.bmp",
-                    rttest::MakeBmp(384, -48, 24, {}, [](int32_t, int32_t) { return 0u; }));
-  rttest::WriteFile(dir + "/leer.bmp", {});
-  rttest::WriteFile(dir + "/kurz.bmp",
-                    {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0x20});
+  test::WriteFile(dir + "/1.bmp",
+                  test::MakeBmp(384, -48, 24, {}, [](int32_t, int32_t) { return 0u; }));
+  test::WriteFile(dir + "/empty.bmp", {});
+  test::WriteFile(dir + "/short.bmp",
+                  {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0x20});
   int32_t w = 1, h = 2;
   rt::FileStamp stamp;
   const int64_t length = rt::ProbeBmpSize(TempDir() + "\\figure\\1.bmp", w, h, &stamp);
@@ -285,13 +286,13 @@ TEST(Files, ProbeBmpSizeAndStamps) {
   EXPECT_EQ(h, -48);
   w = 1;
   h = 2;
-  EXPECT_EQ(rt::ProbeBmpSize(dir + "/leer.bmp", w, h), 0) << "an empty file counts as missing";
-  EXPECT_EQ(rt::ProbeFile(dir + "/leer.bmp"), 0) << "an empty file counts as missing";
-  EXPECT_EQ(rt::OpenReadStream(dir + "/leer.bmp"), nullptr);
-  EXPECT_EQ(rt::ProbeBmpSize(dir + "/nicht.bmp", w, h), 0);
+  EXPECT_EQ(rt::ProbeBmpSize(dir + "/empty.bmp", w, h), 0) << "an empty file counts as missing";
+  EXPECT_EQ(rt::ProbeFile(dir + "/empty.bmp"), 0) << "an empty file counts as missing";
+  EXPECT_EQ(rt::OpenReadStream(dir + "/empty.bmp"), nullptr);
+  EXPECT_EQ(rt::ProbeBmpSize(dir + "/absent.bmp", w, h), 0);
   EXPECT_EQ(w, 1);
   EXPECT_EQ(h, 2);
-  EXPECT_EQ(rt::ProbeBmpSize(dir + "/kurz.bmp", w, h), 20);
+  EXPECT_EQ(rt::ProbeBmpSize(dir + "/short.bmp", w, h), 20);
   EXPECT_EQ(w, 0x2010) << "the bytes present are read, the rest kept";
   EXPECT_EQ(h, 2);
   EXPECT_EQ(rt::FreeFileNumber(), 1) << "the probe closes its number";
@@ -307,15 +308,14 @@ TEST(Files, ProbeBmpSizeAndStamps) {
   EXPECT_EQ(std::fgetc(f), 'B');
   std::fclose(f);
   EXPECT_EQ(again, stamp);
-  rttest::WriteFile(dir + "/1.bmp",
-                    rttest::MakeBmp(384, -47, 24, {}, [](int32_t, int32_t) { return 0u; }));
+  test::WriteFile(dir + "/1.bmp",
+                  test::MakeBmp(384, -47, 24, {}, [](int32_t, int32_t) { return 0u; }));
   EXPECT_GT(rt::ProbeFile(dir + "/1.bmp", &again), 0);
   EXPECT_NE(again, stamp);
   EXPECT_EQ(rt::FreeFileNumber(), 1) << "no number stays taken";
 }
 
 TEST(Files, PrintLineZeroPrintsOnTheScreen) {
-  rt::headless::Install();
   ASSERT_EQ(rt::SetScreenMode(18, 32, 0, 1, 0), 0);
   rt::PrintLine(0, "I");
   rt::PrintLine(0, "I");
@@ -332,7 +332,7 @@ TEST(Files, PrintLineZeroPrintsOnTheScreen) {
 }
 
 TEST(Program, EndProgramClosesFilesAndUnwinds) {
-  const std::string path = TempDir() + "/ende.txt";
+  const std::string path = TempDir() + "/end.txt";
   ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Append, 3), 0);
   ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Append, 1), 0);
   char arg0[] = "wimmel";

@@ -1,18 +1,23 @@
-// The real sound library on SDL audio: the disk driver writes what the device
-// plays into a file, which sox measures; a driver that does not exist stands
-// for a machine without sound.
+// The real sound library on the runtime's audio device. The SDL device on the
+// disk driver writes what it plays into a file, which sox measures; a driver
+// that does not exist stands for a machine without sound.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string_view>
 #include <thread>
+#include <vector>
 
+#include "runtime/audio.h"
+#include "runtime/sdl/sdl_audio.h"
 #include "screen_util.h"
 #include "shared/settings.h"
 #include "sine_mp3.h"
@@ -88,38 +93,61 @@ double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
+// A device that plays only when the test calls its fill function, and checks
+// at its end that the library closed it while the mixer behind that function
+// still existed: the runtime destroys its device only after the library state
+// has gone.
+class HandDevice final : public rt::AudioDevice {
+ public:
+  ~HandDevice() override {
+    if (open_) ADD_FAILURE() << "the audio device was still open when the runtime ended";
+  }
+  bool Open(int32_t frames, Fill fill) override {
+    if (open_) return false;
+    open_ = true;
+    frames_ = frames;
+    fill_ = std::move(fill);
+    return true;
+  }
+  void Close() override {
+    open_ = false;
+    fill_ = nullptr;
+  }
+
+  bool open_ = false;
+  int32_t frames_ = 0;
+  Fill fill_;
+};
+
 class DeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = soundtest::MakeTempDir("device");
+    dir_ = test::MakeTempDir("device");
     ASSERT_FALSE(dir_.empty());
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
-    rt::headless::Install();
-    soundtest::FreshScreen();
-    ResetSettings();
+    test::FreshScreen();
     SetSoundLibrary(&spy_);
   }
   void TearDown() override {
-    if (Settings().MusikStatus > 0) {
-      Musik("MusikBeenden", "", 0);
-      Musik("FmodBeenden", "", 0);
-    }
-    SetSoundLibrary(nullptr);
+    unsetenv("SDL_AUDIODRIVER");
+    unsetenv("SDL_DISKAUDIOFILE");
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(dir_);
   }
 
   void WriteIntro(int32_t frames) {
-    soundtest::Sine tone;
+    test::Sine tone;
     tone.frames = frames;
     tone.amplitude = 0.4;
-    ASSERT_TRUE(soundtest::WriteBytes("musik/Qum1_I.mp3", soundtest::EncodeSine(tone)));
+    ASSERT_TRUE(test::WriteBytes("musik/Qum1_I.mp3", test::EncodeSine(tone)));
   }
 
+  // Gives the case's runtime an SDL audio device that plays into `file`.
   void UseDiskDriver(const std::string& file) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", (dir_ + "/" + file).c_str(), 1);
+    rt::InstallAudioDevice(rt::sdl::MakeSdlAudioDevice());
   }
 
   Spy spy_;
@@ -132,12 +160,12 @@ TEST_F(DeviceTest, IntroPlaysAtTheTracksLevelInRealTime) {
   constexpr uint32_t kFrames = 66150;  // 1.5 s
   WriteIntro(kFrames);
   UseDiskDriver("intro.raw");
-  const std::vector<uint8_t> before = soundtest::Snapshot();
+  const std::vector<uint8_t> before = test::Snapshot();
 
   ASSERT_EQ(Musik("Intro", "", 0), "OK");
   const Clock::time_point started = Clock::now();
   ASSERT_EQ(Settings().MusikStatus, 1);
-  EXPECT_EQ(soundtest::Snapshot(), before);
+  EXPECT_EQ(test::Snapshot(), before);
   const StreamHandle h = spy_.stream;
   ASSERT_NE(h, 0u);
   ASSERT_EQ(FSOUND_Stream_GetLength(h), kFrames);
@@ -209,28 +237,61 @@ TEST_F(DeviceTest, MusikBeendenSilencesTheDevice) {
 }
 
 TEST_F(DeviceTest, NoUsableDeviceTurnsMusicOffWithTwoLines) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        WriteIntro(4410);
-        setenv("SDL_AUDIODRIVER", "nonexistent", 1);
-        soundtest::DrawMarker();
-        EXPECT_EQ(Musik("Intro", "", 0), "OK");
-        EXPECT_EQ(Settings().MusikStatus, -1);
-        EXPECT_EQ(spy_.stream, 0u);
-        const std::vector<uint8_t> shown = soundtest::Snapshot();
-        EXPECT_EQ(shown, soundtest::ExpectedScreen(true, {"FEHLER: Kann Fmod nicht initialisieren!",
-                                                          "Schalte Sounds und Musik aus!"}));
-        Settings().MusikStatus = 0;
-        EXPECT_EQ(Musik("MusikAbspielen", "", 0), "OK");
-        EXPECT_EQ(Settings().MusikStatus, 0) << "not tried again";
-        // Without a device no stream opens either.
-        EXPECT_EQ(FSOUND_Stream_Open("musik\\Qum1_I.mp3", FSOUND_MPEGACCURATE, 0, 0), 0u);
-        const int code = ::testing::Test::HasFailure() ? 1 : 0;
-        TearDown();  // the child's own folder, which std::exit would leave behind
-        std::exit(code);
-      },
-      ::testing::ExitedWithCode(0), "");
+  WriteIntro(4410);
+  // A runtime without a device, as the program has on the headless display.
+  EXPECT_EQ(FSOUND_Init(44100, 32, 0), 0);
+  // A device that does not open, as on a machine without sound.
+  setenv("SDL_AUDIODRIVER", "nonexistent", 1);
+  rt::InstallAudioDevice(rt::sdl::MakeSdlAudioDevice());
+  test::DrawMarker();
+  EXPECT_EQ(Musik("Intro", "", 0), "OK");
+  EXPECT_EQ(Settings().MusikStatus, -1);
+  EXPECT_EQ(spy_.stream, 0u);
+  const std::vector<uint8_t> shown = test::Snapshot();
+  EXPECT_EQ(shown, test::ExpectedScreen(true, {"FEHLER: Kann Fmod nicht initialisieren!",
+                                               "Schalte Sounds und Musik aus!"}));
+  Settings().MusikStatus = 0;
+  EXPECT_EQ(Musik("MusikAbspielen", "", 0), "OK");
+  EXPECT_EQ(Settings().MusikStatus, 0) << "not tried again";
+  // Without a device no stream opens either.
+  EXPECT_EQ(FSOUND_Stream_Open("musik\\Qum1_I.mp3", FSOUND_MPEGACCURATE, 0, 0), 0u);
+}
+
+// The library opens the runtime's device on start-up, mixes its streams into
+// what the device asks for and closes it again. The case ends with the intro
+// playing: the library's state closes the device before its mixer goes, which
+// HandDevice checks when the runtime ends.
+TEST_F(DeviceTest, TheLibraryFillsTheRuntimesDeviceAndClosesItAtTheEnd) {
+  WriteIntro(44100);
+  auto owned = std::make_unique<HandDevice>();
+  HandDevice& device = *owned;
+  rt::InstallAudioDevice(std::move(owned));
+  ASSERT_EQ(Musik("Intro", "", 0), "OK");
+  ASSERT_EQ(Settings().MusikStatus, 1);
+  ASSERT_TRUE(device.open_);
+  EXPECT_EQ(device.frames_, 1024);
+  ASSERT_TRUE(device.fill_);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(spy_.stream), 2205u) << "the primed 50 ms";
+  std::vector<int16_t> out(4096 * 2, 0);
+  device.fill_(out.data(), 4096);
+  EXPECT_EQ(FSOUND_Stream_GetPosition(spy_.stream), 4096u) << "what the device took has played";
+  EXPECT_TRUE(std::any_of(out.begin(), out.end(), [](int16_t s) { return s != 0; }))
+      << "the intro was not mixed into the device's buffer";
+  EXPECT_EQ(FSOUND_Init(44100, 32, 0), 1) << "a second start-up keeps the open device";
+  EXPECT_TRUE(device.open_);
+
+  // Closing the library closes the device; started again, the library opens
+  // it anew, and the old stream's handle is not given out again.
+  const StreamHandle first = spy_.stream;
+  Musik("MusikBeenden", "", 0);
+  Musik("FmodBeenden", "", 0);
+  EXPECT_FALSE(device.open_);
+  ASSERT_EQ(Musik("Intro", "", 0), "OK");
+  ASSERT_EQ(Settings().MusikStatus, 1);
+  EXPECT_TRUE(device.open_);
+  EXPECT_NE(spy_.stream, 0u);
+  EXPECT_NE(spy_.stream, first);
+  EXPECT_EQ(FSOUND_Stream_GetLength(first), 0u);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -115,19 +114,8 @@ const std::string kIntro = "musik\\Qum1_I.mp3";
 class MusikTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    rt::headless::Install();
-    soundtest::FreshScreen();
-    ResetSettings();
+    test::FreshScreen();
     SetSoundLibrary(&fake_);
-  }
-  // Leaves the player as a fresh program has it: no stream, not initialised.
-  void TearDown() override {
-    Settings().SoundMoeglich = "ja";
-    if (Settings().MusikStatus > 0) {
-      Musik("MusikBeenden", "", 0);
-      Musik("FmodBeenden", "", 0);
-    }
-    SetSoundLibrary(nullptr);
   }
 
   // The player starts up with the intro and `fake_` forgets those calls.
@@ -138,31 +126,18 @@ class MusikTest : public ::testing::Test {
     return fake_.lastOpened;
   }
 
-  // Runs `body` in a child process: a failed start-up keeps the player off
-  // for the rest of the process, by design.
-  template <typename F>
-  static void InChild(F body) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-          body();
-          std::exit(::testing::Test::HasFailure() ? 1 : 0);
-        },
-        ::testing::ExitedWithCode(0), "");
-  }
-
   FakeLibrary fake_;
 };
 
 TEST_F(MusikTest, NothingAtAllWhileSoundIsNotPossible) {
   Settings().SoundMoeglich = "nein";
-  const std::vector<uint8_t> before = soundtest::Snapshot();
+  const std::vector<uint8_t> before = test::Snapshot();
   for (const char* word : {"Intro", "MusikAbspielen", "MusikBeenden", "FmodBeenden", "Unsinn"}) {
     EXPECT_EQ(Musik(word, "", 0), "OK") << word;
   }
   EXPECT_TRUE(fake_.calls.empty());
   EXPECT_EQ(Settings().MusikStatus, 0);
-  EXPECT_EQ(soundtest::Snapshot(), before);
+  EXPECT_EQ(test::Snapshot(), before);
   // Only "ja" in exactly that spelling switches sound on.
   Settings().SoundMoeglich = "Ja";
   EXPECT_EQ(Musik("Intro", "", 0), "OK");
@@ -170,13 +145,13 @@ TEST_F(MusikTest, NothingAtAllWhileSoundIsNotPossible) {
 }
 
 TEST_F(MusikTest, FirstCallInitialisesThenPlaysTheIntro) {
-  const std::vector<uint8_t> before = soundtest::Snapshot();
+  const std::vector<uint8_t> before = test::Snapshot();
   EXPECT_EQ(Musik("Intro", "", 0), "OK");
   const StreamHandle h = fake_.lastOpened;
   EXPECT_EQ(fake_.Take(),
             Concat({kInit, DueTest(0), {"Open " + kIntro + " 131072 0 0", "Play -1 " + H(h)}}));
   EXPECT_EQ(Settings().MusikStatus, 1);
-  EXPECT_EQ(soundtest::Snapshot(), before) << "a successful start prints nothing";
+  EXPECT_EQ(test::Snapshot(), before) << "a successful start prints nothing";
 }
 
 TEST_F(MusikTest, AnyFirstWordInitialises) {
@@ -187,43 +162,40 @@ TEST_F(MusikTest, AnyFirstWordInitialises) {
   EXPECT_EQ(fake_.Take().size(), 5u);
 }
 
+// A failed start-up keeps the player off for the rest of the run: it is not
+// tried again, whatever is sent.
 TEST_F(MusikTest, OldVersionIsRefusedWithThreeLinesOnAClearedScreen) {
-  InChild([this] {
-    fake_.version = 3.73f;
-    soundtest::DrawMarker();
-    EXPECT_EQ(Musik("Intro", "", 0), "OK");
-    EXPECT_EQ(fake_.Take(), (Calls{"GetVersion", "SetBufferSize 50"}));
-    EXPECT_EQ(Settings().MusikStatus, -1);
-    const std::vector<uint8_t> shown = soundtest::Snapshot();
-    EXPECT_TRUE(soundtest::AnyLitPixel(32, 48)) << "third line missing";
-    EXPECT_EQ(shown, soundtest::ExpectedScreen(
-                         false, {"FEHLER: Fuer die Ausgabe von Sounds oder Musik",
-                                 "ist Fmod in der Version 3.74 oder hoeher notwendig!",
-                                 "Schalte Sounds und Musik aus!"}));
-    // Not tried again during the run, whatever is sent.
-    Settings().MusikStatus = 0;
-    for (const char* word : {"Intro", "MusikAbspielen", "MusikBeenden", "FmodBeenden"}) {
-      EXPECT_EQ(Musik(word, "", 0), "OK");
-    }
-    EXPECT_TRUE(fake_.calls.empty());
-  });
+  fake_.version = 3.73f;
+  test::DrawMarker();
+  EXPECT_EQ(Musik("Intro", "", 0), "OK");
+  EXPECT_EQ(fake_.Take(), (Calls{"GetVersion", "SetBufferSize 50"}));
+  EXPECT_EQ(Settings().MusikStatus, -1);
+  const std::vector<uint8_t> shown = test::Snapshot();
+  EXPECT_TRUE(test::AnyLitPixel(32, 48)) << "third line missing";
+  EXPECT_EQ(shown,
+            test::ExpectedScreen(false, {"FEHLER: Fuer die Ausgabe von Sounds oder Musik",
+                                         "ist Fmod in der Version 3.74 oder hoeher notwendig!",
+                                         "Schalte Sounds und Musik aus!"}));
+  Settings().MusikStatus = 0;
+  for (const char* word : {"Intro", "MusikAbspielen", "MusikBeenden", "FmodBeenden"}) {
+    EXPECT_EQ(Musik(word, "", 0), "OK");
+  }
+  EXPECT_TRUE(fake_.calls.empty());
 }
 
 TEST_F(MusikTest, FailedInitPrintsTwoLinesWithoutClearing) {
-  InChild([this] {
-    fake_.initResult = 0;
-    soundtest::DrawMarker();
-    EXPECT_EQ(Musik("Intro", "", 0), "OK");
-    EXPECT_EQ(fake_.Take(), kInit);
-    EXPECT_EQ(Settings().MusikStatus, -1);
-    const std::vector<uint8_t> shown = soundtest::Snapshot();
-    EXPECT_EQ(shown, soundtest::ExpectedScreen(true, {"FEHLER: Kann Fmod nicht initialisieren!",
-                                                      "Schalte Sounds und Musik aus!"}));
-    Settings().MusikStatus = 0;
-    Musik("Intro", "", 0);
-    Musik("FmodBeenden", "", 0);
-    EXPECT_TRUE(fake_.calls.empty());
-  });
+  fake_.initResult = 0;
+  test::DrawMarker();
+  EXPECT_EQ(Musik("Intro", "", 0), "OK");
+  EXPECT_EQ(fake_.Take(), kInit);
+  EXPECT_EQ(Settings().MusikStatus, -1);
+  const std::vector<uint8_t> shown = test::Snapshot();
+  EXPECT_EQ(shown, test::ExpectedScreen(true, {"FEHLER: Kann Fmod nicht initialisieren!",
+                                               "Schalte Sounds und Musik aus!"}));
+  Settings().MusikStatus = 0;
+  Musik("Intro", "", 0);
+  Musik("FmodBeenden", "", 0);
+  EXPECT_TRUE(fake_.calls.empty());
 }
 
 TEST_F(MusikTest, OneStreamWhileOnePlays) {

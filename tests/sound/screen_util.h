@@ -14,7 +14,7 @@
 
 namespace rt = wimmel::rt;
 
-namespace wimmel::soundtest {
+namespace wimmel::test {
 
 // A 640 x 480 x 16 headless screen with the text cursor at the top left.
 inline void FreshScreen() {
@@ -57,4 +57,4 @@ inline bool AnyLitPixel(int32_t y0, int32_t y1) {
   return false;
 }
 
-}  // namespace wimmel::soundtest
+}  // namespace wimmel::test

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <numbers>
 
-namespace wimmel::soundtest {
+namespace wimmel::test {
 
 std::vector<uint8_t> EncodeSine(const Sine& sine) {
   lame_global_flags* lame = lame_init();
@@ -61,4 +61,4 @@ std::string MakeTempDir(const std::string& tag) {
   return pattern;
 }
 
-}  // namespace wimmel::soundtest
+}  // namespace wimmel::test

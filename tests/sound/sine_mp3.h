@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace wimmel::soundtest {
+namespace wimmel::test {
 
 struct Sine {
   int32_t rate = 44100;
@@ -24,4 +24,4 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // A fresh empty folder below the system's temporary folder.
 std::string MakeTempDir(const std::string& tag);
 
-}  // namespace wimmel::soundtest
+}  // namespace wimmel::test

@@ -24,28 +24,28 @@ namespace {
 
 using sound::Mixer;
 using sound::Mp3Decoder;
-using soundtest::Sine;
+using test::Sine;
 
 class StreamTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = soundtest::MakeTempDir("stream");
+    dir_ = test::MakeTempDir("stream");
     ASSERT_FALSE(dir_.empty());
     Sine tone;
     tone.frames = 30000;
-    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/tone.mp3", soundtest::EncodeSine(tone)));
+    ASSERT_TRUE(test::WriteBytes(dir_ + "/tone.mp3", test::EncodeSine(tone)));
     Sine loud = tone;
     loud.amplitude = 0.9;
-    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/loud.mp3", soundtest::EncodeSine(loud)));
+    ASSERT_TRUE(test::WriteBytes(dir_ + "/loud.mp3", test::EncodeSine(loud)));
     Sine mono = tone;
     mono.channels = 1;
-    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/mono.mp3", soundtest::EncodeSine(mono)));
+    ASSERT_TRUE(test::WriteBytes(dir_ + "/mono.mp3", test::EncodeSine(mono)));
     Sine low = tone;
     low.rate = 22050;
     low.frames = 11025;
-    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/low.mp3", soundtest::EncodeSine(low)));
-    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/empty.mp3", {}));
-    ASSERT_TRUE(soundtest::WriteBytes(dir_ + "/text.mp3", std::vector<uint8_t>(5000, 'a')));
+    ASSERT_TRUE(test::WriteBytes(dir_ + "/low.mp3", test::EncodeSine(low)));
+    ASSERT_TRUE(test::WriteBytes(dir_ + "/empty.mp3", {}));
+    ASSERT_TRUE(test::WriteBytes(dir_ + "/text.mp3", std::vector<uint8_t>(5000, 'a')));
     std::filesystem::create_directories(dir_ + "/folder.mp3");
     ASSERT_EQ(::mkfifo((dir_ + "/pipe.mp3").c_str(), 0644), 0);
   }
@@ -66,6 +66,7 @@ class StreamTest : public ::testing::Test {
   }
 
   static std::string dir_;
+  sound::StreamHandles handles_;
 };
 std::string StreamTest::dir_;
 
@@ -101,9 +102,9 @@ TEST_F(StreamTest, MissingAndUndecodableFilesAreRefused) {
   }
   // A file cut short after its header: what is there plays, and the stream
   // still ends.
-  std::vector<uint8_t> whole = soundtest::EncodeSine(Sine{});
+  std::vector<uint8_t> whole = test::EncodeSine(Sine{});
   whole.resize(whole.size() / 3);
-  ASSERT_TRUE(soundtest::WriteBytes(Path("cut.mp3"), whole));
+  ASSERT_TRUE(test::WriteBytes(Path("cut.mp3"), whole));
   auto cut = Mp3Decoder::Open(Path("cut.mp3"));
   ASSERT_TRUE(cut);
   EXPECT_LT(cut->Length(), 44100u);
@@ -116,7 +117,7 @@ TEST_F(StreamTest, MissingAndUndecodableFilesAreRefused) {
 
 TEST_F(StreamTest, MixDeliversTheDecodedSamplesAndCountsThem) {
   const std::vector<int16_t> reference = DecodeAll("tone.mp3");
-  Mixer mixer(4);
+  Mixer mixer(4, handles_);
   const uint32_t h = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
   EXPECT_EQ(mixer.Position(h), 0u);
   EXPECT_EQ(mixer.Length(h), 30000u);
@@ -151,7 +152,7 @@ TEST_F(StreamTest, MixDeliversTheDecodedSamplesAndCountsThem) {
 TEST_F(StreamTest, TwoStreamsAreSummedAndSaturated) {
   const std::vector<int16_t> a = DecodeAll("loud.mp3");
   const std::vector<int16_t> b = DecodeAll("tone.mp3");
-  Mixer mixer(2);
+  Mixer mixer(2, handles_);
   const uint32_t ha = mixer.Add(Mp3Decoder::Open(Path("loud.mp3")));
   const uint32_t hb = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
   EXPECT_EQ(mixer.Play(-1, ha, 0), 0);
@@ -168,7 +169,7 @@ TEST_F(StreamTest, TwoStreamsAreSummedAndSaturated) {
 }
 
 TEST_F(StreamTest, StopRemoveAndChannels) {
-  Mixer mixer(1);
+  Mixer mixer(1, handles_);
   const uint32_t h = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
   const uint32_t other = mixer.Add(Mp3Decoder::Open(Path("tone.mp3")));
   EXPECT_NE(h, 0u);
@@ -202,18 +203,12 @@ TEST_F(StreamTest, StopRemoveAndChannels) {
 class VirtualDeviceTest : public StreamTest {
  protected:
   void SetUp() override {
-    rt::headless::Install();
     rt::headless::SetClock(100.0);
-    ResetSettings();
     UseVirtualSoundDevice();
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
   }
-  void TearDown() override {
-    FSOUND_Close();
-    std::filesystem::current_path(previous_);
-    SetSoundLibrary(nullptr);
-  }
+  void TearDown() override { std::filesystem::current_path(previous_); }
   std::filesystem::path previous_;
 };
 
@@ -244,6 +239,12 @@ TEST_F(VirtualDeviceTest, PositionFollowsTheClock) {
   for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3", "pipe.mp3"}) {
     EXPECT_EQ(FSOUND_Stream_Open(name, FSOUND_MPEGACCURATE, 0, 0), 0u) << name;
   }
+  // Closed and started again, the library gives out no old handle.
+  FSOUND_Close();
+  ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
+  const StreamHandle again = FSOUND_Stream_Open("tone.mp3", FSOUND_MPEGACCURATE, 0, 0);
+  EXPECT_NE(again, 0u);
+  EXPECT_NE(again, h);
 }
 
 // The player asks for a track that failed to open again on every pass of the
@@ -259,21 +260,21 @@ TEST_F(VirtualDeviceTest, AFileThatDoesNotDecodeIsScannedOnceUntilItChanges) {
     return bytes;
   };
   const char* const name = "musik\\Qum1_E.mp3";
-  ASSERT_TRUE(soundtest::WriteBytes("musik/Qum1_E.mp3", noise(20000)));
+  ASSERT_TRUE(test::WriteBytes("musik/Qum1_E.mp3", noise(20000)));
   auto open = [&] { return FSOUND_Stream_Open(name, FSOUND_MPEGACCURATE, 0, 0); };
-  uint64_t scans = Mp3Decoder::Attempts();
+  uint64_t scans = sound::FilesScanned();
   EXPECT_EQ(open(), 0u);
-  EXPECT_EQ(Mp3Decoder::Attempts(), ++scans);
+  EXPECT_EQ(sound::FilesScanned(), ++scans);
   for (int pass = 0; pass < 5; ++pass) EXPECT_EQ(open(), 0u);
-  EXPECT_EQ(Mp3Decoder::Attempts(), scans) << "the unchanged file was scanned again";
+  EXPECT_EQ(sound::FilesScanned(), scans) << "the unchanged file was scanned again";
   EXPECT_EQ(FSOUND_Stream_Open("musik\\Qum2_E.mp3", FSOUND_MPEGACCURATE, 0, 0), 0u);
-  EXPECT_EQ(Mp3Decoder::Attempts(), scans) << "a missing file reached the decoder";
+  EXPECT_EQ(sound::FilesScanned(), scans) << "a missing file reached the decoder";
 
   // Written anew (other bytes, another length): tried again, once.
-  ASSERT_TRUE(soundtest::WriteBytes("musik/Qum1_E.mp3", noise(30000)));
+  ASSERT_TRUE(test::WriteBytes("musik/Qum1_E.mp3", noise(30000)));
   EXPECT_EQ(open(), 0u);
   EXPECT_EQ(open(), 0u);
-  EXPECT_EQ(Mp3Decoder::Attempts(), ++scans);
+  EXPECT_EQ(sound::FilesScanned(), ++scans);
 
   // A good file in its place plays, and keeps opening.
   std::filesystem::copy_file("tone.mp3", "musik/Qum1_E.mp3",
@@ -282,7 +283,7 @@ TEST_F(VirtualDeviceTest, AFileThatDoesNotDecodeIsScannedOnceUntilItChanges) {
   EXPECT_NE(h, 0u);
   EXPECT_EQ(FSOUND_Stream_GetLength(h), 30000u);
   EXPECT_NE(open(), 0u);
-  EXPECT_EQ(Mp3Decoder::Attempts(), scans + 2);
+  EXPECT_EQ(sound::FilesScanned(), scans + 2);
 }
 
 // The program's own music, when the data has been generated: each track opens

@@ -1,0 +1,138 @@
+// The bottom bar: the information area below the scene while no help page
+// is shown, with the buttons H, F1, Esc and A.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "panels/panels.h"
+#include "panels/parts.h"
+#include "runtime/runtime.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
+#include "text/text.h"
+
+namespace wimmel {
+
+namespace {
+
+using panels::SendWindow;
+
+constexpr int32_t kButtonWidth = 30, kButtonHeight = 30;
+
+// Pastes the empty key at the drawing position and records its hit box.
+void PasteButton(panels::BottomBarRecord& bar, int32_t n, std::string answer) {
+  SendWindow("SetzeBildTransparent", n, bar.x, bar.y, bar.buttonSlot);
+  bar.buttons.push_back(
+      {bar.area.X0 + bar.x, bar.area.Y0 + bar.y, kButtonWidth, kButtonHeight, std::move(answer)});
+}
+
+void WriteCaption(const panels::BottomBarRecord& bar, int32_t n, int32_t dx,
+                  std::string_view text) {
+  SendWindow("SetzSchriftfarbe", n, 0, 0, 0);
+  SendWindow("SchreibText", n, bar.x + dx, bar.y + 7, 0, 0, text);
+}
+
+void EngraveLabel(const panels::BottomBarRecord& bar, int32_t n, std::string_view text) {
+  SendWindow("SetzSchriftfarbe", n, 96, 96, 96);
+  SendWindow("SchreibGravText", n, bar.x, bar.y + 7, 60, 0, text);
+}
+
+void Erstellen(panels::BottomBarRecord& bar) {
+  if (bar.created != 0) return;
+  if (panels::LogIsOn()) Protokoll("AnzeigeFensterUnten wird erstellt");
+  bar.area = panels::ComputeInfoArea();
+  const int32_t W = FontBreite(0);
+  bar.buttons.clear();
+
+  bar.windowNumber = SendWindow("Erstellen", 0, 0, 0, 0, 0, "AnzeigeFensterUnten");
+  const int32_t n = panels::NumberOf(bar.windowNumber);
+  SendWindow("SetzTitel", n, 1, 0, 0, 0, "AnzeigeFensterUnten" + bar.windowNumber);
+  SendWindow("SetzXY", n, bar.area.X0, bar.area.Y0);
+  SendWindow("SetzGrundfarbe", n, 0, 0, 0);
+  SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
+  SendWindow("SetzGroesse", n, bar.area.width, bar.area.height);
+  SendWindow("SetzRahmenAbstand", n, 1, 1);
+  SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::JoinPath("pattern", "maskiert.bmp"));
+  bar.brushSlot = SendWindow("MerkeBild", n, kButtonWidth, kButtonHeight, 0, 0,
+                             panels::JoinPath("pattern", "buerste.bmp"));
+
+  // First group: H and F1 on one plate.
+  bar.x = 20;
+  bar.y = 14;
+  bar.plateHeight = kButtonHeight + 2;
+  bar.plateWidth = 12 * W + 2 * kButtonWidth + 32;
+  SendWindow("FuellRechteck", n, bar.x - 2, bar.y - 2, bar.plateWidth, bar.plateHeight,
+             bar.brushSlot);
+  bar.buttonSlot = panels::NumberOf(SendWindow("MerkeBild", n, kButtonWidth, kButtonHeight, 0, 0,
+                                               panels::JoinPath("HG_bild", "TastLeer.bmp")));
+  PasteButton(bar, n, "H");
+  SendWindow("SetzFontNr", n, 0);
+  WriteCaption(bar, n, 12, "H");
+  bar.x += kButtonWidth + 10;
+  PasteButton(bar, n, "H");
+  WriteCaption(bar, n, 8, "F1");
+  bar.x += kButtonWidth + 10;
+  EngraveLabel(bar, n, "Hilfe / Help");
+
+  // Each later group starts after the previous label.
+  auto nextGroup = [&](int32_t plateWidth) {
+    const int32_t t = bar.x + 30 + 12 * W + 25;
+    bar.plateWidth = plateWidth;
+    SendWindow("FuellRechteck", n, t + 8, bar.y - 2, bar.plateWidth, bar.plateHeight,
+               bar.brushSlot);
+    bar.x = t + 10;
+  };
+
+  nextGroup(12 * W + kButtonWidth + 22);
+  PasteButton(bar, n, std::string(1, '\x1B'));
+  WriteCaption(bar, n, 4, "Esc");
+  bar.x += kButtonWidth + 10;
+  EngraveLabel(bar, n, "Programmende");
+
+  nextGroup(5 * W + kButtonWidth + 32);
+  PasteButton(bar, n, "A");
+  WriteCaption(bar, n, 12, "A");
+  bar.x += kButtonWidth + 10;
+  EngraveLabel(bar, n, "About");
+
+  bar.created = 1;
+  if (panels::LogIsOn()) {
+    Protokoll("AnzeigeFensterUnten mit Nummer " + bar.windowNumber + " ist erstellt");
+  }
+}
+
+void Loeschen(panels::BottomBarRecord& bar) {
+  if (panels::LogIsOn()) {
+    Protokoll("AnzeigeFensterUnten  mit Nummer " + bar.windowNumber + " wird geloescht");
+  }
+  SendWindow("LoescheFenster", panels::NumberOf(bar.windowNumber), 0, 0, 0, 0,
+             "AnzeigeFensterUnten");
+  bar.windowNumber.clear();
+  bar.created = 0;
+  if (panels::LogIsOn()) Protokoll("AnzeigeFensterUnten ist geloescht");
+}
+
+}  // namespace
+
+std::string AnzeigeFensterUnten(std::string_view Aufgabe) {
+  panels::BottomBarRecord& bar = PanelsModule::Get().bottomBar;
+  switch (LookUpCommand(Aufgabe, panels::kButtonCommands, panels::Command::Unknown)) {
+    case panels::Command::Erstellen:
+      Erstellen(bar);
+      break;
+    case panels::Command::Anzeigen:
+      SendWindow("ZeigAn", panels::NumberOf(bar.windowNumber));
+      break;
+    case panels::Command::Loeschen:
+      Loeschen(bar);
+      break;
+    case panels::Command::Mausklick:
+      return panels::HitButton(bar.buttons);
+    case panels::Command::Unknown:
+      break;
+  }
+  return "";
+}
+
+}  // namespace wimmel

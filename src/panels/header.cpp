@@ -1,0 +1,100 @@
+// The header window: a stone-patterned strip above the scene with the
+// caption raised on a plate in its middle.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "panels/panels.h"
+#include "panels/parts.h"
+#include "runtime/runtime.h"
+#include "shared/dialog.h"
+#include "shared/settings.h"
+#include "text/text.h"
+
+namespace wimmel {
+
+namespace {
+
+using panels::SendWindow;
+
+constexpr int32_t kFont = 0;
+
+void Erstellen(panels::HeaderRecord& header, std::string_view text) {
+  if (header.exists != 0) return;
+  if (panels::LogIsOn()) Protokoll("KopfFenster(): wird erstellt");
+  const int32_t h = Layout().SzeneY0;
+  if (h <= 16) {
+    rt::PrintText(
+        "Sub KopfFenster():  Soll ein Kopffenster errichten, es ist oben aber gar kein Platz "
+        "dafuer (kleiner 16 Pixel)",
+        true);
+    return;
+  }
+  const int32_t w = rt::Wrap32(int64_t{Layout().screenWidth} - 1);
+  header.windowX = 0;
+  header.windowY = 0;
+  header.windowWidth = w;
+  header.windowHeight = h;
+
+  header.KopfFensterNr = SendWindow("Erstellen", 0, 0, 0, 0, 0, "KopfFenster " + std::string(text));
+  const int32_t n = panels::NumberOf(header.KopfFensterNr);
+  SendWindow("SetzTitel", n, 1, 0, 0, 0, "KopfFenster " + std::string(text) + header.KopfFensterNr);
+  SendWindow("SetzXY", n, 0, 0);
+  SendWindow("SetzGrundfarbe", n, 0, 0, 0);
+  SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
+  SendWindow("SetzGroesse", n, w, h);
+  SendWindow("SetzRahmenAbstand", n, 0, 0);
+  SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::JoinPath("pattern", "maskiert.bmp"));
+
+  header.plateWidth = rt::Wrap32(static_cast<int64_t>(text.size()) * FontBreite(kFont) + 20);
+  header.plateHeight = FontHoehe(kFont) + 10;
+  header.plateLeft = rt::Wrap32((int64_t{w} - header.plateWidth) / 2);
+  header.plateTop = rt::Wrap32((int64_t{h} - header.plateHeight) / 2);
+
+  header.stoneSlot =
+      SendWindow("MerkeBild", n, 0, 0, 0, 0, panels::JoinPath("pattern", "Stein1.bmp"));
+  SendWindow("FuellRechteck", n, header.plateLeft, header.plateTop, header.plateWidth,
+             header.plateHeight, header.stoneSlot);
+  SendWindow("SetzFontNr", n, kFont);
+  SendWindow("SetzSchriftFarbe", n, 128, 128, 128);
+  SendWindow("Schreib3DText", n, rt::Wrap32(int64_t{header.plateLeft} + 10),
+             rt::Wrap32(int64_t{header.plateTop} + 6), 60, 0, text);
+  header.exists = 1;
+  if (panels::LogIsOn()) {
+    Protokoll("KopfFenster ist mit FensterNummer " + header.KopfFensterNr + " erstellt");
+  }
+}
+
+void Loeschen(panels::HeaderRecord& header) {
+  if (panels::LogIsOn()) {
+    Protokoll("KopfFenster mit Nummer " + header.KopfFensterNr + " wird geloescht");
+  }
+  SendWindow("LoescheFenster", panels::NumberOf(header.KopfFensterNr), 0, 0, 0, 0,
+             "KopfFensterLoeschen");
+  header.KopfFensterNr.clear();
+  header.exists = 0;
+  if (panels::LogIsOn()) Protokoll("KopfFenster ist geloescht");
+}
+
+}  // namespace
+
+void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
+  panels::HeaderRecord& header = PanelsModule::Get().header;
+  switch (LookUpCommand(Aufgabe, panels::kDrawingCommands, panels::Command::Unknown)) {
+    case panels::Command::Erstellen:
+      Erstellen(header, Text);
+      break;
+    case panels::Command::Anzeigen:
+      SendWindow("ZeigAn", panels::NumberOf(header.KopfFensterNr));
+      break;
+    case panels::Command::Loeschen:
+      Loeschen(header);
+      break;
+    default:
+      DruckeZeile("SelectCase in der KopfFenster-Sub kennt folgende Aufgabe nicht: " +
+                  std::string(Aufgabe));
+      break;
+  }
+}
+
+}  // namespace wimmel

@@ -1,0 +1,110 @@
+// Building blocks the panels share: the window command with the program's
+// own argument order, window numbers kept as text, artwork paths, the command
+// words, the button hit boxes, and the records of the six panels.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shared/command_word.h"
+
+namespace wimmel::panels {
+
+// Sends one window command; the panels ignore the result unless they keep it.
+std::string SendWindow(std::string_view word, int32_t nr, int32_t w1 = 0, int32_t w2 = 0,
+                       int32_t w3 = 0, int32_t w4 = 0, std::string_view text = "");
+
+// The numeric value of a kept window or slot number ("" gives 0).
+int32_t NumberOf(std::string_view text);
+
+// Joins a folder and a file with the program's path separator.
+std::string JoinPath(std::string_view folder, std::string_view file);
+std::string JoinPath(std::string_view folder, std::string_view subfolder, std::string_view file);
+
+bool LogIsOn();
+
+enum class Command { Erstellen, Anzeigen, Loeschen, Mausklick, Unknown };
+
+// The words of the panels without buttons (header and start footer), and of
+// those with buttons (bottom bar and help pages), in the order they are
+// compared.
+inline constexpr CommandWord<Command> kDrawingCommands[] = {
+    {"ERSTELLEN", Command::Erstellen},
+    {"ANZEIGEN", Command::Anzeigen},
+    {"LOESCHEN", Command::Loeschen},
+};
+inline constexpr CommandWord<Command> kButtonCommands[] = {
+    {"ERSTELLEN", Command::Erstellen},
+    {"ANZEIGEN", Command::Anzeigen},
+    {"LOESCHEN", Command::Loeschen},
+    {"MAUSKLICK", Command::Mausklick},
+};
+
+// A button: its top-left screen pixel and how far the hit box reaches to
+// the right and down (both ends included), with the key string it stands for.
+struct Button {
+  int32_t x = 0, y = 0;
+  int32_t right = 30, down = 30;
+  std::string answer;
+};
+
+// Tests all buttons in order at (MausX, MausY); the last hit wins.
+std::string HitButton(const std::vector<Button>& buttons);
+
+// The information area below the scene, shared by the bottom bar and the
+// help pages: its top row and the window size.
+struct InfoArea {
+  int32_t X0 = 0, Y0 = 0, width = 0, height = 0;
+};
+InfoArea ComputeInfoArea();
+
+// ---------------------------------------------------------------- records
+
+// The header window. Its number stays empty while no header exists.
+struct HeaderRecord {
+  std::string KopfFensterNr;
+  int32_t exists = 0;
+  int32_t windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
+  int32_t plateLeft = 0, plateTop = 0, plateWidth = 0, plateHeight = 0;
+  std::string stoneSlot;
+};
+
+// The bottom bar, and each help page: they share the information area and
+// are built alike. The window number stays empty while the panel does not
+// exist; the buttons are kept in the order of the click test.
+struct InfoPanelRecord {
+  std::string windowNumber;
+  int32_t created = 0;
+  InfoArea area;
+  std::string brushSlot;
+  int32_t buttonSlot = 0;
+  std::vector<Button> buttons;
+};
+
+// The bottom bar's running drawing position and current plate.
+struct BottomBarRecord : InfoPanelRecord {
+  int32_t x = 0, y = 0;
+  int32_t plateWidth = 0, plateHeight = 0;
+};
+
+// The start screen's footer.
+struct StartFooterRecord {
+  std::string windowNumber;
+  int32_t exists = 0;
+  int32_t windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
+  std::string chromeSlot;
+  int32_t keyCapSlot = 0;
+};
+
+// The six panels of one run (see panels.h).
+struct PanelState {
+  HeaderRecord header;
+  BottomBarRecord bottomBar;
+  std::array<InfoPanelRecord, 3> helpPages;
+  StartFooterRecord startFooter;
+};
+
+}  // namespace wimmel::panels
