@@ -216,7 +216,7 @@ TEST_F(PictureStoreTest, HundredthIsStoredAndTheNextEndsTheProgram) {
 
 TEST_F(PictureStoreTest, EmptyFileFolderOrPipeEndsWithTheMissingFileLines) {
   // Only a regular file with content is a picture; nothing waits for a pipe.
-  rttest::HangGuard guard(10);
+  wimmel::test::HangGuard guard(10);
   WriteFile("HG_bild\\leer.bmp", "");
   WriteFolder("HG_bild\\ordner.bmp");
   WritePipe("HG_bild\\rohr.bmp");

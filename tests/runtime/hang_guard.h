@@ -34,6 +34,3 @@ class HangGuard {
 };
 
 }  // namespace wimmel::test
-
-// The tests of the other folders name the guard through this shorter name.
-namespace rttest = wimmel::test;

@@ -265,7 +265,7 @@ TEST_F(FigureTest, EveryTurnReadsThePictureFileAgain) {
   EXPECT_EQ(rt::GetPixel(View(1).strip, 30, 30), rt::To565(0x123456));
   // Removed, or a folder or a named pipe in its place: the turn notices,
   // reports and keeps the strip, and nothing waits for the pipe.
-  rttest::HangGuard guard(10);
+  test::HangGuard guard(10);
   const rt::Image before = View(1).strip;
   const std::function<void()> replacements[] = {
       [] { RemoveFile("figure\\tarzan01\\2.bmp"); },

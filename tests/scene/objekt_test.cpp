@@ -170,7 +170,7 @@ TEST_F(ObjectTest, DeletionFreesPicturesAndEmptiesTheTable) {
 }
 
 TEST_F(ObjectTest, MissingPictureOfAKnownObjectIsSurvivable) {
-  rttest::HangGuard guard(10);
+  test::HangGuard guard(10);
   Objekt("Erstellen", 0, 0, 0, 0, 0, "");
   const std::string before = Values(2)[2];
   // The current file name after "Erstellen": gone, or a folder or a named

@@ -82,7 +82,7 @@ TEST_F(LogTest, FailuresAreSilent) {
   wimmel::Protokoll("verloren");
   EXPECT_TRUE(fs::is_directory("wimmelprt.txt"));
   // Nor a named pipe, and the line waits for no reader.
-  rttest::HangGuard guard(10);
+  wimmel::test::HangGuard guard(10);
   fs::remove("wimmelprt.txt");
   ASSERT_EQ(::mkfifo("wimmelprt.txt", 0644), 0);
   wimmel::Protokoll("verloren");

@@ -96,7 +96,7 @@ TEST_F(StreamTest, MonoIsPlayedOnBothSidesAndTheToneIsThere) {
 }
 
 TEST_F(StreamTest, MissingAndUndecodableFilesAreRefused) {
-  rttest::HangGuard guard(10);
+  test::HangGuard guard(10);
   for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3", "pipe.mp3"}) {
     EXPECT_FALSE(Mp3Decoder::Open(Path(name))) << name;
   }
@@ -235,7 +235,7 @@ TEST_F(VirtualDeviceTest, PositionFollowsTheClock) {
   EXPECT_EQ(FSOUND_Stream_GetPosition(h), 0u);
   EXPECT_EQ(FSOUND_Stream_Close(h), 1);
   EXPECT_EQ(FSOUND_Stream_GetLength(h), 0u);
-  rttest::HangGuard guard(10);
+  test::HangGuard guard(10);
   for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "folder.mp3", "pipe.mp3"}) {
     EXPECT_EQ(FSOUND_Stream_Open(name, FSOUND_MPEGACCURATE, 0, 0), 0u) << name;
   }

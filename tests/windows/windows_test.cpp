@@ -176,7 +176,7 @@ TEST_F(WindowTest, AMissingFileReportsWaitsUsesUpItsSlotAndKeepsTheBackground) {
   EXPECT_EQ(Send("MerkeBild", n, 0, 0, 0, 0, "present.bmp"), "2");
   // An empty file, a folder and a named pipe count as missing; nothing waits
   // for the pipe.
-  rttest::HangGuard guard(10);
+  test::HangGuard guard(10);
   std::filesystem::create_directory("folder.bmp");
   ASSERT_EQ(::mkfifo("pipe.bmp", 0644), 0);
   for (const char* name : {"empty.bmp", "folder.bmp", "pipe.bmp"}) {
