@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "control/program.h"
@@ -25,6 +26,13 @@ struct ControlState {
   // Whether the log switch is on from start-up (the headless runner's "log"
   // line); read once when the program starts.
   bool logFromStart = false;
+  // The option letter of a scene the command line asked for, opened by the
+  // first visit of the start screen instead of its key loop; 0 for none.
+  char presetChoice = '\0';
+  // The figure count and music the command line asked for: 0 and -1 leave
+  // the start values.
+  int32_t presetFigures = 0;
+  int32_t presetMusic = -1;
 };
 
 inline ControlState& State() {

@@ -1,6 +1,8 @@
 // The program's entry procedure, the start screen and the about screen.
 #pragma once
 
+#include <cstdint>
+
 namespace wimmel {
 
 // Runs the whole program; ends only through rt::EndProgram.
@@ -9,5 +11,13 @@ void LassBildAufloesungWaehlen();
 void ShowAbout();
 // Switches the log on from start-up (the headless runner's "log" line).
 void LogFromStart();
+
+// What the command line asks of the start, before Haupt runs: a scene to
+// open at once instead of the start screen's first choice (width 0: none),
+// the figure count (0: the start value) and the music (-1 as always, 1 on,
+// 0 off). False when the mode is none of the start screen's sixteen.
+bool RequestStart(int32_t width, int32_t height, int32_t depth, int32_t figures, int32_t music);
+// The start screen's option letter of a mode, A to P; 0 for another mode.
+char OptionLetter(int32_t width, int32_t height, int32_t depth);
 
 }  // namespace wimmel

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "control/haupt.h"
+#include "control/data_folder.h"
 #include "control/program.h"
 #include "control/runner_folder.h"
 #include "control/runner_script.h"
@@ -32,12 +33,14 @@ using wimmel::control::LineKind;
 using wimmel::control::ScriptLine;
 
 constexpr const char* kUsage =
-    "usage: wimmel-headless SCRIPT [--out DIR]\n"
+    "usage: wimmel-headless SCRIPT [--out DIR] [--data DIR]\n"
     "Runs Wimmel on a headless display with a virtual clock, fed by SCRIPT.\n"
-    "Screenshots go into DIR (default build/headless-out/<script name>); the\n"
-    "program works in DIR/work, which every run makes afresh.\n"
+    "Screenshots go into DIR (default headless-out/<script name> in the working\n"
+    "folder); the program works in DIR/work, which every run makes afresh.\n"
+    "The data folders come from --data DIR, else $WIMMEL_DATA, else the data\n"
+    "beside the program (a build tree), else the installed share/wimmel.\n"
     "Exit status: 0 every expectation held, 1 an expectation failed,\n"
-    "2 bad script or usage.\n";
+    "2 bad script, usage or no data.\n";
 
 // Console texts are Latin-1; the echo is UTF-8 so that terminals show umlauts.
 std::string Utf8(const std::string& latin1) {
@@ -201,21 +204,6 @@ class ScriptRun {
   std::string consoleLine_;  // console text of the current, unfinished line
 };
 
-// The folder of the running program (bin/ of the build tree).
-fs::path ProgramFolder() {
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::path(".") : exe.parent_path();
-}
-
-fs::path DataFolder() {
-  if (const char* env = std::getenv("WIMMEL_DATA"); env != nullptr && *env != '\0') return env;
-  std::error_code ec;
-  const fs::path beside = ProgramFolder() / ".." / "data";
-  if (fs::exists(beside / "HG_bild", ec)) return fs::canonical(beside, ec);
-  return beside;
-}
-
 int UsageError(const std::string& what) {
   std::cerr << "wimmel-headless: " << what << "\n" << kUsage;
   return 2;
@@ -227,6 +215,7 @@ int main(int argc, char** argv) {
   std::string script;
   fs::path output;
   bool outputGiven = false;
+  std::string dataGiven;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -238,6 +227,10 @@ int main(int argc, char** argv) {
       if (outputGiven) return UsageError("--out given twice");
       output = argv[++i];
       outputGiven = true;
+    } else if (arg == "--data") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return UsageError("--data needs a folder");
+      if (!dataGiven.empty()) return UsageError("--data given twice");
+      dataGiven = argv[++i];
     } else if (arg.size() > 1 && arg[0] == '-') {
       return UsageError("unknown option " + arg);
     } else if (script.empty()) {
@@ -273,10 +266,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  const fs::path scriptPath = fs::absolute(script);
-  if (output.empty()) {
-    output = ProgramFolder() / ".." / "headless-out" / scriptPath.stem();
+  const wimmel::control::DataSearch data =
+      wimmel::control::FindData(dataGiven, false, wimmel::control::ProgramFolder());
+  if (data.found.empty()) {
+    std::cerr << wimmel::control::NoDataMessage("wimmel-headless", data);
+    return 2;
   }
+  if (output.empty()) output = fs::path("headless-out") / fs::path(script).stem();
   std::error_code ec;
   fs::create_directories(output, ec);
   if (ec) {
@@ -290,9 +286,8 @@ int main(int argc, char** argv) {
     std::cerr << "wimmel-headless: " << why << "\n";
     return 2;
   }
-  const fs::path data = DataFolder();
   for (const char* folder : {"objekte", "figure", "HG_bild", "pattern", "musik"}) {
-    fs::create_directory_symlink(data / folder, work / folder, ec);
+    fs::create_directory_symlink(data.found / folder, work / folder, ec);
   }
   if (chdir(work.c_str()) != 0) {
     std::cerr << "wimmel-headless: cannot enter " << work << "\n";

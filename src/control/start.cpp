@@ -181,15 +181,15 @@ std::string KeyLoop() {
     Settings().MausKnopf = buttons;
     if (Settings().MausFehler == 0 && (Settings().MausKnopf & 1)) {
       if (OnKeyCap(caps.soundX, caps.soundY)) {
-        key = "s";
+        key.assign(1, 's');
         Settings().KlickPause = 1;
       }
       if (OnKeyCap(caps.plusX, caps.plusY)) {
-        key = "+";
+        key.assign(1, '+');
         Settings().KlickPause = 1;
       }
       if (OnKeyCap(caps.minusX, caps.minusY)) {
-        key = "-";
+        key.assign(1, '-');
         Settings().KlickPause = 1;
       }
       if (Settings().MausX >= kListX - 24 && Settings().MausX <= kListX - 6 &&
@@ -314,9 +314,54 @@ void BuildScene() {
   Log("LassBildAufloesungWaehlen(): Beendet, Spiel in Tastenroutine starten");
 }
 
+// Opens the mode of an option letter (A to P) and builds the scene in it.
+void OpenChosenMode(char choice) {
+  SceneLayout& s = Layout();
+  int32_t depth = s.screenDepth;
+  if (choice >= 'A' && choice <= 'D') depth = 15;
+  if (choice >= 'E' && choice <= 'H') depth = 16;
+  if (choice >= 'I' && choice <= 'L') depth = 24;
+  if (choice >= 'M' && choice <= 'P') depth = 32;
+  if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
+  const int32_t column = (choice - 'A') % 4 + 1;
+  s.halfX = kWidths[column] / 2;
+  s.halfY = kHeights[column] / 2;
+  rt::SetScreenMode(kModeNumbers[column], depth, 0, 1, 0);
+  const rt::ScreenInfo info = rt::GetScreenInfo();
+  s.screenWidth = info.width;
+  s.screenHeight = info.height;
+  s.screenDepth = info.depth;
+  Log("LassBildAufloesungWaehlen(): Screen " + rt::IntToText(info.width) + "x" +
+      rt::IntToText(info.height) + "x" + rt::IntToText(info.depth) + " ist gew\xE4hlt");
+
+  BuildBackground();
+  BuildScene();
+}
+
+
 }  // namespace
 
+char OptionLetter(int32_t width, int32_t height, int32_t depth) {
+  int32_t row = 0, column = 0;
+  for (int32_t d = 1; d <= 4; ++d) {
+    if (kDepths[d] == depth) row = d;
+  }
+  for (int32_t r = 1; r <= 4; ++r) {
+    if (kWidths[r] == width && kHeights[r] == height) column = r;
+  }
+  if (row == 0 || column == 0) return '\0';
+  return static_cast<char>('A' + (row - 1) * 4 + (column - 1));
+}
+
 void LassBildAufloesungWaehlen() {
+  // A scene the command line asked for is opened once, in place of the
+  // start screen's first choice; Escape leads to the start screen as usual.
+  if (const char preset = control::State().presetChoice; preset != '\0') {
+    control::State().presetChoice = '\0';
+    Log("LassBildAufloesungWaehlen(): gestartet");
+    OpenChosenMode(preset);
+    return;
+  }
   SceneLayout& s = Layout();
   Log("LassBildAufloesungWaehlen(): gestartet");
   s.screenWidth = 640;
@@ -343,33 +388,16 @@ void LassBildAufloesungWaehlen() {
   KopfFenster("Loeschen", "");
   Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Aufloesungfertig");
   AnzeigeStartFussFenster("Loeschen");
-  constexpr char kEscape = static_cast<char>(rt::keys::kEscape);
-  const char choice = key == kEscapeKey ? kEscape : rt::UpperAscii(key)[0];
-  int32_t depth = s.screenDepth;
-  if (choice >= 'A' && choice <= 'D') depth = 15;
-  if (choice >= 'E' && choice <= 'H') depth = 16;
-  if (choice >= 'I' && choice <= 'L') depth = 24;
-  if (choice >= 'M' && choice <= 'P') depth = 32;
-  if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
-  if (choice == kEscape) {
+  if (key == kEscapeKey) {
+    // The choice stops the music, and leaving the program stops it again
+    // and closes the sound library.
+    if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
     if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
     if (Settings().MusikStatus > 0) Musik("FmodBeenden", "", 0);
     DesktopModusSetzen();
     rt::EndProgram(0);
   }
-  const int32_t column = (choice - 'A') % 4 + 1;
-  s.halfX = kWidths[column] / 2;
-  s.halfY = kHeights[column] / 2;
-  rt::SetScreenMode(kModeNumbers[column], depth, 0, 1, 0);
-  const rt::ScreenInfo info = rt::GetScreenInfo();
-  s.screenWidth = info.width;
-  s.screenHeight = info.height;
-  s.screenDepth = info.depth;
-  Log("LassBildAufloesungWaehlen(): Screen " + rt::IntToText(info.width) + "x" +
-      rt::IntToText(info.height) + "x" + rt::IntToText(info.depth) + " ist gew\xE4hlt");
-
-  BuildBackground();
-  BuildScene();
+  OpenChosenMode(rt::UpperAscii(key)[0]);
 }
 
 }  // namespace wimmel

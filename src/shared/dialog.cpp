@@ -89,7 +89,7 @@ std::string EingabeZeile(std::string_view prompt) {
     MaleText(line + "_", 25, rt::Clamp32(int64_t{25} + h), 0xFFFF0000, font, nullptr);
     const std::string name = FragTaste();
     if (name == "-") {
-      if (line.empty()) line = "-";
+      if (line.empty()) line.assign(1, '-');
     } else if (name == "#") {
       if (!line.empty()) line.pop_back();
     } else if (name == ".") {

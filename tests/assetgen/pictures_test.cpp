@@ -182,16 +182,18 @@ TEST(AssetPictures, FigureFramesHoldAMovingFigureWithADarkOutline) {
       const Bmp& b = Load(path);
       ASSERT_EQ(b.error, "") << path;
       ASSERT_EQ(b.width, 576) << path;
-      std::set<std::vector<uint8_t>> distinct;
+      std::set<std::string> distinct;
       int tallest = 0, widest = 0, top0 = 48, bottom0 = -1, left0 = 48, right0 = -1;
       for (int f = 0; f < 12; ++f) {
         const std::string what = path + " frame " + std::to_string(f);
         int solid = 0, top = 48, bottom = -1, left = 48, right = -1;
-        std::vector<uint8_t> bytes;
+        std::string bytes;
         for (int y = 0; y < 48; ++y)
           for (int x = 0; x < 48; ++x) {
             const Rgb& c = b.At(f * 48 + x, y);
-            bytes.insert(bytes.end(), {c.r, c.g, c.b});
+            bytes += static_cast<char>(c.r);
+            bytes += static_cast<char>(c.g);
+            bytes += static_cast<char>(c.b);
             if (c.IsMagenta()) continue;
             ++solid;
             top = std::min(top, y), bottom = std::max(bottom, y);

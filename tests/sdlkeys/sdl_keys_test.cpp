@@ -90,7 +90,7 @@ TEST(MapText, ControlsAndCharactersBeyondLatin1AreDropped) {
   EXPECT_TRUE(MapText(Utf8(0x20AC)).empty());   // euro sign
   EXPECT_TRUE(MapText(Utf8(0x03B1)).empty());   // alpha, in the code page but not in Latin-1
   EXPECT_TRUE(MapText(Utf8(0x1F600)).empty());  // an emoji
-  EXPECT_EQ(MapText("a" + Utf8(0x20AC) + "b"), Bytes({'a', 'b'}));
+  EXPECT_EQ(MapText(std::string("a") + Utf8(0x20AC) + "b"), Bytes({'a', 'b'}));
 }
 
 TEST(MapText, KeepsOrderOfSeveralCharacters) {

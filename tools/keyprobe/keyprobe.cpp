@@ -57,7 +57,10 @@ int Probe(int32_t depth) {
     const std::string key = rt::ReadKey();
     if (!key.empty()) {
       std::string text = "key";
-      for (char c : key) text += " " + rt::IntToText(static_cast<uint8_t>(c));
+      for (char c : key) {
+        text += ' ';
+        text += rt::IntToText(static_cast<uint8_t>(c));
+      }
       Line(text);
       if (key == "\x1B") {
         if (escapeBefore) break;
@@ -70,7 +73,10 @@ int Probe(int32_t depth) {
     m[0] = rt::ReadMouse(m[1], m[2], m[3], m[4], m[5]);
     if (!mouseKnown || std::memcmp(m, last, sizeof m) != 0) {
       std::string text = "mouse";
-      for (int32_t v : m) text += " " + rt::IntToText(v);
+      for (int32_t v : m) {
+        text += ' ';
+        text += rt::IntToText(v);
+      }
       Line(text);
       std::memcpy(last, m, sizeof m);
       mouseKnown = true;

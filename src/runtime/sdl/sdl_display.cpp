@@ -85,7 +85,7 @@ bool SameMouse(const MouseState& a, const MouseState& b) {
 
 class SdlDisplay final : public Display {
  public:
-  SdlDisplay() = default;
+  explicit SdlDisplay(bool fullscreen) : startFullscreen_(fullscreen) {}
   ~SdlDisplay() override { Stop(); }
   SdlDisplay(const SdlDisplay&) = delete;
   SdlDisplay& operator=(const SdlDisplay&) = delete;
@@ -150,6 +150,7 @@ class SdlDisplay final : public Display {
   SDL_Texture* texture_ = nullptr;
   int32_t texW_ = 0, texH_ = 0, texBpp_ = 0;
   int32_t screenW_ = 0, screenH_ = 0;
+  const bool startFullscreen_;
   bool fullscreen_ = true;
   bool needPresent_ = false;
   bool needFullUpload_ = false;
@@ -295,15 +296,17 @@ bool SdlDisplay::OpenScreen(const ScreenRequest& r) {
   screenW_ = r.width;
   screenH_ = r.height;
   if (!window_) {
-    window_ = SDL_CreateWindow("Wimmel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, r.width,
-                               r.height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    window_ = SDL_CreateWindow(
+        "Wimmel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, r.width, r.height,
+        startFullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
     if (!window_) return false;
     renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_) {
       CloseWindow();
       return false;
     }
-    fullscreen_ = true;
+    fullscreen_ = startFullscreen_;
+    if (!fullscreen_) SizeWindow();
     mouse_.Reset();
     mouseSent_ = false;
     SDL_StartTextInput();
@@ -560,8 +563,8 @@ void SdlDisplay::CloseWindow() {
 
 }  // namespace
 
-std::unique_ptr<Display> MakeSdlDisplay(std::string& error) {
-  auto display = std::make_unique<SdlDisplay>();
+std::unique_ptr<Display> MakeSdlDisplay(std::string& error, bool fullscreen) {
+  auto display = std::make_unique<SdlDisplay>(fullscreen);
   if (!display->Start(error)) return nullptr;
   return display;
 }

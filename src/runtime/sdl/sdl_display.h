@@ -13,8 +13,10 @@ namespace wimmel::rt::sdl {
 
 // Starts the display thread. Returns null, with SDL's reason in error, when
 // no video display can be opened. The runtime that takes the display stops
-// the thread and closes the window and SDL's video when it ends.
-std::unique_ptr<Display> MakeSdlDisplay(std::string& error);
+// the thread and closes the window and SDL's video when it ends. The first
+// screen opens full screen, or in a window when fullscreen is false;
+// Alt+Enter switches either way.
+std::unique_ptr<Display> MakeSdlDisplay(std::string& error, bool fullscreen = true);
 
 // Counters for measurements.
 struct SdlDisplayStats {

@@ -1,0 +1,65 @@
+#include "control/data_folder.h"
+
+#include <cstdlib>
+
+namespace wimmel::control {
+
+namespace fs = std::filesystem;
+
+bool HoldsData(const fs::path& folder) {
+  std::error_code ec;
+  for (const char* name : {"HG_bild", "figure", "objekte", "pattern"}) {
+    if (!fs::is_directory(folder / name, ec)) return false;
+  }
+  return true;
+}
+
+fs::path ProgramFolder() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path(".") : exe.parent_path();
+}
+
+DataSearch FindData(const std::string& given, bool useWorkingFolder,
+                    const fs::path& programFolder) {
+  DataSearch search;
+  std::error_code ec;
+  auto tryFolder = [&](const fs::path& folder, const std::string& what) {
+    const fs::path absolute = fs::absolute(folder, ec);
+    const fs::path shown = ec ? folder : absolute.lexically_normal();
+    if (HoldsData(shown)) {
+      search.found = fs::canonical(shown, ec);
+      if (ec) search.found = shown;
+      return true;
+    }
+    search.looked.push_back(what + shown.string());
+    return false;
+  };
+  // A folder the user names is the only one: falling back to another would
+  // run on data the user did not ask for.
+  if (!given.empty()) {
+    tryFolder(given, "--data ");
+    return search;
+  }
+  if (useWorkingFolder && tryFolder(fs::current_path(ec), "the working folder ")) return search;
+  if (const char* env = std::getenv("WIMMEL_DATA"); env != nullptr && *env != '\0') {
+    if (tryFolder(env, "$WIMMEL_DATA ")) return search;
+  } else {
+    search.looked.push_back("$WIMMEL_DATA (not set)");
+  }
+  if (tryFolder(programFolder / ".." / "data", "beside the program ")) return search;
+  tryFolder(programFolder / ".." / "share" / "wimmel", "the installed data ");
+  return search;
+}
+
+std::string NoDataMessage(const std::string& program, const DataSearch& search) {
+  std::string text = program +
+                     ": no data found: no folder with the picture folders HG_bild, figure, "
+                     "objekte and pattern. Looked in:\n";
+  for (const std::string& place : search.looked) text += "  " + place + "\n";
+  text += "Build the data with ./run or ./test in the source folder, install Wimmel, or name "
+          "the folder with --data.\n";
+  return text;
+}
+
+}  // namespace wimmel::control

@@ -1,0 +1,33 @@
+// Where the program's data lives: the folders of pictures and music it reads
+// by relative names (HG_bild, figure, objekte, pattern, musik).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace wimmel::control {
+
+// True when folder holds the picture folders the program cannot do without
+// (the music folder is optional: without it there is simply no music).
+bool HoldsData(const std::filesystem::path& folder);
+
+// The places to look, in order, for a program in programFolder: the folder
+// the user named (given, when not empty; then only that one), the working
+// folder (when useWorkingFolder), $WIMMEL_DATA, the data beside the program
+// in a build tree (programFolder/../data) and the installed data
+// (programFolder/../share/wimmel).
+struct DataSearch {
+  std::filesystem::path found;         // empty when no place holds the data
+  std::vector<std::string> looked;     // each place with what was there
+};
+DataSearch FindData(const std::string& given, bool useWorkingFolder,
+                    const std::filesystem::path& programFolder);
+
+// The folder of the running program.
+std::filesystem::path ProgramFolder();
+
+// The message for a search that found nothing, one place per line.
+std::string NoDataMessage(const std::string& program, const DataSearch& search);
+
+}  // namespace wimmel::control

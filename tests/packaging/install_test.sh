@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# install_test.sh BUILD SOURCE: installs the build into a temporary prefix and
+# checks that everything lands where a desktop looks for it, that no source
+# or build path is compiled into the programs, and that the installed runner
+# plays a short flow from an empty working folder, finding its data beside
+# its own files. A copy of wimmel with no data anywhere says where it looked
+# and ends with 1 before it opens a window.
+set -u
+build="$1"; source="$2"
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/wimmel-install-XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+fail=0
+check() { "$@" || { echo "FAIL: $*"; fail=1; }; }
+
+prefix="$tmp/prefix"
+cmake --install "$build" --prefix "$prefix" > "$tmp/install.log" 2>&1 || {
+  cat "$tmp/install.log"; echo "FAIL: cmake --install"; exit 1; }
+
+for f in bin/wimmel bin/wimmel-headless; do check test -x "$prefix/$f"; done
+for d in HG_bild figure objekte pattern musik; do check test -d "$prefix/share/wimmel/$d"; done
+check test -f "$prefix/share/wimmel/HG_bild/Karogrun.bmp"
+check test ! -e "$prefix/share/wimmel/contact-sheet.png"
+check test -f "$prefix/share/applications/wimmel.desktop"
+for s in 48 256; do check test -f "$prefix/share/icons/hicolor/${s}x${s}/apps/wimmel.png"; done
+for m in wimmel.6.gz wimmel-headless.6.gz; do check test -f "$prefix/share/man/man6/$m"; done
+for f in README.md copyright changelog.gz; do check test -f "$prefix/share/doc/wimmel/$f"; done
+gzip -t "$prefix/share/man/man6/wimmel.6.gz" || { echo "FAIL: wimmel.6.gz is no gzip file"; fail=1; }
+
+# The programs find everything at run time; nothing of this tree is in them.
+for f in "$prefix"/bin/*; do
+  for path in "$(cd "$source" && pwd -P)" "$(cd "$build" && pwd -P)"; do
+    if grep -qaF "$path" "$f"; then echo "FAIL: $f holds the path $path"; fail=1; fi
+  done
+done
+
+# The installed runner from an empty working folder, with no hint where the
+# data is.
+mkdir -p "$tmp/empty"
+out=$(cd "$tmp/empty" && env -u WIMMEL_DATA "$prefix/bin/wimmel-headless" \
+        "$source/tests/packaging/short.script" --out "$tmp/run" 2>&1)
+status=$?
+[ $status -eq 0 ] || { echo "$out"; echo "FAIL: the installed runner ended with $status"; fail=1; }
+grep -q "ended: code 0" <<<"$out" || { echo "FAIL: the flow did not end the program"; fail=1; }
+check test -f "$tmp/run/scene.png"
+check test -z "$(ls -A "$tmp/empty")"
+
+# wimmel alone, without data anywhere: it names each place it looked, ends
+# with 1, and does so before looking for a display.
+mkdir -p "$tmp/lonely/bin"
+cp "$prefix/bin/wimmel" "$tmp/lonely/bin/"
+err=$(cd "$tmp/empty" && env -u WIMMEL_DATA DISPLAY=:9999 "$tmp/lonely/bin/wimmel" 2>&1 >/dev/null)
+status=$?
+[ $status -eq 1 ] || { echo "FAIL: wimmel without data ended with $status, not 1"; fail=1; }
+for place in "the working folder $tmp/empty" '$WIMMEL_DATA (not set)' "$tmp/lonely/data" \
+             "$tmp/lonely/share/wimmel"; do
+  grep -qF -- "$place" <<<"$err" || { echo "FAIL: the message does not name $place:"; echo "$err"; fail=1; }
+done
+grep -q "Grafikanzeige" <<<"$err" && { echo "FAIL: wimmel looked for a display before its data"; fail=1; }
+
+# The command line answers without a display.
+check "$prefix/bin/wimmel" --version
+"$prefix/bin/wimmel" --help | grep -q -- "--mode WxHxD" || { echo "FAIL: --help"; fail=1; }
+"$prefix/bin/wimmel" --mode 640x480 > /dev/null 2> "$tmp/bad"; status=$?
+[ $status -eq 2 ] || { echo "FAIL: a bad --mode ended with $status, not 2"; fail=1; }
+grep -q "wimmel --help" "$tmp/bad" || { echo "FAIL: no pointer to --help"; fail=1; }
+"$prefix/bin/wimmel-headless" --help | grep -q -- "--out DIR" || { echo "FAIL: wimmel-headless --help"; fail=1; }
+
+[ $fail -eq 0 ] && echo "install: all checks passed"
+exit $fail
