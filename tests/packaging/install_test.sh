@@ -64,6 +64,13 @@ check "$prefix/bin/wimmel" --version
 [ $status -eq 2 ] || { echo "FAIL: a bad --mode ended with $status, not 2"; fail=1; }
 grep -q "wimmel --help" "$tmp/bad" || { echo "FAIL: no pointer to --help"; fail=1; }
 "$prefix/bin/wimmel-headless" --help | grep -q -- "--out DIR" || { echo "FAIL: wimmel-headless --help"; fail=1; }
+# A mode the display does not offer is refused with the offered ones: SDL's
+# dummy video driver has a 1024 x 768 desktop, which 1280 x 1024 exceeds.
+SDL_VIDEODRIVER=dummy "$prefix/bin/wimmel" --mode 1280x1024x32 > /dev/null 2> "$tmp/refused"
+status=$?
+[ $status -eq 2 ] || { echo "FAIL: an unoffered mode ended with $status, not 2"; fail=1; }
+grep -q "does not offer 1280x1024x32; it offers 640x480x15 .*1024x768x32" "$tmp/refused" || {
+  echo "FAIL: the refusal does not list the offered modes:"; cat "$tmp/refused"; fail=1; }
 
 [ $fail -eq 0 ] && echo "install: all checks passed"
 exit $fail

@@ -19,7 +19,7 @@ deb="$tmp/out/wimmel_${version}_amd64.deb"
 [ -f "$deb" ] || { ls "$tmp/out"; echo "FAIL: no $deb"; exit 1; }
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 dpkg-deb -I "$deb" > "$tmp/info"
-sed -n '/Package:/,$p' "$tmp/info"
+cat "$tmp/info"
 # The libraries the programs link, found by dpkg-shlibdeps, not listed by hand.
 for lib in libsdl2 libmpg123 libpng; do
   grep -q "^ Depends:.*$lib" "$tmp/info" || { echo "FAIL: Depends lacks $lib"; fail=1; }

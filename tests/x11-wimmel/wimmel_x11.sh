@@ -3,7 +3,10 @@
 # scene, page the help with H and a click, and leave with Escape twice. The
 # header and bottom bar must look exactly as on the headless display (the
 # same program drawing the same picture), the scene must move, and the
-# process must end with code 0 within 5 seconds of the last Escape.
+# process must end with code 0 within 5 seconds of the last Escape. Then the
+# command line: --mode opens the scene at once and Escape leads to the start
+# screen, and --window gives a window rather than the whole desktop. Each run
+# starts in a folder without data and finds it through --data.
 # Exit 77 (skipped) when Xvfb is not installed.
 #
 #   wimmel_x11.sh WIMMEL WIMMEL_HEADLESS DATA_DIR OUT_DIR
@@ -25,6 +28,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Reference pictures of the same screens from the headless runner.
 cat > "$out/ref.script" <<'SCRIPT'
+wait 0.3
+shot start.png
 key E
 wait 0.5
 shot scene.png
@@ -47,18 +52,42 @@ openbox >"$out/openbox.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
 
-(cd "$data" && exec "$wimmel") >"$out/wimmel.out" 2>&1 &
-wpid=$!
-pids+=($wpid)
-win=""
-for _ in $(seq 200); do
-  win=$(xdotool search --name '^Wimmel$' 2>/dev/null | head -n1)
-  [ -n "$win" ] && break
-  sleep 0.05
-done
-[ -n "$win" ] || { echo "FAIL: no Wimmel window"; cat "$out/wimmel.out"; exit 1; }
-xdotool windowactivate --sync "$win" >/dev/null 2>&1
-sleep 1
+# start_wimmel LOG ARGS...: starts wimmel in the output folder (which holds
+# no data: the program finds it beside itself or through --data) and waits
+# for its window.
+start_wimmel() {
+  local log=$1
+  shift
+  (cd "$out" && exec "$wimmel" "$@") >"$out/$log" 2>&1 &
+  wpid=$!
+  pids+=($wpid)
+  win=""
+  for _ in $(seq 200); do
+    win=$(xdotool search --name '^Wimmel$' 2>/dev/null | head -n1)
+    [ -n "$win" ] && break
+    sleep 0.05
+  done
+  [ -n "$win" ] || { echo "FAIL: no Wimmel window"; cat "$out/$log"; exit 1; }
+  xdotool windowactivate --sync "$win" >/dev/null 2>&1
+  sleep 1
+}
+# wait_end: the program must end with code 0 within 5 seconds.
+wait_end() {
+  local ended=""
+  for _ in $(seq 50); do
+    if ! kill -0 "$wpid" 2>/dev/null; then ended=yes; break; fi
+    sleep 0.1
+  done
+  if [ -z "$ended" ]; then
+    fail "wimmel did not end within 5 s of the last Escape"
+    kill "$wpid" 2>/dev/null
+  else
+    wait "$wpid"; code=$?
+    [ "$code" -eq 0 ] || fail "wimmel ended with code $code"
+  fi
+}
+
+start_wimmel wimmel.out --data "$data"
 
 # The 640 x 480 screen on the 1280 x 1024 desktop: doubled, at (0, 32).
 shot() {
@@ -104,16 +133,27 @@ xdotool mousemove 1279 1023
 xdotool key Escape
 sleep 1
 xdotool key Escape
-ended=""
-for _ in $(seq 50); do
-  if ! kill -0 "$wpid" 2>/dev/null; then ended=yes; break; fi
-  sleep 0.1
-done
-if [ -z "$ended" ]; then
-  fail "wimmel did not end within 5 s of the second Escape"
-else
-  wait "$wpid"; code=$?
-  [ "$code" -eq 0 ] || fail "wimmel ended with code $code"
-fi
+wait_end
+
+# The command line opens the scene at once: the same header and bottom bar
+# as after choosing E by key, and Escape leads to the start screen.
+start_wimmel preset.out --data "$data" --mode 640x480x16 --figures 3
+shot preset
+same 640x44+0+0 "$out/preset.png" "$out/ref/scene.png"
+same 640x86+0+380 "$out/preset.png" "$out/ref/scene.png"
+xdotool key Escape
+sleep 1
+shot preset-start
+same 640x44+0+0 "$out/preset-start.png" "$out/ref/start.png"
+xdotool key Escape
+wait_end
+
+# --window: a window of the screen's size rather than the whole desktop.
+start_wimmel window.out --data "$data" --window
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[ "$WIDTH" -lt 1280 ] && [ "$HEIGHT" -lt 1024 ] ||
+  fail "--window gave a window of ${WIDTH}x${HEIGHT}, not one smaller than the desktop"
+xdotool key Escape
+wait_end
 [ $failures -eq 0 ] && echo "x11 wimmel: all checks passed"
 exit $((failures > 0))
