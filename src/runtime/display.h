@@ -41,6 +41,19 @@ class Display {
   // Clock and sleep: the headless display replaces them with a virtual clock.
   virtual double Now() = 0;
   virtual void Sleep(int32_t ms) = 0;
+  // Waits until input arrives (a key, a change of the mouse) or the clock
+  // reaches deadline (seconds of Now()), whichever comes first; input that
+  // arrived since the program last polled ends the wait at once. A display
+  // whose clock moves only when the program polls (the headless one) returns
+  // at once, so the program polls on exactly as it would without the wait.
+  virtual void WaitForInput(double deadline) { (void)deadline; }
+  // The screen brackets of LockScreen and UnlockScreen are the program's
+  // frames. FrameBegins is called before the lock is taken for a bracket,
+  // FrameDone after it was released, both without the lock held; a display
+  // that shows every frame exactly once waits in FrameBegins until it has
+  // taken the previous one.
+  virtual void FrameBegins() {}
+  virtual void FrameDone() {}
   // Every text the console prints (PrintText), also before a screen exists;
   // the headless runner echoes these lines. Returns true when the display
   // took the text itself, so that nothing goes to standard output before a

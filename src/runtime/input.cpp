@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <limits>
 #include <thread>
 
 #include "runtime/internal.h"
@@ -155,6 +156,18 @@ int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons, int3
 
 double TimerSeconds() {
   return CurrentDisplay().Now();
+}
+
+void WaitForInput(double deadline) {
+  CurrentDisplay().WaitForInput(deadline);
+}
+
+std::string WaitForKey() {
+  for (;;) {
+    std::string key = ReadKey();
+    if (!key.empty()) return key;
+    WaitForInput(std::numeric_limits<double>::infinity());
+  }
 }
 
 void SleepMs(int32_t ms) {

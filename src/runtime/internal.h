@@ -58,6 +58,11 @@ class ScreenLock {
     depth_ = 1;
     return true;
   }
+  // Whether the calling thread holds the lock (and how deeply).
+  bool HeldByThisThread() const {
+    return owner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+  }
+  int Depth() const { return depth_; }
   void unlock() {
     if (--depth_ == 0) {
       owner_.store(std::thread::id(), std::memory_order_relaxed);

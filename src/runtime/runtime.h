@@ -88,6 +88,13 @@ double TimerSeconds();
 // -1: wait for a key; >= 100: sleep, cut short by a key; 1..99: plain sleep;
 // other values return at once.
 void SleepMs(int32_t ms);
+// Waits, without using the processor, until input arrives or TimerSeconds()
+// reaches deadline; pass infinity to wait for input alone. Loops that poll
+// keys and the mouse call it when a pass found nothing to do. On the
+// headless display it returns at once.
+void WaitForInput(double deadline);
+// Reads keys until one arrives, waiting for input between the reads.
+std::string WaitForKey();
 // Any non-zero argument draws the next number in [0, 1); 0 repeats the last.
 double Random(double arg = 1.0);
 

@@ -386,13 +386,18 @@ uint32_t GetPixel(Image image, int32_t x, int32_t y) {
 // ---------------------------------------------------------------- lock
 
 void LockScreen() {
-  ScreenMutex().lock();
+  ScreenLock& lock = ScreenMutex();
+  // Only the outermost bracket is a frame of its own.
+  if (!lock.HeldByThisThread()) CurrentDisplay().FrameBegins();
+  lock.lock();
 }
 
 void UnlockScreen() {
   ScreenState& screen = State().screen;
   if (screen.open) MarkRows(0, screen.image.height - 1);
+  const bool outermost = screen.lock.Depth() == 1;
   screen.lock.unlock();
+  if (outermost) CurrentDisplay().FrameDone();
 }
 
 void LockScreenRaw() {
