@@ -108,11 +108,16 @@ bool KeyHitFlag();
 // The screen lock and the changed-row tracking, for displays.
 void LockScreenRaw();
 void UnlockScreenRaw();
-// Calls f(pixels, pitch, width, height, bytesPerPixel, firstRow, lastRow) for
-// the changed rows under the lock and clears the marks; does nothing when no
-// row changed. Must be called with the screen lock held.
-void TakeChangedRows(const std::function<void(const uint8_t*, int32_t, int32_t, int32_t, int32_t,
-                                              int32_t, int32_t)>& f);
+// A rectangle of the screen, in pixels.
+struct ScreenRect {
+  int32_t x = 0, y = 0, w = 0, h = 0;
+  bool operator==(const ScreenRect&) const = default;
+};
+// Hands the display what changed since it last asked, as at most maxRects
+// rectangles that cover every changed pixel (and some unchanged ones
+// around them), and clears the marks. rects is empty when nothing changed.
+// Must be called with the screen lock held.
+void TakeChangedRects(std::vector<ScreenRect>& rects, size_t maxRects);
 
 // ---------------------------------------------------------------- headless
 // The headless display: a framebuffer in memory, a virtual clock, and input

@@ -32,7 +32,10 @@ void FillBoxClipped(ImageData& img, int64_t x0, int64_t y0, int64_t x1, int64_t 
   if (x0 > x1 || y0 > y1) return;
   FillRect(img, static_cast<int32_t>(x0), static_cast<int32_t>(y0),
            static_cast<int32_t>(x1 - x0 + 1), static_cast<int32_t>(y1 - y0 + 1), value);
-  if (isScreen) MarkRows(static_cast<int32_t>(y0), static_cast<int32_t>(y1));
+  if (isScreen) {
+    MarkRect(static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1),
+             static_cast<int32_t>(y1));
+  }
 }
 
 // The line from (x1, y1) to (x2, y2): along the major axis every step, the
@@ -110,12 +113,14 @@ void Line(ImageData& img, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32
     rem = static_cast<int64_t>(num % (2 * static_cast<__int128>(D)));
   }
   int64_t a = a0 + sa * lo;
-  int64_t minRow = INT64_MAX, maxRow = INT64_MIN;
+  int64_t minRow = INT64_MAX, maxRow = INT64_MIN, minColumn = INT64_MAX, maxColumn = INT64_MIN;
   for (int64_t i = lo; i <= hi; ++i) {
     const int64_t x = xMajor ? a : b, y = xMajor ? b : a;
     Plot(img, static_cast<int32_t>(x), static_cast<int32_t>(y), value);
     minRow = std::min(minRow, y);
     maxRow = std::max(maxRow, y);
+    minColumn = std::min(minColumn, x);
+    maxColumn = std::max(maxColumn, x);
     a += sa;
     rem += 2 * d;
     if (rem >= 2 * D && D > 0) {
@@ -123,7 +128,10 @@ void Line(ImageData& img, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32
       b += sb;
     }
   }
-  if (isScreen) MarkRows(static_cast<int32_t>(minRow), static_cast<int32_t>(maxRow));
+  if (isScreen) {
+    MarkRect(static_cast<int32_t>(minColumn), static_cast<int32_t>(minRow),
+             static_cast<int32_t>(maxColumn), static_cast<int32_t>(maxRow));
+  }
 }
 
 }  // namespace
@@ -192,7 +200,10 @@ int32_t PutImage(Image target, int32_t x, int32_t y, Image image, int32_t srcX, 
                                 static_cast<int32_t>(h));
     }
   }
-  if (isScreen) MarkRows(static_cast<int32_t>(dy), static_cast<int32_t>(dy + h - 1));
+  if (isScreen) {
+    MarkRect(static_cast<int32_t>(dx), static_cast<int32_t>(dy), static_cast<int32_t>(dx + w - 1),
+             static_cast<int32_t>(dy + h - 1));
+  }
   return 0;
 }
 
@@ -238,12 +249,14 @@ void DrawCircle(Image target, int32_t x, int32_t y, int32_t radius, uint32_t col
   const double rx = aspect > 1.0 ? radius / aspect : radius;
   const double ry = aspect > 1.0 ? static_cast<double>(radius) : radius * aspect;
   const int64_t cx = x, cy = y;
-  int64_t minRow = INT64_MAX, maxRow = INT64_MIN;
+  int64_t minRow = INT64_MAX, maxRow = INT64_MIN, minColumn = INT64_MAX, maxColumn = INT64_MIN;
   auto plot = [&](int64_t px, int64_t py) {
     if (px >= 0 && py >= 0 && px < img->width && py < img->height) {
       Plot(*img, static_cast<int32_t>(px), static_cast<int32_t>(py), value);
       minRow = std::min(minRow, py);
       maxRow = std::max(maxRow, py);
+      minColumn = std::min(minColumn, px);
+      maxColumn = std::max(maxColumn, px);
     }
   };
   if (radius == 0) {
@@ -273,7 +286,8 @@ void DrawCircle(Image target, int32_t x, int32_t y, int32_t radius, uint32_t col
     }
   }
   if (isScreen && minRow <= maxRow) {
-    MarkRows(static_cast<int32_t>(minRow), static_cast<int32_t>(maxRow));
+    MarkRect(static_cast<int32_t>(minColumn), static_cast<int32_t>(minRow),
+             static_cast<int32_t>(maxColumn), static_cast<int32_t>(maxRow));
   }
 }
 
@@ -285,7 +299,7 @@ void SetPixel(Image target, int32_t x, int32_t y, uint32_t colour) {
   ScreenGuard guard(isScreen);
   if (x < 0 || y < 0 || x >= img->width || y >= img->height) return;
   Plot(*img, x, y, NativeColour(*img, colour));
-  if (isScreen) MarkRows(y, y);
+  if (isScreen) MarkRect(x, y, x, y);
 }
 
 }  // namespace wimmel::rt

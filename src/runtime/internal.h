@@ -116,9 +116,15 @@ struct ScreenState {
   ImageData image;
   bool open = false;
   std::string driver;
-  // Changed rows as one inclusive range; empty when first > last.
-  int32_t dirtyFirst = 1;
-  int32_t dirtyLast = 0;
+  // What changed since the display last took the screen, as tiles of
+  // kTileWidth x kTileHeight pixels: small sprites scattered over the screen
+  // mark little, and marking costs a few stores per drawing call.
+  static constexpr int32_t kTileWidth = 32;
+  static constexpr int32_t kTileHeight = 16;
+  int32_t tileColumns = 0;
+  int32_t tileRows = 0;
+  std::vector<uint8_t> dirtyTiles;  // tileRows x tileColumns, 1 = changed
+  bool anyDirty = false;
   // The ListScreenModes cursor.
   int32_t listDepth = 0;
   int32_t listIndex = 0;
@@ -198,8 +204,12 @@ inline ImageData& Screen() {
   return State().screen.image;
 }
 
-// Drawing on the screen marks the rows it changed for the display.
-void MarkRows(int32_t first, int32_t last);
+// Drawing on the screen marks what it changed for the display: the
+// rectangle from (x0, y0) to (x1, y1), both inclusive, clipped to the screen.
+void MarkRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+inline void MarkRows(int32_t first, int32_t last) {
+  MarkRect(0, first, Screen().width - 1, last);
+}
 
 // Resolves a drawing target: null or the screen's own image means the
 // screen. Returns null when the target is the screen and none is open.

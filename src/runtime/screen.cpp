@@ -67,8 +67,11 @@ int32_t OpenScreen(int32_t width, int32_t height, int32_t bpp) {
     screen.image.pixels = pixels;
     screen.image.id = 0;
     screen.open = true;
-    screen.dirtyFirst = 0;
-    screen.dirtyLast = height - 1;
+    screen.tileColumns = (width + ScreenState::kTileWidth - 1) / ScreenState::kTileWidth;
+    screen.tileRows = (height + ScreenState::kTileHeight - 1) / ScreenState::kTileHeight;
+    // A new screen is shown whole.
+    screen.dirtyTiles.assign(static_cast<size_t>(screen.tileColumns) * screen.tileRows, 1);
+    screen.anyDirty = true;
     screen.textRow = 1;
     screen.textColumn = 1;
   }
@@ -115,21 +118,26 @@ void DrawGlyph(uint8_t code, int32_t column, int32_t row) {
       }
     }
   }
-  MarkRows(y0, y0 + h - 1);
+  MarkRect(x0, y0, x0 + w - 1, y0 + h - 1);
 }
 
 }  // namespace
 
-void MarkRows(int32_t first, int32_t last) {
+void MarkRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   ScreenState& screen = State().screen;
-  if (first > last) return;
-  if (screen.dirtyFirst > screen.dirtyLast) {
-    screen.dirtyFirst = first;
-    screen.dirtyLast = last;
-  } else {
-    screen.dirtyFirst = std::min(screen.dirtyFirst, first);
-    screen.dirtyLast = std::max(screen.dirtyLast, last);
+  if (!screen.open) return;
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, screen.image.width - 1);
+  y1 = std::min(y1, screen.image.height - 1);
+  if (x0 > x1 || y0 > y1) return;
+  const int32_t c0 = x0 / ScreenState::kTileWidth, c1 = x1 / ScreenState::kTileWidth;
+  const int32_t r0 = y0 / ScreenState::kTileHeight, r1 = y1 / ScreenState::kTileHeight;
+  uint8_t* row = screen.dirtyTiles.data() + static_cast<size_t>(r0) * screen.tileColumns + c0;
+  for (int32_t r = r0; r <= r1; ++r, row += screen.tileColumns) {
+    std::memset(row, 1, static_cast<size_t>(c1 - c0 + 1));
   }
+  screen.anyDirty = true;
 }
 
 ImageData* ResolveTarget(Image target, bool& isScreen) {
@@ -159,8 +167,9 @@ void CloseScreen() {
     screen.image = ImageData{};
     screen.open = false;
     screen.driver.clear();
-    screen.dirtyFirst = 1;
-    screen.dirtyLast = 0;
+    screen.dirtyTiles.clear();
+    screen.tileColumns = screen.tileRows = 0;
+    screen.anyDirty = false;
     screen.textRow = 1;
     screen.textColumn = 1;
     screen.listDepth = 0;
@@ -393,8 +402,9 @@ void LockScreen() {
 }
 
 void UnlockScreen() {
+  // The drawing inside the bracket marked what it changed; the display shows
+  // that, which is all that differs from what the window already holds.
   ScreenState& screen = State().screen;
-  if (screen.open) MarkRows(0, screen.image.height - 1);
   const bool outermost = screen.lock.Depth() == 1;
   screen.lock.unlock();
   if (outermost) CurrentDisplay().FrameDone();
@@ -407,17 +417,64 @@ void UnlockScreenRaw() {
   ScreenMutex().unlock();
 }
 
-void TakeChangedRows(const std::function<void(const uint8_t*, int32_t, int32_t, int32_t, int32_t,
-                                              int32_t, int32_t)>& f) {
+void TakeChangedRects(std::vector<ScreenRect>& rects, size_t maxRects) {
+  rects.clear();
   ScreenState& screen = State().screen;
-  if (!screen.open || screen.dirtyFirst > screen.dirtyLast) return;
-  const int32_t first = std::max(screen.dirtyFirst, 0);
-  const int32_t last = std::min(screen.dirtyLast, screen.image.height - 1);
-  screen.dirtyFirst = 1;
-  screen.dirtyLast = 0;
-  if (first > last) return;
-  const ImageData& image = screen.image;
-  f(image.pixels, image.pitch, image.width, image.height, image.bytesPerPixel, first, last);
+  if (!screen.open || !screen.anyDirty) return;
+  const int32_t columns = screen.tileColumns;
+  const int32_t width = screen.image.width, height = screen.image.height;
+  auto pixels = [&](int32_t c0, int32_t c1, int32_t r0, int32_t r1) {
+    const int32_t x = c0 * ScreenState::kTileWidth, y = r0 * ScreenState::kTileHeight;
+    return ScreenRect{x, y, std::min((c1 + 1) * ScreenState::kTileWidth, width) - x,
+                      std::min((r1 + 1) * ScreenState::kTileHeight, height) - y};
+  };
+  // Runs of changed tiles in each row of tiles; a run continues the
+  // rectangle above it when it spans the same columns.
+  struct Run {
+    int32_t c0, c1, r0;
+  };
+  std::vector<Run> open, next;
+  auto close = [&](const Run& run, int32_t lastRow) {
+    rects.push_back(pixels(run.c0, run.c1, run.r0, lastRow));
+  };
+  for (int32_t r = 0; r < screen.tileRows; ++r) {
+    const uint8_t* row = screen.dirtyTiles.data() + static_cast<size_t>(r) * columns;
+    next.clear();
+    size_t o = 0;
+    for (int32_t c = 0; c < columns;) {
+      if (!row[c]) {
+        ++c;
+        continue;
+      }
+      const int32_t c0 = c;
+      while (c < columns && row[c]) ++c;
+      const int32_t c1 = c - 1;
+      // Rectangles above that end before this run are closed.
+      while (o < open.size() && open[o].c1 < c0) close(open[o++], r - 1);
+      if (o < open.size() && open[o].c0 == c0 && open[o].c1 == c1) {
+        next.push_back(open[o++]);
+      } else {
+        next.push_back({c0, c1, r});
+      }
+    }
+    while (o < open.size()) close(open[o++], r - 1);
+    open.swap(next);
+  }
+  for (const Run& run : open) close(run, screen.tileRows - 1);
+  if (rects.size() > maxRects) {
+    // Too many pieces for the window system: one rectangle around them all.
+    ScreenRect all = rects.front();
+    int32_t right = all.x + all.w, bottom = all.y + all.h;
+    for (const ScreenRect& r : rects) {
+      all.x = std::min(all.x, r.x);
+      all.y = std::min(all.y, r.y);
+      right = std::max(right, r.x + r.w);
+      bottom = std::max(bottom, r.y + r.h);
+    }
+    rects.assign(1, ScreenRect{all.x, all.y, right - all.x, bottom - all.y});
+  }
+  std::fill(screen.dirtyTiles.begin(), screen.dirtyTiles.end(), 0);
+  screen.anyDirty = false;
 }
 
 }  // namespace wimmel::rt

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -19,6 +20,12 @@
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
+
+namespace wimmel::rt {
+void PrintTo(const ScreenRect& r, std::ostream* out) {
+  *out << "{" << r.x << ", " << r.y << ", " << r.w << ", " << r.h << "}";
+}
+}  // namespace wimmel::rt
 
 namespace {
 
@@ -52,20 +59,16 @@ void Poke(rt::Image img, int32_t x, int32_t y, uint32_t value) {
   }
 }
 
-struct Rows {
-  int32_t first = -1, last = -1;
-};
-Rows TakeRows() {
-  Rows rows;
+// What the display would take now: the changed rectangles of the screen.
+std::vector<rt::ScreenRect> Changed(size_t maxRects = 256) {
+  std::vector<rt::ScreenRect> rects;
   rt::LockScreenRaw();
-  rt::TakeChangedRows(
-      [&](const uint8_t*, int32_t, int32_t, int32_t, int32_t, int32_t f, int32_t l) {
-        rows.first = f;
-        rows.last = l;
-      });
+  rt::TakeChangedRects(rects, maxRects);
   rt::UnlockScreenRaw();
-  return rows;
+  return rects;
 }
+
+using Rects = std::vector<rt::ScreenRect>;
 
 // ---------------------------------------------------------------- screen
 
@@ -148,9 +151,7 @@ TEST(Screen, NewScreenIsBlackAndFullyChanged) {
   OpenScreen(32, 18);
   rt::SetPixel(nullptr, 5, 5, 0xFFFFFFFF);
   ASSERT_EQ(rt::SetScreenMode(19, 16, 0, 1, 0), 0);
-  const Rows rows = TakeRows();
-  EXPECT_EQ(rows.first, 0);
-  EXPECT_EQ(rows.last, 599);
+  EXPECT_EQ(Changed(), (Rects{{0, 0, 800, 600}}));
   EXPECT_EQ(rt::GetPixel(nullptr, 5, 5), 0u);
 }
 
@@ -422,15 +423,17 @@ TEST(Blits, RefusesWhatCannotBeDrawn) {
   rt::DestroyImage(two);
 }
 
-TEST(Blits, ScreenPutsMarkTheirRows) {
+TEST(Blits, ScreenPutsMarkTheirTiles) {
   OpenScreen(32);
   rt::Image img = rt::CreateImage(8, 8, 0xFFFFFFFF);
-  TakeRows();
+  Changed();
+  // Columns 100..107 lie in the tile from 96, rows 470..477 in the one from 464.
   ASSERT_EQ(rt::PutImage(nullptr, 100, 470, img, 0, 0, 8, 8, rt::PutMode::Opaque), 0);
-  const Rows rows = TakeRows();
-  EXPECT_EQ(rows.first, 470);
-  EXPECT_EQ(rows.last, 477);
-  EXPECT_EQ(TakeRows().first, -1) << "taking the rows clears the marks";
+  EXPECT_EQ(Changed(), (Rects{{96, 464, 32, 16}}));
+  EXPECT_TRUE(Changed().empty()) << "taking the changes clears the marks";
+  // A put across tile borders and partly off the screen marks what shows.
+  ASSERT_EQ(rt::PutImage(nullptr, 630, -4, img, 0, 0, 8, 8, rt::PutMode::Transparent), 0);
+  EXPECT_EQ(Changed(), (Rects{{608, 0, 32, 16}}));
   rt::DestroyImage(img);
 }
 
@@ -628,26 +631,35 @@ TEST(Drawing, NothingHappensWithoutAScreen) {
 
 // ---------------------------------------------------------------- lock
 
-TEST(Lock, DrawingMarksExactlyTheChangedRows) {
+TEST(Lock, DrawingMarksTheTilesItChanged) {
   OpenScreen(16);
-  TakeRows();
+  Changed();
   rt::SetPixel(nullptr, 3, 37, 0xFFFFFFFF);
-  Rows rows = TakeRows();
-  EXPECT_EQ(rows.first, 37);
-  EXPECT_EQ(rows.last, 37);
+  EXPECT_EQ(Changed(), (Rects{{0, 32, 32, 16}}));
+  // The line covers columns 10..50 and rows 90..100, the clipped box
+  // columns 0..5 and rows 200..220: tiles of 32 x 16, merged downwards.
   rt::DrawLine(nullptr, 10, 100, 50, 90, 0xFFFFFFFF, 0);
   rt::DrawLine(nullptr, -10, 200, 5, 220, 0xFFFFFFFF, 2);
-  rows = TakeRows();
-  EXPECT_EQ(rows.first, 90);
-  EXPECT_EQ(rows.last, 220);
+  EXPECT_EQ(Changed(), (Rects{{0, 80, 64, 32}, {0, 192, 32, 32}}));
+  rt::DrawCircle(nullptr, 600, 400, 10, 0xFFFFFFFF);
+  EXPECT_EQ(Changed(), (Rects{{576, 384, 64, 32}}));
   rt::SetPixel(nullptr, -1, 5, 0xFFFFFFFF);
-  EXPECT_EQ(TakeRows().first, -1) << "a clipped-away pixel changes nothing";
+  EXPECT_TRUE(Changed().empty()) << "a clipped-away pixel changes nothing";
+  // A bracket shows what was drawn in it, nothing more.
   rt::LockScreen();
   rt::SetPixel(nullptr, 3, 5, 0xFFFFFFFF);
   rt::UnlockScreen();
-  rows = TakeRows();
-  EXPECT_EQ(rows.first, 0);
-  EXPECT_EQ(rows.last, 479) << "unlocking marks every row";
+  EXPECT_EQ(Changed(), (Rects{{0, 0, 32, 16}}));
+}
+
+TEST(Lock, ManyScatteredChangesBecomeOneRectangle) {
+  OpenScreen(32);
+  Changed();
+  // Every other tile of a diagonal band: more pieces than allowed.
+  for (int32_t i = 0; i < 10; ++i) rt::SetPixel(nullptr, 64 * i + 1, 32 * i + 1, 0xFFFFFFFF);
+  EXPECT_EQ(Changed(16).size(), 10u);
+  for (int32_t i = 0; i < 10; ++i) rt::SetPixel(nullptr, 64 * i + 1, 32 * i + 1, 0xFF000000);
+  EXPECT_EQ(Changed(4), (Rects{{0, 0, 608, 304}})) << "the rectangle around them all";
 }
 
 TEST(Lock, IsRecursiveAndSharedWithTheDisplay) {

@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -18,6 +21,7 @@
 
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/internal.h"
 #include "runtime/keys.h"
 #include "runtime/sdl/sdl_input.h"
 
@@ -25,7 +29,12 @@ namespace wimmel::rt::sdl {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kTick = std::chrono::milliseconds(10);
+// The display thread looks at the window at least this often.
+constexpr int kTickMs = 10;
+// A frame waits at most this long for the window to take the one before.
+constexpr auto kFrameWait = std::chrono::milliseconds(100);
+// More changed rectangles than this go to the window as the one around them.
+constexpr size_t kMaxRects = 256;
 constexpr uint32_t kCloseRequest = keys::QueueCode(keys::kCloseRequest);
 // How long shutdown waits for the thread. It can only hang when the program
 // thread still holds the screen lock (a fatal end inside a locked batch).
@@ -105,31 +114,48 @@ class SdlDisplay final : public Display {
   }
   bool ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPixel,
                     std::string& driver) override;
+  void Poll() override {
+    // Whatever input has arrived by now, the program is about to see.
+    std::lock_guard<std::mutex> lock(mu_);
+    seenInput_ = inputArrived_;
+  }
   double Now() override {
     return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
   }
   void Sleep(int32_t ms) override {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }
+  void WaitForInput(double deadline) override;
+  void FrameBegins() override;
+  void FrameDone() override;
 
  private:
+  // How the screen reaches the window: copied into the window's own surface
+  // (shared memory under X11) with only the changed rectangles sent on, or
+  // uploaded to a texture that a hardware renderer scales.
+  enum class Path { None, Surface, Renderer };
+
+  void Wake();
   // Everything below runs on the display thread.
   void Run(std::promise<StartResult>& started);
   void ReadDesktop();
   bool OpenScreen(const ScreenRequest& r);
   void SizeWindow();
   void ToggleFullscreen();
-  void Tick();
-  void Upload(const uint8_t* pixels, int32_t pitch, int32_t width, int32_t height,
-              int32_t bytesPerPixel, int32_t first, int32_t last);
-  bool MakeTexture(int32_t width, int32_t height, int32_t bytesPerPixel);
+  void Tick(const SDL_Event* first);
+  bool PreparePath();
+  bool HardwareRenderer();
+  void CopyToSurface(const ImageData& screen);
+  void UploadToTexture(const ImageData& screen);
+  bool MakeTexture(int32_t width, int32_t height);
+  void DropRenderer();
   MouseGeometry Geometry() const;
   void RefreshPointer();
-  bool HandleEvents();
-  void Present();
+  bool HandleEvents(const SDL_Event* first);
+  void Present(bool newFrame);
   void CloseWindow();
 
-  // Shared between the program thread and the display thread.
+  // Shared between the program thread and the display thread, under mu_.
   mutable std::mutex mu_;
   std::condition_variable cv_;
   bool stop_ = false;
@@ -140,20 +166,40 @@ class SdlDisplay final : public Display {
   bool requestOk_ = false;
   std::string driver_;
   DesktopMode desktop_;
+  // Input the display thread handed over, and how much of it the program
+  // had looked for when it last polled.
+  uint64_t inputArrived_ = 0;
+  uint64_t seenInput_ = 0;
+  // The program's frames finished, and how many of them the window has
+  // taken; the program starts a frame only once the last one was taken.
+  uint64_t framesDone_ = 0;
+  uint64_t framesTaken_ = 0;
+  bool showing_ = false;  // a window shows the frames
   std::thread thread_;
   std::atomic<int32_t> threadId_{0};
   std::atomic<uint64_t> ticks_{0}, presents_{0}, rowsUploaded_{0};
+  std::atomic<uint32_t> wakeEvent_{0};
+  std::atomic<bool> wakePending_{false};
 
   // The display thread's own.
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
-  int32_t texW_ = 0, texH_ = 0, texBpp_ = 0;
+  SDL_Surface* surface_ = nullptr;  // the window's, not ours to free
+  Path path_ = Path::None;
+  bool pathValid_ = false;  // the window's size is still the one prepared for
+  int8_t hardware_ = -1;    // whether the renderer runs on a GPU; -1 not known yet
+  int32_t texW_ = 0, texH_ = 0;
   int32_t screenW_ = 0, screenH_ = 0;
+  Placement placement_;
+  std::vector<int32_t> columnSource_;  // for each window column of the picture, its screen column
+  std::vector<uint32_t> rowBuffer_;
+  std::array<uint32_t, 65536> from565_{};
+  std::vector<ScreenRect> changed_;
+  std::vector<SDL_Rect> sent_;
   const bool startFullscreen_;
   bool fullscreen_ = true;
-  bool needPresent_ = false;
-  bool needFullUpload_ = false;
+  bool needRepaint_ = false;
   KeyInput keys_;
   MouseInput mouse_;
   MouseState sentMouse_;
@@ -171,6 +217,7 @@ class SdlDisplay final : public Display {
 };
 
 bool SdlDisplay::Start(std::string& error) {
+  for (uint32_t p = 0; p < 65536; ++p) from565_[p] = From565(static_cast<uint16_t>(p));
   std::promise<StartResult> started;
   std::future<StartResult> result = started.get_future();
   // The thread owns the promise: it may still be inside set_value when this
@@ -185,11 +232,24 @@ bool SdlDisplay::Start(std::string& error) {
   return true;
 }
 
+// Wakes the display thread from its wait for events; one wake-up waiting in
+// the queue is enough, however often the program asks.
+void SdlDisplay::Wake() {
+  const uint32_t type = wakeEvent_.load();
+  if (type == 0 || wakePending_.exchange(true)) return;
+  SDL_Event e{};
+  e.type = type;
+  if (SDL_PushEvent(&e) != 1) wakePending_ = false;
+}
+
 void SdlDisplay::Stop() {
   std::unique_lock<std::mutex> lock(mu_);
   if (!thread_.joinable()) return;
   stop_ = true;
   cv_.notify_all();
+  lock.unlock();
+  Wake();
+  lock.lock();
   if (cv_.wait_for(lock, kStopWait, [this] { return finished_; })) {
     lock.unlock();
     thread_.join();
@@ -215,7 +275,9 @@ bool SdlDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPix
   if (stop_ || finished_ || !thread_.joinable()) return false;
   request_ = ScreenRequest{width, height, bytesPerPixel};
   const uint64_t mine = ++requestsPosted_;
-  cv_.notify_all();
+  lock.unlock();
+  Wake();
+  lock.lock();
   // The thread can only be late when it waits for the screen lock, which
   // means the program opened a screen inside a locked batch; rather than
   // deadlock, report the screen as not shown. The thread still carries the
@@ -228,6 +290,35 @@ bool SdlDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPix
   return requestOk_;
 }
 
+void SdlDisplay::WaitForInput(double deadline) {
+  std::unique_lock<std::mutex> lock(mu_);
+  auto ready = [this] { return inputArrived_ != seenInput_ || finished_; };
+  if (std::isinf(deadline) && deadline > 0) {
+    cv_.wait(lock, ready);
+    return;
+  }
+  const auto until = Clock::time_point(
+      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(deadline)));
+  cv_.wait_until(lock, until, ready);
+}
+
+void SdlDisplay::FrameBegins() {
+  std::unique_lock<std::mutex> lock(mu_);
+  // The previous frame must have reached the window before this one draws
+  // over it; a display thread that falls behind by more than a frame's
+  // worth of waiting is not waited for any longer.
+  cv_.wait_for(lock, kFrameWait,
+               [this] { return !showing_ || finished_ || framesTaken_ >= framesDone_; });
+}
+
+void SdlDisplay::FrameDone() {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    ++framesDone_;
+  }
+  Wake();
+}
+
 void SdlDisplay::Run(std::promise<StartResult>& started) {
   threadId_ = static_cast<int32_t>(syscall(SYS_gettid));
   pthread_setname_np(pthread_self(), "wimmel-display");
@@ -237,20 +328,22 @@ void SdlDisplay::Run(std::promise<StartResult>& started) {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  // The window's surface is the window system's own memory (shared memory
+  // under X11), not a texture that a renderer would draw again.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   std::string error;
   if (!InitVideo(error)) {
     started.set_value(StartResult{false, error});
     return;
   }
+  wakeEvent_ = SDL_RegisterEvents(1);
   ReadDesktop();
   started.set_value(StartResult{true, {}});
 
-  Clock::time_point next = Clock::now();
   for (;;) {
     std::optional<ScreenRequest> request;
     {
-      std::unique_lock<std::mutex> lock(mu_);
-      cv_.wait_until(lock, next, [this] { return stop_ || request_.has_value(); });
+      std::lock_guard<std::mutex> lock(mu_);
       if (stop_) break;
       request.swap(request_);
     }
@@ -261,16 +354,20 @@ void SdlDisplay::Run(std::promise<StartResult>& started) {
       requestOk_ = ok;
       driver_ = name ? name : "";
       requestsDone_ = requestsPosted_;
+      showing_ = ok;
       cv_.notify_all();
     }
-    const Clock::time_point now = Clock::now();
-    if (now >= next) {
-      Tick();
-      next += kTick;
-      // After a long stall (the program held the lock) start afresh rather
-      // than running the missed passes back to back.
-      if (next < now) next = now + kTick;
-    }
+    // The thread sleeps until the window system has news, the program
+    // finished a frame or wants something, or a tick has passed: the tick
+    // picks up drawing done outside frames and follows a window the window
+    // manager is still moving.
+    SDL_Event first;
+    const bool got = SDL_WaitEventTimeout(&first, kTickMs) == 1;
+    Tick(got ? &first : nullptr);
+  }
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    showing_ = false;
   }
   CloseWindow();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -300,11 +397,6 @@ bool SdlDisplay::OpenScreen(const ScreenRequest& r) {
         "Wimmel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, r.width, r.height,
         startFullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
     if (!window_) return false;
-    renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    if (!renderer_) {
-      CloseWindow();
-      return false;
-    }
     fullscreen_ = startFullscreen_;
     if (!fullscreen_) SizeWindow();
     mouse_.Reset();
@@ -315,8 +407,8 @@ bool SdlDisplay::OpenScreen(const ScreenRequest& r) {
   }
   settlePasses_ = kSettlePasses;
   ReadDesktop();
-  needPresent_ = true;
-  return true;
+  pathValid_ = false;
+  return PreparePath();
 }
 
 void SdlDisplay::SizeWindow() {
@@ -352,18 +444,96 @@ void SdlDisplay::ToggleFullscreen() {
     sizeWindowIn_ = 0;
   }
   settlePasses_ = kSettlePasses;
-  needPresent_ = true;
+  pathValid_ = false;
+}
+
+// Whether the renderer SDL would use draws on a graphics card. Under X11
+// without one, SDL's OpenGL renderer runs on Mesa's software rasterizer,
+// which costs more than copying the picture into the window's memory.
+bool SdlDisplay::HardwareRenderer() {
+  if (hardware_ >= 0) return hardware_ == 1;
+  hardware_ = 0;
+  SDL_RendererInfo info;
+  if (!renderer_ || SDL_GetRendererInfo(renderer_, &info) != 0) return false;
+  if (!(info.flags & SDL_RENDERER_ACCELERATED)) return false;
+  const std::string name = info.name ? info.name : "";
+  if (name.rfind("opengl", 0) == 0) {
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const unsigned char* gl = getString ? getString(kGlRenderer) : nullptr;
+    const std::string glName = gl ? reinterpret_cast<const char*>(gl) : "";
+    for (const char* software : {"llvmpipe", "softpipe", "Software", "SWR", "swrast"}) {
+      if (glName.find(software) != std::string::npos) return false;
+    }
+    if (glName.empty()) return false;
+  }
+  hardware_ = 1;
+  return true;
+}
+
+// Chooses how the screen reaches the window for the window's present size
+// and gets that ready: the window's surface for a picture shown at its own
+// size, and also for a scaled one unless a graphics card can scale it. The
+// whole picture is sent once afterwards.
+bool SdlDisplay::PreparePath() {
+  if (!window_) return false;
+  int outW = 0, outH = 0;
+  SDL_GetWindowSizeInPixels(window_, &outW, &outH);
+  placement_ = PlaceScreen(outW, outH, screenW_, screenH_);
+  const bool scaled = placement_.w != screenW_ || placement_.h != screenH_;
+  bool useRenderer = false;
+  if (scaled && hardware_ != 0) {
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    useRenderer = HardwareRenderer();
+  }
+  if (useRenderer) {
+    surface_ = nullptr;
+    path_ = Path::Renderer;
+    if (!texture_ || texW_ != screenW_ || texH_ != screenH_) MakeTexture(screenW_, screenH_);
+  } else {
+    DropRenderer();
+    surface_ = SDL_GetWindowSurface(window_);
+    if (!surface_) {
+      path_ = Path::None;
+      return false;
+    }
+    path_ = Path::Surface;
+    SDL_GetWindowSizeInPixels(window_, &outW, &outH);
+    placement_ = PlaceScreen(surface_->w, surface_->h, screenW_, screenH_);
+    // The black around the picture, drawn once per size.
+    SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
+    columnSource_.resize(static_cast<size_t>(std::max(placement_.w, 0)));
+    for (int32_t x = 0; x < placement_.w; ++x) {
+      columnSource_[static_cast<size_t>(x)] =
+          static_cast<int32_t>(int64_t{x} * screenW_ / placement_.w);
+    }
+    rowBuffer_.resize(static_cast<size_t>(std::max(placement_.w, 0)));
+  }
+  pathValid_ = true;
+  // The new path starts with the whole picture.
+  LockScreenRaw();
+  detail::MarkRect(0, 0, screenW_ - 1, screenH_ - 1);
+  UnlockScreenRaw();
+  needRepaint_ = true;
+  return true;
+}
+
+void SdlDisplay::DropRenderer() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  texW_ = texH_ = 0;
 }
 
 // The texture is always 32-bit XRGB, whatever the screen's depth. A 32-bit
 // screen's rows are that format already (its top byte is not alpha); 16-bit
 // rows are widened here. Letting SDL convert 5-6-5 instead turns white into
-// FFFEFF in its OpenGL renderer, and its software renderer has no fast path
-// for scaling 5-6-5 into the window, which then managed about 20 frames a
-// second at 640 x 480 doubled.
-bool SdlDisplay::MakeTexture(int32_t width, int32_t height, int32_t bytesPerPixel) {
+// FFFEFF in its OpenGL renderer.
+bool SdlDisplay::MakeTexture(int32_t width, int32_t height) {
   if (texture_) SDL_DestroyTexture(texture_);
-  texW_ = texH_ = texBpp_ = 0;
+  texW_ = texH_ = 0;
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                width, height);
   if (!texture_) return false;
@@ -371,47 +541,110 @@ bool SdlDisplay::MakeTexture(int32_t width, int32_t height, int32_t bytesPerPixe
   SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
   texW_ = width;
   texH_ = height;
-  texBpp_ = bytesPerPixel;
   return true;
 }
 
-void SdlDisplay::Upload(const uint8_t* pixels, int32_t pitch, int32_t width, int32_t height,
-                        int32_t bytesPerPixel, int32_t first, int32_t last) {
-  if (!texture_ || texW_ != width || texH_ != height || texBpp_ != bytesPerPixel) {
-    // A screen the renderer cannot hold stays black; the next drawing tries
-    // again rather than every pass.
-    if (!MakeTexture(width, height, bytesPerPixel)) return;
-    first = 0;
-    last = height - 1;
-  }
-  const SDL_Rect rows{0, first, width, last - first + 1};
-  const uint8_t* src = pixels + static_cast<size_t>(first) * pitch;
-  if (bytesPerPixel == 4) {
-    SDL_UpdateTexture(texture_, &rows, src, pitch);
-  } else {
-    void* target = nullptr;
-    int targetPitch = 0;
-    if (SDL_LockTexture(texture_, &rows, &target, &targetPitch) != 0) return;
-    for (int32_t y = 0; y < rows.h; ++y) {
-      const auto* in = reinterpret_cast<const uint16_t*>(src + static_cast<size_t>(y) * pitch);
-      auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target) +
-                                              static_cast<size_t>(y) * targetPitch);
-      for (int32_t x = 0; x < width; ++x) out[x] = From565(in[x]);
+// Copies the changed rectangles into the window's surface, scaled to the
+// picture's place by nearest neighbour, and notes the window's rectangles
+// to send on. 32-bit rows go over as they are when the window keeps XRGB
+// pixels (it ignores the top byte); 16-bit pixels are widened by a table,
+// and a window of another format gets each row converted by SDL.
+void SdlDisplay::CopyToSurface(const ImageData& screen) {
+  sent_.clear();
+  if (!surface_ || placement_.w <= 0 || placement_.h <= 0) return;
+  const SDL_PixelFormat& format = *surface_->format;
+  const bool direct = format.BytesPerPixel == 4 && format.Rmask == 0x00FF0000 &&
+                      format.Gmask == 0x0000FF00 && format.Bmask == 0x000000FF;
+  const int32_t outBytes = format.BytesPerPixel;
+  const Placement& p = placement_;
+  const bool unscaled = p.w == screen.width && p.h == screen.height;
+  auto* target = static_cast<uint8_t*>(surface_->pixels);
+  for (const ScreenRect& r : changed_) {
+    // The window's columns and rows whose picture pixels lie in r.
+    const int32_t x0 = static_cast<int32_t>((int64_t{r.x} * p.w + screen.width - 1) / screen.width);
+    const int32_t x1 =
+        static_cast<int32_t>((int64_t{r.x + r.w} * p.w + screen.width - 1) / screen.width);
+    const int32_t y0 =
+        static_cast<int32_t>((int64_t{r.y} * p.h + screen.height - 1) / screen.height);
+    const int32_t y1 =
+        static_cast<int32_t>((int64_t{r.y + r.h} * p.h + screen.height - 1) / screen.height);
+    if (x0 >= x1 || y0 >= y1) continue;
+    const int32_t width = x1 - x0;
+    const size_t bytes = static_cast<size_t>(width) * outBytes;
+    int32_t previousSource = -1;
+    const uint8_t* previousRow = nullptr;
+    for (int32_t y = y0; y < y1; ++y) {
+      const int32_t sy = unscaled ? y : static_cast<int32_t>(int64_t{y} * screen.height / p.h);
+      uint8_t* out = target + static_cast<size_t>(p.y + y) * surface_->pitch +
+                     static_cast<size_t>(p.x + x0) * outBytes;
+      if (sy == previousSource) {
+        // The same picture row again, as scaling up repeats rows.
+        std::memcpy(out, previousRow, bytes);
+        continue;
+      }
+      previousSource = sy;
+      previousRow = out;
+      const uint8_t* in = screen.pixels + static_cast<size_t>(sy) * screen.pitch;
+      if (direct && unscaled && screen.bytesPerPixel == 4) {
+        std::memcpy(out, in + static_cast<size_t>(x0) * 4, bytes);
+        continue;
+      }
+      uint32_t* o = direct ? reinterpret_cast<uint32_t*>(out) : rowBuffer_.data();
+      const int32_t* column = columnSource_.data() + x0;
+      if (screen.bytesPerPixel == 4) {
+        const auto* i32 = reinterpret_cast<const uint32_t*>(in);
+        for (int32_t x = 0; x < width; ++x) o[x] = i32[unscaled ? x0 + x : column[x]];
+      } else {
+        const auto* i16 = reinterpret_cast<const uint16_t*>(in);
+        for (int32_t x = 0; x < width; ++x) o[x] = from565_[i16[unscaled ? x0 + x : column[x]]];
+      }
+      if (!direct) {
+        SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, rowBuffer_.data(), width * 4,
+                          format.format, out, surface_->pitch);
+      }
     }
-    SDL_UnlockTexture(texture_);
+    sent_.push_back(SDL_Rect{p.x + x0, p.y + y0, width, y1 - y0});
+    rowsUploaded_ += static_cast<uint64_t>(r.h);
   }
-  rowsUploaded_ += static_cast<uint64_t>(rows.h);
-  needPresent_ = true;
+}
+
+void SdlDisplay::UploadToTexture(const ImageData& screen) {
+  sent_.clear();
+  if (!texture_ && !MakeTexture(screen.width, screen.height)) return;
+  for (const ScreenRect& r : changed_) {
+    const SDL_Rect rect{r.x, r.y, r.w, r.h};
+    const uint8_t* src = screen.pixels + static_cast<size_t>(r.y) * screen.pitch +
+                         static_cast<size_t>(r.x) * screen.bytesPerPixel;
+    if (screen.bytesPerPixel == 4) {
+      SDL_UpdateTexture(texture_, &rect, src, screen.pitch);
+    } else {
+      void* target = nullptr;
+      int targetPitch = 0;
+      if (SDL_LockTexture(texture_, &rect, &target, &targetPitch) != 0) return;
+      for (int32_t y = 0; y < r.h; ++y) {
+        const auto* in =
+            reinterpret_cast<const uint16_t*>(src + static_cast<size_t>(y) * screen.pitch);
+        auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target) +
+                                                static_cast<size_t>(y) * targetPitch);
+        for (int32_t x = 0; x < r.w; ++x) out[x] = from565_[in[x]];
+      }
+      SDL_UnlockTexture(texture_);
+    }
+    rowsUploaded_ += static_cast<uint64_t>(r.h);
+    sent_.push_back(rect);
+  }
 }
 
 MouseGeometry SdlDisplay::Geometry() const {
   MouseGeometry g;
-  g.screenW = texW_;
-  g.screenH = texH_;
+  g.screenW = screenW_;
+  g.screenH = screenH_;
   int outW = 0, outH = 0, winW = 0, winH = 0;
-  if (renderer_) SDL_GetRendererOutputSize(renderer_, &outW, &outH);
-  if (window_) SDL_GetWindowSize(window_, &winW, &winH);
-  g.picture = PlaceScreen(outW, outH, texW_, texH_);
+  if (window_) {
+    SDL_GetWindowSizeInPixels(window_, &outW, &outH);
+    SDL_GetWindowSize(window_, &winW, &winH);
+  }
+  g.picture = pathValid_ ? placement_ : PlaceScreen(outW, outH, screenW_, screenH_);
   if (winW > 0 && winH > 0) {
     g.toOutputX = static_cast<double>(outW) / winW;
     g.toOutputY = static_cast<double>(outH) / winH;
@@ -442,9 +675,13 @@ void SdlDisplay::RefreshPointer() {
   mouse_.SetPointer(x, y, x >= 0 && y >= 0 && x < r.w && y < r.h);
 }
 
-bool SdlDisplay::HandleEvents() {
+// Drains the window's events (first, the one the wait returned, comes
+// before the rest) into key codes and the mouse state; returns whether
+// Alt+Enter asked to switch between full screen and a window.
+bool SdlDisplay::HandleEvents(const SDL_Event* first) {
   SDL_PumpEvents();
   events_.clear();
+  if (first) events_.push_back(*first);
   SDL_Event batch[64];
   int n = 0;
   while ((n = SDL_PeepEvents(batch, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0) {
@@ -452,8 +689,13 @@ bool SdlDisplay::HandleEvents() {
   }
   bool toggle = false;
   codes_.clear();
+  const uint32_t wake = wakeEvent_.load();
   for (size_t i = 0; i < events_.size(); ++i) {
     const SDL_Event& e = events_[i];
+    if (e.type == wake) {
+      wakePending_ = false;
+      continue;
+    }
     const SDL_Event* next = i + 1 < events_.size() ? &events_[i + 1] : nullptr;
     if (keys_.Handle(e, next, codes_)) toggle = !toggle;
     mouse_.Handle(e);
@@ -469,16 +711,17 @@ bool SdlDisplay::HandleEvents() {
           case SDL_WINDOWEVENT_MOVED:
             settlePasses_ = std::max(settlePasses_, kSettlePasses / 2);
             break;
-          case SDL_WINDOWEVENT_SHOWN:
-          case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_RESIZED:
           case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // The window's surface goes with its old size.
+            pathValid_ = false;
+            settlePasses_ = std::max(settlePasses_, kSettlePasses / 2);
+            break;
+          case SDL_WINDOWEVENT_SHOWN:
+          case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_RESTORED:
           case SDL_WINDOWEVENT_MAXIMIZED:
-            needPresent_ = true;
-            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-              settlePasses_ = std::max(settlePasses_, kSettlePasses / 2);
-            }
+            needRepaint_ = true;
             break;
           default:
             break;
@@ -488,77 +731,108 @@ bool SdlDisplay::HandleEvents() {
         // The textures are gone with the device.
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = nullptr;
-        texW_ = texH_ = texBpp_ = 0;
-        needFullUpload_ = true;
+        texW_ = texH_ = 0;
+        pathValid_ = false;
         break;
       case SDL_RENDER_TARGETS_RESET:
-        needFullUpload_ = true;
+        pathValid_ = false;
         break;
       default:
         break;
     }
   }
   for (uint32_t code : codes_) QueueKeyCode(code);
+  bool news = !codes_.empty();
   RefreshPointer();
   const MouseState s = mouse_.State(Geometry());
   if (!mouseSent_ || !SameMouse(s, sentMouse_)) {
     SetMouseState(s);
     sentMouse_ = s;
     mouseSent_ = true;
+    news = true;
+  }
+  if (news) {
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      ++inputArrived_;
+    }
+    cv_.notify_all();
   }
   return toggle;
 }
 
-void SdlDisplay::Tick() {
+void SdlDisplay::Tick(const SDL_Event* first) {
   ++ticks_;
-  if (!renderer_) {
+  if (!window_) {
     // No window yet: nothing to show, and no events but the host's own.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    wakePending_ = false;
     return;
   }
+  if (!pathValid_) PreparePath();
   LockScreenRaw();
-  TakeChangedRows([this](const uint8_t* pixels, int32_t pitch, int32_t width, int32_t height,
-                         int32_t bytesPerPixel, int32_t first, int32_t last) {
-    Upload(pixels, pitch, width, height, bytesPerPixel, first, last);
-  });
-  if (needFullUpload_) {
-    needFullUpload_ = false;
-    if (const Image s = ScreenImage()) {
-      Upload(s->pixels, s->pitch, s->width, s->height, s->bytesPerPixel, 0, s->height - 1);
-    }
+  // The frames finished by now are in what the screen holds; a frame the
+  // program ends after this look is taken by the next pass.
+  uint64_t frames = 0;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    frames = framesDone_;
   }
-  const bool toggle = HandleEvents();
+  TakeChangedRects(changed_, kMaxRects);
+  if (const Image screen = ScreenImage(); screen && !changed_.empty()) {
+    if (path_ == Path::Surface) {
+      CopyToSurface(*screen);
+    } else if (path_ == Path::Renderer) {
+      UploadToTexture(*screen);
+    }
+  } else {
+    sent_.clear();
+  }
+  const bool toggle = HandleEvents(first);
   UnlockScreenRaw();
 
+  Present(!sent_.empty());
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    framesTaken_ = std::max(framesTaken_, frames);
+  }
+  cv_.notify_all();
   if (toggle) ToggleFullscreen();
   if (sizeWindowIn_ > 0 && --sizeWindowIn_ == 0) SizeWindow();
-  if (needPresent_) Present();
 }
 
-void SdlDisplay::Present() {
-  needPresent_ = false;
-  int outW = 0, outH = 0;
-  SDL_GetRendererOutputSize(renderer_, &outW, &outH);
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  if (texture_) {
-    const Placement p = PlaceScreen(outW, outH, texW_, texH_);
-    const SDL_Rect dst{p.x, p.y, p.w, p.h};
-    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+// Sends what changed on to the window: the changed rectangles of its
+// surface, or the whole texture through the renderer. A window that was
+// uncovered gets everything again, without counting as a new frame.
+void SdlDisplay::Present(bool newFrame) {
+  if (!newFrame && !needRepaint_) return;
+  if (path_ == Path::Surface) {
+    if (needRepaint_) {
+      SDL_UpdateWindowSurface(window_);
+    } else {
+      SDL_UpdateWindowSurfaceRects(window_, sent_.data(), static_cast<int>(sent_.size()));
+    }
+  } else if (path_ == Path::Renderer) {
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    if (texture_) {
+      const SDL_Rect dst{placement_.x, placement_.y, placement_.w, placement_.h};
+      SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    }
+    SDL_RenderPresent(renderer_);
   }
-  SDL_RenderPresent(renderer_);
-  ++presents_;
+  needRepaint_ = false;
+  if (newFrame) ++presents_;
 }
 
 void SdlDisplay::CloseWindow() {
-  if (texture_) SDL_DestroyTexture(texture_);
-  if (renderer_) SDL_DestroyRenderer(renderer_);
+  DropRenderer();
+  surface_ = nullptr;
   if (window_) SDL_DestroyWindow(window_);
-  texture_ = nullptr;
-  renderer_ = nullptr;
   window_ = nullptr;
-  texW_ = texH_ = texBpp_ = 0;
+  path_ = Path::None;
+  pathValid_ = false;
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ std::unique_ptr<Display> MakeSdlDisplay(std::string& error, bool fullscreen = tr
 struct SdlDisplayStats {
   int32_t threadId = 0;   // the display thread's kernel thread id (0 when none)
   uint64_t ticks = 0;     // passes of the 10 ms loop
-  uint64_t presents = 0;  // frames handed to the screen
+  uint64_t presents = 0;  // changes of the picture sent to the window (not repaints)
   uint64_t rowsUploaded = 0;
 };
 // The counters of the current runtime's display (zeros for another display).
