@@ -718,7 +718,9 @@ TEST(Console, PrintsAtTheCursorInTheOwnFont) {
     rt::PrintText("w", false);
     EXPECT_TRUE(ShowsGlyph(4, 6, 'w')) << "positions outside leave the cursor";
   }
-  EXPECT_NE(std::memcmp(rt::kConsoleFont['A'], rt::kConsoleFont['B'], 16), 0);
+  EXPECT_NE(std::memcmp(rt::kConsoleFont[static_cast<unsigned char>('A')],
+                        rt::kConsoleFont[static_cast<unsigned char>('B')], 16),
+            0);
 }
 
 TEST(Console, GermanLettersUseTheirGlyphs) {

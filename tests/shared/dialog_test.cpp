@@ -238,7 +238,7 @@ TEST_F(DialogTest, FollowsTheInputFont) {
   // The cursor stands one glyph below the prompt, after the digit.
   for (int32_t r = 0; r < 7; ++r) {
     for (int32_t c = 0; c < 6; ++c) {
-      const bool ink = (wimmel::FontTabelle()[1]['_'][r] >> c) & 1;
+      const bool ink = (wimmel::FontTabelle()[1][static_cast<unsigned char>('_')][r] >> c) & 1;
       EXPECT_EQ(rt::GetPixel(s, 25 + 6 + c, 25 + 7 + r), ink ? kRed : kBlack);
     }
   }

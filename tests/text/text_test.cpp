@@ -157,7 +157,8 @@ TEST(FontTable, GermanLettersAtBothPositions) {
     // The umlauts are their base letters with marks added: the letter's ink
     // is not what the marks are made of, so they must differ from it.
     EXPECT_NE(std::vector<uint32_t>(FontTabelle()[f][228], FontTabelle()[f][228] + 16),
-              std::vector<uint32_t>(FontTabelle()[f]['a'], FontTabelle()[f]['a'] + 16));
+              std::vector<uint32_t>(FontTabelle()[f][static_cast<unsigned char>('a')],
+                                    FontTabelle()[f][static_cast<unsigned char>('a')] + 16));
   }
 }
 
@@ -374,15 +375,16 @@ TEST_P(TextTest, MaleZeichenDrawsOnlyTheFirstCharacter) {
 
 TEST_P(TextTest, BitsBeyondTheWidthNeverShow) {
   // Font 1 "A" has bits in column 6 in rows 5 and 6.
-  ASSERT_NE(FontTabelle()[1]['A'][5] & 64u, 0u);
-  ASSERT_NE(FontTabelle()[1]['A'][6] & 64u, 0u);
+  ASSERT_NE(FontTabelle()[1][static_cast<unsigned char>('A')][5] & 64u, 0u);
+  ASSERT_NE(FontTabelle()[1][static_cast<unsigned char>('A')][6] & 64u, 0u);
   wimmel::MaleText("A", 20, 10, 0xFFFFFFFF, 1, image_);
   EXPECT_EQ(rt::GetPixel(image_, 26, 15), Stored(kPaper));
   EXPECT_EQ(rt::GetPixel(image_, 26, 16), Stored(kPaper));
   Picture expected(200, 60, Stored(kPaper));
   for (int r = 0; r < 7; ++r) {
     for (int c = 0; c < 6; ++c) {
-      if ((FontTabelle()[1]['A'][r] >> c) & 1) expected.Set(20 + c, 10 + r, Stored(0xFFFFFFFF));
+      if ((FontTabelle()[1][static_cast<unsigned char>('A')][r] >> c) & 1)
+        expected.Set(20 + c, 10 + r, Stored(0xFFFFFFFF));
     }
   }
   ExpectSame(image_, expected, "font 1 A");

@@ -187,7 +187,6 @@ struct HumanGait {
   bool run = false;
 };
 
-const Col kSkin{0.86, 0.60, 0.40};
 const Col kTan{0.88, 0.61, 0.40};
 
 Prims Tarzan(int dir, double p) {
