@@ -285,7 +285,7 @@ double IdleDeadline() {
       DispatchKey(key);
     }
     key = rt::ReadKey();
-    if (!acted && key.empty()) rt::WaitForInput(IdleDeadline());
+    if (!acted && key.empty() && !rt::InputWaiting()) rt::WaitForInput(IdleDeadline());
   }
 }
 

@@ -238,7 +238,7 @@ std::string KeyLoop() {
     // nothing that the next pass would not find the same, until input comes;
     // the intro is looked after often enough to follow a finished track.
     // A held click repeats through the click pause instead.
-    if (!typed && Settings().KlickPause == 0) {
+    if (!typed && Settings().KlickPause == 0 && !rt::InputWaiting()) {
       rt::WaitForInput(Settings().MusikStatus > 0 ? rt::TimerSeconds() + control::kMusicCheckSeconds
                                                   : std::numeric_limits<double>::infinity());
     }
