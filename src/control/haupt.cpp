@@ -255,10 +255,11 @@ double IdleDeadline() {
       rt::SleepMs(99);
       Settings().KlickPause = 0;
     }
-    // Whether this pass handled a key or a click, or moved the figures:
-    // then the next pass must look again at once, since its mouse test sees
-    // the figures where they are now.
-    bool acted = !key.empty();
+    // Whether this pass handled a key, a click or the right button's
+    // steering, or moved the figures: then the next pass must look again at
+    // once, since more keys may wait and its mouse test sees the figures
+    // where they are now.
+    bool acted = false;
     if (PollMouse() == 0) {
       if (Settings().MausKnopf & 1) {
         acted = true;

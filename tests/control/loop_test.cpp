@@ -158,6 +158,14 @@ TEST_F(LoopTest, MainLoopSleepsUntilTheNextStepButNotAfterAKeyAClickOrAStep) {
   At(
       0.50, [] { rt::headless::SetMouse(5, 200, 1); }, true);
   At(0.55, [] { rt::headless::SetMouse(5, 200, 0); });
+  // The right button held diagonally below the active figure steers it on
+  // every pass, and no pass waits.
+  At(0.56, [] {
+    int32_t x = 0, y = 0, w = 0, h = 0;
+    ASSERT_TRUE(FigureRectangle(Settings().AktiveFigur, x, y, w, h));
+    rt::headless::SetMouse(x + w + 20 < 640 ? x + w + 20 : x - 20, 470, 2);
+  });
+  At(0.58, [] { rt::headless::SetMouse(5, 470, 0); });
   // The about pages wait for their keys, for input alone.
   KeysAt(0.60, {'a'});
   for (int page = 1; page <= 5; ++page) KeysAt(0.60 + 0.01 * page, {' '});
@@ -187,6 +195,9 @@ TEST_F(LoopTest, MainLoopSleepsUntilTheNextStepButNotAfterAKeyAClickOrAStep) {
   EXPECT_TRUE(std::all_of(held.begin(), held.end(), [](const Wait& w) {
     return w.deadline == kForever;
   })) << "while the button is held the loop waits for its release alone";
+
+  EXPECT_TRUE(WaitsBetween(0.56, 0.58).empty()) << "steering passes do not wait";
+  EXPECT_GT(WaitsBetween(0.581, 0.60).size(), 5u);
 
   const std::vector<Wait> about = WaitsBetween(0.601, 0.65);
   EXPECT_GT(about.size(), 10u);
