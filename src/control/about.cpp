@@ -123,12 +123,6 @@ void ShowPage(const Page& page) {
   }
 }
 
-std::string WaitForKey() {
-  std::string key;
-  while (key.empty()) key = rt::ReadKey();
-  return key;
-}
-
 void WipeScene() {
   const SceneLayout& s = Layout();
   rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.visibleCornerX + 1,
@@ -143,7 +137,7 @@ void ShowAbout() {
     ShowPage(kPages[i]);
     const bool lastPage = i + 1 == std::size(kPages);
     // Escape on the last page leaves the text standing for the figures to wipe.
-    if (WaitForKey() == escape && lastPage) break;
+    if (rt::WaitForKey() == escape && lastPage) break;
     WipeScene();
   }
 }

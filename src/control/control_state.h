@@ -8,9 +8,15 @@
 #include <cstdint>
 #include <string>
 
+#include "control/benchmark.h"
 #include "control/program.h"
 
 namespace wimmel::control {
+
+// The longest a loop that polls keys sleeps while music plays: the music
+// player notices a finished track only when it is asked, and the next track
+// should follow at once.
+inline constexpr double kMusicCheckSeconds = 0.05;
 
 struct ControlState {
   // Whether the display offers a mode: depth rows 1..4 (15, 16, 24, 32 bits)
@@ -33,6 +39,8 @@ struct ControlState {
   // the start values.
   int32_t presetFigures = 0;
   int32_t presetMusic = -1;
+  // The benchmark the command line asked for, and its readings once it runs.
+  BenchmarkRun benchmark;
 };
 
 inline ControlState& State() {

@@ -2,12 +2,15 @@
 // Escape and the top-level error handler.
 #include "control/haupt.h"
 
+#include <algorithm>
 #include <exception>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "control/benchmark.h"
 #include "control/control_state.h"
 #include "panels/panels.h"
 #include "runtime/keys.h"
@@ -28,6 +31,7 @@ namespace keys = rt::keys;
 const std::string kEscapeKey = keys::KeyString(static_cast<char>(keys::kEscape));
 const std::string kCloseKey = keys::KeyString(keys::kCloseRequest);
 const std::string kF1Key = keys::KeyString(keys::kF1);
+constexpr double kForever = std::numeric_limits<double>::infinity();
 
 // The keys that give the selected figure another picture, each in upper and
 // lower case, with the figure kind they choose.
@@ -227,35 +231,62 @@ void SteerByRightClick(std::string& key) {
   if (direction != '\0') key.assign(1, direction);
 }
 
+// How long a pass that found nothing to do may sleep: until the figures'
+// next step is due, and with music on no longer than it takes to notice a
+// finished track in time; a benchmark ends on time as well.
+double IdleDeadline() {
+  double deadline = scene::NextStepDue();
+  if (MusicOn()) deadline = std::min(deadline, rt::TimerSeconds() + control::kMusicCheckSeconds);
+  return std::min(deadline, control::BenchmarkEnd());
+}
+
 [[noreturn]] void MainLoop() {
   std::string key;
   Settings().GewaehlteFigur = 1;
   Settings().AktiveFigur = 1;
+  control::BeginBenchmark();
   for (;;) {
+    if (control::BenchmarkRunning() && rt::TimerSeconds() >= control::BenchmarkEnd()) {
+      control::FinishBenchmark();
+    }
     if (Settings().KlickPause == 1) {
       rt::SleepMs(99);
       rt::SleepMs(99);
       rt::SleepMs(99);
       Settings().KlickPause = 0;
     }
+    // Whether this pass handled a key, a click or the right button's
+    // steering, or moved the figures: then the next pass must look again at
+    // once, since more keys may wait and its mouse test sees the figures
+    // where they are now.
+    bool acted = false;
     if (PollMouse() == 0) {
       if (Settings().MausKnopf & 1) {
+        acted = true;
         key = InfoAreaPanel(Settings().HilfeSeite, "Mausklick");
         if (key.empty()) Figur("LinksKlick", 0, 0, 0, "");
         // Wait for the release; a pointer that leaves the window ends the
         // wait too, since no release can be seen from there.
         while (PollMouse() == 0 && (Settings().MausKnopf & 1)) {
+          rt::WaitForInput(kForever);
         }
       }
       if (Settings().MausFehler == 0 && (Settings().MausKnopf & 2)) SteerByRightClick(key);
     }
     if (key.empty()) {
+      const double due = scene::NextStepDue();
       Figur("LaufEinSchritt", 1, 200, 200, "");
+      if (scene::NextStepDue() != due) acted = true;
       if (MusicOn()) Musik("MusikAbspielen", "", 0);
     } else {
+      acted = true;
+      if (control::BenchmarkRunning() && (key == kEscapeKey || key == kCloseKey)) {
+        control::FinishBenchmark();
+      }
       DispatchKey(key);
     }
     key = rt::ReadKey();
+    if (!acted && key.empty() && !rt::InputWaiting()) rt::WaitForInput(IdleDeadline());
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "control/benchmark.h"
 #include "control/data_folder.h"
 #include "control/haupt.h"
 #include "control/options.h"
@@ -18,8 +19,7 @@ namespace control = wimmel::control;
 namespace rt = wimmel::rt;
 
 int BadCommandLine(const std::string& problem) {
-  std::fprintf(stderr, "wimmel: %s\nTry 'wimmel --help' for more information.\n",
-               problem.c_str());
+  std::fprintf(stderr, "wimmel: %s\nTry 'wimmel --help' for more information.\n", problem.c_str());
   return 2;
 }
 
@@ -93,6 +93,10 @@ int main(int argc, char** argv) {
                        options.mode ? options.mode->height : 0,
                        options.mode ? options.mode->depth : 0, options.figures.value_or(0),
                        options.music ? (*options.music ? 1 : 0) : -1);
+  if (options.benchmarkSeconds) {
+    control::RequestBenchmark(*options.benchmarkSeconds,
+                              [] { return rt::sdl::GetSdlDisplayStats().presents; });
+  }
   int code = 0;
   try {
     wimmel::Haupt(argc, argv);

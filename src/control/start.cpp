@@ -2,6 +2,7 @@
 // a choice it opens the chosen mode and builds the background and the scene.
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "control/control_state.h"
@@ -168,6 +169,7 @@ std::string KeyLoop() {
   const KeyCaps caps = KeyCapPositions();
   for (;;) {
     std::string key = rt::ReadKey();
+    const bool typed = !key.empty();
     if (Settings().KlickPause == 1) {
       rt::SleepMs(99);
       rt::SleepMs(99);
@@ -232,6 +234,14 @@ std::string KeyLoop() {
       Musik("Intro", "", 0);
     }
     if (IsChoice(key)) return key;
+    // A pass without a typed key and without a click on a key cap changed
+    // nothing that the next pass would not find the same, until input comes;
+    // the intro is looked after often enough to follow a finished track.
+    // A held click repeats through the click pause instead.
+    if (!typed && Settings().KlickPause == 0 && !rt::InputWaiting()) {
+      rt::WaitForInput(Settings().MusikStatus > 0 ? rt::TimerSeconds() + control::kMusicCheckSeconds
+                                                  : std::numeric_limits<double>::infinity());
+    }
   }
 }
 
@@ -337,7 +347,6 @@ void OpenChosenMode(char choice) {
   BuildBackground();
   BuildScene();
 }
-
 
 }  // namespace
 

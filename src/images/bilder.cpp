@@ -55,8 +55,7 @@ constexpr CommandWord<Command> kCommands[] = {
 [[noreturn]] void EndWithReport(std::initializer_list<std::string> lines) {
   rt::ClearScreen();
   for (const std::string& line : lines) rt::PrintText(line, true);
-  while (rt::ReadKey().empty()) {
-  }
+  rt::WaitForKey();
   rt::EndProgram(0);
 }
 

@@ -132,6 +132,11 @@ struct HeadlessConfig {
   std::function<void()> onPoll;
   // Called for every console text (the runner echoes finished lines).
   std::function<void(std::string_view text, bool newline)> onConsole;
+  // Called with the deadline of every wait for input the program asks for
+  // (infinity: until input arrives). The wait itself returns at once and
+  // leaves the clock alone, so tests can see which passes would sleep
+  // without changing what the program does.
+  std::function<void(double deadline)> onWait;
 };
 namespace headless {
 // A headless display for a new Runtime.
@@ -146,6 +151,8 @@ void SetMouse(int32_t x, int32_t y, int32_t buttons);
 void MouseOut();
 // Replaces the poll callback of the installed headless display.
 void SetOnPoll(std::function<void()> onPoll);
+// Replaces the wait callback of the installed headless display.
+void SetOnWait(std::function<void(double deadline)> onWait);
 }  // namespace headless
 
 // Screen access for tests, tools and displays.

@@ -39,6 +39,10 @@ class HeadlessDisplay final : public Display {
 
   double Now() override { return clock_; }
 
+  void WaitForInput(double deadline) override {
+    if (config_.onWait) config_.onWait(deadline);
+  }
+
   void Sleep(int32_t ms) override {
     if (ms > 0) clock_ += ms / 1000.0;
   }
@@ -110,6 +114,10 @@ void MouseOut() {
 
 void SetOnPoll(std::function<void()> onPoll) {
   if (auto* d = Current()) d->config_.onPoll = std::move(onPoll);
+}
+
+void SetOnWait(std::function<void(double deadline)> onWait) {
+  if (auto* d = Current()) d->config_.onWait = std::move(onWait);
 }
 
 }  // namespace headless

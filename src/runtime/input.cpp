@@ -95,6 +95,7 @@ void SetMouseState(const MouseState& state) {
   input.heldButtons = input.unseenButtons & ~state.buttons;
   input.mouse = state;
   input.mouse.buttons |= input.heldButtons;
+  input.mouseChanged = true;
 }
 
 MouseState GetMouseState() {
@@ -139,6 +140,7 @@ int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons, int3
   PollLock lock;
   // Whatever this look reports has been seen; held releases take effect now.
   const MouseState seen = input.mouse;
+  input.mouseChanged = false;
   input.unseenButtons = 0;
   input.mouse.buttons &= ~input.heldButtons;
   input.heldButtons = 0;
@@ -160,6 +162,12 @@ double TimerSeconds() {
 
 void WaitForInput(double deadline) {
   CurrentDisplay().WaitForInput(deadline);
+}
+
+bool InputWaiting() {
+  InputState& input = State().input;
+  std::lock_guard<ScreenLock> lock(ScreenMutex());
+  return input.head != input.tail || input.mouseChanged;
 }
 
 std::string WaitForKey() {

@@ -150,6 +150,8 @@ struct InputState {
   int32_t displayButtons = 0;  // the buttons as the display last set them
   int32_t unseenButtons = 0;   // pressed since the program last read the mouse
   int32_t heldButtons = 0;     // released by the display, not yet seen down
+  // The display changed the mouse since the program last read it.
+  bool mouseChanged = false;
 };
 
 // The numbered files of the program's file services.

@@ -93,6 +93,13 @@ void SleepMs(int32_t ms);
 // keys and the mouse call it when a pass found nothing to do. On the
 // headless display it returns at once.
 void WaitForInput(double deadline);
+// Whether input waits that the program has not looked at: a key in the
+// queue, or a change of the mouse since the last ReadMouse. A display ends
+// a wait at once only for input that came after the program's last look at
+// either, so a loop that looks at the keys and the mouse one after the
+// other asks this before it waits: what came between its two looks would
+// otherwise lie unseen until the wait ends.
+bool InputWaiting();
 // Reads keys until one arrives, waiting for input between the reads.
 std::string WaitForKey();
 // Any non-zero argument draws the next number in [0, 1); 0 repeats the last.

@@ -2,6 +2,7 @@
 // that moves, turns, sorts and draws them.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/owned_impl.h"
@@ -79,6 +80,9 @@ struct FigureTable {
   bool inStep = false;
   bool fatalPending = false;
   std::vector<Message> pending;
+  // A benchmark's record of the steps' durations; off in a normal run.
+  bool recordStepTimes = false;
+  std::vector<double> stepTimes;
 };
 
 }  // namespace scene
@@ -113,15 +117,10 @@ std::string PictureFile(const std::string& name, int32_t pictureNumber) {
       .substr(0, kFileField);
 }
 
-void WaitForAnyKey() {
-  while (rt::ReadKey().empty()) {
-  }
-}
-
 void Show(FigureTable& t, const Message& m) {
   if (m.fatal) {
     for (const std::string& line : m.lines) rt::PrintText(line, true);
-    WaitForAnyKey();
+    rt::WaitForKey();
     rt::EndProgram(0);
   }
   t.lastMessage = m.lines.front();
@@ -355,8 +354,10 @@ void LaufEinSchritt(FigureTable& t) {
   t.stepStart = rt::TimerSeconds();
   const SceneLayout& s = Layout();
   const int32_t n = FigureCount();
+  double workStart = 0;
   {
     ScreenBracket bracket;
+    if (t.recordStepTimes) workStart = rt::TimerSeconds();
     t.inStep = true;
     if (Settings().SchalterC == 1) {
       rt::DrawLine(nullptr, s.SzeneX0, s.SzeneY0, Clamp32(int64_t{s.SzeneX0} + s.width - 1),
@@ -414,6 +415,7 @@ void LaufEinSchritt(FigureTable& t) {
     }
     t.inStep = false;
   }
+  if (t.recordStepTimes) t.stepTimes.push_back(rt::TimerSeconds() - workStart);
   std::vector<Message> messages;
   messages.swap(t.pending);
   t.fatalPending = false;
@@ -600,6 +602,23 @@ bool ViewFigure(int32_t nr, FigureView& view) {
 
 double CurrentWarten() {
   return FiguresModule::Get().Warten;
+}
+
+double NextStepDue() {
+  const FigureTable& t = FiguresModule::Get();
+  return t.lastStep + t.Warten;
+}
+
+void StartStepTimes() {
+  FigureTable& t = FiguresModule::Get();
+  t.stepTimes.clear();
+  t.recordStepTimes = true;
+}
+
+std::vector<double> TakeStepTimes() {
+  FigureTable& t = FiguresModule::Get();
+  t.recordStepTimes = false;
+  return std::exchange(t.stepTimes, {});
 }
 
 std::vector<int32_t> LastDrawOrder() {

@@ -104,8 +104,7 @@ void LadeBild(ObjectTable& t, int32_t nr) {
         true);
     rt::PrintText("Einer der Werte ist auf Null, kann damit nicht arbeiten!", true);
     rt::PrintText("Jegliche Taste = Abbruch", true);
-    while (rt::ReadKey().empty()) {
-    }
+    rt::WaitForKey();
     rt::EndProgram(0);
   }
   if (exists) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/owned.h"
 
@@ -31,5 +32,19 @@ bool FigureRectangle(int32_t nr, int32_t& x, int32_t& y, int32_t& width, int32_t
 // XSprung / YSprung of a figure, for the step-width prompts (0 outside the table).
 double XSprungOf(int32_t nr);
 double YSprungOf(int32_t nr);
+
+namespace scene {
+// The timer reading at which the figures' next step falls due: the last
+// step's time plus Warten. The step's gate opens once the timer is past it,
+// so a main loop with nothing else to do can sleep until then.
+double NextStepDue();
+// The durations of the figure steps, in seconds, each from the moment the
+// step holds the screen lock until it has released it again: the drawing
+// work without the wait for the display. Recorded only between
+// StartStepTimes and TakeStepTimes, for a benchmark; StartStepTimes drops
+// what an earlier recording left.
+void StartStepTimes();
+std::vector<double> TakeStepTimes();
+}  // namespace scene
 
 }  // namespace wimmel

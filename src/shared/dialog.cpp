@@ -49,10 +49,7 @@ void FillBlack(int32_t x, int32_t y, int32_t w, int32_t h) {
 }  // namespace
 
 std::string WarteAufTaste() {
-  for (;;) {
-    std::string key = rt::ReadKey();
-    if (!key.empty()) return key;
-  }
+  return rt::WaitForKey();
 }
 
 std::string FragTaste() {

@@ -7,7 +7,8 @@
 
 namespace wimmel {
 
-// Waits (spinning, without sleeping) for the first key and returns its string.
+// Waits for the first key, without using the processor between the looks at
+// the key queue, and returns its string.
 std::string WarteAufTaste();
 // Waits for one key of a number entry: "0".."9", "-", ".", "#", "Esc", "Return".
 std::string FragTaste();

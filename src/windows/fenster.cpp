@@ -239,8 +239,7 @@ void Erstellen(WindowTable& table, const Request& r) {
     rt::PrintText(
         "Maximale Fensterzahl (" + rt::IntToText(kHighestWindow) + ")aber bereits erreicht !",
         true);
-    while (rt::ReadKey().empty()) {
-    }
+    rt::WaitForKey();
     table.FensterErgebnis = "Fehler!, Max Fensterzahl war schon erreicht!";
     return;
   }
@@ -388,8 +387,8 @@ void FuellDateiMuster(WindowTable& table, FensterDaten& w, const Request& r) {
 
 void MalRechteck(const FensterDaten& w, const Request& r) {
   if (w.bitmap == nullptr) return;
-  rt::DrawLine(w.bitmap, r.W1, r.W2, rt::Clamp32(int64_t{r.W1} + r.W3), rt::Clamp32(int64_t{r.W2} + r.W4),
-               w.NaechsteAktionFarbe, 2);
+  rt::DrawLine(w.bitmap, r.W1, r.W2, rt::Clamp32(int64_t{r.W1} + r.W3),
+               rt::Clamp32(int64_t{r.W2} + r.W4), w.NaechsteAktionFarbe, 2);
 }
 
 void SetzeBildTransparent(const FensterDaten& w, const Request& r) {
@@ -412,8 +411,8 @@ void WriteShadedText(const FensterDaten& w, const Request& r, int32_t distance, 
   const int64_t d = distance;
   const uint32_t dark = MixColour(ShadeComponent(w.textR, -d), ShadeComponent(w.textG, -d),
                                   ShadeComponent(w.textB, -d));
-  const uint32_t light = MixColour(ShadeComponent(w.textR, d), ShadeComponent(w.textG, d),
-                                   ShadeComponent(w.textB, d));
+  const uint32_t light =
+      MixColour(ShadeComponent(w.textR, d), ShadeComponent(w.textG, d), ShadeComponent(w.textB, d));
   if (engraved) {
     MaleText3D(r.Text, r.W1, r.W2, w.textColour, light, dark, w.fontNumber, w.bitmap);
   } else {
@@ -460,8 +459,8 @@ void ZeigAn(WindowTable& table, FensterDaten& w, const Request& r) {
       rt::PutImage(target, w.x, w.y, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
     }
     if (w.frameWidth > 0) {
-      rt::DrawLine(target, rt::Clamp32(left), rt::Clamp32(top), rt::Clamp32(right), rt::Clamp32(bottom),
-                   w.frameColour, 1);
+      rt::DrawLine(target, rt::Clamp32(left), rt::Clamp32(top), rt::Clamp32(right),
+                   rt::Clamp32(bottom), w.frameColour, 1);
     }
   }
   if (w.TitelAus != 1) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -235,13 +236,17 @@ TEST_F(PictureStoreTest, EmptyFileFolderOrPipeEndsWithTheMissingFileLines) {
 }
 
 TEST_F(PictureStoreTest, MissingFileWaitsForAKeyBeforeEnding) {
-  // No key for a while: the report keeps polling until one comes.
+  // No key for a while: the report looks again until one comes, and waits
+  // for input, without a time limit, after every look that found none.
   int64_t polls = 0;
   rt::headless::SetOnPoll([&] {
     if (++polls == 50) rt::headless::PushKey('q');
   });
+  std::vector<double> waits;
+  rt::headless::SetOnWait([&](double deadline) { waits.push_back(deadline); });
   EXPECT_EQ(EndCode([] { wimmel::Bilder("GibBildPtr", "HG_bild\\fehlt.bmp"); }), 0);
   EXPECT_EQ(polls, 50);
+  EXPECT_EQ(waits, std::vector<double>(49, std::numeric_limits<double>::infinity()));
 }
 
 TEST_F(PictureStoreTest, ZeroSizeHeaderEndsWithTheAllocationLines) {

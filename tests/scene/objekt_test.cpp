@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
+#include <vector>
 
 #include "../runtime/hang_guard.h"
 #include "runtime/image.h"
@@ -199,8 +201,12 @@ TEST_F(ObjectTest, MissingPictureOfAKnownObjectIsSurvivable) {
 
 TEST_F(ObjectTest, MissingOrZeroSizedPictureWhileBuildingEndsTheProgram) {
   WriteBmp("objekte\\HausC.bmp", 40, 0, [](int32_t, int32_t) { return 0u; });
+  // The key comes on the second look; in between the message waits for input.
+  QueueKey(0);
   QueueKey('x');
+  Waits().clear();
   EXPECT_EQ(ExitCodeOf([] { Objekt("Erstellen", 0, 0, 0, 0, 0, ""); }), 0);
+  EXPECT_EQ(Waits(), std::vector<double>{std::numeric_limits<double>::infinity()});
   EXPECT_EQ(ConsoleText(),
             "Objekt(): Soll fuer das Objekt Nr: 3 die Datei objekte\\HausC.bmp einlesen\n"
             "Bildformat in Datei = 40 X 0)\n"

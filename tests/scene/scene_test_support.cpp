@@ -47,6 +47,7 @@ struct ScreenScript {
   int64_t limit = 200000;
   std::vector<std::string> console;
   std::string line;
+  std::vector<double> waits;
 };
 ScreenScript gScript;
 
@@ -131,7 +132,7 @@ void OpenScreen(int32_t mode, int32_t depth, int64_t limit) {
   config.onPoll = [] {
     ++gScript.polls;
     if (!gScript.keys.empty()) {
-      rt::headless::PushKey(gScript.keys.front());
+      if (gScript.keys.front() != 0) rt::headless::PushKey(gScript.keys.front());
       gScript.keys.pop_front();
       gScript.pollsWithoutKey = 0;
     } else if (++gScript.pollsWithoutKey > gScript.limit) {
@@ -147,6 +148,7 @@ void OpenScreen(int32_t mode, int32_t depth, int64_t limit) {
       gScript.line.clear();
     }
   };
+  config.onWait = [](double deadline) { gScript.waits.push_back(deadline); };
   rt::headless::Install(config);
   ASSERT_EQ(rt::SetScreenMode(mode, depth, 0, 1, 0), 0);
   FontsInitialisieren();
@@ -162,6 +164,9 @@ void QueueKey(uint32_t code) {
 }
 int64_t Polls() {
   return gScript.polls;
+}
+std::vector<double>& Waits() {
+  return gScript.waits;
 }
 std::vector<std::string>& ConsoleLines() {
   return gScript.console;

@@ -43,12 +43,13 @@ class ScratchFolder {
 
 // Opens a headless screen (mode 18 = 640x480, 21 = 1280x1024), fills the
 // fonts and the kind table and records the mode in the scene settings.
-// Keys queued with QueueKey() are handed out one per poll; a run of more
-// than limit polls without a queued key fails the test and sends Escape, so
-// a wait that nobody answers cannot hang.
+// Keys queued with QueueKey() are handed out one per poll (code 0: a poll
+// that hands out none); a run of more than limit polls without a queued key
+// fails the test and sends Escape, so a wait that nobody answers cannot hang.
 void OpenScreen(int32_t mode, int32_t depth, int64_t limit = 200000);
 void QueueKey(uint32_t code);
 int64_t Polls();                           // polls since OpenScreen()
+std::vector<double>& Waits();              // deadlines of the waits for input
 std::vector<std::string>& ConsoleLines();  // finished console lines
 std::string ConsoleText();                 // all lines joined with '\n'
 

@@ -6,9 +6,11 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "runtime/display.h"
 #include "runtime/image.h"
@@ -120,6 +122,38 @@ TEST_F(StepTest, TimeGateHoldsBackStepsWithinWarten) {
   rt::headless::AdvanceClock(0.01);
   Figur("LaufEinSchritt", 1, 200, 200, "");
   EXPECT_EQ(View(1).x, x + 2);
+
+  // The next step falls due Warten after this one, and the gate opens only
+  // once the timer is past that time.
+  const double stepped = rt::headless::Clock();
+  EXPECT_EQ(scene::NextStepDue(), stepped + 0.02);
+  Figur("Schneller", 1, 0, 0, "");
+  EXPECT_EQ(scene::NextStepDue(), stepped + 0.01);
+  rt::headless::SetClock(scene::NextStepDue() - 1e-6);
+  Figur("LaufEinSchritt", 1, 200, 200, "");
+  EXPECT_EQ(View(1).x, x + 2) << "not due yet";
+  rt::headless::AdvanceClock(2e-6);
+  Figur("LaufEinSchritt", 1, 200, 200, "");
+  EXPECT_EQ(View(1).x, x + 4);
+  EXPECT_EQ(scene::NextStepDue(), rt::headless::Clock() + 0.01);
+}
+
+TEST_F(StepTest, StepTimesAreRecordedOnlyWhileAsked) {
+  MakeScene(18, 16, 2);
+  Step();
+  scene::StartStepTimes();
+  Step();
+  Figur("LaufEinSchritt", 1, 200, 200, "");  // held back by the time gate
+  Step();
+  const std::vector<double> times = scene::TakeStepTimes();
+  ASSERT_EQ(times.size(), 2u) << "one duration for each step that was made";
+  for (double t : times) EXPECT_GE(t, 0.0);
+  Step();
+  EXPECT_TRUE(scene::TakeStepTimes().empty()) << "taking the times ends the recording";
+  scene::StartStepTimes();
+  Step();
+  scene::StartStepTimes();
+  EXPECT_TRUE(scene::TakeStepTimes().empty()) << "a new recording starts empty";
 }
 
 TEST_F(StepTest, FiguresTurnAtEachEdgeWithTheRightPicture) {
@@ -354,10 +388,13 @@ TEST_F(StepTest, BrokenPictureInTheStepEndsTheProgramAfterTheUnlock) {
            [](int32_t, int32_t) { return 0u; });
   SetSteps(1, 3, 1);
   bool free = false;
+  int polls = 0;
+  // The key comes on the second look; in between the message waits for input.
   rt::headless::SetOnPoll([&] {
     free = ScreenLockFree();
-    rt::headless::PushKey('w');
+    if (++polls == 2) rt::headless::PushKey('w');
   });
+  Waits().clear();
   int code = -1;
   try {
     Step();
@@ -366,6 +403,7 @@ TEST_F(StepTest, BrokenPictureInTheStepEndsTheProgramAfterTheUnlock) {
   }
   EXPECT_EQ(code, 0);
   EXPECT_TRUE(free);
+  EXPECT_EQ(Waits(), std::vector<double>{std::numeric_limits<double>::infinity()});
   ASSERT_EQ(ConsoleLines().size(), 4u);
   EXPECT_EQ(ConsoleLines()[0],
             "Figur(): Soll fuer Figur Nr: 1 die Datei figure\\broken\\3.bmp einlesen");

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
@@ -84,13 +85,19 @@ class DialogTest : public ::testing::Test {
 
 // ---------------------------------------------------------------- keys
 
-TEST_F(DialogTest, WarteAufTasteSpinsUntilAKeyArrives) {
+TEST_F(DialogTest, WarteAufTasteWaitsForInputBetweenLooksUntilAKeyArrives) {
   leadIn_ = 500;
   Keys({Extended(';'), 'x'});
+  std::vector<double> waits;
+  rt::headless::SetOnWait([&](double deadline) { waits.push_back(deadline); });
   const double before = rt::headless::Clock();
   EXPECT_EQ(wimmel::WarteAufTaste(), std::string("\xFF;"));
-  EXPECT_GT(polls_, 500);
-  // Polling, not sleeping: the virtual clock moved by the poll ticks alone.
+  EXPECT_EQ(polls_, 501);
+  // Every look that found no key is followed by a wait for input without a
+  // time limit; the look that finds one is not.
+  EXPECT_EQ(waits, std::vector<double>(500, std::numeric_limits<double>::infinity()));
+  // The headless wait returns at once: the virtual clock moved by the poll
+  // ticks alone, as the program's output depends on.
   EXPECT_NEAR(rt::headless::Clock() - before, polls_ * 0.001, 1e-6);
   EXPECT_EQ(wimmel::WarteAufTaste(), "x");
 }

@@ -33,6 +33,8 @@ struct ScreenRecord {
   int polls = 0;
   int keyAfter = 3;
   int keysPushed = 0;
+  // The deadline of every wait for input the code asked for.
+  std::vector<double> waits;
 
   void ClearLines() {
     lines.clear();
@@ -49,6 +51,7 @@ struct ScreenRecord {
     polls = 0;
     keyAfter = after;
     keysPushed = 0;
+    waits.clear();
   }
 };
 
@@ -72,6 +75,7 @@ inline std::shared_ptr<ScreenRecord> OpenScreen(int32_t mode, int32_t depth) {
       ++record->keysPushed;
     }
   };
+  config.onWait = [record](double deadline) { record->waits.push_back(deadline); };
   rt::headless::Install(config);
   EXPECT_EQ(rt::SetScreenMode(mode, depth, 0, 1, 0), 0);
   return record;

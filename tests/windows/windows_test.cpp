@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -65,8 +66,10 @@ TEST_F(WindowTest, NumbersRunFromOneToFiftyThenTheLimitIsReportedAndWaitsForAKey
 
   Screen().KeyAfter(5);
   EXPECT_EQ(Send("Erstellen"), "Fehler!, Max Fensterzahl war schon erreicht!");
-  EXPECT_GE(Screen().polls, 5) << "the refusal must wait for a key";
+  EXPECT_EQ(Screen().polls, 5) << "the refusal must wait for a key";
   EXPECT_EQ(Screen().keysPushed, 1);
+  EXPECT_EQ(Screen().waits, std::vector<double>(4, std::numeric_limits<double>::infinity()))
+      << "between the looks for a key it waits for input";
   EXPECT_EQ(rt::ReadKey(), "") << "the awaited key is consumed";
   EXPECT_TRUE(Screen().HasLine("Function Fenster(): Soll ein neues Fenster erstellen"));
   EXPECT_TRUE(Screen().HasLine("Maximale Fensterzahl (50)aber bereits erreicht !"));

@@ -1,0 +1,117 @@
+// wimmel --benchmark: its summary line and percentile, and a run of the
+// whole program on the headless display, whose clock moves a millisecond
+// with every look at the keys or the mouse.
+#include "control/benchmark.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../scene/scene_test_support.h"
+#include "control/haupt.h"
+#include "program_data.h"
+#include "runtime/display.h"
+#include "runtime/keys.h"
+#include "runtime/runtime.h"
+#include "shared/settings.h"
+
+namespace wimmel::test {
+namespace {
+
+TEST(BenchmarkLine, PercentileIsTheNearestRank) {
+  EXPECT_EQ(control::Percentile({}, 99), 0);
+  EXPECT_EQ(control::Percentile({7}, 99), 7);
+  std::vector<double> hundred, thousand;
+  for (int i = 100; i >= 1; --i) hundred.push_back(i);
+  for (int i = 1; i <= 1000; ++i) thousand.push_back(i);
+  EXPECT_EQ(control::Percentile(hundred, 99), 99) << "99 of 100 values lie at or below 99";
+  EXPECT_EQ(control::Percentile(hundred, 100), 100);
+  EXPECT_EQ(control::Percentile(hundred, 50), 50);
+  EXPECT_EQ(control::Percentile(thousand, 99), 990);
+  EXPECT_EQ(control::Percentile({3, 1, 2}, 99), 3) << "a few values: the largest";
+}
+
+TEST(BenchmarkLine, RatesPerSecondOfTheRunAndStepTimesInMilliseconds) {
+  control::BenchmarkMeasures m;
+  m.seconds = 2;
+  m.presents = 150;
+  m.stepTimes = {0.001, 0.003, 0.002, 0.010};
+  m.cpuSeconds = 0.5;
+  EXPECT_EQ(control::BenchmarkLine(m),
+            "benchmark: steps/s=2.00 presents/s=75.00 step_mean_ms=4.000 step_p99_ms=10.000 "
+            "cpu_percent=25.00");
+  EXPECT_EQ(control::BenchmarkLine({}),
+            "benchmark: steps/s=0.00 presents/s=0.00 step_mean_ms=0.000 step_p99_ms=0.000 "
+            "cpu_percent=0.00");
+}
+
+class BenchmarkRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteProgramData();
+    OpenScreen(18, 16);
+  }
+
+  // Runs the program with a benchmark of seconds; keys are queued as the
+  // scene support hands them out. Returns what it printed on standard
+  // output.
+  std::string Run(double seconds) {
+    started_ = RequestStart(640, 480, 16, 3, -1);
+    control::RequestBenchmark(seconds, [] { return static_cast<uint64_t>(Polls()); });
+    testing::internal::CaptureStdout();
+    code_ = ExitCodeOf([] { Haupt(0, nullptr); });
+    return testing::internal::GetCapturedStdout();
+  }
+
+  // Reads "name=value" from the line; -1 when it is missing.
+  static double Value(const std::string& line, const std::string& name) {
+    const size_t at = line.find(" " + name + "=");
+    if (at == std::string::npos) return -1;
+    return std::stod(line.substr(at + name.size() + 2));
+  }
+
+  ScratchFolder folder_;
+  bool started_ = false;
+  int code_ = -1;
+};
+
+TEST_F(BenchmarkRun, RunsTheSceneAtTheShortestWaitAndEndsWithItsLine) {
+  const std::string out = Run(1.0);
+  ASSERT_TRUE(started_);
+  EXPECT_EQ(code_, 0);
+  ASSERT_FALSE(out.empty());
+  EXPECT_EQ(out.back(), '\n');
+  EXPECT_EQ(out.rfind("benchmark: steps/s=", 0), 0u) << out;
+  // At the shortest wait, 0.01 s, a step is due once the clock is past it:
+  // with the clock moving 1 ms per look, every 10 or 11 ms (the clock's sums
+  // round either way). At the start value 0.02 s it would be less than half
+  // as many.
+  const double steps = Value(out, "steps/s");
+  EXPECT_GT(steps, 85) << out;
+  EXPECT_LE(steps, 100) << out;
+  // Two looks per pass of the main loop, one millisecond each.
+  EXPECT_NEAR(Value(out, "presents/s"), 1000, 20) << out;
+  EXPECT_EQ(Value(out, "step_mean_ms"), 0) << "the headless clock stands still in a step";
+  EXPECT_EQ(Value(out, "step_p99_ms"), 0);
+  EXPECT_GE(Value(out, "cpu_percent"), 0);
+  EXPECT_NEAR(rt::headless::Clock(), 1.0, 0.3) << "the scene is built at once, then runs 1 s";
+  EXPECT_TRUE(ConsoleText().find("Frage Ihre Grafikkarte") == std::string::npos)
+      << "no start screen, before or after";
+}
+
+TEST_F(BenchmarkRun, EscapeEndsTheBenchmarkEarly) {
+  for (int i = 0; i < 300; ++i) QueueKey(0);
+  QueueKey(rt::keys::kEscape);
+  const std::string out = Run(5.0);
+  EXPECT_EQ(code_, 0);
+  EXPECT_EQ(out.rfind("benchmark: steps/s=", 0), 0u) << out;
+  EXPECT_GT(Value(out, "steps/s"), 80) << "the rates are over the shorter run";
+  EXPECT_LT(rt::headless::Clock(), 1.0);
+  EXPECT_TRUE(ConsoleText().find("Frage Ihre Grafikkarte") == std::string::npos);
+}
+
+}  // namespace
+}  // namespace wimmel::test
