@@ -260,4 +260,9 @@ const Blitters& SelectBlitters(BlitLevel level) {
   return *gActive;
 }
 
+const Blitters& RestoreStartupBlitters() {
+  gActive = Choose(BlitLevel::Best);
+  return *gActive;
+}
+
 }  // namespace wimmel::rt::detail

@@ -281,6 +281,8 @@ const Blitters& ActiveBlitters();
 // for tests and benchmarks that compare them. Returns the copiers chosen.
 enum class BlitLevel { Sse2 = 0, Avx2 = 1, Avx512 = 2, Best = 2 };
 const Blitters& SelectBlitters(BlitLevel level);
+// Goes back to the copiers chosen at start-up.
+const Blitters& RestoreStartupBlitters();
 
 // Resets the key queue, hit flag and mouse state (a new display starts
 // without input) and the poll-path counters.

@@ -241,7 +241,7 @@ using Level = rt::detail::BlitLevel;
 class Blit : public ::testing::TestWithParam<std::tuple<int32_t, Level>> {
  protected:
   void SetUp() override { blitters_ = rt::detail::SelectBlitters(std::get<1>(GetParam())).name; }
-  void TearDown() override { rt::detail::SelectBlitters(Level::Best); }
+  void TearDown() override { rt::detail::RestoreStartupBlitters(); }
   int32_t Depth() const { return std::get<0>(GetParam()); }
   std::string blitters_;
 };
