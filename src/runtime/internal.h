@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "runtime/display.h"
@@ -163,6 +164,23 @@ struct FileTable {
   Entry entries[kLast + 1];
 };
 
+// What ProbeBmpSize learnt of each picture file: a figure's turn probes its
+// picture again and again, and opening the file each time costs several
+// system calls. An entry answers only while one look at the file (a single
+// stat) finds the same stamp, so a file written anew is read anew.
+struct ProbeCache {
+  struct Entry {
+    FileStamp stamp;
+    int32_t width = 0;
+    int32_t height = 0;
+  };
+  // A program probes a few dozen pictures; the bound keeps a run that probes
+  // many different names from growing without end.
+  static constexpr size_t kLimit = 256;
+  std::unordered_map<std::string, Entry> entries;
+  std::string path;  // the host path of the name being probed, reused
+};
+
 // The terminal's settings while the console keyboard reads it raw, before a
 // screen exists.
 struct TerminalState {
@@ -180,6 +198,7 @@ struct RuntimeState {
   ScreenState screen;
   InputState input;
   FileTable files;
+  ProbeCache probes;
   Twister twister;
   double lastRandom = 0.0;
   std::vector<std::string> arguments;
