@@ -83,15 +83,41 @@ void DrawOrderSorter::RotatingQueue::Rotate(int64_t steps) {
   }
 }
 
+void DrawOrderSorter::OrderByKey(const DrawOrderEntry* entries, int32_t n) {
+  auto pack = [](int32_t key, int32_t position) {
+    const uint32_t descending = ~(static_cast<uint32_t>(key) ^ 0x80000000u);
+    return (static_cast<uint64_t>(descending) << 32) | static_cast<uint32_t>(position);
+  };
+  order_.resize(static_cast<size_t>(n));
+  int32_t low = entries[0].key;
+  int32_t high = low;
+  for (int32_t i = 1; i < n; ++i) {
+    low = std::min(low, entries[i].key);
+    high = std::max(high, entries[i].key);
+  }
+  // The keys of a scene are screen heights, so they span a few hundred
+  // values at most: counting them beats a comparison sort. Far-flung keys
+  // (step widths typed by the user) take the comparison sort.
+  const int64_t span = static_cast<int64_t>(high) - low + 1;
+  if (span > 4 * static_cast<int64_t>(n) + 4096) {
+    for (int32_t i = 0; i < n; ++i) order_[static_cast<size_t>(i)] = pack(entries[i].key, i);
+    std::sort(order_.begin(), order_.end());
+    return;
+  }
+  // Slot k counts the key high - k, so the largest key comes first; placing
+  // positions in increasing order keeps them ascending within a key.
+  starts_.assign(static_cast<size_t>(span) + 1, 0);
+  for (int32_t i = 0; i < n; ++i) ++starts_[static_cast<size_t>(high - entries[i].key) + 1];
+  for (size_t k = 1; k < starts_.size(); ++k) starts_[k] += starts_[k - 1];
+  for (int32_t i = 0; i < n; ++i) {
+    int32_t& slot = starts_[static_cast<size_t>(high - entries[i].key)];
+    order_[static_cast<size_t>(slot++)] = pack(entries[i].key, i);
+  }
+}
+
 void DrawOrderSorter::Sort(DrawOrderEntry* entries, int32_t n) {
   if (n < 2) return;
-  order_.resize(static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) {
-    const uint32_t descending = ~(static_cast<uint32_t>(entries[i].key) ^ 0x80000000u);
-    order_[static_cast<size_t>(i)] =
-        (static_cast<uint64_t>(descending) << 32) | static_cast<uint32_t>(i);
-  }
-  std::sort(order_.begin(), order_.end());
+  OrderByKey(entries, n);
   result_.clear();
   result_.reserve(static_cast<size_t>(n));
   tree_.Reset(n);

@@ -54,8 +54,13 @@ class DrawOrderSorter {
     int32_t size_ = 0;
   };
 
-  // Key descending, then position ascending, packed for one fast sort.
+  // Fills order_ with the entries' keys and positions, key descending, then
+  // position ascending.
+  void OrderByKey(const DrawOrderEntry* entries, int32_t n);
+
+  // Key descending, then position ascending, packed into one word each.
   std::vector<uint64_t> order_;
+  std::vector<int32_t> starts_;  // per key, where its positions go
   std::vector<DrawOrderEntry> result_;
   CountTree tree_;
   RotatingQueue queue_;
