@@ -12,12 +12,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../../tests/scene/scene_test_support.h"
 #include "control/program.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/internal.h"
 #include "scene/internal.h"
 #include "scene/scene.h"
 #include "shared/settings.h"
@@ -84,6 +86,19 @@ void Step(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
     Figur("LaufEinSchritt", 1, 200, 200, "");
   }
   state.counters["figures"] = n;
+}
+
+// The step with the keyed copiers of one level instead of the start-up
+// choice; skipped where the processor lacks the level.
+void StepAtLevel(benchmark::State& state, int32_t mode, int32_t depth, int32_t n,
+                 rt::detail::BlitLevel level, const char* copiers) {
+  if (rt::detail::SelectBlitters(level).name != std::string_view(copiers)) {
+    rt::detail::RestoreStartupBlitters();
+    state.SkipWithError("the processor lacks this level");
+    return;
+  }
+  Step(state, mode, depth, n);
+  rt::detail::RestoreStartupBlitters();
 }
 
 void Turn(benchmark::State& state) {
@@ -283,6 +298,18 @@ void Register() {
     for (int32_t n : {10, 100, 1024}) {
       benchmark::RegisterBenchmark(("Step_" + std::to_string(n) + "_" + m.name).c_str(),
                                    [=](benchmark::State& st) { Step(st, m.mode, m.depth, n); })
+          ->Unit(benchmark::kMicrosecond);
+    }
+    struct Level {
+      const char* name;
+      rt::detail::BlitLevel level;
+      const char* copiers;
+    };
+    for (const Level l : {Level{"Avx2", rt::detail::BlitLevel::Avx2, "avx2"},
+                          Level{"Avx512", rt::detail::BlitLevel::Avx512, "avx512"}}) {
+      benchmark::RegisterBenchmark(
+          ("Step_1024_" + std::string(m.name) + "_" + l.name).c_str(),
+          [=](benchmark::State& st) { StepAtLevel(st, m.mode, m.depth, 1024, l.level, l.copiers); })
           ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark(("Bound_1024_" + std::string(m.name)).c_str(),

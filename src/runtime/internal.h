@@ -284,9 +284,11 @@ size_t ReadFully(int fd, uint64_t offset, void* target, size_t count);
 // locked screen. LoadBmp reads files through the same rules.
 int32_t LoadBmpFromMemory(const uint8_t* data, size_t size, ImageData& image);
 
-// The keyed rectangle copiers of PutImage, chosen once at start-up by the
-// processor's features (as a blitter is chosen once per surface), so no row
-// pays for the choice. Widths and heights are in pixels, both above 0.
+// The keyed rectangle copiers of PutImage, chosen once at start-up (as a
+// blitter is chosen once per surface), so no row pays for the choice: the
+// highest level the processor has, except that where it has AVX-512 the
+// AVX2 keyed copy is timed beside it for each pixel size and taken when it
+// is clearly faster. Widths and heights are in pixels, both above 0.
 using RectCopy = void (*)(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
                           int32_t width, int32_t height);
 struct Blitters {
@@ -302,6 +304,11 @@ enum class BlitLevel { Sse2 = 0, Avx2 = 1, Avx512 = 2, Best = 2 };
 const Blitters& SelectBlitters(BlitLevel level);
 // Goes back to the copiers chosen at start-up.
 const Blitters& RestoreStartupBlitters();
+// The start-up rule: the lower level's copy is taken only when it took less
+// than (1 - kLowerLevelMargin) of the higher level's time, so that timing
+// noise between two equal copies leaves the higher level.
+constexpr double kLowerLevelMargin = 0.1;
+bool PreferLowerLevel(double higherSeconds, double lowerSeconds);
 
 // Resets the key queue, hit flag and mouse state (a new display starts
 // without input) and the poll-path counters.

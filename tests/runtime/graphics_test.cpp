@@ -369,6 +369,26 @@ INSTANTIATE_TEST_SUITE_P(DepthsAndLevels, Blit,
                                                               Level::Avx512)),
                          BlitName);
 
+TEST(Blits, StartUpTakesTheLowerLevelOnlyWhenClearlyFaster) {
+  using rt::detail::PreferLowerLevel;
+  EXPECT_FALSE(PreferLowerLevel(100e-9, 95e-9)) << "within the margin the higher level stays";
+  EXPECT_FALSE(PreferLowerLevel(100e-9, 130e-9));
+  EXPECT_TRUE(PreferLowerLevel(100e-9, 80e-9));
+  // Whatever was measured, each start-up copier is one of a level the
+  // processor has, whose pixels the tests above check.
+  const rt::detail::Blitters startup = rt::detail::RestoreStartupBlitters();
+  std::vector<rt::detail::RectCopy> keyed16, keyed32;
+  for (const Level level : {Level::Sse2, Level::Avx2, Level::Avx512}) {
+    keyed16.push_back(rt::detail::SelectBlitters(level).keyed16);
+    keyed32.push_back(rt::detail::SelectBlitters(level).keyed32);
+  }
+  rt::detail::RestoreStartupBlitters();
+  EXPECT_NE(std::find(keyed16.begin(), keyed16.end(), startup.keyed16), keyed16.end());
+  EXPECT_NE(std::find(keyed32.begin(), keyed32.end(), startup.keyed32), keyed32.end());
+  EXPECT_EQ(startup.copyRows, rt::detail::SelectBlitters(Level::Best).copyRows);
+  rt::detail::RestoreStartupBlitters();
+}
+
 TEST(Blits, OpaqueKeepsTheTopByte) {
   OpenScreen(32);
   rt::Image image = rt::CreateImage(4, 1, 0);
