@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <vector>
 
 #include "runtime/internal.h"
 
@@ -252,22 +251,26 @@ const Blitters* Choose(BlitLevel level) {
 
 // ---------------------------------------------------------------- the choice
 // Features alone do not decide between the AVX-512 and the AVX2 keyed copy.
-// The masked store writes only the opaque lanes and never reads the target,
-// which wins where masked stores are fast; on processors whose masked stores
-// are slow (AMD's Zen 4) the blend of the AVX2 copy, which reads the target
-// and stores whole vectors, is the faster one for 32-bit pixels. So the two
-// are timed once at start-up, for each pixel size, on a figure-sized sprite
-// put onto a small scratch target, and the measured faster one is taken.
+// The masked store writes only the opaque lanes and never reads the target;
+// the AVX2 blend reads the target and stores whole vectors. Which one is
+// faster is the processor's matter: on AMD's Zen 4 a masked store costs as
+// much with an empty mask as with a full one, and a load that shares its
+// low twelve address bits with a pending masked store waits for it, so at
+// unlucky distances between sprite and target rows the masked copy takes
+// half as long again, while the blend hardly notices. So the two are timed
+// once at start-up, for each pixel size, on a figure-sized sprite put onto a
+// small scratch target, and the clearly faster one is taken.
 
 constexpr int32_t kSide = 48;
 // The scratch target is wider than a figure and its rows lie 896 or 448
-// bytes apart, so the puts below meet the sprite's rows at many distances
-// modulo 4096: a load that happens to share its low twelve address bits with
-// a recent store waits for it, which at one unlucky position slows one copy
-// by half, and no single position may decide.
+// bytes apart, and the sprite is there in several copies 576 bytes further
+// apart modulo 4096 each: the puts meet the target at many distances modulo
+// 4096, as figures put over a screen do, and no single lucky or unlucky
+// distance decides.
 constexpr int32_t kScratchWidth = 224;
 constexpr int32_t kScratchHeight = 64;
 constexpr int32_t kPutsPerSample = 16;
+constexpr int32_t kSpriteCopies = 8;
 constexpr int32_t kRounds = 12;
 
 // A sprite like a figure frame: about half of it transparent, in runs of
@@ -297,22 +300,38 @@ void TimeTwo(RectCopy first, RectCopy second, int32_t bytesPerPixel, double& fir
              double& secondTime) {
   const int32_t spritePitch = kSide * bytesPerPixel;
   const int32_t targetPitch = kScratchWidth * bytesPerPixel;
-  std::vector<uint8_t> sprite(static_cast<size_t>(spritePitch) * kSide);
-  std::vector<uint8_t> target(static_cast<size_t>(targetPitch) * kScratchHeight, 0);
-  FillSprite(sprite.data(), spritePitch, bytesPerPixel);
+  // Aligned as the runtime's images are, so rows start where theirs do.
+  struct Aligned {
+    explicit Aligned(size_t bytes)
+        : data(static_cast<uint8_t*>(::operator new[](bytes, std::align_val_t{64}))) {
+      std::memset(data, 0, bytes);
+    }
+    ~Aligned() { ::operator delete[](data, std::align_val_t{64}); }
+    Aligned(const Aligned&) = delete;
+    Aligned& operator=(const Aligned&) = delete;
+    uint8_t* data;
+  };
+  const size_t spriteBytes = static_cast<size_t>(spritePitch) * kSide;
+  const size_t spriteStride = (spriteBytes + 4095) / 4096 * 4096 + 576;
+  const Aligned spriteBlock(spriteStride * kSpriteCopies);
+  const Aligned targetBlock(static_cast<size_t>(targetPitch) * kScratchHeight);
+  uint8_t* const target = targetBlock.data;
+  for (int32_t k = 0; k < kSpriteCopies; ++k) {
+    FillSprite(spriteBlock.data + spriteStride * k, spritePitch, bytesPerPixel);
+  }
   auto sample = [&](RectCopy copy) {
     const auto start = std::chrono::steady_clock::now();
     for (int32_t i = 0; i < kPutsPerSample; ++i) {
       // Positions at every alignment within a vector, as figures land.
       const int32_t x = (i * 37) % (kScratchWidth - kSide);
       const int32_t y = (i * 5) % (kScratchHeight - kSide);
-      copy(target.data() + static_cast<size_t>(y) * targetPitch +
-               static_cast<size_t>(x) * bytesPerPixel,
-           targetPitch, sprite.data(), spritePitch, kSide, kSide);
+      const uint8_t* sprite = spriteBlock.data + spriteStride * (i % kSpriteCopies);
+      copy(target + static_cast<size_t>(y) * targetPitch + static_cast<size_t>(x) * bytesPerPixel,
+           targetPitch, sprite, spritePitch, kSide, kSide);
     }
     // The copies write memory that nothing reads afterwards; the barrier
     // keeps them from being dropped.
-    __asm__ __volatile__("" : : "r"(target.data()) : "memory");
+    __asm__ __volatile__("" : : "r"(target) : "memory");
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   };
   sample(first);  // the first use pays for faults and cold caches
