@@ -88,6 +88,7 @@ void Step(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
     Figur("LaufEinSchritt", 1, 200, 200, "");
   }
   state.counters["figures"] = n;
+  state.SetLabel(rt::detail::ActiveBlitters().name);
 }
 
 // The step with the keyed copiers of one level instead of the start-up
