@@ -6,24 +6,23 @@
 # wimmel <= 0.5 x testsprite2 per frame.
 #
 #   bench/window/cpu_per_frame.sh [SECONDS] [--wimmel PATH] [--data DIR]
-#                                 [--testsprite PATH] [--warmup SECONDS]
+#                                 [--testsprite PATH]
 #
-# SECONDS (default 10) is how long each program is measured. testsprite2's
-# CPU time is the utime + stime of /proc/PID/stat (the whole process, every
-# thread) over the measured span, after a warm-up; its frame rate is the one
-# it prints when it quits (on SIGTERM), over its whole run. wimmel measures
-# itself with --benchmark and prints a last line
+# SECONDS (default 10) is how long each program is measured; testsprite2's
+# span is a whole number of its 5-second report windows, after the first.
+# testsprite2's CPU time is the utime + stime of /proc/PID/stat (the whole
+# process, every thread), read when it reports a window's frame rate. wimmel
+# measures itself with --benchmark and prints a last line
 #   benchmark: steps/s=N presents/s=N step_mean_ms=N step_p99_ms=N cpu_percent=N
 # whose presents/s and cpu_percent give its CPU per frame; /proc is sampled
 # beside it as a cross-check. This is a benchmark, not a test: the machine's
-# load changes the numbers, so compare within one run and note `uptime`.
+# load changes the numbers, so compare within one run and note the load.
 #
 # Exit status: 0 when the target is met, 1 when it is missed, 2 when a
 # program could not be run or measured.
 set -uo pipefail
 
 seconds=10
-warmup=2
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 wimmel="$root/build/bin/wimmel"
@@ -34,8 +33,7 @@ while [ $# -gt 0 ]; do
     --wimmel) wimmel=$2; shift 2 ;;
     --data) data=$2; shift 2 ;;
     --testsprite) testsprite=$2; shift 2 ;;
-    --warmup) warmup=$2; shift 2 ;;
-    -h | --help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *)
       if [[ "$1" =~ ^[0-9]+([.][0-9]+)?$ ]]; then seconds=$1; shift
       else echo "cpu_per_frame: unknown argument $1" >&2; exit 2; fi ;;
@@ -49,6 +47,10 @@ if [ -z "$testsprite" ]; then
 fi
 
 die() { echo "cpu_per_frame: $*" >&2; exit 2; }
+# wimmel runs in a scratch folder: relative paths are taken from here.
+absolute() { if [ -e "$1" ]; then echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; else echo "$1"; fi; }
+wimmel=$(absolute "$wimmel")
+data=$(absolute "$data")
 for tool in Xvfb openbox wmctrl; do
   command -v "$tool" >/dev/null 2>&1 || die "$tool is missing (scripts/setup installs it)"
 done
@@ -95,26 +97,43 @@ wmctrl -m >/dev/null 2>&1 || die "openbox did not start"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # ---------------------------------------------------------------- testsprite2
-# It loads icon.bmp from its working folder.
+# It loads icon.bmp from its working folder. Every 5 seconds it prints the
+# frame rate of the 5 seconds past ("N frames per second"), and nothing when
+# it quits. So its CPU time is read each time a new rate appears: the first
+# window (with the start-up) is the warm-up, and the windows after it give
+# frames = rate x window length against the CPU time spent in them.
 (cd "$(dirname "$testsprite")" &&
   exec "$testsprite" --renderer software --geometry 1280x1024 1024) >"$out/testsprite.log" 2>&1 &
 tpid=$!
 pids+=($tpid)
-sleep "$warmup"
-kill -0 "$tpid" 2>/dev/null || die "testsprite2 ended early: $(cat "$out/testsprite.log")"
-t0=$(now); c0=$(cpu_ticks "$tpid")
-sleep "$seconds"
-t1=$(now); c1=$(cpu_ticks "$tpid")
-kill -TERM "$tpid"
-for _ in $(seq 100); do kill -0 "$tpid" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$tpid" 2>/dev/null && { kill -KILL "$tpid"; die "testsprite2 did not quit on SIGTERM"; }
+rates() { grep -c 'frames per second' "$out/testsprite.log"; }
+seen=0; t0=""; c0=""; t_prev=""; ts_frames=0; tc=""; tt=""
+limit=$(calc "($seconds + 20) * 50" 0)
+for _ in $(seq "$limit"); do
+  kill -0 "$tpid" 2>/dev/null || die "testsprite2 ended early: $(tail -n3 "$out/testsprite.log")"
+  n=$(rates)
+  if [ "$n" -gt "$seen" ]; then
+    c=$(cpu_ticks "$tpid") || die "cannot read /proc/$tpid/stat"
+    t=$(now)
+    fps=$(grep -o '[0-9.]* frames per second' "$out/testsprite.log" | sed -n "${n}p" | cut -d' ' -f1)
+    if [ -z "$t0" ]; then
+      t0=$t; c0=$c
+    else
+      ts_frames=$(calc "$ts_frames + $fps * ($t - $t_prev)" 3)
+      tt=$t; tc=$c
+    fi
+    t_prev=$t; seen=$n
+    if [ -n "$tt" ] && awk "BEGIN { exit !($tt - $t0 >= $seconds - 0.5) }"; then break; fi
+  fi
+  sleep 0.02
+done
+kill -TERM "$tpid" 2>/dev/null
 wait "$tpid" 2>/dev/null
-ts_fps=$(grep -o '[0-9.]* frames per second' "$out/testsprite.log" | tail -n1 | cut -d' ' -f1)
-[ -n "$ts_fps" ] || die "testsprite2 printed no frame rate: $(tail -n3 "$out/testsprite.log")"
-ts_span=$(calc "$t1 - $t0" 3)
-ts_cpu=$(calc "($c1 - $c0) / $ticks / $ts_span * 100" 1)
-ts_frames=$(calc "$ts_fps * $ts_span" 1)
-ts_ms=$(calc "($c1 - $c0) / $ticks * 1000 / ($ts_fps * $ts_span)" 3)
+[ -n "$tt" ] || die "testsprite2 printed no frame rate after its first: $(tail -n3 "$out/testsprite.log")"
+ts_span=$(calc "$tt - $t0" 3)
+ts_fps=$(calc "$ts_frames / $ts_span" 2)
+ts_cpu=$(calc "($tc - $c0) / $ticks / $ts_span * 100" 1)
+ts_ms=$(calc "($tc - $c0) / $ticks * 1000 / $ts_frames" 3)
 
 # ---------------------------------------------------------------- wimmel
 (cd "$out" && exec "$wimmel" --data "$data" --mode 1280x1024x32 --figures 1024 \
@@ -160,7 +179,7 @@ printf 'load average before %s, after %s; %s cores\n\n' "$load_before" "$load_af
 printf '%-13s %10s %10s %14s\n' program frames/s 'cpu %' 'cpu ms/frame'
 printf '%-13s %10s %10s %14s\n' testsprite2 "$ts_fps" "$ts_cpu" "$ts_ms"
 printf '%-13s %10s %10s %14s\n' wimmel "$w_presents" "$w_cpu" "$w_ms"
-printf '\ntestsprite2: software renderer, 1024 sprites, %s frames in the measured span\n' "$ts_frames"
+printf '\ntestsprite2: software renderer, 1024 sprites, %s frames in %s s\n' "$ts_frames" "$ts_span"
 printf 'wimmel: 1280x1024x32, 1024 figures, steps/s %s, step mean %s ms, p99 %s ms;\n' \
   "$w_steps" "$w_mean" "$w_p99"
 printf '        cpu %% from /proc while it ran: %s (its own figure: %s)\n' "$w_proc" "$w_cpu"
