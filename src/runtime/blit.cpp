@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <new>
 
 #include "runtime/internal.h"
 

@@ -62,11 +62,16 @@ size_t ReadFully(int fd, uint64_t offset, void* target, size_t count) {
   return done;
 }
 
-std::string HostPath(std::string_view name) {
-  std::string path(name);
+void HostPathInto(std::string_view name, std::string& path) {
+  path.assign(name);
   for (char& c : path) {
     if (c == '\\') c = '/';
   }
+}
+
+std::string HostPath(std::string_view name) {
+  std::string path;
+  HostPathInto(name, path);
   return path;
 }
 
@@ -206,10 +211,7 @@ int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height, Fil
   if (stamp) *stamp = FileStamp{};
   if (FreeFileNumber() == 0) return 0;
   ProbeCache& cache = State().probes;
-  cache.path.assign(name);
-  for (char& c : cache.path) {
-    if (c == '\\') c = '/';
-  }
+  HostPathInto(name, cache.path);
   // One look decides most probes: what is no regular file, or is empty,
   // counts as missing without being opened, and a file whose stamp is the
   // one its size was read under still has that size.

@@ -261,6 +261,8 @@ void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32
 // Maps the program's backslash separators to the host's. Every file the
 // runtime opens goes through this one mapping.
 std::string HostPath(std::string_view name);
+// The same into a string the caller keeps, for paths mapped often.
+void HostPathInto(std::string_view name, std::string& path);
 
 // How OpenRegularFile opens: reading, appending (creating a missing file), or
 // writing anew (creating or emptying it).
