@@ -1,5 +1,7 @@
 #include "scene/draw_order.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -45,18 +47,25 @@ namespace wimmel::scene {
 void DrawOrderSorter::MarkedPositions::Reset(int32_t n) {
   const auto words = static_cast<size_t>(n / 64 + 1);
   bits_.assign(words, 0);
-  below_.assign(words, 0);
+  // Whole vectors of counts, so that marking needs no scalar tail.
+  below_.assign((words + 3) / 4 * 4, 0);
 }
 
 void DrawOrderSorter::MarkedPositions::Mark(int32_t position) {
-  const auto word = static_cast<size_t>(position / 64);
-  bits_[word] |= uint64_t{1} << (position % 64);
-  // Every later word counts one more below it. The loop runs over all words
-  // with no early end, which a scene's 16 words make one vector step and
-  // which never mispredicts, unlike a walk of varying length.
-  const size_t words = below_.size();
-  int32_t* below = below_.data();
-  for (size_t w = 0; w < words; ++w) below[w] += static_cast<int32_t>(w > word);
+  const int32_t word = position / 64;
+  bits_[static_cast<size_t>(word)] |= uint64_t{1} << (position % 64);
+  // Every later word counts one more below it. The loop runs over all words,
+  // four at a time, with no early end: a scene's 16 words take four vector
+  // steps, and nothing mispredicts, unlike a walk of varying length.
+  const __m128i here = _mm_set1_epi32(word);
+  __m128i index = _mm_setr_epi32(0, 1, 2, 3);
+  const __m128i four = _mm_set1_epi32(4);
+  for (size_t w = 0; w < below_.size(); w += 4) {
+    auto* counts = reinterpret_cast<__m128i*>(below_.data() + w);
+    // A comparison gives -1 for the words past this one; subtracting it adds 1.
+    _mm_storeu_si128(counts, _mm_sub_epi32(_mm_loadu_si128(counts), _mm_cmpgt_epi32(index, here)));
+    index = _mm_add_epi32(index, four);
+  }
 }
 
 namespace {
