@@ -1,6 +1,10 @@
-// 48 x 48 figure sprites put at scattered places of a 1280 x 1024 screen:
-// the runtime's transparent and opaque puts beside SDL's RLE colour-key
-// blit of the same sprite and beside plain per-row memcpy.
+// 48 x 48 figure sprites put on a 1280 x 1024 screen: the runtime's
+// transparent and opaque puts beside SDL's RLE colour-key blit of the same
+// sprite and beside plain per-row memcpy. The headline pairs use the keyed
+// copies chosen at start-up at scattered places; the variants take each
+// copier level (_Sse2, _Avx2, _Avx512), the copier without PutImage around
+// it (CopierAlone), and one place instead of scattered ones (_One), which
+// together tell what the ratio to SDL depends on.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -74,8 +78,10 @@ rt::Image MakeSprite(int depth) {
 }
 
 // Where the puts land: always the same place (the sprite's target rows stay
-// in the first-level cache) or scattered over the whole 5 MB screen, as the
-// figures of a full scene are.
+// in the first-level cache; how fast a copier is there also depends on the
+// distance modulo 4096 between sprite and target, which the heap decides)
+// or scattered over the whole screen (5 MB at 32 bits, more than the
+// second-level cache holds), as the figures of a full scene are.
 enum class Where { One, Scattered };
 
 Pos PositionAt(Where where, size_t i) {
