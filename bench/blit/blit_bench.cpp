@@ -1,15 +1,22 @@
-// 48 x 48 figure sprites put at scattered places of a 1280 x 1024 screen:
-// the runtime's transparent and opaque puts beside SDL's RLE colour-key
-// blit of the same sprite and beside plain per-row memcpy.
+// 48 x 48 figure sprites put on a 1280 x 1024 screen: the runtime's
+// transparent and opaque puts beside SDL's RLE colour-key blit of the same
+// sprite and beside plain per-row memcpy. The headline pairs use the keyed
+// copies chosen at start-up at scattered places; the variants take each
+// copier level (_Sse2, _Avx2, _Avx512), the copier without PutImage around
+// it (CopierAlone), and one place instead of scattered ones (_One), which
+// together tell what the ratio to SDL depends on.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/internal.h"
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
@@ -70,29 +77,77 @@ rt::Image MakeSprite(int depth) {
   return sprite;
 }
 
-void Put(benchmark::State& state, int depth, rt::PutMode mode) {
+// Where the puts land: always the same place (the sprite's target rows stay
+// in the first-level cache; how fast a copier is there also depends on the
+// distance modulo 4096 between sprite and target, which the heap decides)
+// or scattered over the whole screen (5 MB at 32 bits, more than the
+// second-level cache holds), as the figures of a full scene are.
+enum class Where { One, Scattered };
+
+Pos PositionAt(Where where, size_t i) {
+  if (where == Where::One) return Pos{600, 500};
+  return Positions()[i & (kPositions - 1)];
+}
+
+// The copiers of the runtime's start-up choice (no level), or of one level.
+struct Copiers {
+  bool chosen = true;
+  rt::detail::BlitLevel level = rt::detail::BlitLevel::Best;
+  const char* name = "";  // the copiers' own name for that level
+};
+
+void Put(benchmark::State& state, int depth, rt::PutMode mode, Copiers copiers, Where where) {
+  if (!copiers.chosen) {
+    // A processor without this level falls back to a lower one, which has a
+    // benchmark of its own.
+    if (rt::detail::SelectBlitters(copiers.level).name != std::string_view(copiers.name)) {
+      rt::detail::RestoreStartupBlitters();
+      state.SkipWithError("the processor lacks this level");
+      return;
+    }
+  }
   rt::Image sprite = MakeSprite(depth);
-  const auto& pos = Positions();
   size_t i = 0;
   rt::LockScreen();  // the figure step draws inside one lock bracket
   for (auto _ : state) {
-    const Pos p = pos[i++ & (kPositions - 1)];
+    const Pos p = PositionAt(where, i++);
     benchmark::DoNotOptimize(rt::PutImage(nullptr, p.x, p.y, sprite, 0, 0, kSide, kSide, mode));
     benchmark::ClobberMemory();
   }
   rt::UnlockScreen();
   state.SetItemsProcessed(state.iterations());
+  state.SetLabel(rt::detail::ActiveBlitters().name);
   rt::DestroyImage(sprite);
+  rt::detail::RestoreStartupBlitters();
 }
 
-void MemcpyRows(benchmark::State& state, int depth) {
+// The start-up choice's keyed copier called directly, without PutImage's
+// clipping, lock and change marking: what the put itself adds.
+void CopierAlone(benchmark::State& state, int depth, Where where) {
   rt::Image sprite = MakeSprite(depth);
   rt::Image screen = rt::ScreenImage();
   const int bpp = sprite->bytesPerPixel;
-  const auto& pos = Positions();
+  const rt::detail::RectCopy copy =
+      bpp == 2 ? rt::detail::ActiveBlitters().keyed16 : rt::detail::ActiveBlitters().keyed32;
   size_t i = 0;
   for (auto _ : state) {
-    const Pos p = pos[i++ & (kPositions - 1)];
+    const Pos p = PositionAt(where, i++);
+    uint8_t* d = screen->pixels + static_cast<size_t>(p.y) * screen->pitch + p.x * bpp;
+    copy(d, screen->pitch, sprite->pixels, sprite->pitch, kSide, kSide);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.SetLabel(rt::detail::ActiveBlitters().name);
+  rt::DestroyImage(sprite);
+}
+
+void MemcpyRows(benchmark::State& state, int depth, Where where) {
+  rt::Image sprite = MakeSprite(depth);
+  rt::Image screen = rt::ScreenImage();
+  const int bpp = sprite->bytesPerPixel;
+  size_t i = 0;
+  for (auto _ : state) {
+    const Pos p = PositionAt(where, i++);
     uint8_t* d = screen->pixels + static_cast<size_t>(p.y) * screen->pitch + p.x * bpp;
     const uint8_t* s = sprite->pixels;
     for (int row = 0; row < kSide; ++row) {
@@ -106,7 +161,7 @@ void MemcpyRows(benchmark::State& state, int depth) {
   rt::DestroyImage(sprite);
 }
 
-void SdlRle(benchmark::State& state, int depth) {
+void SdlRle(benchmark::State& state, int depth, Where where) {
   const Uint32 format = depth == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_ARGB8888;
   SDL_Surface* sprite = SDL_CreateRGBSurfaceWithFormat(0, kSide, kSide, depth, format);
   SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, format);
@@ -136,10 +191,9 @@ void SdlRle(benchmark::State& state, int depth) {
   const uint32_t corner = depth == 16 ? *static_cast<uint16_t*>(screen->pixels)
                                       : *static_cast<uint32_t*>(screen->pixels);
   if (corner != 0) state.SkipWithError("SDL did not apply the colour key");
-  const auto& pos = Positions();
   size_t i = 0;
   for (auto _ : state) {
-    const Pos p = pos[i++ & (kPositions - 1)];
+    const Pos p = PositionAt(where, i++);
     SDL_Rect dst{p.x, p.y, kSide, kSide};
     benchmark::DoNotOptimize(SDL_BlitSurface(sprite, nullptr, screen, &dst));
     benchmark::ClobberMemory();
@@ -149,44 +203,58 @@ void SdlRle(benchmark::State& state, int depth) {
   SDL_FreeSurface(screen);
 }
 
-void PutTransparent32(benchmark::State& s) {
-  Put(s, 32, rt::PutMode::Transparent);
+void Register() {
+  using rt::detail::BlitLevel;
+  struct Place {
+    const char* name;
+    Where where;
+  };
+  struct Level {
+    const char* name;
+    BlitLevel level;
+    const char* copiers;
+  };
+  const Place places[] = {{"", Where::Scattered}, {"_One", Where::One}};
+  const Level levels[] = {{"Sse2", BlitLevel::Sse2, "sse2"},
+                          {"Avx2", BlitLevel::Avx2, "avx2"},
+                          {"Avx512", BlitLevel::Avx512, "avx512"}};
+  // The headline pairs first: the start-up choice against SDL's RLE blit at
+  // scattered places; then each level and the one-place pattern, which tell
+  // what the ratio depends on.
+  for (const int depth : {32, 16}) {
+    const std::string d = std::to_string(depth);
+    for (const Place& p : places) {
+      benchmark::RegisterBenchmark(
+          ("PutTransparent" + d + p.name).c_str(),
+          [=](benchmark::State& st) { Put(st, depth, rt::PutMode::Transparent, {}, p.where); });
+      benchmark::RegisterBenchmark(("SdlRleBlit" + d + p.name).c_str(),
+                                   [=](benchmark::State& st) { SdlRle(st, depth, p.where); });
+      benchmark::RegisterBenchmark(("CopierAlone" + d + p.name).c_str(),
+                                   [=](benchmark::State& st) { CopierAlone(st, depth, p.where); });
+      for (const Level& l : levels) {
+        benchmark::RegisterBenchmark(
+            ("PutTransparent" + d + "_" + l.name + p.name).c_str(), [=](benchmark::State& st) {
+              Put(st, depth, rt::PutMode::Transparent, {false, l.level, l.copiers}, p.where);
+            });
+      }
+    }
+  }
+  for (const int depth : {32, 16}) {
+    const std::string d = std::to_string(depth);
+    benchmark::RegisterBenchmark(("PutOpaque" + d).c_str(), [=](benchmark::State& st) {
+      Put(st, depth, rt::PutMode::Opaque, {}, Where::Scattered);
+    });
+    benchmark::RegisterBenchmark(("MemcpyRows" + d).c_str(), [=](benchmark::State& st) {
+      MemcpyRows(st, depth, Where::Scattered);
+    });
+  }
 }
-void PutTransparent16(benchmark::State& s) {
-  Put(s, 16, rt::PutMode::Transparent);
-}
-void SdlRleBlit32(benchmark::State& s) {
-  SdlRle(s, 32);
-}
-void SdlRleBlit16(benchmark::State& s) {
-  SdlRle(s, 16);
-}
-void PutOpaque32(benchmark::State& s) {
-  Put(s, 32, rt::PutMode::Opaque);
-}
-void PutOpaque16(benchmark::State& s) {
-  Put(s, 16, rt::PutMode::Opaque);
-}
-void MemcpyRows32(benchmark::State& s) {
-  MemcpyRows(s, 32);
-}
-void MemcpyRows16(benchmark::State& s) {
-  MemcpyRows(s, 16);
-}
-
-BENCHMARK(PutTransparent32);
-BENCHMARK(SdlRleBlit32);
-BENCHMARK(PutTransparent16);
-BENCHMARK(SdlRleBlit16);
-BENCHMARK(PutOpaque32);
-BENCHMARK(MemcpyRows32);
-BENCHMARK(PutOpaque16);
-BENCHMARK(MemcpyRows16);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   rt::Runtime runtime;
+  Register();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

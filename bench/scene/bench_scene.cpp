@@ -1,22 +1,27 @@
 // The figure step, a turn and the figure creation on the headless display
 // with the generated data, beside the same frame's work done with SDL
-// surfaces (restore with SDL_BlitSurface, RLE colour-key draw, std::sort).
+// surfaces (restore with SDL_BlitSurface, RLE colour-key draw, std::sort)
+// and beside its floor, the same restores and draws as plain memcpy rows
+// (Bound_*): a step should take at most 1.3 times its floor.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../../tests/scene/scene_test_support.h"
 #include "control/program.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/internal.h"
 #include "scene/internal.h"
 #include "scene/scene.h"
 #include "shared/settings.h"
@@ -83,6 +88,20 @@ void Step(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
     Figur("LaufEinSchritt", 1, 200, 200, "");
   }
   state.counters["figures"] = n;
+  state.SetLabel(rt::detail::ActiveBlitters().name);
+}
+
+// The step with the keyed copiers of one level instead of the start-up
+// choice; skipped where the processor lacks the level.
+void StepAtLevel(benchmark::State& state, int32_t mode, int32_t depth, int32_t n,
+                 rt::detail::BlitLevel level, const char* copiers) {
+  if (rt::detail::SelectBlitters(level).name != std::string_view(copiers)) {
+    rt::detail::RestoreStartupBlitters();
+    state.SkipWithError("the processor lacks this level");
+    return;
+  }
+  Step(state, mode, depth, n);
+  rt::detail::RestoreStartupBlitters();
 }
 
 void Turn(benchmark::State& state) {
@@ -97,6 +116,80 @@ void Turn(benchmark::State& state) {
 void FigurenInit1024(benchmark::State& state) {
   if (!UseScene(state, 21, 32, 1024)) return;
   for (auto _ : state) Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
+}
+
+// ---------------------------------------------------------------- floor
+
+// One figure's rectangles as the floor copies them: where it lies on the
+// screen, where that is in Hintergrund, and the current frame in its strip.
+struct BoundFigure {
+  uint8_t* screen = nullptr;
+  const uint8_t* background = nullptr;
+  const uint8_t* frames = nullptr;  // frame 0 of the strip, at the clipped column
+  int32_t frameBytes = 0;           // bytes from one frame to the next
+  int32_t frame = 0, lastFrame = 0;
+  int32_t rowBytes = 0, rows = 0;
+  int32_t stripPitch = 0;
+};
+
+// The bytes a step cannot avoid moving: every figure's 48-row rectangle of
+// Hintergrund copied to the screen, then its current frame copied over it,
+// all as plain opaque memcpy rows at the figures' present positions. The
+// frames advance as in the step; the positions stay, which moves the same
+// number of bytes through the same spread of a screen.
+void Bound(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
+  if (!UseScene(state, mode, depth, n)) return;
+  const wimmel::SceneLayout& g = Layout();
+  rt::Image screen = rt::ScreenImage();
+  rt::Image background = g.Hintergrund;
+  const int32_t bpp = screen->bytesPerPixel;
+  std::vector<BoundFigure> figures;
+  for (int32_t i = 1; i <= n; ++i) {
+    wimmel::scene::FigureView f;
+    wimmel::scene::ViewFigure(i, f);
+    if (f.strip == nullptr) continue;
+    // Clipped to the screen and to Hintergrund as the puts clip.
+    const int32_t x0 = std::max({f.x, 0, g.SzeneX0});
+    const int32_t y0 = std::max({f.y, 0, g.SzeneY0});
+    const int32_t x1 = std::min({f.x + f.frameW, screen->width, g.SzeneX0 + background->width});
+    const int32_t y1 = std::min({f.y + f.frameH, screen->height, g.SzeneY0 + background->height});
+    if (x1 <= x0 || y1 <= y0) continue;
+    BoundFigure b;
+    b.screen =
+        screen->pixels + static_cast<size_t>(y0) * screen->pitch + static_cast<size_t>(x0) * bpp;
+    b.background = background->pixels + static_cast<size_t>(y0 - g.SzeneY0) * background->pitch +
+                   static_cast<size_t>(x0 - g.SzeneX0) * bpp;
+    b.frames = f.strip->pixels + static_cast<size_t>(y0 - f.y) * f.strip->pitch +
+               static_cast<size_t>(x0 - f.x) * bpp;
+    b.frameBytes = f.frameW * bpp;
+    b.frame = f.frame;
+    b.lastFrame = f.lastFrame;
+    b.rowBytes = (x1 - x0) * bpp;
+    b.rows = y1 - y0;
+    b.stripPitch = f.strip->pitch;
+    figures.push_back(b);
+  }
+  const auto screenPitch = static_cast<size_t>(screen->pitch);
+  const auto backgroundPitch = static_cast<size_t>(background->pitch);
+  for (auto _ : state) {
+    for (BoundFigure& b : figures) {
+      uint8_t* d = b.screen;
+      const uint8_t* s = b.background;
+      for (int32_t row = 0; row < b.rows; ++row, d += screenPitch, s += backgroundPitch) {
+        std::memcpy(d, s, static_cast<size_t>(b.rowBytes));
+      }
+      b.frame = b.frame >= b.lastFrame ? 0 : b.frame + 1;
+    }
+    for (const BoundFigure& b : figures) {
+      uint8_t* d = b.screen;
+      const uint8_t* s = b.frames + static_cast<size_t>(b.frame) * b.frameBytes;
+      for (int32_t row = 0; row < b.rows; ++row, d += screenPitch, s += b.stripPitch) {
+        std::memcpy(d, s, static_cast<size_t>(b.rowBytes));
+      }
+    }
+    benchmark::ClobberMemory();
+  }
+  state.counters["figures"] = static_cast<double>(figures.size());
 }
 
 // ---------------------------------------------------------------- SDL
@@ -210,6 +303,21 @@ void Register() {
                                    [=](benchmark::State& st) { Step(st, m.mode, m.depth, n); })
           ->Unit(benchmark::kMicrosecond);
     }
+    struct Level {
+      const char* name;
+      rt::detail::BlitLevel level;
+      const char* copiers;
+    };
+    for (const Level l : {Level{"Avx2", rt::detail::BlitLevel::Avx2, "avx2"},
+                          Level{"Avx512", rt::detail::BlitLevel::Avx512, "avx512"}}) {
+      benchmark::RegisterBenchmark(
+          ("Step_1024_" + std::string(m.name) + "_" + l.name).c_str(),
+          [=](benchmark::State& st) { StepAtLevel(st, m.mode, m.depth, 1024, l.level, l.copiers); })
+          ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark(("Bound_1024_" + std::string(m.name)).c_str(),
+                                 [=](benchmark::State& st) { Bound(st, m.mode, m.depth, 1024); })
+        ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(
         ("SdlFrame_1024_" + std::string(m.name)).c_str(),
         [=](benchmark::State& st) { SdlFrame(st, m.mode, m.depth, false); })

@@ -5,7 +5,10 @@
 // instruction set and inlined, with no call per row.
 #include <immintrin.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <new>
 
 #include "runtime/internal.h"
 
@@ -247,9 +250,133 @@ const Blitters* Choose(BlitLevel level) {
   return &kSse2;
 }
 
-const Blitters* gActive = Choose(BlitLevel::Best);
+// ---------------------------------------------------------------- the choice
+// Features alone do not decide between the AVX-512 and the AVX2 keyed copy.
+// The masked store writes only the opaque lanes and never reads the target;
+// the AVX2 blend reads the target and stores whole vectors. Which one is
+// faster is the processor's matter: on AMD's Zen 4 a masked store costs as
+// much with an empty mask as with a full one, and a load that shares its
+// low twelve address bits with a pending masked store waits for it, so at
+// unlucky distances between sprite and target rows the masked copy takes
+// half as long again, while the blend hardly notices. So the two are timed
+// once at start-up, for each pixel size, on a figure-sized sprite put onto a
+// small scratch target, and the clearly faster one is taken.
+
+constexpr int32_t kSide = 48;
+// The scratch target is wider than a figure and its rows lie 896 or 448
+// bytes apart, and the sprite is there in several copies 576 bytes further
+// apart modulo 4096 each: the puts meet the target at many distances modulo
+// 4096, as figures put over a screen do, and no single lucky or unlucky
+// distance decides.
+constexpr int32_t kScratchWidth = 224;
+constexpr int32_t kScratchHeight = 64;
+constexpr int32_t kPutsPerSample = 16;
+constexpr int32_t kSpriteCopies = 8;
+constexpr int32_t kRounds = 12;
+
+// A sprite like a figure frame: about half of it transparent, in runs of
+// varying length on every row.
+void FillSprite(uint8_t* pixels, int32_t pitch, int32_t bytesPerPixel) {
+  for (int32_t y = 0; y < kSide; ++y) {
+    for (int32_t x = 0; x < kSide; ++x) {
+      const int32_t dx = x - kSide / 2;
+      const int32_t dy = y - kSide / 2;
+      const bool opaque = (dx < 0 ? -dx : dx) * 2 + (dy < 0 ? -dy : dy) < kSide - 4 - (y % 7);
+      uint8_t* p = pixels + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * bytesPerPixel;
+      if (bytesPerPixel == 2) {
+        const auto v = static_cast<uint16_t>(opaque ? 0x1234 + x * 37 + y : kKey16);
+        std::memcpy(p, &v, 2);
+      } else {
+        const uint32_t v = opaque ? 0x203040u + static_cast<uint32_t>(x * 0x30201 + y) : kKey32;
+        std::memcpy(p, &v, 4);
+      }
+    }
+  }
+}
+
+// The shortest time of kRounds samples for each of two copiers, taken in
+// turns so that a disturbance of the machine falls on both alike; the
+// shortest sample is the one least disturbed.
+void TimeTwo(RectCopy first, RectCopy second, int32_t bytesPerPixel, double& firstTime,
+             double& secondTime) {
+  const int32_t spritePitch = kSide * bytesPerPixel;
+  const int32_t targetPitch = kScratchWidth * bytesPerPixel;
+  // Aligned as the runtime's images are, so rows start where theirs do.
+  struct Aligned {
+    explicit Aligned(size_t bytes)
+        : data(static_cast<uint8_t*>(::operator new[](bytes, std::align_val_t{64}))) {
+      std::memset(data, 0, bytes);
+    }
+    ~Aligned() { ::operator delete[](data, std::align_val_t{64}); }
+    Aligned(const Aligned&) = delete;
+    Aligned& operator=(const Aligned&) = delete;
+    uint8_t* data;
+  };
+  const size_t spriteBytes = static_cast<size_t>(spritePitch) * kSide;
+  const size_t spriteStride = (spriteBytes + 4095) / 4096 * 4096 + 576;
+  const Aligned spriteBlock(spriteStride * kSpriteCopies);
+  const Aligned targetBlock(static_cast<size_t>(targetPitch) * kScratchHeight);
+  uint8_t* const target = targetBlock.data;
+  for (int32_t k = 0; k < kSpriteCopies; ++k) {
+    FillSprite(spriteBlock.data + spriteStride * k, spritePitch, bytesPerPixel);
+  }
+  auto sample = [&](RectCopy copy) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int32_t i = 0; i < kPutsPerSample; ++i) {
+      // Positions at every alignment within a vector, as figures land.
+      const int32_t x = (i * 37) % (kScratchWidth - kSide);
+      const int32_t y = (i * 5) % (kScratchHeight - kSide);
+      const uint8_t* sprite = spriteBlock.data + spriteStride * (i % kSpriteCopies);
+      copy(target + static_cast<size_t>(y) * targetPitch + static_cast<size_t>(x) * bytesPerPixel,
+           targetPitch, sprite, spritePitch, kSide, kSide);
+    }
+    // The copies write memory that nothing reads afterwards; the barrier
+    // keeps them from being dropped.
+    __asm__ __volatile__("" : : "r"(target) : "memory");
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  sample(first);  // the first use pays for faults and cold caches
+  sample(second);
+  firstTime = secondTime = 1e9;
+  for (int32_t round = 0; round < kRounds; ++round) {
+    firstTime = std::min(firstTime, sample(first));
+    secondTime = std::min(secondTime, sample(second));
+  }
+}
+
+Blitters MeasureStartupBlitters() {
+  const Blitters* best = Choose(BlitLevel::Best);
+  if (best != &kAvx512) return *best;
+  double higher = 0, lower = 0;
+  TimeTwo(kAvx512.keyed32, kAvx2.keyed32, 4, higher, lower);
+  const bool lower32 = PreferLowerLevel(higher, lower);
+  TimeTwo(kAvx512.keyed16, kAvx2.keyed16, 2, higher, lower);
+  const bool lower16 = PreferLowerLevel(higher, lower);
+  Blitters chosen = kAvx512;
+  chosen.keyed32 = lower32 ? kAvx2.keyed32 : kAvx512.keyed32;
+  chosen.keyed16 = lower16 ? kAvx2.keyed16 : kAvx512.keyed16;
+  if (lower16 && lower32) {
+    chosen.name = "avx2";
+  } else if (lower32) {
+    chosen.name = "avx512 16-bit, avx2 32-bit";
+  } else if (lower16) {
+    chosen.name = "avx2 16-bit, avx512 32-bit";
+  }
+  return chosen;
+}
+
+const Blitters& StartupBlitters() {
+  static const Blitters chosen = MeasureStartupBlitters();
+  return chosen;
+}
+
+const Blitters* gActive = &StartupBlitters();
 
 }  // namespace
+
+bool PreferLowerLevel(double higherSeconds, double lowerSeconds) {
+  return lowerSeconds < higherSeconds * (1.0 - kLowerLevelMargin);
+}
 
 const Blitters& ActiveBlitters() {
   return *gActive;
@@ -257,6 +384,11 @@ const Blitters& ActiveBlitters() {
 
 const Blitters& SelectBlitters(BlitLevel level) {
   gActive = Choose(level);
+  return *gActive;
+}
+
+const Blitters& RestoreStartupBlitters() {
+  gActive = &StartupBlitters();
   return *gActive;
 }
 

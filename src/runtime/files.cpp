@@ -62,11 +62,16 @@ size_t ReadFully(int fd, uint64_t offset, void* target, size_t count) {
   return done;
 }
 
-std::string HostPath(std::string_view name) {
-  std::string path(name);
+void HostPathInto(std::string_view name, std::string& path) {
+  path.assign(name);
   for (char& c : path) {
     if (c == '\\') c = '/';
   }
+}
+
+std::string HostPath(std::string_view name) {
+  std::string path;
+  HostPathInto(name, path);
   return path;
 }
 
@@ -205,7 +210,22 @@ int64_t ProbeFile(std::string_view name, FileStamp* stamp) {
 int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height, FileStamp* stamp) {
   if (stamp) *stamp = FileStamp{};
   if (FreeFileNumber() == 0) return 0;
+  ProbeCache& cache = State().probes;
+  HostPathInto(name, cache.path);
+  // One look decides most probes: what is no regular file, or is empty,
+  // counts as missing without being opened, and a file whose stamp is the
+  // one its size was read under still has that size.
   struct stat info {};
+  if (::stat(cache.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+    return 0;
+  }
+  const auto known = cache.entries.find(cache.path);
+  if (known != cache.entries.end() && known->second.stamp == StampOf(info)) {
+    width = known->second.width;
+    height = known->second.height;
+    if (stamp) *stamp = known->second.stamp;
+    return static_cast<int64_t>(info.st_size);
+  }
   const int fd = OpenRegularFile(name, OpenIntent::Read, info);
   if (fd < 0) return 0;
   const auto length = static_cast<int64_t>(info.st_size);
@@ -215,10 +235,16 @@ int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height, Fil
     uint8_t header[8];
     std::memcpy(header, &width, 4);
     std::memcpy(header + 4, &height, 4);
-    ReadFully(fd, 18, header, sizeof header);
+    const size_t got = ReadFully(fd, 18, header, sizeof header);
     width = LittleEndian32(header);
     height = LittleEndian32(header + 4);
     if (stamp) *stamp = StampOf(info);
+    // Only a complete header says the same for every caller; a short file's
+    // answer depends on the variables it was given.
+    if (got == sizeof header) {
+      if (cache.entries.size() >= ProbeCache::kLimit) cache.entries.clear();
+      cache.entries[cache.path] = ProbeCache::Entry{StampOf(info), width, height};
+    }
   }
   ::close(fd);
   return length > 0 ? length : 0;

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "runtime/display.h"
@@ -165,6 +166,23 @@ struct FileTable {
   Entry entries[kLast + 1];
 };
 
+// What ProbeBmpSize learnt of each picture file: a figure's turn probes its
+// picture again and again, and opening the file each time costs several
+// system calls. An entry answers only while one look at the file (a single
+// stat) finds the same stamp, so a file written anew is read anew.
+struct ProbeCache {
+  struct Entry {
+    FileStamp stamp;
+    int32_t width = 0;
+    int32_t height = 0;
+  };
+  // A program probes a few dozen pictures; the bound keeps a run that probes
+  // many different names from growing without end.
+  static constexpr size_t kLimit = 256;
+  std::unordered_map<std::string, Entry> entries;
+  std::string path;  // the host path of the name being probed, reused
+};
+
 // The terminal's settings while the console keyboard reads it raw, before a
 // screen exists.
 struct TerminalState {
@@ -182,6 +200,7 @@ struct RuntimeState {
   ScreenState screen;
   InputState input;
   FileTable files;
+  ProbeCache probes;
   Twister twister;
   double lastRandom = 0.0;
   std::vector<std::string> arguments;
@@ -244,6 +263,8 @@ void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32
 // Maps the program's backslash separators to the host's. Every file the
 // runtime opens goes through this one mapping.
 std::string HostPath(std::string_view name);
+// The same into a string the caller keeps, for paths mapped often.
+void HostPathInto(std::string_view name, std::string& path);
 
 // How OpenRegularFile opens: reading, appending (creating a missing file), or
 // writing anew (creating or emptying it).
@@ -267,9 +288,11 @@ size_t ReadFully(int fd, uint64_t offset, void* target, size_t count);
 // locked screen. LoadBmp reads files through the same rules.
 int32_t LoadBmpFromMemory(const uint8_t* data, size_t size, ImageData& image);
 
-// The keyed rectangle copiers of PutImage, chosen once at start-up by the
-// processor's features (as a blitter is chosen once per surface), so no row
-// pays for the choice. Widths and heights are in pixels, both above 0.
+// The keyed rectangle copiers of PutImage, chosen once at start-up (as a
+// blitter is chosen once per surface), so no row pays for the choice: the
+// highest level the processor has, except that where it has AVX-512 the
+// AVX2 keyed copy is timed beside it for each pixel size and taken when it
+// is clearly faster. Widths and heights are in pixels, both above 0.
 using RectCopy = void (*)(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
                           int32_t width, int32_t height);
 struct Blitters {
@@ -283,6 +306,13 @@ const Blitters& ActiveBlitters();
 // for tests and benchmarks that compare them. Returns the copiers chosen.
 enum class BlitLevel { Sse2 = 0, Avx2 = 1, Avx512 = 2, Best = 2 };
 const Blitters& SelectBlitters(BlitLevel level);
+// Goes back to the copiers chosen at start-up.
+const Blitters& RestoreStartupBlitters();
+// The start-up rule: the lower level's copy is taken only when it took less
+// than (1 - kLowerLevelMargin) of the higher level's time, so that timing
+// noise between two equal copies leaves the higher level.
+constexpr double kLowerLevelMargin = 0.1;
+bool PreferLowerLevel(double higherSeconds, double lowerSeconds);
 
 // Resets the key queue, hit flag and mouse state (a new display starts
 // without input) and the poll-path counters.

@@ -23,8 +23,10 @@ class DrawOrderSorter {
   void Sort(DrawOrderEntry* entries, int32_t n);
 
  private:
-  // Counts marked positions; positions are 0-based, the tree 1-based.
-  class CountTree {
+  // Counts marked positions (0-based): a bit per position, and per word of
+  // 64 bits the number marked in the words before it. Marking costs a pass
+  // over the words (16 for a full scene); counting costs one look.
+  class MarkedPositions {
    public:
     void Reset(int32_t n);
     void Mark(int32_t position);
@@ -32,8 +34,8 @@ class DrawOrderSorter {
     int32_t Before(int32_t position) const;
 
    private:
-    int32_t n_ = 0;
-    std::vector<int32_t> tree_;
+    std::vector<uint64_t> bits_;
+    std::vector<int32_t> below_;
   };
 
   // A queue of positions with a cheap rotation: front element to the back.
@@ -46,18 +48,26 @@ class DrawOrderSorter {
     int32_t operator[](int32_t i) const { return slots_[Slot(i)]; }
 
    private:
+    // head_ and i both lie below the capacity, so one subtraction wraps
+    // their sum; the sort asks for slots often enough that a division shows.
     size_t Slot(int32_t i) const {
-      return static_cast<size_t>((head_ + i) % static_cast<int32_t>(slots_.size()));
+      const auto slot = static_cast<size_t>(head_ + i);
+      return slot >= slots_.size() ? slot - slots_.size() : slot;
     }
     std::vector<int32_t> slots_;
     int32_t head_ = 0;
     int32_t size_ = 0;
   };
 
-  // Key descending, then position ascending, packed for one fast sort.
+  // Fills order_ with the entries' keys and positions, key descending, then
+  // position ascending.
+  void OrderByKey(const DrawOrderEntry* entries, int32_t n);
+
+  // Key descending, then position ascending, packed into one word each.
   std::vector<uint64_t> order_;
+  std::vector<int32_t> starts_;  // per key, where its positions go
   std::vector<DrawOrderEntry> result_;
-  CountTree tree_;
+  MarkedPositions marked_;
   RotatingQueue queue_;
 };
 

@@ -1,7 +1,6 @@
 // The static scene objects: their pictures, the merge into the background
 // and the collision question of the figures.
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "runtime/owned_impl.h"
@@ -169,18 +168,15 @@ void InHintergrundEinbinden(const ObjectTable& t) {
   }
 }
 
-// sqrt(dx^2 + dy^2) rounded to the nearest integer. The exact square root of
-// an integer is never halfway between two integers, so no tie arises and the
-// integer answer needs no floating point beyond a first guess.
-uint64_t RoundedDistance(uint64_t dx, uint64_t dy) {
-  const unsigned __int128 sum =
-      static_cast<unsigned __int128>(dx) * dx + static_cast<unsigned __int128>(dy) * dy;
-  uint64_t d = static_cast<uint64_t>(std::sqrt(static_cast<long double>(sum)));
-  while (static_cast<unsigned __int128>(d) * d > sum) --d;
-  while (static_cast<unsigned __int128>(d + 1) * (d + 1) <= sum) ++d;
-  // Round up when sum >= d^2 + d + 1, i.e. sqrt(sum) > d + 1/2.
-  if (sum - static_cast<unsigned __int128>(d) * d > d) ++d;
-  return d;
+// Whether sqrt(dx^2 + dy^2), rounded to the nearest integer, is at most
+// reach. The exact square root of an integer is never halfway between two
+// integers, so it rounds to at most reach exactly when it lies below
+// reach + 1/2, that is when dx^2 + dy^2 < reach^2 + reach + 1/4, or (all
+// being integers) dx^2 + dy^2 <= reach^2 + reach. No square root is needed,
+// and 128 bits hold every square of the 32-bit range.
+bool WithinRoundedDistance(uint64_t dx, uint64_t dy, uint64_t reach) {
+  using Wide = unsigned __int128;
+  return Wide{dx} * dx + Wide{dy} * dy <= Wide{reach} * reach + reach;
 }
 
 void WerteAnzeigen(const ObjectTable& t, int32_t nr) {
@@ -233,10 +229,12 @@ char IstPosImObjekt(int32_t x, int32_t y, int32_t r) {
     const ObjektDaten& o = t.objects[k];
     const int64_t dx = static_cast<int64_t>(x) - o.centreX;
     const int64_t dy = static_cast<int64_t>(y) - o.centreY;
-    const uint64_t d = RoundedDistance(static_cast<uint64_t>(dx < 0 ? -dx : dx),
-                                       static_cast<uint64_t>(dy < 0 ? -dy : dy));
     const int64_t reach = static_cast<int64_t>(r) + o.radius;
-    if (reach < 0 || d > static_cast<uint64_t>(reach)) continue;
+    if (reach < 0 || !WithinRoundedDistance(static_cast<uint64_t>(dx < 0 ? -dx : dx),
+                                            static_cast<uint64_t>(dy < 0 ? -dy : dy),
+                                            static_cast<uint64_t>(reach))) {
+      continue;
+    }
     char answer;
     if (o.centreX < x) {
       answer = o.centreY < y ? '7' : '1';

@@ -110,6 +110,7 @@ void Strip::Create(StripCache& cache, int32_t width, int32_t height) {
   Release();
   const int32_t bytesPerPixel = rt::GetScreenInfo().bytesPerPixel;
   shared_ = cache.Black(width, height, bytesPerPixel);
+  UpdateSource();
   if (shared_ == nullptr) return;
   exists_ = true;
   width_ = width;
@@ -123,6 +124,7 @@ void Strip::Release() {
     own_ = nullptr;
   }
   shared_.reset();
+  source_ = nullptr;
   exists_ = false;
   width_ = height_ = bytesPerPixel_ = 0;
 }
@@ -138,15 +140,19 @@ void Strip::Load(StripCache& cache, std::string_view fileName, int32_t fileWidth
       own_ = nullptr;
     }
     shared_ = std::move(picture);
+    UpdateSource();
     return;
   }
   MakeOwnCopy();
   if (own_ != nullptr) rt::LoadBmp(fileName, own_);
 }
 
-rt::Image Strip::Source() const {
-  if (own_ != nullptr) return own_;
-  return shared_ != nullptr ? shared_->image : nullptr;
+void Strip::UpdateSource() {
+  if (own_ != nullptr) {
+    source_ = own_;
+  } else {
+    source_ = shared_ != nullptr ? shared_->image : nullptr;
+  }
 }
 
 void Strip::MakeOwnCopy() {
@@ -157,6 +163,7 @@ void Strip::MakeOwnCopy() {
     rt::PutImage(own_, 0, 0, shared_->image, 0, 0, width_, height_, rt::PutMode::Opaque);
   }
   shared_.reset();
+  UpdateSource();
 }
 
 }  // namespace wimmel::scene

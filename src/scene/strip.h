@@ -71,13 +71,15 @@ class Strip {
   void Load(StripCache& cache, std::string_view fileName, int32_t fileWidth, int32_t fileHeight,
             const rt::FileStamp& stamp);
 
-  // The image to draw frames from (null without a strip).
-  rt::Image Source() const;
+  // The image to draw frames from (null without a strip). Kept at hand,
+  // since the step asks for it for every figure it draws.
+  rt::Image Source() const { return source_; }
   // True while the strip shares a decoded picture instead of owning pixels.
   bool IsShared() const { return shared_ != nullptr && own_ == nullptr; }
 
  private:
   void MakeOwnCopy();
+  void UpdateSource();
 
   bool exists_ = false;
   int32_t width_ = 0;
@@ -85,6 +87,7 @@ class Strip {
   int32_t bytesPerPixel_ = 0;
   std::shared_ptr<const SharedPicture> shared_;
   rt::Image own_ = nullptr;
+  rt::Image source_ = nullptr;  // own_, else the shared picture's image
 };
 
 }  // namespace wimmel::scene

@@ -241,7 +241,7 @@ using Level = rt::detail::BlitLevel;
 class Blit : public ::testing::TestWithParam<std::tuple<int32_t, Level>> {
  protected:
   void SetUp() override { blitters_ = rt::detail::SelectBlitters(std::get<1>(GetParam())).name; }
-  void TearDown() override { rt::detail::SelectBlitters(Level::Best); }
+  void TearDown() override { rt::detail::RestoreStartupBlitters(); }
   int32_t Depth() const { return std::get<0>(GetParam()); }
   std::string blitters_;
 };
@@ -368,6 +368,26 @@ INSTANTIATE_TEST_SUITE_P(DepthsAndLevels, Blit,
                                             ::testing::Values(Level::Sse2, Level::Avx2,
                                                               Level::Avx512)),
                          BlitName);
+
+TEST(Blits, StartUpTakesTheLowerLevelOnlyWhenClearlyFaster) {
+  using rt::detail::PreferLowerLevel;
+  EXPECT_FALSE(PreferLowerLevel(100e-9, 95e-9)) << "within the margin the higher level stays";
+  EXPECT_FALSE(PreferLowerLevel(100e-9, 130e-9));
+  EXPECT_TRUE(PreferLowerLevel(100e-9, 80e-9));
+  // Whatever was measured, each start-up copier is one of a level the
+  // processor has, whose pixels the tests above check.
+  const rt::detail::Blitters startup = rt::detail::RestoreStartupBlitters();
+  std::vector<rt::detail::RectCopy> keyed16, keyed32;
+  for (const Level level : {Level::Sse2, Level::Avx2, Level::Avx512}) {
+    keyed16.push_back(rt::detail::SelectBlitters(level).keyed16);
+    keyed32.push_back(rt::detail::SelectBlitters(level).keyed32);
+  }
+  rt::detail::RestoreStartupBlitters();
+  EXPECT_NE(std::find(keyed16.begin(), keyed16.end(), startup.keyed16), keyed16.end());
+  EXPECT_NE(std::find(keyed32.begin(), keyed32.end(), startup.keyed32), keyed32.end());
+  EXPECT_EQ(startup.copyRows, rt::detail::SelectBlitters(Level::Best).copyRows);
+  rt::detail::RestoreStartupBlitters();
+}
 
 TEST(Blits, OpaqueKeepsTheTopByte) {
   OpenScreen(32);

@@ -1,4 +1,5 @@
 // Random numbers, number text, rounding, files and the end of the program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -313,6 +314,57 @@ TEST(Files, ProbeBmpSizeAndStamps) {
   EXPECT_GT(rt::ProbeFile(dir + "/1.bmp", &again), 0);
   EXPECT_NE(again, stamp);
   EXPECT_EQ(rt::FreeFileNumber(), 1) << "no number stays taken";
+}
+
+TEST(Files, ProbeBmpSizeSeesAFileWrittenAnew) {
+  // The probe remembers what it read of a file; a file written anew must
+  // still give its new size, whether its length changed or only its time.
+  const std::string path = TempDir() + "/anew.bmp";
+  auto write = [&](int32_t width, int32_t height, int32_t pixels) {
+    std::vector<uint8_t> bytes =
+        test::MakeBmp(width, height, 24, {}, [](int32_t, int32_t) { return 0u; });
+    bytes.resize(static_cast<size_t>(54 + pixels));
+    test::WriteFile(path, bytes);
+  };
+  auto probe = [&](int32_t& w, int32_t& h, rt::FileStamp* stamp = nullptr) {
+    w = -1;
+    h = -1;
+    return rt::ProbeBmpSize(path, w, h, stamp);
+  };
+  int32_t w = 0, h = 0;
+  write(8, 4, 96);
+  rt::FileStamp first;
+  EXPECT_EQ(probe(w, h, &first), 150);
+  EXPECT_EQ(probe(w, h), 150) << "an unchanged file, asked again";
+  EXPECT_EQ(w, 8);
+  EXPECT_EQ(h, 4);
+  rt::FileStamp again;
+  EXPECT_EQ(probe(w, h, &again), 150);
+  EXPECT_EQ(again, first);
+
+  write(12, 2, 96);  // the same length, written in place
+  // A later write shows as a later modification time; the coarse file
+  // system clock may not have moved yet, so the time is set as it would be.
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  timespec times[2] = {info.st_atim, info.st_mtim};
+  times[1].tv_sec += 1;
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  EXPECT_EQ(probe(w, h, &again), 150);
+  EXPECT_EQ(w, 12) << "the same length, a new time";
+  EXPECT_EQ(h, 2);
+  EXPECT_NE(again, first);
+
+  write(24, 3, 216);
+  EXPECT_EQ(probe(w, h), 270);
+  EXPECT_EQ(w, 24) << "a new length";
+  EXPECT_EQ(h, 3);
+
+  ASSERT_EQ(::unlink(path.c_str()), 0);
+  EXPECT_EQ(probe(w, h), 0) << "a file removed is missing";
+  EXPECT_EQ(w, -1);
+  EXPECT_EQ(h, -1);
+  EXPECT_EQ(rt::FreeFileNumber(), 1);
 }
 
 TEST(Files, PrintLineZeroPrintsOnTheScreen) {

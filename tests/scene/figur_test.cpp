@@ -237,6 +237,8 @@ TEST_F(FigureTest, StripSizesGiveTheFrameCount) {
   EXPECT_EQ(f.lastFrame, 12) << "624 x 48: 13 frames, the strip holds 12 of them";
   EXPECT_TRUE(f.stripShared) << "a file covering the whole strip is shared";
   EXPECT_EQ(rt::GetPixel(f.strip, 570, 24), rt::To565(FrameColour(1, 3, 11)));
+  EXPECT_EQ(rt::GetPixel(f.strip, 100, 24), rt::To565(FrameColour(1, 3, 2)))
+      << "the frames come from the new picture, not from the strip's old pixels";
 }
 
 TEST_F(FigureTest, FiguresWithTheSamePictureShareTheirStrip) {

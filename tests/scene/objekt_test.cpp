@@ -118,6 +118,9 @@ TEST_F(ObjectTest, CollisionAnswersWithKeypadDigits) {
   // sqrt(11^2 + 11^2) = 15.56 rounds to 16, not down to 15.
   EXPECT_EQ(Ask(31, 31, 5), "");
   EXPECT_EQ(Ask(31, 31, 6), "7");
+  // sqrt(25^2 + 5^2) = 25.495 rounds down to 25, not up to 26.
+  EXPECT_EQ(Ask(45, 25, 15), "7");
+  EXPECT_EQ(Ask(45, 25, 14), "");
   // The first touched object in number order decides.
   EXPECT_EQ(Ask(400, 160, 0), "7") << "HausA (nr 2) answers before HausC (nr 3)";
   // Object 5 takes no part.
