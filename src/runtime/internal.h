@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <termios.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -124,7 +125,10 @@ struct ScreenState {
   static constexpr int32_t kTileHeight = 16;
   int32_t tileColumns = 0;
   int32_t tileRows = 0;
-  std::vector<uint8_t> dirtyTiles;  // tileRows x tileColumns, 1 = changed
+  // One bit a tile, tileWords 64-bit words a row of tiles (one word for
+  // screens up to 2048 pixels wide).
+  int32_t tileWords = 0;
+  std::vector<uint64_t> dirtyTiles;
   bool anyDirty = false;
   // The ListScreenModes cursor.
   int32_t listDepth = 0;
@@ -227,14 +231,40 @@ inline ImageData& Screen() {
 
 // Drawing on the screen marks what it changed for the display: the
 // rectangle from (x0, y0) to (x1, y1), both inclusive, clipped to the screen.
-void MarkRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// Every put of the figure step marks twice, so this stays inline.
+inline void MarkRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  ScreenState& screen = State().screen;
+  if (!screen.open) return;
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, screen.image.width - 1);
+  y1 = std::min(y1, screen.image.height - 1);
+  if (x0 > x1 || y0 > y1) return;
+  const int32_t c0 = x0 / ScreenState::kTileWidth, c1 = x1 / ScreenState::kTileWidth;
+  const int32_t r0 = y0 / ScreenState::kTileHeight, r1 = y1 / ScreenState::kTileHeight;
+  const int32_t words = screen.tileWords;
+  uint64_t* row = screen.dirtyTiles.data() + static_cast<size_t>(r0) * words;
+  for (int32_t w = c0 / 64; w <= c1 / 64; ++w) {
+    // The bits of columns c0..c1 that fall into word w.
+    const int32_t from = std::max(c0, w * 64) - w * 64, to = std::min(c1, w * 64 + 63) - w * 64;
+    const uint64_t bits = (~uint64_t{0} >> (63 - (to - from))) << from;
+    uint64_t* word = row + w;
+    for (int32_t r = r0; r <= r1; ++r, word += words) *word |= bits;
+  }
+  screen.anyDirty = true;
+}
 inline void MarkRows(int32_t first, int32_t last) {
   MarkRect(0, first, Screen().width - 1, last);
 }
 
 // Resolves a drawing target: null or the screen's own image means the
 // screen. Returns null when the target is the screen and none is open.
-ImageData* ResolveTarget(Image target, bool& isScreen);
+inline ImageData* ResolveTarget(Image target, bool& isScreen) {
+  ScreenState& screen = State().screen;
+  isScreen = target == nullptr || target == &screen.image;
+  if (isScreen) return screen.open ? &screen.image : nullptr;
+  return target;
+}
 
 // A 0xAARRGGBB colour in the target's pixel format.
 inline uint32_t NativeColour(const ImageData& img, uint32_t colour) {

@@ -69,9 +69,11 @@ int32_t OpenScreen(int32_t width, int32_t height, int32_t bpp) {
     screen.open = true;
     screen.tileColumns = (width + ScreenState::kTileWidth - 1) / ScreenState::kTileWidth;
     screen.tileRows = (height + ScreenState::kTileHeight - 1) / ScreenState::kTileHeight;
+    screen.tileWords = (screen.tileColumns + 63) / 64;
+    screen.dirtyTiles.assign(static_cast<size_t>(screen.tileWords) * screen.tileRows, 0);
+    screen.anyDirty = false;
     // A new screen is shown whole.
-    screen.dirtyTiles.assign(static_cast<size_t>(screen.tileColumns) * screen.tileRows, 1);
-    screen.anyDirty = true;
+    MarkRect(0, 0, width - 1, height - 1);
     screen.textRow = 1;
     screen.textColumn = 1;
   }
@@ -122,30 +124,6 @@ void DrawGlyph(uint8_t code, int32_t column, int32_t row) {
 }
 
 }  // namespace
-
-void MarkRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  ScreenState& screen = State().screen;
-  if (!screen.open) return;
-  x0 = std::max(x0, 0);
-  y0 = std::max(y0, 0);
-  x1 = std::min(x1, screen.image.width - 1);
-  y1 = std::min(y1, screen.image.height - 1);
-  if (x0 > x1 || y0 > y1) return;
-  const int32_t c0 = x0 / ScreenState::kTileWidth, c1 = x1 / ScreenState::kTileWidth;
-  const int32_t r0 = y0 / ScreenState::kTileHeight, r1 = y1 / ScreenState::kTileHeight;
-  uint8_t* row = screen.dirtyTiles.data() + static_cast<size_t>(r0) * screen.tileColumns + c0;
-  for (int32_t r = r0; r <= r1; ++r, row += screen.tileColumns) {
-    std::memset(row, 1, static_cast<size_t>(c1 - c0 + 1));
-  }
-  screen.anyDirty = true;
-}
-
-ImageData* ResolveTarget(Image target, bool& isScreen) {
-  ScreenState& screen = State().screen;
-  isScreen = target == nullptr || target == &screen.image;
-  if (isScreen) return screen.open ? &screen.image : nullptr;
-  return target;
-}
 
 void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t value) {
   for (int32_t row = 0; row < h; ++row) {
@@ -437,17 +415,19 @@ void TakeChangedRects(std::vector<ScreenRect>& rects, size_t maxRects) {
   auto close = [&](const Run& run, int32_t lastRow) {
     rects.push_back(pixels(run.c0, run.c1, run.r0, lastRow));
   };
+  const int32_t words = screen.tileWords;
   for (int32_t r = 0; r < screen.tileRows; ++r) {
-    const uint8_t* row = screen.dirtyTiles.data() + static_cast<size_t>(r) * columns;
+    const uint64_t* bits = screen.dirtyTiles.data() + static_cast<size_t>(r) * words;
+    auto row = [bits](int32_t c) { return (bits[c / 64] >> (c % 64)) & 1; };
     next.clear();
     size_t o = 0;
     for (int32_t c = 0; c < columns;) {
-      if (!row[c]) {
+      if (!row(c)) {
         ++c;
         continue;
       }
       const int32_t c0 = c;
-      while (c < columns && row[c]) ++c;
+      while (c < columns && row(c)) ++c;
       const int32_t c1 = c - 1;
       // Rectangles above that end before this run are closed.
       while (o < open.size() && open[o].c1 < c0) close(open[o++], r - 1);
@@ -473,7 +453,7 @@ void TakeChangedRects(std::vector<ScreenRect>& rects, size_t maxRects) {
     }
     rects.assign(1, ScreenRect{all.x, all.y, right - all.x, bottom - all.y});
   }
-  std::fill(screen.dirtyTiles.begin(), screen.dirtyTiles.end(), 0);
+  std::fill(screen.dirtyTiles.begin(), screen.dirtyTiles.end(), uint64_t{0});
   screen.anyDirty = false;
 }
 
