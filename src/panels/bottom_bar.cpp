@@ -45,15 +45,9 @@ void Erstellen(panels::BottomBarRecord& bar) {
   const int32_t W = FontBreite(0);
   bar.buttons.clear();
 
-  bar.windowNumber = SendWindow("Erstellen", 0, 0, 0, 0, 0, "AnzeigeFensterUnten");
+  bar.windowNumber =
+      panels::OpenInfoAreaWindow(bar.area, "AnzeigeFensterUnten", "AnzeigeFensterUnten");
   const int32_t n = panels::NumberOf(bar.windowNumber);
-  SendWindow("SetzTitel", n, 1, 0, 0, 0, "AnzeigeFensterUnten" + bar.windowNumber);
-  SendWindow("SetzXY", n, bar.area.X0, bar.area.Y0);
-  SendWindow("SetzGrundfarbe", n, 0, 0, 0);
-  SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
-  SendWindow("SetzGroesse", n, bar.area.width, bar.area.height);
-  SendWindow("SetzRahmenAbstand", n, 1, 1);
-  SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::JoinPath("pattern", "maskiert.bmp"));
   bar.brushSlot = SendWindow("MerkeBild", n, kButtonWidth, kButtonHeight, 0, 0,
                              panels::JoinPath("pattern", "buerste.bmp"));
 

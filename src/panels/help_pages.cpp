@@ -78,15 +78,8 @@ class PagePainter {
   void Foundation() {
     page.area = panels::ComputeInfoArea();
     page.buttons.clear();
-    page.windowNumber = SendWindow("Erstellen", 0, 0, 0, 0, 0, layout.name);
+    page.windowNumber = panels::OpenInfoAreaWindow(page.area, layout.name, layout.title);
     n = panels::NumberOf(page.windowNumber);
-    SendWindow("SetzTitel", n, 1, 0, 0, 0, std::string(layout.title) + page.windowNumber);
-    SendWindow("SetzXY", n, page.area.X0, page.area.Y0);
-    SendWindow("SetzGrundfarbe", n, 0, 0, 0);
-    SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
-    SendWindow("SetzGroesse", n, page.area.width, page.area.height);
-    SendWindow("SetzRahmenAbstand", n, 1, 1);
-    SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::JoinPath("pattern", "maskiert.bmp"));
     page.brushSlot = SendWindow("MerkeBild", n, layout.buttonWidth, layout.buttonHeight, 0, 0,
                                 panels::JoinPath("pattern", "Chrom3.bmp"));
   }

@@ -54,6 +54,20 @@ InfoArea ComputeInfoArea() {
   return a;
 }
 
+std::string OpenInfoAreaWindow(const InfoArea& area, std::string_view name,
+                               std::string_view title) {
+  const std::string number = SendWindow("Erstellen", 0, 0, 0, 0, 0, name);
+  const int32_t n = NumberOf(number);
+  SendWindow("SetzTitel", n, 1, 0, 0, 0, std::string(title) + number);
+  SendWindow("SetzXY", n, area.X0, area.Y0);
+  SendWindow("SetzGrundfarbe", n, 0, 0, 0);
+  SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
+  SendWindow("SetzGroesse", n, area.width, area.height);
+  SendWindow("SetzRahmenAbstand", n, 1, 1);
+  SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, JoinPath("pattern", "maskiert.bmp"));
+  return number;
+}
+
 }  // namespace wimmel::panels
 
 namespace wimmel {

@@ -60,6 +60,13 @@ struct InfoArea {
   int32_t X0 = 0, Y0 = 0, width = 0, height = 0;
 };
 InfoArea ComputeInfoArea();
+// Makes the window of a panel in the information area, as the bottom bar and
+// every help page make theirs: created under name and titled title followed
+// by its number (a title never drawn), at the area's place and size, black,
+// with a grey frame on its outermost pixels, tiled with the masked pattern.
+// Returns the window number as the window system gave it.
+std::string OpenInfoAreaWindow(const InfoArea& area, std::string_view name,
+                               std::string_view title);
 
 // ---------------------------------------------------------------- records
 

@@ -105,7 +105,7 @@ void SetMouseState(const MouseState& state);
 MouseState GetMouseState();
 bool KeyHitFlag();
 
-// The screen lock and the changed-row tracking, for displays.
+// The screen lock and the changed-tile tracking, for displays.
 void LockScreenRaw();
 void UnlockScreenRaw();
 // A rectangle of the screen, in pixels.

@@ -111,7 +111,7 @@ class Twister {
   int index_;
 };
 
-// The screen: its framebuffer, the lock, the changed rows, the mode listing
+// The screen: its framebuffer, the lock, the changed tiles, the mode listing
 // and the text console's cursor.
 struct ScreenState {
   ScreenLock lock;

@@ -1,5 +1,5 @@
 // The screen: the framebuffer, screen modes, images, the lock with its
-// changed-row marks, and the text console.
+// changed-tile marks, and the text console.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
