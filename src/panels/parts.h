@@ -65,8 +65,7 @@ InfoArea ComputeInfoArea();
 // by its number (a title never drawn), at the area's place and size, black,
 // with a grey frame on its outermost pixels, tiled with the masked pattern.
 // Returns the window number as the window system gave it.
-std::string OpenInfoAreaWindow(const InfoArea& area, std::string_view name,
-                               std::string_view title);
+std::string OpenInfoAreaWindow(const InfoArea& area, std::string_view name, std::string_view title);
 
 // ---------------------------------------------------------------- records
 
