@@ -670,6 +670,12 @@ TEST(Lock, DrawingMarksTheTilesItChanged) {
   rt::SetPixel(nullptr, 3, 5, 0xFFFFFFFF);
   rt::UnlockScreen();
   EXPECT_EQ(Changed(), (Rects{{0, 0, 32, 16}}));
+  // Wider than 64 tiles: a row of tiles spans two words of marks.
+  ASSERT_EQ(rt::SetScreenSize(2600, 40, 32), 0);
+  EXPECT_EQ(Changed(), (Rects{{0, 0, 2600, 40}})) << "a new screen is shown whole";
+  rt::DrawLine(nullptr, 2000, 20, 2100, 20, 0xFFFFFFFF, 0);
+  rt::SetPixel(nullptr, 2599, 39, 0xFFFFFFFF);
+  EXPECT_EQ(Changed(), (Rects{{1984, 16, 128, 16}, {2592, 32, 8, 8}}));
 }
 
 TEST(Lock, ManyScatteredChangesBecomeOneRectangle) {
