@@ -9,6 +9,7 @@
 #include <string>
 
 #include "control/benchmark.h"
+#include "control/modes.h"
 #include "control/program.h"
 
 namespace wimmel::control {
@@ -19,10 +20,9 @@ namespace wimmel::control {
 inline constexpr double kMusicCheckSeconds = 0.05;
 
 struct ControlState {
-  // Whether the display offers a mode: depth rows 1..4 (15, 16, 24, 32 bits)
-  // by resolution columns 1..4 (640 x 480 to 1280 x 1024); row and column 0
-  // stay unused so that both count as the start screen's option rows do.
-  std::array<std::array<bool, 5>, 5> offeredModes{};
+  // Whether the display offers a mode, by depth index and size index of
+  // control/modes.h.
+  OfferedModeTable offeredModes{};
   // The display is asked once per run; every later visit of the start
   // screen lists the same modes.
   bool modesAsked = false;

@@ -12,6 +12,7 @@
 
 #include "control/benchmark.h"
 #include "control/control_state.h"
+#include "control/modes.h"
 #include "panels/panels.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
@@ -326,7 +327,7 @@ void LogFromStart() {
 bool RequestStart(int32_t width, int32_t height, int32_t depth, int32_t figures, int32_t music) {
   control::ControlState& state = control::State();
   if (width != 0) {
-    state.presetChoice = OptionLetter(width, height, depth);
+    state.presetChoice = control::OptionLetter(width, height, depth);
     if (state.presetChoice == '\0') return false;
   }
   state.presetFigures = figures;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "control/modes.h"
+
 namespace wimmel {
 
 // Runs the whole program; ends only through rt::EndProgram.
@@ -17,7 +19,8 @@ void LogFromStart();
 // the figure count (0: the start value) and the music (-1 as always, 1 on,
 // 0 off). False when the mode is none of the start screen's sixteen.
 bool RequestStart(int32_t width, int32_t height, int32_t depth, int32_t figures, int32_t music);
-// The start screen's option letter of a mode, A to P; 0 for another mode.
-char OptionLetter(int32_t width, int32_t height, int32_t depth);
+// Asks the display which of the start screen's sixteen modes it offers. The
+// start screen asks once per run and keeps the answer.
+control::OfferedModeTable AskDisplayModes();
 
 }  // namespace wimmel

@@ -7,6 +7,7 @@
 #include "control/benchmark.h"
 #include "control/data_folder.h"
 #include "control/haupt.h"
+#include "control/modes.h"
 #include "control/options.h"
 #include "control/program.h"
 #include "runtime/runtime.h"
@@ -24,28 +25,23 @@ int BadCommandLine(const std::string& problem) {
 }
 
 // The modes of the start screen's list that the display offers, as text.
-std::string OfferedModes() {
+std::string OfferedModesText(const control::OfferedModeTable& offered) {
   std::string text;
-  for (const int32_t depth : {15, 16, 24, 32}) {
-    for (uint32_t m = rt::ListScreenModes(depth); m != 0; m = rt::ListScreenModes(0)) {
-      const control::ScreenMode mode{static_cast<int32_t>(m >> 16),
-                                     static_cast<int32_t>(m & 0xFFFF), depth};
-      if (wimmel::OptionLetter(mode.width, mode.height, mode.depth) == '\0') continue;
+  for (int32_t d = 0; d < control::kModeCount; ++d) {
+    for (int32_t r = 0; r < control::kModeCount; ++r) {
+      if (!offered[d][r]) continue;
       if (!text.empty()) text += ' ';
-      text += control::ModeText(mode);
+      text += control::ModeText(
+          {control::kModeSizes[r].width, control::kModeSizes[r].height, control::kModeDepths[d]});
     }
   }
   return text.empty() ? "none" : text;
 }
 
-bool Offered(const control::ScreenMode& mode) {
-  for (uint32_t m = rt::ListScreenModes(mode.depth); m != 0; m = rt::ListScreenModes(0)) {
-    if (static_cast<int32_t>(m >> 16) == mode.width &&
-        static_cast<int32_t>(m & 0xFFFF) == mode.height) {
-      return true;
-    }
-  }
-  return false;
+bool Offered(const control::OfferedModeTable& offered, const control::ScreenMode& mode) {
+  const int32_t r = control::ModeSizeIndex(mode.width, mode.height);
+  const int32_t d = control::ModeDepthIndex(mode.depth);
+  return r >= 0 && d >= 0 && offered[d][r];
 }
 
 }  // namespace
@@ -85,9 +81,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   wimmel::Program program(std::move(display), rt::sdl::MakeSdlAudioDevice());
-  if (options.mode && !Offered(*options.mode)) {
-    return BadCommandLine("this display does not offer " + control::ModeText(*options.mode) +
-                          "; it offers " + OfferedModes());
+  if (options.mode) {
+    const control::OfferedModeTable offered = wimmel::AskDisplayModes();
+    if (!Offered(offered, *options.mode)) {
+      return BadCommandLine("this display does not offer " + control::ModeText(*options.mode) +
+                            "; it offers " + OfferedModesText(offered));
+    }
   }
   wimmel::RequestStart(options.mode ? options.mode->width : 0,
                        options.mode ? options.mode->height : 0,

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "control/modes.h"
+
 namespace wimmel::control {
 
 namespace {
@@ -62,10 +64,7 @@ bool ParseScreenMode(const std::string& text, ScreenMode& mode) {
       !WholeNumber(text.substr(x2 + 1), d)) {
     return false;
   }
-  const bool size = (w == 640 && h == 480) || (w == 800 && h == 600) ||
-                    (w == 1024 && h == 768) || (w == 1280 && h == 1024);
-  const bool depth = d == 15 || d == 16 || d == 24 || d == 32;
-  if (!size || !depth) return false;
+  if (!IsModeSize(w, h) || !IsModeDepth(d)) return false;
   mode = {static_cast<int32_t>(w), static_cast<int32_t>(h), static_cast<int32_t>(d)};
   return true;
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "control/modes.h"
 #include "runtime/keys.h"
 
 namespace wimmel::control {
@@ -146,15 +147,6 @@ bool KeyFromName(const std::string& name, uint32_t& code) {
     return true;
   }
   return false;
-}
-
-bool IsModeSize(int32_t width, int32_t height) {
-  return (width == 640 && height == 480) || (width == 800 && height == 600) ||
-         (width == 1024 && height == 768) || (width == 1280 && height == 1024);
-}
-
-bool IsModeDepth(int32_t depth) {
-  return depth == 15 || depth == 16 || depth == 24 || depth == 32;
 }
 
 struct Reader {

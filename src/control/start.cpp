@@ -7,6 +7,7 @@
 
 #include "control/control_state.h"
 #include "control/haupt.h"
+#include "control/modes.h"
 #include "control/program.h"
 #include "images/bilder.h"
 #include "panels/panels.h"
@@ -23,14 +24,9 @@ namespace wimmel {
 
 namespace {
 
-// Depth rows 1..4 by resolution columns 1..4, as in the offered-mode table.
-constexpr int32_t kDepths[5] = {0, 15, 16, 24, 32};
-constexpr int32_t kWidths[5] = {0, 640, 800, 1024, 1280};
-constexpr int32_t kHeights[5] = {0, 480, 600, 768, 1024};
-const char* const kRowTexts[5] = {"", "  640 x 480 Pixel x ", "  800 x 600 Pixel x ",
-                                  " 1024 x 768 Pixel x ", " 1280 x1024 Pixel x "};
-// The runtime's screen mode numbers of the four resolutions.
-constexpr int32_t kModeNumbers[5] = {0, 18, 19, 20, 21};
+// The list's text of each size of control::kModeSizes.
+const char* const kRowTexts[control::kModeCount] = {"  640 x 480 Pixel x ", "  800 x 600 Pixel x ",
+                                                    " 1024 x 768 Pixel x ", " 1280 x1024 Pixel x "};
 
 // The top left corner of the mode list; everything else is placed from it.
 constexpr int32_t kListX = 430;
@@ -95,14 +91,7 @@ void ShowMusicState(std::string_view text) {
 
 void AskOfferedModes() {
   control::ControlState& state = control::State();
-  for (int32_t d = 1; d <= 4; ++d) {
-    for (uint32_t m = rt::ListScreenModes(kDepths[d]); m != 0; m = rt::ListScreenModes(0)) {
-      const int32_t w = static_cast<int32_t>(m >> 16), h = static_cast<int32_t>(m & 0xFFFF);
-      for (int32_t r = 1; r <= 4; ++r) {
-        if (w == kWidths[r] && h == kHeights[r]) state.offeredModes[d][r] = true;
-      }
-    }
-  }
+  state.offeredModes = AskDisplayModes();
   state.modesAsked = true;
 }
 
@@ -124,16 +113,17 @@ void DrawStartScreen() {
   const int32_t w2 = FontBreite(2), h2 = FontHoehe(2), rowStep = h2 + 2;
   LabelFrame(25 * w2, kListX, kListY - 22, true);
   MaleText("Spielstart mit Aufloesung", kListX - 2, kListY - 20, 0xFF8080FF, 2, nullptr);
-  for (int32_t k = 0; k <= 15; ++k) {
+  for (int32_t k = 0; k < control::kModeCount * control::kModeCount; ++k) {
     const int32_t y = kListY + k * (rowStep + 3);
     LabelFrame(30 * w2, kListX, y, false);
     DrawKeyCap(kListX - 24, y - 3);
-    const int32_t d = k / 4 + 1, r = k % 4 + 1;
-    if (!state.offeredModes[d][r]) continue;
+    const control::LetterMode mode = control::ModeOfLetter(static_cast<char>('A' + k));
+    if (!state.offeredModes[mode.depthIndex][mode.sizeIndex]) continue;
     const std::string letter(1, static_cast<char>('A' + k));
     KeyCapLabel(letter, kListX - 18, y + 1);
-    MaleText(std::string(kRowTexts[r]) + rt::IntToText(kDepths[d]) + " bits", kListX, y + 1,
-             0xFF8080FF, 2, nullptr);
+    MaleText(std::string(kRowTexts[mode.sizeIndex]) +
+                 rt::IntToText(control::kModeDepths[mode.depthIndex]) + " bits",
+             kListX, y + 1, 0xFF8080FF, 2, nullptr);
     state.optionLetters += letter;
   }
 
@@ -327,16 +317,12 @@ void BuildScene() {
 // Opens the mode of an option letter (A to P) and builds the scene in it.
 void OpenChosenMode(char choice) {
   SceneLayout& s = Layout();
-  int32_t depth = s.screenDepth;
-  if (choice >= 'A' && choice <= 'D') depth = 15;
-  if (choice >= 'E' && choice <= 'H') depth = 16;
-  if (choice >= 'I' && choice <= 'L') depth = 24;
-  if (choice >= 'M' && choice <= 'P') depth = 32;
+  const control::LetterMode mode = control::ModeOfLetter(choice);
+  const control::ModeSize& size = control::kModeSizes[mode.sizeIndex];
   if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
-  const int32_t column = (choice - 'A') % 4 + 1;
-  s.halfX = kWidths[column] / 2;
-  s.halfY = kHeights[column] / 2;
-  rt::SetScreenMode(kModeNumbers[column], depth, 0, 1, 0);
+  s.halfX = size.width / 2;
+  s.halfY = size.height / 2;
+  rt::SetScreenMode(size.modeNumber, control::kModeDepths[mode.depthIndex], 0, 1, 0);
   const rt::ScreenInfo info = rt::GetScreenInfo();
   s.screenWidth = info.width;
   s.screenHeight = info.height;
@@ -350,16 +336,16 @@ void OpenChosenMode(char choice) {
 
 }  // namespace
 
-char OptionLetter(int32_t width, int32_t height, int32_t depth) {
-  int32_t row = 0, column = 0;
-  for (int32_t d = 1; d <= 4; ++d) {
-    if (kDepths[d] == depth) row = d;
+control::OfferedModeTable AskDisplayModes() {
+  control::OfferedModeTable offered{};
+  for (int32_t d = 0; d < control::kModeCount; ++d) {
+    for (uint32_t m = rt::ListScreenModes(control::kModeDepths[d]); m != 0;
+         m = rt::ListScreenModes(0)) {
+      const int32_t r = control::ModeSizeIndex(m >> 16, m & 0xFFFF);
+      if (r >= 0) offered[d][r] = true;
+    }
   }
-  for (int32_t r = 1; r <= 4; ++r) {
-    if (kWidths[r] == width && kHeights[r] == height) column = r;
-  }
-  if (row == 0 || column == 0) return '\0';
-  return static_cast<char>('A' + (row - 1) * 4 + (column - 1));
+  return offered;
 }
 
 void LassBildAufloesungWaehlen() {
