@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "control/haupt.h"
-#include "runtime/keys.h"
+#include "control/loop_input.h"
 #include "runtime/runtime.h"
 #include "shared/settings.h"
 #include "text/text.h"
@@ -123,22 +123,15 @@ void ShowPage(const Page& page) {
   }
 }
 
-void WipeScene() {
-  const SceneLayout& s = Layout();
-  rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.visibleCornerX + 1,
-               s.visibleCornerY + 1, rt::PutMode::Opaque);
-}
-
 }  // namespace
 
 void ShowAbout() {
-  const std::string escape = rt::keys::KeyString(static_cast<char>(rt::keys::kEscape));
   for (size_t i = 0; i < std::size(kPages); ++i) {
     ShowPage(kPages[i]);
     const bool lastPage = i + 1 == std::size(kPages);
     // Escape on the last page leaves the text standing for the figures to wipe.
-    if (rt::WaitForKey() == escape && lastPage) break;
-    WipeScene();
+    if (rt::WaitForKey() == control::kEscapeKey && lastPage) break;
+    control::ShowBackground();
   }
 }
 

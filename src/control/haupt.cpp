@@ -12,6 +12,7 @@
 
 #include "control/benchmark.h"
 #include "control/control_state.h"
+#include "control/loop_input.h"
 #include "control/modes.h"
 #include "panels/panels.h"
 #include "runtime/keys.h"
@@ -29,8 +30,8 @@ namespace {
 
 namespace keys = rt::keys;
 
-const std::string kEscapeKey = keys::KeyString(static_cast<char>(keys::kEscape));
-const std::string kCloseKey = keys::KeyString(keys::kCloseRequest);
+using control::kCloseKey;
+using control::kEscapeKey;
 const std::string kF1Key = keys::KeyString(keys::kF1);
 constexpr double kForever = std::numeric_limits<double>::infinity();
 
@@ -71,15 +72,6 @@ std::string InfoAreaPanel(int32_t page, std::string_view command) {
 void CommandSelectedFigure(std::string_view command, int32_t value = 0,
                            std::string_view text = "") {
   Figur(command, Settings().GewaehlteFigur, value, 0, text);
-}
-
-int32_t PollMouse() {
-  int32_t x = 0, y = 0, wheel = 0, buttons = 0, clip = 0;
-  Settings().MausFehler = rt::ReadMouse(x, y, wheel, buttons, clip);
-  Settings().MausX = x;
-  Settings().MausY = y;
-  Settings().MausKnopf = buttons;
-  return Settings().MausFehler;
 }
 
 // Step-width prompt for X or Y: an empty answer changes nothing.
@@ -250,25 +242,20 @@ double IdleDeadline() {
     if (control::BenchmarkRunning() && rt::TimerSeconds() >= control::BenchmarkEnd()) {
       control::FinishBenchmark();
     }
-    if (Settings().KlickPause == 1) {
-      rt::SleepMs(99);
-      rt::SleepMs(99);
-      rt::SleepMs(99);
-      Settings().KlickPause = 0;
-    }
+    control::ClickPause();
     // Whether this pass handled a key, a click or the right button's
     // steering, or moved the figures: then the next pass must look again at
     // once, since more keys may wait and its mouse test sees the figures
     // where they are now.
     bool acted = false;
-    if (PollMouse() == 0) {
+    if (control::PollMouse() == 0) {
       if (Settings().MausKnopf & 1) {
         acted = true;
         key = InfoAreaPanel(Settings().HilfeSeite, "Mausklick");
         if (key.empty()) Figur("LinksKlick", 0, 0, 0, "");
         // Wait for the release; a pointer that leaves the window ends the
         // wait too, since no release can be seen from there.
-        while (PollMouse() == 0 && (Settings().MausKnopf & 1)) {
+        while (control::PollMouse() == 0 && (Settings().MausKnopf & 1)) {
           rt::WaitForInput(kForever);
         }
       }

@@ -7,6 +7,7 @@
 
 #include "control/control_state.h"
 #include "control/haupt.h"
+#include "control/loop_input.h"
 #include "control/modes.h"
 #include "control/program.h"
 #include "images/bilder.h"
@@ -35,8 +36,8 @@ constexpr uint32_t kBlack = 0xFF000000;
 // The side of a key cap picture.
 constexpr int32_t kCapSide = 19;
 
-const std::string kEscapeKey = rt::keys::KeyString(static_cast<char>(rt::keys::kEscape));
-const std::string kCloseKey = rt::keys::KeyString(rt::keys::kCloseRequest);
+using control::kCloseKey;
+using control::kEscapeKey;
 
 void Log(std::string_view text) {
   if (Settings().ProtokollAn == 1) Protokoll(text);
@@ -160,18 +161,8 @@ std::string KeyLoop() {
   for (;;) {
     std::string key = rt::ReadKey();
     const bool typed = !key.empty();
-    if (Settings().KlickPause == 1) {
-      rt::SleepMs(99);
-      rt::SleepMs(99);
-      rt::SleepMs(99);
-      Settings().KlickPause = 0;
-    }
-    int32_t x = 0, y = 0, wheel = 0, buttons = 0, clip = 0;
-    Settings().MausFehler = rt::ReadMouse(x, y, wheel, buttons, clip);
-    Settings().MausX = x;
-    Settings().MausY = y;
-    Settings().MausKnopf = buttons;
-    if (Settings().MausFehler == 0 && (Settings().MausKnopf & 1)) {
+    control::ClickPause();
+    if (control::PollMouse() == 0 && (Settings().MausKnopf & 1)) {
       if (OnKeyCap(caps.soundX, caps.soundY)) {
         key.assign(1, 's');
         Settings().KlickPause = 1;
@@ -293,13 +284,11 @@ void BuildBackground() {
 }
 
 void BuildScene() {
-  SceneLayout& s = Layout();
   Log("LassBildAufloesungWaehlen(): Hintergrund steht, Objekte erstellen");
   Objekt("Erstellen", 0, 0, 0, 0, 0, "AufloesungFragen");
   Objekt("InHintergrundEinbinden", 1, 0, 0, 0, 0, "AufloesungFragen");
   Objekt("InHintergrundEinbinden", 2, 0, 0, 0, 0, "AufloesungFragen");
-  rt::PutImage(nullptr, s.SzeneX0, s.SzeneY0, s.Hintergrund, 0, 0, s.visibleCornerX + 1,
-               s.visibleCornerY + 1, rt::PutMode::Opaque);
+  control::ShowBackground();
   KopfFenster("Erstellen", "WIMMEL 0.1");
   KopfFenster("Anzeigen", "");
   AnzeigeFensterUnten("Erstellen");
