@@ -199,12 +199,12 @@ void DispatchKey(const std::string& key) {
 }
 
 // A right click diagonally beside the active figure steers it towards the
-// pointer. The key is set one character at a time: GCC 12 at -O3 takes an
-// assignment of a literal here for an overlapping copy (-Wrestrict) where
-// there is none.
-void SteerByRightClick(std::string& key) {
+// pointer; true when it set the key. The key is set one character at a
+// time: GCC 12 at -O3 takes an assignment of a literal here for an
+// overlapping copy (-Wrestrict) where there is none.
+bool SteerByRightClick(std::string& key) {
   int32_t fx = 0, fy = 0, fw = 0, fh = 0;
-  if (!FigureRectangle(Settings().AktiveFigur, fx, fy, fw, fh)) return;
+  if (!FigureRectangle(Settings().AktiveFigur, fx, fy, fw, fh)) return false;
   const int64_t mx = Settings().MausX, my = Settings().MausY;
   const int64_t right = int64_t{fx} + fw, bottom = int64_t{fy} + fh;
   char direction = '\0';
@@ -221,7 +221,9 @@ void SteerByRightClick(std::string& key) {
       direction = '7';
     }
   }
-  if (direction != '\0') key.assign(1, direction);
+  if (direction == '\0') return false;
+  key.assign(1, direction);
+  return true;
 }
 
 // How long a pass that found nothing to do may sleep: until the figures'
@@ -233,11 +235,26 @@ double IdleDeadline() {
   return std::min(deadline, control::BenchmarkEnd());
 }
 
+// How long a pass may sleep that only steered the selected figure the way
+// it already went: the next pass steers again as long as the button stays
+// where it is, and a pass with a key makes no step and plays no music, so
+// only input (a move, the release) or the benchmark's end changes anything.
+double SteeringDeadline() {
+  return control::BenchmarkEnd();
+}
+
 [[noreturn]] void MainLoop() {
   std::string key;
   Settings().GewaehlteFigur = 1;
   Settings().AktiveFigur = 1;
   control::BeginBenchmark();
+  // The steering key of the last pass and the figure it went to, when
+  // nothing else has touched the figures since; empty otherwise. The
+  // direction keys set the figure's steps and picture from its step widths
+  // and kind alone, so the same key for the same figure again changes
+  // nothing.
+  std::string steered;
+  int32_t steeredFigure = 0;
   for (;;) {
     if (control::BenchmarkRunning() && rt::TimerSeconds() >= control::BenchmarkEnd()) {
       control::FinishBenchmark();
@@ -248,6 +265,7 @@ double IdleDeadline() {
     // once, since more keys may wait and its mouse test sees the figures
     // where they are now.
     bool acted = false;
+    bool steering = false;
     if (control::PollMouse() == 0) {
       if (Settings().MausKnopf & 1) {
         acted = true;
@@ -259,22 +277,41 @@ double IdleDeadline() {
           rt::WaitForInput(kForever);
         }
       }
-      if (Settings().MausFehler == 0 && (Settings().MausKnopf & 2)) SteerByRightClick(key);
+      if (Settings().MausFehler == 0 && (Settings().MausKnopf & 2)) {
+        steering = SteerByRightClick(key);
+      }
     }
+    // Whether the pass's only action is steering that changes nothing.
+    bool steeredAgain = false;
     if (key.empty()) {
+      steered.clear();
       const double due = scene::NextStepDue();
       Figur("LaufEinSchritt", 1, 200, 200, "");
       if (scene::NextStepDue() != due) acted = true;
       if (MusicOn()) Musik("MusikAbspielen", "", 0);
     } else {
+      steeredAgain =
+          steering && !acted && key == steered && steeredFigure == Settings().GewaehlteFigur;
       acted = true;
       if (control::BenchmarkRunning() && (key == kEscapeKey || key == kCloseKey)) {
         control::FinishBenchmark();
       }
       DispatchKey(key);
+      if (steering) {
+        steered = key;
+        steeredFigure = Settings().GewaehlteFigur;
+      } else {
+        steered.clear();
+      }
     }
     key = rt::ReadKey();
-    if (!acted && key.empty() && !rt::InputWaiting()) rt::WaitForInput(IdleDeadline());
+    if (key.empty() && !rt::InputWaiting()) {
+      if (!acted) {
+        rt::WaitForInput(IdleDeadline());
+      } else if (steeredAgain) {
+        rt::WaitForInput(SteeringDeadline());
+      }
+    }
   }
 }
 

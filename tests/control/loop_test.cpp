@@ -1,12 +1,13 @@
 // The program's loops on the headless display, driven by a timed script:
 // the main loop, the start screen and the about pages ask to sleep when a
 // pass found nothing to do, with the right deadline, and never when a pass
-// handled a key or a click or moved the figures. The headless wait returns
+// handled a key or a click, moved the figures or turned one by steering. The headless wait returns
 // at once, so what the program does is the same; the recorded waits show
 // when it would have slept.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -39,7 +40,17 @@ struct Wait {
   bool steppedInPass = false;  // a step between the pass's two looks
   bool leftDown = false;       // the left button, as the program will read it
   int32_t schalterN = 0, schalterC = 0, figures = 0;
+  // The selected figure's steps and picture number at the wait, and whether
+  // the pass changed them after its look at the mouse.
+  std::array<int32_t, 3> heading{};
+  bool turnedInPass = false;
 };
+
+// The selected figure's steps and picture number.
+std::array<int32_t, 3> Heading() {
+  const scene::FigureView f = View(Settings().GewaehlteFigur);
+  return {f.SchrittX, f.SchrittY, f.Bildnummer};
+}
 
 class LoopTest : public ::testing::Test {
  protected:
@@ -108,6 +119,8 @@ class LoopTest : public ::testing::Test {
     dueBefore_ = dueNow_;
     dueNow_ = scene::NextStepDue();
     ++looksSinceWait_;
+    headingBefore_ = headingNow_;
+    headingNow_ = Heading();
     const double now = rt::headless::Clock();
     while (next_ < actions_.size() && actions_[next_].time <= now &&
            (!actions_[next_].secondLook || looksSinceWait_ == 2)) {
@@ -128,6 +141,9 @@ class LoopTest : public ::testing::Test {
     // A pass of the main loop looks at the mouse and then at the keys; a
     // different due time at the two looks means the pass made a step.
     w.steppedInPass = dueBefore_ != dueNow_;
+    // The same for the main loop's steering, which comes between the looks.
+    w.heading = Heading();
+    w.turnedInPass = headingBefore_ != w.heading;
     w.leftDown = (rt::GetMouseState().buttons & 1) != 0;
     looksSinceWait_ = 0;
     w.schalterN = Settings().SchalterN;
@@ -141,6 +157,7 @@ class LoopTest : public ::testing::Test {
   size_t next_ = 0;
   int looksSinceWait_ = 0;
   double dueBefore_ = 0, dueNow_ = 0;
+  std::array<int32_t, 3> headingBefore_{}, headingNow_{};
   bool gaveUp_ = false;
   std::vector<std::string> console_;
   std::string line_;
@@ -159,7 +176,10 @@ TEST_F(LoopTest, MainLoopSleepsUntilTheNextStepButNotAfterAKeyAClickOrAStep) {
       0.50, [] { rt::headless::SetMouse(5, 200, 1); }, true);
   At(0.55, [] { rt::headless::SetMouse(5, 200, 0); });
   // The right button held diagonally below the active figure steers it on
-  // every pass, and no pass waits.
+  // every pass. The first pass turns the figure, which goes up after the
+  // key 9, and looks again at once; the passes after it change nothing and
+  // wait for input.
+  KeysAt(0.555, {'9'});
   At(0.56, [] {
     int32_t x = 0, y = 0, w = 0, h = 0;
     ASSERT_TRUE(FigureRectangle(Settings().AktiveFigur, x, y, w, h));
@@ -196,7 +216,18 @@ TEST_F(LoopTest, MainLoopSleepsUntilTheNextStepButNotAfterAKeyAClickOrAStep) {
     return w.deadline == kForever;
   })) << "while the button is held the loop waits for its release alone";
 
-  EXPECT_TRUE(WaitsBetween(0.56, 0.58).empty()) << "steering passes do not wait";
+  const std::vector<Wait> steering = WaitsBetween(0.56, 0.58);
+  EXPECT_GT(std::count_if(steering.begin(), steering.end(),
+                          [](const Wait& w) { return w.deadline == kForever; }),
+            5)
+      << "steering the way the figure goes waits for input";
+  EXPECT_TRUE(std::none_of(steering.begin(), steering.end(), [](const Wait& w) {
+    return w.turnedInPass;
+  })) << "a pass that turns the figure looks again at once";
+  const std::vector<Wait> before = WaitsBetween(0.50, 0.56);
+  ASSERT_FALSE(before.empty());
+  ASSERT_FALSE(steering.empty());
+  EXPECT_NE(before.back().heading, steering.front().heading) << "the steering turned the figure";
   EXPECT_GT(WaitsBetween(0.581, 0.60).size(), 5u);
 
   const std::vector<Wait> about = WaitsBetween(0.601, 0.65);
