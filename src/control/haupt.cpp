@@ -367,10 +367,11 @@ void Haupt(int argc, char** argv) {
   FontsInitialisieren();
   FillFigureKinds();
   // The command line's figure count and music take the place of the start
-  // values; music is switched on the way the start screen's S key does,
-  // without its intro, which only the start screen plays.
+  // values; music is switched on by starting the sound library, which sets
+  // MusikStatus, and no track plays before the start screen's intro or the
+  // scene's music.
   if (control::State().presetFigures > 0) Settings().FigurenAnzahl = control::State().presetFigures;
-  if (control::State().presetMusic == 1) Musik("MusikBeenden", "", 0);
+  if (control::State().presetMusic == 1) StartMusicLibrary();
   try {
     LassBildAufloesungWaehlen();
     MainLoop();

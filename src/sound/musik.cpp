@@ -111,11 +111,16 @@ void FmodBeenden(sound::MusicPlayer& player) {
 
 }  // namespace
 
+void StartMusicLibrary() {
+  sound::MusicPlayer& player = MusicModule::Get();
+  if (SoundOn() && player.initialised == 0) FirstInitialisation(player);
+}
+
 std::string Musik(std::string_view Aufgabe, std::string_view text, int32_t n) {
   (void)text;
   (void)n;
   sound::MusicPlayer& player = MusicModule::Get();
-  if (SoundOn() && player.initialised == 0) FirstInitialisation(player);
+  StartMusicLibrary();
   if (Settings().MusikStatus <= 0) return "OK";
   switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
     case Command::MusikAbspielen:
