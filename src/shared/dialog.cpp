@@ -56,33 +56,27 @@ std::string FragTaste() {
   for (;;) {
     const std::string key = WarteAufTaste();
     std::string name = NameOfKey(key);
-    if (!name.empty()) {
-      SharedModule::Get().lastKeyName = name;
-      return name;
-    }
+    if (!name.empty()) return name;
     const int64_t row = int64_t{Layout().screenHeight} - FontHoehe(Settings().EingabeSchrift);
     DruckeZeileBei("Eingabe nicht zu Akzeptieren! FragTaste war:" + key, rt::Wrap32(row));
   }
 }
 
 std::string EingabeZeile(std::string_view prompt) {
-  shared::SharedState& state = SharedModule::Get();
-  shared::InputBox& box = state.inputBox;
-  std::string& line = state.inputLine;
   const int32_t font = Settings().EingabeSchrift;
   const int32_t w = FontBreite(font);
   const int32_t h = FontHoehe(font);
-  box.x = 20;
-  box.y = 20;
-  box.width = rt::Clamp32(static_cast<int64_t>(prompt.size()) * w + 10);
-  box.height = rt::Clamp32(int64_t{2} * h + 10);
-  line.clear();
+  // The box of the prompt and the line, from the prompt's length.
+  const int32_t boxX = 20;
+  const int32_t boxY = 20;
+  const int32_t boxWidth = rt::Clamp32(static_cast<int64_t>(prompt.size()) * w + 10);
+  const int32_t boxHeight = rt::Clamp32(int64_t{2} * h + 10);
+  std::string line;
 
-  FillBlack(box.x, box.y, box.width, box.height);
+  FillBlack(boxX, boxY, boxWidth, boxHeight);
   MaleText(prompt, 25, 25, 0xFFFF0000, font, nullptr);
   for (;;) {
-    FillBlack(box.x, rt::Clamp32(int64_t{box.y} + h), box.width,
-              rt::Clamp32(int64_t{box.height} - h));
+    FillBlack(boxX, rt::Clamp32(int64_t{boxY} + h), boxWidth, rt::Clamp32(int64_t{boxHeight} - h));
     MaleText(line + "_", 25, rt::Clamp32(int64_t{25} + h), 0xFFFF0000, font, nullptr);
     const std::string name = FragTaste();
     if (name == "-") {
@@ -122,7 +116,6 @@ void GrafikTreiberInfo() {
   desktop.width = info.width;
   desktop.height = info.height;
   desktop.depth = info.depth;
-  desktop.driver = info.driver;
   rt::LocateText(16, 10);
   rt::PrintText(rt::IntToText(info.width) + "x" + rt::IntToText(info.height) + "x" +
                     rt::IntToText(info.depth),

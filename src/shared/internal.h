@@ -10,20 +10,11 @@
 
 namespace wimmel::shared {
 
-// The box of EingabeZeile, recomputed at every call.
-struct InputBox {
-  int32_t x = 20;
-  int32_t y = 20;
-  int32_t width = 0;
-  int32_t height = 0;
-};
-
 // The desktop mode as found at start-up, restored before the program ends.
 struct DesktopRecord {
   int32_t width = 0;
   int32_t height = 0;
   int32_t depth = 0;
-  std::string driver;
 };
 
 struct SharedState {
@@ -36,10 +27,6 @@ struct SharedState {
   ProgramSettings settings;
   FigureKind figureKinds[kFigureKinds + 1];  // rows 1..10, row 0 unused
   SceneLayout layout;
-  // The line being typed into EingabeZeile and the last name FragTaste gave.
-  std::string inputLine;
-  std::string lastKeyName;
-  InputBox inputBox;
   DesktopRecord desktop;
 };
 
