@@ -4,7 +4,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <string_view>
 
 #include "control/modes.h"
 
@@ -45,12 +45,38 @@ bool WholeNumber(const std::string& text, int64_t& value) {
   return !text.empty() && problem == std::errc() && rest == end;
 }
 
+// A decimal number and nothing else: no blanks, no sign other than a
+// minus, no hexadecimal; "inf" and "nan" are left to the caller's checks.
+bool Number(const std::string& text, double& value) {
+  const char* end = text.data() + text.size();
+  const auto [rest, problem] = std::from_chars(text.data(), end, value, std::chars_format::general);
+  return !text.empty() && problem == std::errc() && rest == end;
+}
+
 // The option as the user wrote it, for messages.
 std::string OptionName(int id) {
   for (const option& o : kLongOptions) {
     if (o.name != nullptr && o.val == id) return std::string("--") + o.name;
   }
   return "?";
+}
+
+// The problem with a long option that getopt found neither as it is nor as
+// the start of exactly one option: ambiguous when it starts several.
+std::string UnknownLongOption(const std::string& word) {
+  const std::string name = word.substr(2, word.find('=') - 2);
+  std::string candidates;
+  for (const option& o : kLongOptions) {
+    if (o.name == nullptr || name.empty() || std::string_view(o.name).rfind(name, 0) != 0) {
+      continue;
+    }
+    if (!candidates.empty()) candidates += ", ";
+    candidates += std::string("--") + o.name;
+  }
+  if (candidates.find(',') != std::string::npos) {
+    return "ambiguous option " + word + ": " + candidates;
+  }
+  return "unknown option " + word;
 }
 
 }  // namespace
@@ -129,9 +155,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         options.music = value == "on";
         break;
       case kBenchmark: {
-        char* end = nullptr;
-        const double seconds = std::strtod(value.c_str(), &end);
-        if (value.empty() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0 ||
+        double seconds = 0;
+        if (!Number(value, seconds) || !std::isfinite(seconds) || seconds <= 0 ||
             seconds > kMaxBenchmarkSeconds) {
           error = "--benchmark '" + value + "' is not a number of seconds above 0 and up to 3600";
           return false;
@@ -143,11 +168,16 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         error = OptionName(optopt) + " needs a value";
         return false;
       default:
-        // An unknown option: getopt leaves its text at argv[optind - 1].
-        if (optopt != 0 && optopt < 256) {
-          error = std::string("unknown option -") + static_cast<char>(optopt);
+        // getopt refuses a known option only when it was given a value it
+        // does not take ("--help=x"), and names it by its id. A long option
+        // it does not know or cannot tell (0) stands at argv[optind - 1]; a
+        // short one it names by its letter, which may sit inside a group.
+        if (optopt == kHelp || optopt == kVersion || optopt == kWindow) {
+          error = OptionName(optopt) + " takes no value";
+        } else if (optopt == 0) {
+          error = UnknownLongOption(argv[optind - 1]);
         } else {
-          error = std::string("unknown option ") + argv[optind - 1];
+          error = std::string("unknown option -") + static_cast<char>(optopt);
         }
         return false;
     }

@@ -1,12 +1,12 @@
 // wimmel's command line: every option with its values, and the problems a
 // bad or incomplete argument reports.
+#include "control/options.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
 #include <vector>
-
-#include "control/options.h"
 
 namespace wimmel::control {
 namespace {
@@ -95,8 +95,19 @@ TEST(Options, BadArgumentsNameTheirProblem) {
       {{"--benchmark", "nan", "--mode", "640x480x16"}, "--benchmark 'nan'"},
       {{"--benchmark", "1e9", "--mode", "640x480x16"}, "--benchmark '1e9'"},
       {{"--benchmark", "5"}, "--benchmark needs --mode"},
+      {{"--benchmark", " 2", "--mode", "640x480x16"}, "--benchmark ' 2'"},
+      {{"--benchmark", "0x1p1", "--mode", "640x480x16"}, "--benchmark '0x1p1'"},
+      {{"--benchmark", " 0x1p1", "--mode", "640x480x16"}, "--benchmark ' 0x1p1'"},
+      {{"--benchmark", "2 ", "--mode", "640x480x16"}, "--benchmark '2 '"},
       {{"--speed"}, "unknown option --speed"},
+      {{"--speed=3"}, "unknown option --speed=3"},
       {{"-x"}, "unknown option -x"},
+      {{"--window", "-hx"}, "unknown option -x"},
+      {{"--help=x"}, "--help takes no value"},
+      {{"--vers=1"}, "--version takes no value"},
+      {{"--window=yes"}, "--window takes no value"},
+      {{"--m", "x"}, "ambiguous option --m"},
+      {{"--m=x"}, "ambiguous option --m=x"},
       {{"800x600x16"}, "unexpected argument '800x600x16'"},
   };
   for (const Case& c : cases) {
@@ -109,8 +120,8 @@ TEST(Options, BadArgumentsNameTheirProblem) {
 
 TEST(Options, HelpNamesEveryOption) {
   const std::string help = HelpText();
-  for (const char* option : {"--mode", "--figures", "--music", "--window", "--data",
-                             "--benchmark", "--help", "--version", "WIMMEL_DATA"}) {
+  for (const char* option : {"--mode", "--figures", "--music", "--window", "--data", "--benchmark",
+                             "--help", "--version", "WIMMEL_DATA"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(VersionText().rfind("wimmel ", 0), 0u);
