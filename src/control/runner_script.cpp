@@ -172,9 +172,15 @@ struct Reader {
       Report(number, "the line holds a NUL byte");
       return;
     }
-    // "#" starts a comment, except right after "key ", where "#N" names a code.
-    const std::string trimmed = Trim(text);
-    const size_t from = trimmed.rfind("key #", 0) == 0 ? text.find('#') + 1 : 0;
+    // "#" starts a comment, except at the start of a key line's argument,
+    // where "#N" names a code and "#" the key itself.
+    text = Trim(text);
+    size_t from = 0;
+    if (const size_t end = text.find_first_of(" \t");
+        end != std::string::npos && text.compare(0, end, "key") == 0) {
+      const size_t argument = text.find_first_not_of(" \t", end);
+      if (argument != std::string::npos && text[argument] == '#') from = argument + 1;
+    }
     if (const size_t hash = text.find('#', from); hash != std::string::npos) text.erase(hash);
     text = Trim(text);
     if (text.empty()) return;

@@ -44,6 +44,7 @@ TEST(ReadScript, EveryLineKindKeepsItsValues) {
       "key Esc  # a comment after a key name\n"
       "key #33  # code 33 with a comment\n"
       "key #\n"
+      "key\t #65  # a code after a tab and blanks\n"
       "key F1\n"
       "type  ab c\r\n"
       "mouse 12 34\n"
@@ -57,7 +58,7 @@ TEST(ReadScript, EveryLineKindKeepsItsValues) {
       "expect-pixel 0 479 a4A4ff\n"
       "expect-ended\n");
   ASSERT_TRUE(r.good) << r.errors.front().line << ": " << r.errors.front().text;
-  ASSERT_EQ(r.lines.size(), 19u);
+  ASSERT_EQ(r.lines.size(), 20u);
   const auto& l = r.lines;
   EXPECT_EQ(l[0].kind, LineKind::Desktop);
   EXPECT_EQ(l[0].number, 2);
@@ -73,29 +74,30 @@ TEST(ReadScript, EveryLineKindKeepsItsValues) {
   EXPECT_EQ(l[4].value, 27u);
   EXPECT_EQ(l[5].value, 33u);
   EXPECT_EQ(l[6].value, uint32_t{'#'});
-  EXPECT_EQ(l[7].value, 0x3BFFu);
-  EXPECT_EQ(l[8].kind, LineKind::Type);
-  EXPECT_EQ(l[8].text, " ab c") << "type keeps its blanks but not the line end";
-  EXPECT_EQ(l[9].kind, LineKind::Mouse);
-  EXPECT_EQ(l[9].x, 12);
-  EXPECT_EQ(l[9].y, 34);
-  EXPECT_EQ(l[10].kind, LineKind::MouseOut);
-  EXPECT_EQ(l[11].kind, LineKind::Press);
-  EXPECT_EQ(l[11].value, 2u);
-  EXPECT_EQ(l[12].kind, LineKind::Release);
-  EXPECT_EQ(l[12].value, 1u);
-  EXPECT_EQ(l[13].kind, LineKind::Wait);
-  EXPECT_EQ(l[13].seconds, 0.25);
-  EXPECT_EQ(l[14].seconds, 0.5);
-  EXPECT_EQ(l[15].seconds, 3600.0);
-  EXPECT_EQ(l[16].kind, LineKind::Shot);
-  EXPECT_EQ(l[16].text, "keys-0.png");
-  EXPECT_EQ(l[17].kind, LineKind::ExpectPixel);
-  EXPECT_EQ(l[17].x, 0);
-  EXPECT_EQ(l[17].y, 479);
-  EXPECT_EQ(l[17].value, 0xA4A4FFu);
-  EXPECT_EQ(l[18].kind, LineKind::ExpectEnded);
-  EXPECT_EQ(l[18].number, 21);
+  EXPECT_EQ(l[7].value, 65u);
+  EXPECT_EQ(l[8].value, 0x3BFFu);
+  EXPECT_EQ(l[9].kind, LineKind::Type);
+  EXPECT_EQ(l[9].text, " ab c") << "type keeps its blanks but not the line end";
+  EXPECT_EQ(l[10].kind, LineKind::Mouse);
+  EXPECT_EQ(l[10].x, 12);
+  EXPECT_EQ(l[10].y, 34);
+  EXPECT_EQ(l[11].kind, LineKind::MouseOut);
+  EXPECT_EQ(l[12].kind, LineKind::Press);
+  EXPECT_EQ(l[12].value, 2u);
+  EXPECT_EQ(l[13].kind, LineKind::Release);
+  EXPECT_EQ(l[13].value, 1u);
+  EXPECT_EQ(l[14].kind, LineKind::Wait);
+  EXPECT_EQ(l[14].seconds, 0.25);
+  EXPECT_EQ(l[15].seconds, 0.5);
+  EXPECT_EQ(l[16].seconds, 3600.0);
+  EXPECT_EQ(l[17].kind, LineKind::Shot);
+  EXPECT_EQ(l[17].text, "keys-0.png");
+  EXPECT_EQ(l[18].kind, LineKind::ExpectPixel);
+  EXPECT_EQ(l[18].x, 0);
+  EXPECT_EQ(l[18].y, 479);
+  EXPECT_EQ(l[18].value, 0xA4A4FFu);
+  EXPECT_EQ(l[19].kind, LineKind::ExpectEnded);
+  EXPECT_EQ(l[19].number, 22);
 }
 
 // Each of these lines would today be misread, run for ever, or reach outside
