@@ -8,7 +8,7 @@ namespace fs = std::filesystem;
 
 bool HoldsData(const fs::path& folder) {
   std::error_code ec;
-  for (const char* name : {"HG_bild", "figure", "objekte", "pattern"}) {
+  for (const char* name : kPictureFolders) {
     if (!fs::is_directory(folder / name, ec)) return false;
   }
   return true;

@@ -8,8 +8,12 @@
 
 namespace wimmel::control {
 
-// True when folder holds the picture folders the program cannot do without
-// (the music folder is optional: without it there is simply no music).
+// The picture folders the program cannot do without, and the music folder,
+// which is optional: without it there is simply no music.
+inline constexpr const char* kPictureFolders[] = {"HG_bild", "figure", "objekte", "pattern"};
+inline constexpr const char* kMusicFolder = "musik";
+
+// True when folder holds every picture folder.
 bool HoldsData(const std::filesystem::path& folder);
 
 // The places to look, in order, for a program in programFolder: the folder
@@ -18,8 +22,8 @@ bool HoldsData(const std::filesystem::path& folder);
 // in a build tree (programFolder/../data) and the installed data
 // (programFolder/../share/wimmel).
 struct DataSearch {
-  std::filesystem::path found;         // empty when no place holds the data
-  std::vector<std::string> looked;     // each place with what was there
+  std::filesystem::path found;      // empty when no place holds the data
+  std::vector<std::string> looked;  // each place with what was there
 };
 DataSearch FindData(const std::string& given, bool useWorkingFolder,
                     const std::filesystem::path& programFolder);

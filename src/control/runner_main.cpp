@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "control/haupt.h"
 #include "control/data_folder.h"
+#include "control/haupt.h"
 #include "control/program.h"
 #include "control/runner_folder.h"
 #include "control/runner_script.h"
@@ -286,9 +286,18 @@ int main(int argc, char** argv) {
     std::cerr << "wimmel-headless: " << why << "\n";
     return 2;
   }
-  for (const char* folder : {"objekte", "figure", "HG_bild", "pattern", "musik"}) {
+  // Without a picture folder the program cannot run; without the music
+  // folder it runs without music.
+  for (const char* folder : wimmel::control::kPictureFolders) {
     fs::create_directory_symlink(data.found / folder, work / folder, ec);
+    if (ec) {
+      std::cerr << "wimmel-headless: cannot link " << (work / folder).string() << " to "
+                << (data.found / folder).string() << ": " << ec.message() << "\n";
+      return 2;
+    }
   }
+  fs::create_directory_symlink(data.found / wimmel::control::kMusicFolder,
+                               work / wimmel::control::kMusicFolder, ec);
   if (chdir(work.c_str()) != 0) {
     std::cerr << "wimmel-headless: cannot enter " << work << "\n";
     return 2;
