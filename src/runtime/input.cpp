@@ -55,12 +55,8 @@ bool KeyWaiting() {
 namespace detail {
 
 void ResetInput() {
-  InputState& input = State().input;
   std::lock_guard<ScreenLock> lock(ScreenMutex());
-  input.head = input.tail = 0;
-  input.keyHit = false;
-  input.mouse = MouseState{};
-  input.displayButtons = input.unseenButtons = input.heldButtons = 0;
+  State().input = InputState{};
 }
 
 }  // namespace detail

@@ -345,7 +345,7 @@ constexpr double kLowerLevelMargin = 0.1;
 bool PreferLowerLevel(double higherSeconds, double lowerSeconds);
 
 // Resets the key queue, hit flag and mouse state (a new display starts
-// without input) and the poll-path counters.
+// without input).
 void ResetInput();
 // Closes the screen and forgets the console cursor; used when a new display
 // is installed.

@@ -228,4 +228,11 @@ TEST(InputDisplay, InstallingADisplayClearsItsInput) {
   EXPECT_EQ(rt::ReadKey(), "");
 }
 
+TEST(InputDisplay, InstallingADisplayForgetsAMouseChange) {
+  rt::headless::SetMouse(3, 4, 0);
+  EXPECT_TRUE(rt::InputWaiting());
+  rt::headless::Install();
+  EXPECT_FALSE(rt::InputWaiting()) << "the change belonged to the old display";
+}
+
 }  // namespace
