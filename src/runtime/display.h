@@ -49,10 +49,13 @@ class Display {
   virtual void WaitForInput(double deadline) { (void)deadline; }
   // The screen brackets of LockScreen and UnlockScreen are the program's
   // frames. FrameBegins is called before the lock is taken for a bracket,
-  // FrameDone after it was released, both without the lock held; a display
-  // that shows every frame exactly once waits in FrameBegins until it has
-  // taken the previous one.
+  // without the lock held; a display that shows every frame exactly once
+  // waits there until it has taken the previous one. FrameEnds is called
+  // while the bracket still holds the lock, so a display that takes the
+  // screen under the lock knows exactly which frames it took; FrameDone
+  // follows once the lock was released.
   virtual void FrameBegins() {}
+  virtual void FrameEnds() {}
   virtual void FrameDone() {}
   // Every text the console prints (PrintText), also before a screen exists;
   // the headless runner echoes these lines. Returns true when the display

@@ -384,6 +384,9 @@ void UnlockScreen() {
   // that, which is all that differs from what the window already holds.
   ScreenState& screen = State().screen;
   const bool outermost = screen.lock.Depth() == 1;
+  // The frame is counted before the lock goes, so that a display that takes
+  // the screen right after the unlock also counts this frame as taken.
+  if (outermost) CurrentDisplay().FrameEnds();
   screen.lock.unlock();
   if (outermost) CurrentDisplay().FrameDone();
 }

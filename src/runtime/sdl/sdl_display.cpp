@@ -127,6 +127,7 @@ class SdlDisplay final : public Display {
   }
   void WaitForInput(double deadline) override;
   void FrameBegins() override;
+  void FrameEnds() override;
   void FrameDone() override;
 
  private:
@@ -311,11 +312,15 @@ void SdlDisplay::FrameBegins() {
                [this] { return !showing_ || finished_ || framesTaken_ >= framesDone_; });
 }
 
+// Called with the screen lock held (the lock order is the screen lock, then
+// mu_, as in Tick), so the display thread's look at framesDone_ under the
+// screen lock sees exactly the frames the screen holds.
+void SdlDisplay::FrameEnds() {
+  std::lock_guard<std::mutex> lock(mu_);
+  ++framesDone_;
+}
+
 void SdlDisplay::FrameDone() {
-  {
-    std::lock_guard<std::mutex> lock(mu_);
-    ++framesDone_;
-  }
   Wake();
 }
 
@@ -791,13 +796,15 @@ void SdlDisplay::Tick(const SDL_Event* first) {
   }
   const bool toggle = HandleEvents(first);
   UnlockScreenRaw();
-
-  Present(!sent_.empty());
+  // The frames are copied; the program may draw the next one while this
+  // pass sends them on to the window.
   {
     std::lock_guard<std::mutex> lock(mu_);
     framesTaken_ = std::max(framesTaken_, frames);
   }
   cv_.notify_all();
+
+  Present(!sent_.empty());
   if (toggle) ToggleFullscreen();
   if (sizeWindowIn_ > 0 && --sizeWindowIn_ == 0) SizeWindow();
 }
