@@ -494,8 +494,12 @@ bool SdlDisplay::PreparePath() {
   }
   if (useRenderer) {
     surface_ = nullptr;
+    if ((!texture_ || texW_ != screenW_ || texH_ != screenH_) && !MakeTexture(screenW_, screenH_)) {
+      // Nothing to upload into; the next pass tries again.
+      path_ = Path::None;
+      return false;
+    }
     path_ = Path::Renderer;
-    if (!texture_ || texW_ != screenW_ || texH_ != screenH_) MakeTexture(screenW_, screenH_);
   } else {
     DropRenderer();
     surface_ = SDL_GetWindowSurface(window_);
@@ -613,19 +617,35 @@ void SdlDisplay::CopyToSurface(const ImageData& screen) {
   }
 }
 
+// Uploads the changed rectangles into the texture. The marks are cleared by
+// now, so a texture that does not take them makes the path invalid: the
+// next pass prepares it again, and that sends the whole picture.
 void SdlDisplay::UploadToTexture(const ImageData& screen) {
   sent_.clear();
-  if (!texture_ && !MakeTexture(screen.width, screen.height)) return;
+  auto fail = [this] {
+    sent_.clear();
+    pathValid_ = false;
+  };
+  if (!texture_) {
+    fail();
+    return;
+  }
   for (const ScreenRect& r : changed_) {
     const SDL_Rect rect{r.x, r.y, r.w, r.h};
     const uint8_t* src = screen.pixels + static_cast<size_t>(r.y) * screen.pitch +
                          static_cast<size_t>(r.x) * screen.bytesPerPixel;
     if (screen.bytesPerPixel == 4) {
-      SDL_UpdateTexture(texture_, &rect, src, screen.pitch);
+      if (SDL_UpdateTexture(texture_, &rect, src, screen.pitch) != 0) {
+        fail();
+        return;
+      }
     } else {
       void* target = nullptr;
       int targetPitch = 0;
-      if (SDL_LockTexture(texture_, &rect, &target, &targetPitch) != 0) return;
+      if (SDL_LockTexture(texture_, &rect, &target, &targetPitch) != 0) {
+        fail();
+        return;
+      }
       for (int32_t y = 0; y < r.h; ++y) {
         const auto* in =
             reinterpret_cast<const uint16_t*>(src + static_cast<size_t>(y) * screen.pitch);
@@ -785,14 +805,13 @@ void SdlDisplay::Tick(const SDL_Event* first) {
     frames = framesDone_;
   }
   TakeChangedRects(changed_, kMaxRects);
+  sent_.clear();
   if (const Image screen = ScreenImage(); screen && !changed_.empty()) {
     if (path_ == Path::Surface) {
       CopyToSurface(*screen);
     } else if (path_ == Path::Renderer) {
       UploadToTexture(*screen);
     }
-  } else {
-    sent_.clear();
   }
   const bool toggle = HandleEvents(first);
   UnlockScreenRaw();
