@@ -508,7 +508,6 @@ bool SdlDisplay::PreparePath() {
       return false;
     }
     path_ = Path::Surface;
-    SDL_GetWindowSizeInPixels(window_, &outW, &outH);
     placement_ = PlaceScreen(surface_->w, surface_->h, screenW_, screenH_);
     // The black around the picture, drawn once per size.
     SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
