@@ -307,6 +307,11 @@ enum class OpenIntent { Read, Append, Replace };
 // changed in between. Returns the descriptor (close-on-exec, in blocking
 // mode) with its status in info, or -1.
 int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info);
+// The same for a host path, taken as it is.
+int OpenRegularPath(const char* path, OpenIntent intent, struct stat& info);
+// OpenRegularPath as a stream ("rb", "ab" or "wb" by the intent); null when
+// the file cannot be opened or the stream cannot be made.
+std::FILE* OpenRegularStream(const char* path, OpenIntent intent, struct stat& info);
 // The stamp of an opened file's status.
 FileStamp StampOf(const struct stat& info);
 // Reads count bytes at offset (retrying short reads) until they are in or the
