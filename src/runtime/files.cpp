@@ -233,7 +233,7 @@ int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height, Fil
     if (stamp) *stamp = known->second.stamp;
     return static_cast<int64_t>(info.st_size);
   }
-  const int fd = OpenRegularFile(name, OpenIntent::Read, info);
+  const int fd = OpenRegularPath(cache.path.c_str(), OpenIntent::Read, info);
   if (fd < 0) return 0;
   const auto length = static_cast<int64_t>(info.st_size);
   if (length > 0) {
