@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -286,6 +287,17 @@ class ScreenGuard {
  private:
   bool locked_;
 };
+
+// The pixel blocks of the screen and of images: rows start at multiples of
+// 16 because the pitch is one; 64-byte alignment of the block keeps wide
+// vector stores off cache-line splits. AllocPixels returns null when the
+// memory is not there.
+inline uint8_t* AllocPixels(size_t bytes) {
+  return static_cast<uint8_t*>(::operator new[](bytes, std::align_val_t{64}, std::nothrow));
+}
+inline void FreePixels(uint8_t* p) {
+  if (p) ::operator delete[](p, std::align_val_t{64});
+}
 
 // Fills a clipped rectangle (already inside the image) with a native value.
 void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t value);

@@ -23,15 +23,6 @@ struct Size {
 };
 constexpr Size kModeSizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 
-uint8_t* AllocPixels(size_t bytes) {
-  // Rows start at multiples of 16 because the pitch is one; 64-byte
-  // alignment of the block keeps wide vector stores off cache-line splits.
-  return static_cast<uint8_t*>(::operator new[](bytes, std::align_val_t{64}, std::nothrow));
-}
-void FreePixels(uint8_t* p) {
-  if (p) ::operator delete[](p, std::align_val_t{64});
-}
-
 int32_t BytesForDepth(int32_t depth) {
   switch (depth) {
     case 15:
