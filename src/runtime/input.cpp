@@ -125,9 +125,9 @@ std::string ReadKey() {
   }
   if (code == 0) return {};
   if ((code & 0xFF) == 0xFF && code > 0xFF) {
-    return std::string{static_cast<char>(0xFF), static_cast<char>((code >> 8) & 0xFF)};
+    return keys::KeyString(static_cast<keys::Extended>((code >> 8) & 0xFF));
   }
-  return std::string(1, static_cast<char>(code & 0xFF));
+  return keys::KeyString(static_cast<char>(code & 0xFF));
 }
 
 int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons, int32_t& clip) {
