@@ -131,6 +131,13 @@ struct ScreenState {
   int32_t tileWords = 0;
   std::vector<uint64_t> dirtyTiles;
   bool anyDirty = false;
+  // A run of changed tiles in a row of tiles, columns c0 to c1, part of a
+  // rectangle that began in row r0; TakeChangedRects keeps its runs here
+  // from pass to pass rather than allocating them anew.
+  struct TileRun {
+    int32_t c0, c1, r0;
+  };
+  std::vector<TileRun> openRuns, nextRuns;
   // The ListScreenModes cursor.
   int32_t listDepth = 0;
   int32_t listIndex = 0;

@@ -402,10 +402,10 @@ void TakeChangedRects(std::vector<ScreenRect>& rects, size_t maxRects) {
   };
   // Runs of changed tiles in each row of tiles; a run continues the
   // rectangle above it when it spans the same columns.
-  struct Run {
-    int32_t c0, c1, r0;
-  };
-  std::vector<Run> open, next;
+  using Run = ScreenState::TileRun;
+  std::vector<Run>& open = screen.openRuns;
+  std::vector<Run>& next = screen.nextRuns;
+  open.clear();
   auto close = [&](const Run& run, int32_t lastRow) {
     rects.push_back(pixels(run.c0, run.c1, run.r0, lastRow));
   };
