@@ -16,6 +16,9 @@ using namespace detail;
 
 namespace {
 
+// How often a wait for a key looks at the terminal, in seconds.
+constexpr double kTerminalPoll = 0.05;
+
 // The program polls keys in a tight loop; when the display thread wanted the
 // lock at the same moment, giving up the time slice after the read lets it
 // in instead of the program taking the lock straight back.
@@ -170,7 +173,10 @@ std::string WaitForKey() {
   for (;;) {
     std::string key = ReadKey();
     if (!key.empty()) return key;
-    WaitForInput(std::numeric_limits<double>::infinity());
+    // Before a screen exists keys come from the terminal, which the display
+    // knows nothing of: it is looked at again every little while.
+    WaitForInput(ScreenOpen() ? std::numeric_limits<double>::infinity()
+                              : TimerSeconds() + kTerminalPoll);
   }
 }
 

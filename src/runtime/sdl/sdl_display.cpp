@@ -42,6 +42,9 @@ constexpr auto kStopWait = std::chrono::seconds(3);
 constexpr auto kRequestWait = std::chrono::seconds(5);
 constexpr int32_t kSizeWindowDelay = 10;  // passes of 10 ms
 constexpr int32_t kSettlePasses = 50;
+// A wait for input with a deadline further off than this, in seconds, waits
+// for input alone.
+constexpr double kLongestWait = 1e6;
 
 struct StartResult {
   bool ok = false;
@@ -294,7 +297,11 @@ bool SdlDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPix
 void SdlDisplay::WaitForInput(double deadline) {
   std::unique_lock<std::mutex> lock(mu_);
   auto ready = [this] { return inputArrived_ != seenInput_ || finished_; };
-  if (std::isinf(deadline) && deadline > 0) {
+  // A deadline that is no number, or lies before now, waits not at all; one
+  // further off than a time point can hold waits for input alone.
+  const double now = Now();
+  if (!(deadline > now)) return;
+  if (deadline - now > kLongestWait) {
     cv_.wait(lock, ready);
     return;
   }
