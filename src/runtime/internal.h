@@ -309,6 +309,15 @@ inline void FreePixels(uint8_t* p) {
 // Fills a clipped rectangle (already inside the image) with a native value.
 void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t value);
 
+// Draws a 1-bit picture of width (at most 32) x height pixels with its
+// top-left corner at (x, y) onto img, clipped to it: where bit c of rows[r]
+// (the lowest bit the leftmost column) is set, the pixel (x + c, y + r)
+// becomes the native value ink; where it is clear, *paper when paper is
+// given, else it stays. On the screen (isScreen; the caller holds the lock)
+// the box around what was drawn is marked.
+void DrawMonoBits(ImageData& img, bool isScreen, int64_t x, int64_t y, const uint32_t* rows,
+                  int32_t width, int32_t height, uint32_t ink, const uint32_t* paper);
+
 // Maps the program's backslash separators to the host's. Every file the
 // runtime opens goes through this one mapping.
 std::string HostPath(std::string_view name);

@@ -91,27 +91,20 @@ void ScrollConsole() {
   MarkRows(0, s.height - 1);
 }
 
+// White on black in the console's cell (column, row), both 1-based.
 void DrawGlyph(uint8_t code, int32_t column, int32_t row) {
   ImageData& s = State().screen.image;
-  const int32_t x0 = (column - 1) * kGlyphWidth;
-  const int32_t y0 = (row - 1) * kGlyphHeight;
-  const uint32_t white = NativeColour(s, 0xFFFFFFFF);
-  const uint32_t black = 0;
-  const uint8_t* glyph = kConsoleFont[code];
-  const int32_t w = std::min(kGlyphWidth, s.width - x0);
-  const int32_t h = std::min(kGlyphHeight, s.height - y0);
-  for (int32_t gy = 0; gy < h; ++gy) {
-    uint8_t* line = s.pixels + static_cast<size_t>(y0 + gy) * s.pitch;
-    for (int32_t gx = 0; gx < w; ++gx) {
-      const uint32_t v = (glyph[gy] & (0x80 >> gx)) ? white : black;
-      if (s.bytesPerPixel == 2) {
-        reinterpret_cast<uint16_t*>(line)[x0 + gx] = static_cast<uint16_t>(v);
-      } else {
-        reinterpret_cast<uint32_t*>(line)[x0 + gx] = v;
-      }
-    }
+  // The font keeps a row's leftmost pixel in its top bit.
+  uint32_t rows[kGlyphHeight];
+  for (int32_t r = 0; r < kGlyphHeight; ++r) {
+    const uint8_t bits = kConsoleFont[code][r];
+    uint32_t mirrored = 0;
+    for (int32_t c = 0; c < kGlyphWidth; ++c) mirrored |= ((bits >> (7 - c)) & 1u) << c;
+    rows[r] = mirrored;
   }
-  MarkRect(x0, y0, x0 + w - 1, y0 + h - 1);
+  const uint32_t black = 0;
+  DrawMonoBits(s, true, (column - 1) * kGlyphWidth, (row - 1) * kGlyphHeight, rows, kGlyphWidth,
+               kGlyphHeight, NativeColour(s, 0xFFFFFFFF), &black);
 }
 
 }  // namespace
