@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "audio.h"
+#include "owned.h"
 #include "runtime.h"
 
 namespace wimmel::rt {
@@ -71,6 +72,7 @@ class Display {
 namespace detail {
 struct RuntimeState;
 }
+using RuntimeOwner = Owned<detail::RuntimeState>;
 
 // One run of the runtime: the display, the audio device, the screen and its
 // lock, the key queue and the mouse, the open files, the random numbers and
@@ -87,7 +89,12 @@ class Runtime {
   Runtime& operator=(const Runtime&) = delete;
 
  private:
-  std::unique_ptr<detail::RuntimeState> state_;
+  // Made before the state: a second runtime ends the program before it
+  // makes a state of its own.
+  struct OnlyOne {
+    OnlyOne();
+  } onlyOne_;
+  RuntimeOwner state_;
 };
 
 // Installs a display; the runtime takes ownership. Without one the runtime

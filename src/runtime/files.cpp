@@ -36,10 +36,6 @@ OpenFileEntry* Entry(int32_t number) {
   return entry.file ? &entry : nullptr;
 }
 
-void CloseAllFiles() {
-  for (int32_t n = kFirstFile; n <= kLastFile; ++n) CloseFile(n);
-}
-
 int32_t LittleEndian32(const uint8_t* b) {
   return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
                               static_cast<uint32_t>(b[2]) << 16 |
@@ -49,6 +45,10 @@ int32_t LittleEndian32(const uint8_t* b) {
 }  // namespace
 
 namespace detail {
+
+void CloseAllFiles() {
+  for (int32_t n = kFirstFile; n <= kLastFile; ++n) CloseFile(n);
+}
 
 size_t ReadFully(int fd, uint64_t offset, void* target, size_t count) {
   size_t done = 0;
@@ -268,29 +268,6 @@ std::FILE* OpenReadStream(std::string_view name, FileStamp* stamp) {
   }
   if (stamp) *stamp = StampOf(info);
   return f;
-}
-
-Runtime::Runtime(std::unique_ptr<Display> display, std::unique_ptr<AudioDevice> audio)
-    : state_(std::make_unique<RuntimeState>()) {
-  if (gRuntime != nullptr) {
-    // Two runtimes would share one screen lock's users and one display.
-    std::fputs("wimmel: a second runtime was created\n", stderr);
-    std::abort();
-  }
-  gRuntime = state_.get();
-  state_->display = display ? std::move(display) : MakeHeadlessDisplay(HeadlessConfig{});
-  state_->audio = std::move(audio);
-}
-
-Runtime::~Runtime() {
-  // The devices go first: a display thread still uses the screen and the
-  // input below until it has stopped.
-  state_->audio.reset();
-  state_->display.reset();
-  CloseAllFiles();
-  RestoreTerminal();
-  CloseScreen();
-  gRuntime = nullptr;
 }
 
 void StartRuntime(int argc, char** argv) {

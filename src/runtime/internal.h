@@ -218,10 +218,9 @@ struct RuntimeState {
   std::vector<std::string> arguments;
 };
 // The state of the runtime alive (there is exactly one while the program or
-// a test case runs); set and cleared by Runtime.
-extern RuntimeState* gRuntime;
+// a test case runs).
 inline RuntimeState& State() {
-  return *gRuntime;
+  return RuntimeOwner::Get();
 }
 
 inline ScreenLock& ScreenMutex() {
@@ -385,6 +384,9 @@ void ResetInput();
 void CloseScreen();
 
 std::unique_ptr<Display> MakeHeadlessDisplay(HeadlessConfig config);
+
+// Closes every numbered file.
+void CloseAllFiles();
 
 // Restores the terminal if the console keyboard switched it to raw mode.
 void RestoreTerminal();

@@ -11,8 +11,6 @@
 namespace wimmel::rt {
 namespace detail {
 
-RuntimeState* gRuntime = nullptr;
-
 namespace {
 
 constexpr int32_t kGlyphWidth = 8;
