@@ -9,7 +9,8 @@ namespace wimmel::rt {
 AudioDevice* CurrentAudioDevice() {
   // A sound library that closes its device while its owner is torn down may
   // ask after the runtime is gone; there is no device then.
-  return detail::gRuntime ? detail::gRuntime->audio.get() : nullptr;
+  const detail::RuntimeState* state = RuntimeOwner::Find();
+  return state ? state->audio.get() : nullptr;
 }
 
 void InstallAudioDevice(std::unique_ptr<AudioDevice> device) {

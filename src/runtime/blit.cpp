@@ -303,11 +303,11 @@ void TimeTwo(RectCopy first, RectCopy second, int32_t bytesPerPixel, double& fir
   const int32_t targetPitch = kScratchWidth * bytesPerPixel;
   // Aligned as the runtime's images are, so rows start where theirs do.
   struct Aligned {
-    explicit Aligned(size_t bytes)
-        : data(static_cast<uint8_t*>(::operator new[](bytes, std::align_val_t{64}))) {
+    explicit Aligned(size_t bytes) : data(AllocPixels(bytes)) {
+      if (!data) throw std::bad_alloc();
       std::memset(data, 0, bytes);
     }
-    ~Aligned() { ::operator delete[](data, std::align_val_t{64}); }
+    ~Aligned() { FreePixels(data); }
     Aligned(const Aligned&) = delete;
     Aligned& operator=(const Aligned&) = delete;
     uint8_t* data;

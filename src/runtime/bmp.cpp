@@ -41,6 +41,16 @@ constexpr size_t kHeadBytes = kFileHeaderSize + kV5Header;
 constexpr uint64_t kChunkBytes = uint64_t{256} << 10;
 constexpr uint64_t kRowGapBytes = 4096;
 
+// The bytes of a load, kept between loads: a figure's turn reloads its
+// strip, and an allocation per load would show. A load uses it either for
+// the whole file (a small one, decoded in place, which then never reads
+// through it again) or for the pieces of a larger one, never for both; it
+// never grows beyond kChunkBytes.
+std::vector<uint8_t>& LoadBuffer() {
+  thread_local std::vector<uint8_t> buffer;
+  return buffer;
+}
+
 // What BMP defines but this loader does not read is "unsupported" (1); only
 // values that BMP does not define at all, or contradict themselves, make a
 // file "bad" (3).
@@ -303,9 +313,7 @@ int32_t Decode(Source& source, ImageData& image) {
   const uint64_t used = (static_cast<uint64_t>(w) * bits + 7) / 8;
   const bool together = rowSize <= kChunkBytes && rowSize - used <= kRowGapBytes;
   const uint64_t rowsPerRead = together ? kChunkBytes / rowSize : 1;
-  // Kept between loads: a figure's turn reloads its strip, and an
-  // allocation per load would show. It never grows beyond kChunkBytes.
-  thread_local std::vector<uint8_t> buffer;
+  std::vector<uint8_t>& buffer = LoadBuffer();
   const Channel* masks = bitfields ? fields : nullptr;
   for (uint64_t done = 0; done < static_cast<uint64_t>(h);) {
     const uint64_t n = std::min<uint64_t>(rowsPerRead, static_cast<uint64_t>(h) - done);
@@ -354,7 +362,7 @@ int32_t LoadBmp(std::string_view fileName, Image image) {
   // A small file (a figure's strip, reloaded on every turn, is 83 KB) is
   // read in one go and decoded in place: a read per piece would cost more
   // than the pixels. Larger files are read piece by piece.
-  thread_local std::vector<uint8_t> whole;
+  std::vector<uint8_t>& whole = LoadBuffer();
   FileSource file(fd, size);
   std::optional<MemorySource> memory;
   Source* source = &file;

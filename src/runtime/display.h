@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "audio.h"
+#include "owned.h"
 #include "runtime.h"
 
 namespace wimmel::rt {
@@ -49,10 +50,13 @@ class Display {
   virtual void WaitForInput(double deadline) { (void)deadline; }
   // The screen brackets of LockScreen and UnlockScreen are the program's
   // frames. FrameBegins is called before the lock is taken for a bracket,
-  // FrameDone after it was released, both without the lock held; a display
-  // that shows every frame exactly once waits in FrameBegins until it has
-  // taken the previous one.
+  // without the lock held; a display that shows every frame exactly once
+  // waits there until it has taken the previous one. FrameEnds is called
+  // while the bracket still holds the lock, so a display that takes the
+  // screen under the lock knows exactly which frames it took; FrameDone
+  // follows once the lock was released.
   virtual void FrameBegins() {}
+  virtual void FrameEnds() {}
   virtual void FrameDone() {}
   // Every text the console prints (PrintText), also before a screen exists;
   // the headless runner echoes these lines. Returns true when the display
@@ -68,6 +72,7 @@ class Display {
 namespace detail {
 struct RuntimeState;
 }
+using RuntimeOwner = Owned<detail::RuntimeState>;
 
 // One run of the runtime: the display, the audio device, the screen and its
 // lock, the key queue and the mouse, the open files, the random numbers and
@@ -84,7 +89,12 @@ class Runtime {
   Runtime& operator=(const Runtime&) = delete;
 
  private:
-  std::unique_ptr<detail::RuntimeState> state_;
+  // Made before the state: a second runtime ends the program before it
+  // makes a state of its own.
+  struct OnlyOne {
+    OnlyOne();
+  } onlyOne_;
+  RuntimeOwner state_;
 };
 
 // Installs a display; the runtime takes ownership. Without one the runtime

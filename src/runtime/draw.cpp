@@ -2,6 +2,7 @@
 // operation clips first and then touches only visible pixels, so a shape
 // reaching far beyond the target costs no more than what shows of it.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -289,6 +290,69 @@ void DrawCircle(Image target, int32_t x, int32_t y, int32_t radius, uint32_t col
     MarkRect(static_cast<int32_t>(minColumn), static_cast<int32_t>(minRow),
              static_cast<int32_t>(maxColumn), static_cast<int32_t>(maxRow));
   }
+}
+
+namespace detail {
+
+namespace {
+
+template <typename Pixel>
+void DrawMonoRows(ImageData& img, bool isScreen, int64_t x, int64_t y, const uint32_t* rows,
+                  int32_t c0, int32_t c1, int32_t r0, int32_t r1, uint32_t ink,
+                  const uint32_t* paper) {
+  const uint32_t visible = (~uint32_t{0} >> (32 - (c1 - c0))) << c0;
+  const auto inkPixel = static_cast<Pixel>(ink);
+  int32_t top = r1, bottom = -1, left = c1, right = -1;  // what was drawn, in glyph cells
+  for (int32_t r = r0; r < r1; ++r) {
+    auto* line = reinterpret_cast<Pixel*>(img.pixels + static_cast<size_t>(y + r) * img.pitch);
+    uint32_t bits = rows[r] & visible;
+    if (paper) {
+      const auto paperPixel = static_cast<Pixel>(*paper);
+      for (int32_t c = c0; c < c1; ++c) line[x + c] = ((bits >> c) & 1) ? inkPixel : paperPixel;
+      continue;
+    }
+    if (bits == 0) continue;
+    top = std::min(top, r);
+    bottom = r;
+    left = std::min(left, std::countr_zero(bits));
+    right = std::max(right, 31 - std::countl_zero(bits));
+    for (; bits != 0; bits &= bits - 1) line[x + std::countr_zero(bits)] = inkPixel;
+  }
+  if (paper) top = r0, bottom = r1 - 1, left = c0, right = c1 - 1;
+  if (isScreen && bottom >= top) {
+    MarkRect(static_cast<int32_t>(x + left), static_cast<int32_t>(y + top),
+             static_cast<int32_t>(x + right), static_cast<int32_t>(y + bottom));
+  }
+}
+
+}  // namespace
+
+void DrawMonoBits(ImageData& img, bool isScreen, int64_t x, int64_t y, const uint32_t* rows,
+                  int32_t width, int32_t height, uint32_t ink, const uint32_t* paper) {
+  // The glyph's columns [c0, c1) and rows [r0, r1) that lie on the image.
+  const auto c0 = static_cast<int32_t>(std::clamp<int64_t>(-x, 0, 32));
+  const int64_t columns = std::clamp(width, 0, 32), lines = std::max(height, 0);
+  const auto c1 = static_cast<int32_t>(std::clamp<int64_t>(img.width - x, 0, columns));
+  const auto r0 = static_cast<int32_t>(std::clamp<int64_t>(-y, 0, lines));
+  const auto r1 = static_cast<int32_t>(std::clamp<int64_t>(img.height - y, 0, lines));
+  if (c0 >= c1 || r0 >= r1) return;
+  if (img.bytesPerPixel == 2) {
+    DrawMonoRows<uint16_t>(img, isScreen, x, y, rows, c0, c1, r0, r1, ink, paper);
+  } else {
+    DrawMonoRows<uint32_t>(img, isScreen, x, y, rows, c0, c1, r0, r1, ink, paper);
+  }
+}
+
+}  // namespace detail
+
+void DrawMonoGlyph(Image target, int32_t x, int32_t y, const uint32_t* rows, int32_t width,
+                   int32_t height, uint32_t colour) {
+  if (!ScreenOpen() || rows == nullptr) return;
+  bool isScreen = false;
+  ImageData* img = ResolveTarget(target, isScreen);
+  if (!img) return;
+  ScreenGuard guard(isScreen);
+  DrawMonoBits(*img, isScreen, x, y, rows, width, height, NativeColour(*img, colour), nullptr);
 }
 
 void SetPixel(Image target, int32_t x, int32_t y, uint32_t colour) {

@@ -36,10 +36,6 @@ OpenFileEntry* Entry(int32_t number) {
   return entry.file ? &entry : nullptr;
 }
 
-void CloseAllFiles() {
-  for (int32_t n = kFirstFile; n <= kLastFile; ++n) CloseFile(n);
-}
-
 int32_t LittleEndian32(const uint8_t* b) {
   return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
                               static_cast<uint32_t>(b[2]) << 16 |
@@ -49,6 +45,10 @@ int32_t LittleEndian32(const uint8_t* b) {
 }  // namespace
 
 namespace detail {
+
+void CloseAllFiles() {
+  for (int32_t n = kFirstFile; n <= kLastFile; ++n) CloseFile(n);
+}
 
 size_t ReadFully(int fd, uint64_t offset, void* target, size_t count) {
   size_t done = 0;
@@ -75,11 +75,10 @@ std::string HostPath(std::string_view name) {
   return path;
 }
 
-int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info) {
-  const std::string path = HostPath(name);
+int OpenRegularPath(const char* path, OpenIntent intent, struct stat& info) {
   // Looking first keeps devices and pipes from being opened at all: opening
   // some devices has effects of its own.
-  if (::stat(path.c_str(), &info) == 0) {
+  if (::stat(path, &info) == 0) {
     if (!S_ISREG(info.st_mode)) return -1;
   } else if (intent == OpenIntent::Read || errno != ENOENT) {
     return -1;
@@ -96,7 +95,7 @@ int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info)
       flags |= O_WRONLY | O_TRUNC | O_CREAT;
       break;
   }
-  const int fd = ::open(path.c_str(), flags, 0666);
+  const int fd = ::open(path, flags, 0666);
   if (fd < 0) return -1;
   // The path may have been replaced between the look and the open; what
   // counts is what was opened.
@@ -112,6 +111,19 @@ int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info)
     return -1;
   }
   return fd;
+}
+
+int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info) {
+  return OpenRegularPath(HostPath(name).c_str(), intent, info);
+}
+
+std::FILE* OpenRegularStream(const char* path, OpenIntent intent, struct stat& info) {
+  const int fd = OpenRegularPath(path, intent, info);
+  if (fd < 0) return nullptr;
+  const char* mode = intent == OpenIntent::Read ? "rb" : intent == OpenIntent::Append ? "ab" : "wb";
+  std::FILE* f = ::fdopen(fd, mode);
+  if (!f) ::close(fd);
+  return f;
 }
 
 FileStamp StampOf(const struct stat& info) {
@@ -140,14 +152,9 @@ int32_t OpenFile(std::string_view name, FileMode mode, int32_t number) {
   if (entry.file) return kFileAlreadyOpen;
   if (mode != FileMode::Read && mode != FileMode::Append) return kBadFileMode;
   struct stat info {};
-  const int fd =
-      OpenRegularFile(name, mode == FileMode::Read ? OpenIntent::Read : OpenIntent::Append, info);
-  if (fd < 0) return kFileNotFound;
-  std::FILE* f = ::fdopen(fd, mode == FileMode::Read ? "rb" : "ab");
-  if (!f) {
-    ::close(fd);
-    return kFileNotFound;
-  }
+  std::FILE* f = OpenRegularStream(
+      HostPath(name).c_str(), mode == FileMode::Read ? OpenIntent::Read : OpenIntent::Append, info);
+  if (!f) return kFileNotFound;
   entry.file = f;
   entry.mode = mode;
   return 0;
@@ -226,7 +233,7 @@ int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height, Fil
     if (stamp) *stamp = known->second.stamp;
     return static_cast<int64_t>(info.st_size);
   }
-  const int fd = OpenRegularFile(name, OpenIntent::Read, info);
+  const int fd = OpenRegularPath(cache.path.c_str(), OpenIntent::Read, info);
   if (fd < 0) return 0;
   const auto length = static_cast<int64_t>(info.st_size);
   if (length > 0) {
@@ -253,38 +260,14 @@ int64_t ProbeBmpSize(std::string_view name, int32_t& width, int32_t& height, Fil
 std::FILE* OpenReadStream(std::string_view name, FileStamp* stamp) {
   if (stamp) *stamp = FileStamp{};
   struct stat info {};
-  const int fd = OpenRegularFile(name, OpenIntent::Read, info);
-  if (fd < 0) return nullptr;
-  std::FILE* f = info.st_size > 0 ? ::fdopen(fd, "rb") : nullptr;
-  if (!f) {
-    ::close(fd);
+  std::FILE* f = OpenRegularStream(HostPath(name).c_str(), OpenIntent::Read, info);
+  if (!f) return nullptr;
+  if (info.st_size <= 0) {
+    std::fclose(f);
     return nullptr;
   }
   if (stamp) *stamp = StampOf(info);
   return f;
-}
-
-Runtime::Runtime(std::unique_ptr<Display> display, std::unique_ptr<AudioDevice> audio)
-    : state_(std::make_unique<RuntimeState>()) {
-  if (gRuntime != nullptr) {
-    // Two runtimes would share one screen lock's users and one display.
-    std::fputs("wimmel: a second runtime was created\n", stderr);
-    std::abort();
-  }
-  gRuntime = state_.get();
-  state_->display = display ? std::move(display) : MakeHeadlessDisplay(HeadlessConfig{});
-  state_->audio = std::move(audio);
-}
-
-Runtime::~Runtime() {
-  // The devices go first: a display thread still uses the screen and the
-  // input below until it has stopped.
-  state_->audio.reset();
-  state_->display.reset();
-  CloseAllFiles();
-  RestoreTerminal();
-  CloseScreen();
-  gRuntime = nullptr;
 }
 
 void StartRuntime(int argc, char** argv) {

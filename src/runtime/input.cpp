@@ -16,6 +16,9 @@ using namespace detail;
 
 namespace {
 
+// How often a wait for a key looks at the terminal, in seconds.
+constexpr double kTerminalPoll = 0.05;
+
 // The program polls keys in a tight loop; when the display thread wanted the
 // lock at the same moment, giving up the time slice after the read lets it
 // in instead of the program taking the lock straight back.
@@ -55,12 +58,8 @@ bool KeyWaiting() {
 namespace detail {
 
 void ResetInput() {
-  InputState& input = State().input;
   std::lock_guard<ScreenLock> lock(ScreenMutex());
-  input.head = input.tail = 0;
-  input.keyHit = false;
-  input.mouse = MouseState{};
-  input.displayButtons = input.unseenButtons = input.heldButtons = 0;
+  State().input = InputState{};
 }
 
 }  // namespace detail
@@ -129,9 +128,9 @@ std::string ReadKey() {
   }
   if (code == 0) return {};
   if ((code & 0xFF) == 0xFF && code > 0xFF) {
-    return std::string{static_cast<char>(0xFF), static_cast<char>((code >> 8) & 0xFF)};
+    return keys::KeyString(static_cast<keys::Extended>((code >> 8) & 0xFF));
   }
-  return std::string(1, static_cast<char>(code & 0xFF));
+  return keys::KeyString(static_cast<char>(code & 0xFF));
 }
 
 int32_t ReadMouse(int32_t& x, int32_t& y, int32_t& wheel, int32_t& buttons, int32_t& clip) {
@@ -174,7 +173,10 @@ std::string WaitForKey() {
   for (;;) {
     std::string key = ReadKey();
     if (!key.empty()) return key;
-    WaitForInput(std::numeric_limits<double>::infinity());
+    // Before a screen exists keys come from the terminal, which the display
+    // knows nothing of: it is looked at again every little while.
+    WaitForInput(ScreenOpen() ? std::numeric_limits<double>::infinity()
+                              : TimerSeconds() + kTerminalPoll);
   }
 }
 

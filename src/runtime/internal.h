@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -130,6 +131,13 @@ struct ScreenState {
   int32_t tileWords = 0;
   std::vector<uint64_t> dirtyTiles;
   bool anyDirty = false;
+  // A run of changed tiles in a row of tiles, columns c0 to c1, part of a
+  // rectangle that began in row r0; TakeChangedRects keeps its runs here
+  // from pass to pass rather than allocating them anew.
+  struct TileRun {
+    int32_t c0, c1, r0;
+  };
+  std::vector<TileRun> openRuns, nextRuns;
   // The ListScreenModes cursor.
   int32_t listDepth = 0;
   int32_t listIndex = 0;
@@ -210,10 +218,9 @@ struct RuntimeState {
   std::vector<std::string> arguments;
 };
 // The state of the runtime alive (there is exactly one while the program or
-// a test case runs); set and cleared by Runtime.
-extern RuntimeState* gRuntime;
+// a test case runs).
 inline RuntimeState& State() {
-  return *gRuntime;
+  return RuntimeOwner::Get();
 }
 
 inline ScreenLock& ScreenMutex() {
@@ -287,8 +294,28 @@ class ScreenGuard {
   bool locked_;
 };
 
+// The pixel blocks of the screen and of images: rows start at multiples of
+// 16 because the pitch is one; 64-byte alignment of the block keeps wide
+// vector stores off cache-line splits. AllocPixels returns null when the
+// memory is not there.
+inline uint8_t* AllocPixels(size_t bytes) {
+  return static_cast<uint8_t*>(::operator new[](bytes, std::align_val_t{64}, std::nothrow));
+}
+inline void FreePixels(uint8_t* p) {
+  if (p) ::operator delete[](p, std::align_val_t{64});
+}
+
 // Fills a clipped rectangle (already inside the image) with a native value.
 void FillRect(ImageData& img, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t value);
+
+// Draws a 1-bit picture of width (at most 32) x height pixels with its
+// top-left corner at (x, y) onto img, clipped to it: where bit c of rows[r]
+// (the lowest bit the leftmost column) is set, the pixel (x + c, y + r)
+// becomes the native value ink; where it is clear, *paper when paper is
+// given, else it stays. On the screen (isScreen; the caller holds the lock)
+// the box around what was drawn is marked.
+void DrawMonoBits(ImageData& img, bool isScreen, int64_t x, int64_t y, const uint32_t* rows,
+                  int32_t width, int32_t height, uint32_t ink, const uint32_t* paper);
 
 // Maps the program's backslash separators to the host's. Every file the
 // runtime opens goes through this one mapping.
@@ -307,6 +334,11 @@ enum class OpenIntent { Read, Append, Replace };
 // changed in between. Returns the descriptor (close-on-exec, in blocking
 // mode) with its status in info, or -1.
 int OpenRegularFile(std::string_view name, OpenIntent intent, struct stat& info);
+// The same for a host path, taken as it is.
+int OpenRegularPath(const char* path, OpenIntent intent, struct stat& info);
+// OpenRegularPath as a stream ("rb", "ab" or "wb" by the intent); null when
+// the file cannot be opened or the stream cannot be made.
+std::FILE* OpenRegularStream(const char* path, OpenIntent intent, struct stat& info);
 // The stamp of an opened file's status.
 FileStamp StampOf(const struct stat& info);
 // Reads count bytes at offset (retrying short reads) until they are in or the
@@ -345,13 +377,16 @@ constexpr double kLowerLevelMargin = 0.1;
 bool PreferLowerLevel(double higherSeconds, double lowerSeconds);
 
 // Resets the key queue, hit flag and mouse state (a new display starts
-// without input) and the poll-path counters.
+// without input).
 void ResetInput();
 // Closes the screen and forgets the console cursor; used when a new display
 // is installed.
 void CloseScreen();
 
 std::unique_ptr<Display> MakeHeadlessDisplay(HeadlessConfig config);
+
+// Closes every numbered file.
+void CloseAllFiles();
 
 // Restores the terminal if the console keyboard switched it to raw mode.
 void RestoreTerminal();

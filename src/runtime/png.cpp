@@ -1,6 +1,5 @@
 // PNG output of an image or the screen, for screenshots and tools.
 #include <png.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
@@ -16,15 +15,11 @@ bool WritePng(Image image, const char* path) {
   ImageData* img = ResolveTarget(image, isScreen);
   if (!img || !path) return false;
   // Like every file the program opens, the target must be a regular file
-  // (or not exist yet): writing never waits for a pipe's reader.
+  // (or not exist yet): writing never waits for a pipe's reader. The path is
+  // the host's own, taken as it is.
   struct stat status {};
-  const int fd = OpenRegularFile(path, OpenIntent::Replace, status);
-  if (fd < 0) return false;
-  std::FILE* f = ::fdopen(fd, "wb");
-  if (!f) {
-    ::close(fd);
-    return false;
-  }
+  std::FILE* f = OpenRegularStream(path, OpenIntent::Replace, status);
+  if (!f) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info) {

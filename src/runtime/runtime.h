@@ -71,6 +71,12 @@ void DrawLine(Image target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint
               int32_t kind);
 void DrawCircle(Image target, int32_t x, int32_t y, int32_t radius, uint32_t colour);
 void SetPixel(Image target, int32_t x, int32_t y, uint32_t colour);
+// A glyph of width (at most 32) x height pixels with its top-left corner at
+// (x, y): every pixel (x + c, y + r) whose bit c of rows[r] is set (the
+// lowest bit the leftmost column) gets colour, exactly as a SetPixel for
+// each of them would give it; the others stay.
+void DrawMonoGlyph(Image target, int32_t x, int32_t y, const uint32_t* rows, int32_t width,
+                   int32_t height, uint32_t colour);
 // Brackets a batch of screen drawing; recursive. UnlockScreen marks every
 // screen row changed.
 void LockScreen();

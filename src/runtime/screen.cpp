@@ -11,8 +11,6 @@
 namespace wimmel::rt {
 namespace detail {
 
-RuntimeState* gRuntime = nullptr;
-
 namespace {
 
 constexpr int32_t kGlyphWidth = 8;
@@ -22,15 +20,6 @@ struct Size {
   int32_t w, h;
 };
 constexpr Size kModeSizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
-
-uint8_t* AllocPixels(size_t bytes) {
-  // Rows start at multiples of 16 because the pitch is one; 64-byte
-  // alignment of the block keeps wide vector stores off cache-line splits.
-  return static_cast<uint8_t*>(::operator new[](bytes, std::align_val_t{64}, std::nothrow));
-}
-void FreePixels(uint8_t* p) {
-  if (p) ::operator delete[](p, std::align_val_t{64});
-}
 
 int32_t BytesForDepth(int32_t depth) {
   switch (depth) {
@@ -100,27 +89,20 @@ void ScrollConsole() {
   MarkRows(0, s.height - 1);
 }
 
+// White on black in the console's cell (column, row), both 1-based.
 void DrawGlyph(uint8_t code, int32_t column, int32_t row) {
   ImageData& s = State().screen.image;
-  const int32_t x0 = (column - 1) * kGlyphWidth;
-  const int32_t y0 = (row - 1) * kGlyphHeight;
-  const uint32_t white = NativeColour(s, 0xFFFFFFFF);
-  const uint32_t black = 0;
-  const uint8_t* glyph = kConsoleFont[code];
-  const int32_t w = std::min(kGlyphWidth, s.width - x0);
-  const int32_t h = std::min(kGlyphHeight, s.height - y0);
-  for (int32_t gy = 0; gy < h; ++gy) {
-    uint8_t* line = s.pixels + static_cast<size_t>(y0 + gy) * s.pitch;
-    for (int32_t gx = 0; gx < w; ++gx) {
-      const uint32_t v = (glyph[gy] & (0x80 >> gx)) ? white : black;
-      if (s.bytesPerPixel == 2) {
-        reinterpret_cast<uint16_t*>(line)[x0 + gx] = static_cast<uint16_t>(v);
-      } else {
-        reinterpret_cast<uint32_t*>(line)[x0 + gx] = v;
-      }
-    }
+  // The font keeps a row's leftmost pixel in its top bit.
+  uint32_t rows[kGlyphHeight];
+  for (int32_t r = 0; r < kGlyphHeight; ++r) {
+    const uint8_t bits = kConsoleFont[code][r];
+    uint32_t mirrored = 0;
+    for (int32_t c = 0; c < kGlyphWidth; ++c) mirrored |= ((bits >> (7 - c)) & 1u) << c;
+    rows[r] = mirrored;
   }
-  MarkRect(x0, y0, x0 + w - 1, y0 + h - 1);
+  const uint32_t black = 0;
+  DrawMonoBits(s, true, (column - 1) * kGlyphWidth, (row - 1) * kGlyphHeight, rows, kGlyphWidth,
+               kGlyphHeight, NativeColour(s, 0xFFFFFFFF), &black);
 }
 
 }  // namespace
@@ -384,6 +366,9 @@ void UnlockScreen() {
   // that, which is all that differs from what the window already holds.
   ScreenState& screen = State().screen;
   const bool outermost = screen.lock.Depth() == 1;
+  // The frame is counted before the lock goes, so that a display that takes
+  // the screen right after the unlock also counts this frame as taken.
+  if (outermost) CurrentDisplay().FrameEnds();
   screen.lock.unlock();
   if (outermost) CurrentDisplay().FrameDone();
 }
@@ -408,10 +393,10 @@ void TakeChangedRects(std::vector<ScreenRect>& rects, size_t maxRects) {
   };
   // Runs of changed tiles in each row of tiles; a run continues the
   // rectangle above it when it spans the same columns.
-  struct Run {
-    int32_t c0, c1, r0;
-  };
-  std::vector<Run> open, next;
+  using Run = ScreenState::TileRun;
+  std::vector<Run>& open = screen.openRuns;
+  std::vector<Run>& next = screen.nextRuns;
+  open.clear();
   auto close = [&](const Run& run, int32_t lastRow) {
     rects.push_back(pixels(run.c0, run.c1, run.r0, lastRow));
   };

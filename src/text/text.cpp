@@ -54,25 +54,15 @@ FontView ViewOf(int32_t font) {
 
 // Plots one glyph with its top-left corner at (x, y). The position is taken
 // in 64 bits because callers add offsets to coordinates that may already sit
-// at the ends of the 32-bit range; pixels beyond that range cannot lie on
-// any target and are skipped.
+// at the ends of the 32-bit range. A glyph is at most 32 pixels wide and
+// high, so one whose corner lies beyond that range has no pixel on any
+// target (they are never that large) and is skipped.
 void DrawGlyph(const FontView& font, uint8_t code, int64_t x, int64_t y, uint32_t colour,
                rt::Image target) {
   if (code == 0 || font.glyphs == nullptr) return;
-  const uint32_t* glyph = font.glyphs[code];
-  for (int64_t r = 0; r < font.height; ++r) {
-    uint32_t rowBits = glyph[r];
-    if (font.width < 32) rowBits &= (uint32_t{1} << font.width) - 1;
-    if (rowBits == 0) continue;
-    const int64_t py = y + r;
-    if (py < kMinI32 || py > kMaxI32) continue;
-    for (int64_t c = 0; rowBits != 0; ++c, rowBits >>= 1) {
-      if ((rowBits & 1) == 0) continue;
-      const int64_t px = x + c;
-      if (px < kMinI32 || px > kMaxI32) continue;
-      rt::SetPixel(target, static_cast<int32_t>(px), static_cast<int32_t>(py), colour);
-    }
-  }
+  if (x < kMinI32 || x > kMaxI32 || y < kMinI32 || y > kMaxI32) return;
+  rt::DrawMonoGlyph(target, static_cast<int32_t>(x), static_cast<int32_t>(y), font.glyphs[code],
+                    static_cast<int32_t>(font.width), static_cast<int32_t>(font.height), colour);
 }
 
 // MaleText at a 64-bit position.

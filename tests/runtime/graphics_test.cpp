@@ -641,10 +641,62 @@ TEST(Drawing, SetPixelIsClipped) {
   rt::DestroyImage(img);
 }
 
+TEST(Drawing, MonoGlyphSetsWhatSetPixelWouldSet) {
+  for (const int32_t depth : {16, 32}) {
+    OpenScreen(depth);
+    rt::Image mine = rt::CreateImage(40, 30, 0);
+    rt::Image reference = rt::CreateImage(40, 30, 0);
+    uint32_t rows[32];
+    uint32_t seed = 12345;
+    for (uint32_t& r : rows) r = seed = seed * 1664525u + 1013904223u;
+    // Corners inside, across every edge and far outside, several widths.
+    const int32_t places[][2] = {{3, 2},
+                                 {-5, 4},
+                                 {30, -7},
+                                 {25, 20},
+                                 {-31, -3},
+                                 {39, 29},
+                                 {INT32_MIN, 0},
+                                 {0, INT32_MAX},
+                                 {40, 0},
+                                 {-32, -32},
+                                 {INT32_MAX, INT32_MAX}};
+    for (const int32_t width : {1, 6, 8, 31, 32}) {
+      for (const auto& [x, y] : places) {
+        rt::DrawMonoGlyph(mine, x, y, rows, width, 20, 0xFF80C040u + static_cast<uint32_t>(width));
+        for (int64_t r = 0; r < 20; ++r) {
+          for (int64_t c = 0; c < width; ++c) {
+            const int64_t px = int64_t{x} + c, py = int64_t{y} + r;
+            if (((rows[r] >> c) & 1) == 0 || px > INT32_MAX || py > INT32_MAX) continue;
+            rt::SetPixel(reference, static_cast<int32_t>(px), static_cast<int32_t>(py),
+                         0xFF80C040u + static_cast<uint32_t>(width));
+          }
+        }
+        ASSERT_EQ(Pixels(mine), Pixels(reference)) << depth << " " << width << " " << x << " " << y;
+      }
+    }
+    rt::DestroyImage(mine);
+    rt::DestroyImage(reference);
+  }
+}
+
+TEST(Drawing, MonoGlyphOnTheScreenMarksWhatItDrew) {
+  OpenScreen(32);
+  Changed();
+  // One pixel in row 3, column 2 of the glyph.
+  uint32_t rows[20] = {};
+  rows[3] = 1u << 2;
+  rt::DrawMonoGlyph(nullptr, 60, 40, rows, 8, 20, 0xFFFFFFFF);
+  EXPECT_EQ(rt::GetPixel(nullptr, 62, 43), 0xFFFFFFFFu);
+  EXPECT_EQ(Changed(), (Rects{{32, 32, 32, 16}})) << "the glyph's box spans four tiles";
+}
+
 TEST(Drawing, NothingHappensWithoutAScreen) {
   rt::DrawLine(nullptr, 0, 0, 10, 10, 0xFFFFFFFF, 2);
   rt::DrawCircle(nullptr, 5, 5, 3, 0xFFFFFFFF);
   rt::SetPixel(nullptr, 1, 1, 0xFFFFFFFF);
+  const uint32_t rows[2] = {3, 3};
+  rt::DrawMonoGlyph(nullptr, 0, 0, rows, 2, 2, 0xFFFFFFFF);
   rt::ClearScreen();
   EXPECT_EQ(rt::GetPixel(nullptr, 1, 1), 0u);
 }

@@ -220,12 +220,35 @@ TEST(InputBeforeScreen, QueueWorksAndNoTerminalGivesNothing) {
   EXPECT_EQ(rt::ReadMouse(x, y, w, b, c), 1) << "no window, no mouse";
 }
 
+TEST(InputBeforeScreen, WaitForKeyLooksAtTheTerminalAgainAfterAWhile) {
+  if (isatty(0)) GTEST_SKIP() << "the terminal would be read";
+  int polls = 0;
+  rt::headless::SetOnPoll([&] {
+    if (++polls == 3) rt::headless::PushKey('k');
+  });
+  std::vector<double> waits;
+  rt::headless::SetOnWait([&](double deadline) { waits.push_back(deadline); });
+  EXPECT_EQ(rt::WaitForKey(), "k");
+  // Without a screen the display does not see the terminal's keys, so no
+  // wait may last until input arrives.
+  ASSERT_EQ(waits.size(), 2u);
+  EXPECT_NEAR(waits[0], 0.001 + 0.05, 1e-9);
+  EXPECT_NEAR(waits[1], 0.002 + 0.05, 1e-9);
+}
+
 TEST(InputDisplay, InstallingADisplayClearsItsInput) {
   rt::headless::PushKey('z');
   rt::headless::Install();
   EXPECT_FALSE(rt::KeyHitFlag());
   ASSERT_EQ(rt::SetScreenMode(18, 16, 0, 1, 0), 0);
   EXPECT_EQ(rt::ReadKey(), "");
+}
+
+TEST(InputDisplay, InstallingADisplayForgetsAMouseChange) {
+  rt::headless::SetMouse(3, 4, 0);
+  EXPECT_TRUE(rt::InputWaiting());
+  rt::headless::Install();
+  EXPECT_FALSE(rt::InputWaiting()) << "the change belonged to the old display";
 }
 
 }  // namespace

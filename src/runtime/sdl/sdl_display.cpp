@@ -42,6 +42,9 @@ constexpr auto kStopWait = std::chrono::seconds(3);
 constexpr auto kRequestWait = std::chrono::seconds(5);
 constexpr int32_t kSizeWindowDelay = 10;  // passes of 10 ms
 constexpr int32_t kSettlePasses = 50;
+// A wait for input with a deadline further off than this, in seconds, waits
+// for input alone.
+constexpr double kLongestWait = 1e6;
 
 struct StartResult {
   bool ok = false;
@@ -127,6 +130,7 @@ class SdlDisplay final : public Display {
   }
   void WaitForInput(double deadline) override;
   void FrameBegins() override;
+  void FrameEnds() override;
   void FrameDone() override;
 
  private:
@@ -293,7 +297,11 @@ bool SdlDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPix
 void SdlDisplay::WaitForInput(double deadline) {
   std::unique_lock<std::mutex> lock(mu_);
   auto ready = [this] { return inputArrived_ != seenInput_ || finished_; };
-  if (std::isinf(deadline) && deadline > 0) {
+  // A deadline that is no number, or lies before now, waits not at all; one
+  // further off than a time point can hold waits for input alone.
+  const double now = Now();
+  if (!(deadline > now)) return;
+  if (deadline - now > kLongestWait) {
     cv_.wait(lock, ready);
     return;
   }
@@ -311,11 +319,15 @@ void SdlDisplay::FrameBegins() {
                [this] { return !showing_ || finished_ || framesTaken_ >= framesDone_; });
 }
 
+// Called with the screen lock held (the lock order is the screen lock, then
+// mu_, as in Tick), so the display thread's look at framesDone_ under the
+// screen lock sees exactly the frames the screen holds.
+void SdlDisplay::FrameEnds() {
+  std::lock_guard<std::mutex> lock(mu_);
+  ++framesDone_;
+}
+
 void SdlDisplay::FrameDone() {
-  {
-    std::lock_guard<std::mutex> lock(mu_);
-    ++framesDone_;
-  }
   Wake();
 }
 
@@ -489,8 +501,12 @@ bool SdlDisplay::PreparePath() {
   }
   if (useRenderer) {
     surface_ = nullptr;
+    if ((!texture_ || texW_ != screenW_ || texH_ != screenH_) && !MakeTexture(screenW_, screenH_)) {
+      // Nothing to upload into; the next pass tries again.
+      path_ = Path::None;
+      return false;
+    }
     path_ = Path::Renderer;
-    if (!texture_ || texW_ != screenW_ || texH_ != screenH_) MakeTexture(screenW_, screenH_);
   } else {
     DropRenderer();
     surface_ = SDL_GetWindowSurface(window_);
@@ -499,7 +515,6 @@ bool SdlDisplay::PreparePath() {
       return false;
     }
     path_ = Path::Surface;
-    SDL_GetWindowSizeInPixels(window_, &outW, &outH);
     placement_ = PlaceScreen(surface_->w, surface_->h, screenW_, screenH_);
     // The black around the picture, drawn once per size.
     SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
@@ -608,19 +623,35 @@ void SdlDisplay::CopyToSurface(const ImageData& screen) {
   }
 }
 
+// Uploads the changed rectangles into the texture. The marks are cleared by
+// now, so a texture that does not take them makes the path invalid: the
+// next pass prepares it again, and that sends the whole picture.
 void SdlDisplay::UploadToTexture(const ImageData& screen) {
   sent_.clear();
-  if (!texture_ && !MakeTexture(screen.width, screen.height)) return;
+  auto fail = [this] {
+    sent_.clear();
+    pathValid_ = false;
+  };
+  if (!texture_) {
+    fail();
+    return;
+  }
   for (const ScreenRect& r : changed_) {
     const SDL_Rect rect{r.x, r.y, r.w, r.h};
     const uint8_t* src = screen.pixels + static_cast<size_t>(r.y) * screen.pitch +
                          static_cast<size_t>(r.x) * screen.bytesPerPixel;
     if (screen.bytesPerPixel == 4) {
-      SDL_UpdateTexture(texture_, &rect, src, screen.pitch);
+      if (SDL_UpdateTexture(texture_, &rect, src, screen.pitch) != 0) {
+        fail();
+        return;
+      }
     } else {
       void* target = nullptr;
       int targetPitch = 0;
-      if (SDL_LockTexture(texture_, &rect, &target, &targetPitch) != 0) return;
+      if (SDL_LockTexture(texture_, &rect, &target, &targetPitch) != 0) {
+        fail();
+        return;
+      }
       for (int32_t y = 0; y < r.h; ++y) {
         const auto* in =
             reinterpret_cast<const uint16_t*>(src + static_cast<size_t>(y) * screen.pitch);
@@ -780,24 +811,25 @@ void SdlDisplay::Tick(const SDL_Event* first) {
     frames = framesDone_;
   }
   TakeChangedRects(changed_, kMaxRects);
+  sent_.clear();
   if (const Image screen = ScreenImage(); screen && !changed_.empty()) {
     if (path_ == Path::Surface) {
       CopyToSurface(*screen);
     } else if (path_ == Path::Renderer) {
       UploadToTexture(*screen);
     }
-  } else {
-    sent_.clear();
   }
   const bool toggle = HandleEvents(first);
   UnlockScreenRaw();
-
-  Present(!sent_.empty());
+  // The frames are copied; the program may draw the next one while this
+  // pass sends them on to the window.
   {
     std::lock_guard<std::mutex> lock(mu_);
     framesTaken_ = std::max(framesTaken_, frames);
   }
   cv_.notify_all();
+
+  Present(!sent_.empty());
   if (toggle) ToggleFullscreen();
   if (sizeWindowIn_ > 0 && --sizeWindowIn_ == 0) SizeWindow();
 }

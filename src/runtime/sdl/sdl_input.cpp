@@ -12,10 +12,6 @@ using namespace keys;
 
 namespace {
 
-constexpr uint32_t Extended(uint32_t scan) {
-  return keys::QueueCode(static_cast<uint8_t>(scan));
-}
-
 // The PC BIOS codes of the keys that type nothing: the plain code (also
 // used with Shift, as the BIOS does for the grey block) and the Ctrl code.
 struct NoCharKey {
@@ -44,12 +40,6 @@ constexpr NoCharKey kKeypad[] = {
     {SDL_SCANCODE_KP_0, kInsert, kCtrlInsert},
     {SDL_SCANCODE_KP_PERIOD, kDelete, kCtrlDelete},
 };
-
-uint8_t Cp437FromCodePoint(uint32_t cp) {
-  // Control characters come from key-downs, never from text; C1 controls
-  // and everything beyond Latin-1 have no place in the code page.
-  return keys::Latin1ToCp437(cp);
-}
 
 // Decodes one UTF-8 sequence at text[i]. A byte that does not start a
 // well-formed sequence is taken as a Latin-1 character of its own, so text
@@ -128,22 +118,22 @@ uint32_t MapKeyDown(SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
 
   if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F9) {
     const uint32_t i = scancode - SDL_SCANCODE_F1;
-    return Extended(ctrl ? kCtrlF1 + i : shift ? kShiftF1 + i : kF1 + i);
+    return QueueCode(static_cast<uint8_t>((ctrl ? kCtrlF1 : shift ? kShiftF1 : kF1) + i));
   }
   // F10 opens the host's menu bar; the program never sees it.
   if (scancode == SDL_SCANCODE_F10) return 0;
-  if (scancode == SDL_SCANCODE_F11) return Extended(ctrl ? kCtrlF11 : shift ? kShiftF11 : kF11);
-  if (scancode == SDL_SCANCODE_F12) return Extended(ctrl ? kCtrlF12 : shift ? kShiftF12 : kF12);
+  if (scancode == SDL_SCANCODE_F11) return QueueCode(ctrl ? kCtrlF11 : shift ? kShiftF11 : kF11);
+  if (scancode == SDL_SCANCODE_F12) return QueueCode(ctrl ? kCtrlF12 : shift ? kShiftF12 : kF12);
 
   for (const NoCharKey& k : kEditingBlock) {
-    if (k.scancode == scancode) return Extended(ctrl ? k.ctrl : k.normal);
+    if (k.scancode == scancode) return QueueCode(ctrl ? k.ctrl : k.normal);
   }
   // With Num Lock the keypad types digits (text input); Shift turns it back
   // into the cursor keys for that press.
   const bool numLock = (mod & KMOD_NUM) != 0;
   if (!numLock || shift) {
     for (const NoCharKey& k : kKeypad) {
-      if (k.scancode == scancode) return Extended(ctrl ? k.ctrl : k.normal);
+      if (k.scancode == scancode) return QueueCode(ctrl ? k.ctrl : k.normal);
     }
   }
 
@@ -151,13 +141,13 @@ uint32_t MapKeyDown(SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
     case SDL_SCANCODE_RETURN:
     case SDL_SCANCODE_RETURN2:
     case SDL_SCANCODE_KP_ENTER:
-      return ctrl ? 10 : 13;
+      return ctrl ? 10 : kEnter;
     case SDL_SCANCODE_BACKSPACE:
-      return ctrl ? 127 : 8;
+      return ctrl ? 127 : kBackspace;
     case SDL_SCANCODE_TAB:
-      return ctrl ? 0 : 9;
+      return ctrl ? 0 : kTab;
     case SDL_SCANCODE_ESCAPE:
-      return 27;
+      return kEscape;
     default:
       break;
   }
@@ -170,7 +160,7 @@ std::vector<uint8_t> MapText(std::string_view utf8) {
   size_t i = 0;
   while (i < utf8.size()) {
     if (utf8[i] == '\0') break;
-    const uint8_t code = Cp437FromCodePoint(NextCodePoint(utf8, i));
+    const uint8_t code = Latin1ToCp437(NextCodePoint(utf8, i));
     if (code != 0) codes.push_back(code);
   }
   return codes;
@@ -204,8 +194,8 @@ bool KeyInput::Handle(const SDL_Event& e, const SDL_Event* next, std::vector<uin
         // Right Alt is AltGr on many layouts: a character that differs from
         // the key's own is an AltGr character and is typed; the key's own
         // character in either case is an Alt combination and is not.
-        const uint8_t own = Cp437FromCodePoint(static_cast<uint32_t>(ownerSym_));
-        const uint8_t ownOther = Cp437FromCodePoint(OtherCase(static_cast<uint32_t>(ownerSym_)));
+        const uint8_t own = Latin1ToCp437(static_cast<uint32_t>(ownerSym_));
+        const uint8_t ownOther = Latin1ToCp437(OtherCase(static_cast<uint32_t>(ownerSym_)));
         const bool same = text.size() == 1 && own != 0 && (text[0] == own || text[0] == ownOther);
         if (same) return false;
       } else if (ownerMod_ & KMOD_CTRL) {
