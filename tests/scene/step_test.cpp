@@ -147,7 +147,6 @@ TEST_F(StepTest, StepTimesAreRecordedOnlyWhileAsked) {
   Step();
   const std::vector<double> times = scene::TakeStepTimes();
   ASSERT_EQ(times.size(), 2u) << "one duration for each step that was made";
-  for (double t : times) EXPECT_GE(t, 0.0);
   Step();
   EXPECT_TRUE(scene::TakeStepTimes().empty()) << "taking the times ends the recording";
   scene::StartStepTimes();
