@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "images/bilder.h"
 #include "runtime/display.h"
 #include "runtime/image.h"

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "bmp_file.h"
 #include "hang_guard.h"
+#include "make_bmp.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"

@@ -1,15 +1,11 @@
 #include "scene_test_support.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 
 #include "runtime/display.h"
 #include "runtime/image.h"
@@ -19,24 +15,7 @@
 
 namespace wimmel::test {
 
-namespace fs = std::filesystem;
-
 namespace {
-
-std::string HostPath(std::string path) {
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  return path;
-}
-
-void Le32(std::string& s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void Le16(std::string& s, uint16_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8);
-}
 
 // What the headless display of the current case has been given and has
 // printed; OpenScreen starts it afresh.
@@ -52,78 +31,6 @@ struct ScreenScript {
 ScreenScript gScript;
 
 }  // namespace
-
-void WriteFile(const std::string& path, const std::string& content) {
-  const fs::path p(HostPath(path));
-  if (p.has_parent_path()) fs::create_directories(p.parent_path());
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-}
-
-void RemoveFile(const std::string& path) {
-  fs::remove(HostPath(path));
-}
-
-void ReplaceWithFolder(const std::string& path) {
-  const fs::path p(HostPath(path));
-  fs::remove_all(p);
-  fs::create_directories(p);
-}
-
-void ReplaceWithPipe(const std::string& path) {
-  const fs::path p(HostPath(path));
-  fs::remove_all(p);
-  if (p.has_parent_path()) fs::create_directories(p.parent_path());
-  ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0) << p;
-}
-
-void WriteBmp(const std::string& path, int32_t width, int32_t height,
-              const std::function<uint32_t(int32_t, int32_t)>& colour) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-  const uint32_t dataBytes = rowBytes * static_cast<uint32_t>(height);
-  std::string s = "BM";
-  Le32(s, 54 + dataBytes);
-  Le32(s, 0);
-  Le32(s, 54);
-  Le32(s, 40);
-  Le32(s, static_cast<uint32_t>(width));
-  Le32(s, static_cast<uint32_t>(height));
-  Le16(s, 1);
-  Le16(s, 24);
-  Le32(s, 0);
-  Le32(s, dataBytes);
-  Le32(s, 2835);
-  Le32(s, 2835);
-  Le32(s, 0);
-  Le32(s, 0);
-  for (int32_t y = height - 1; y >= 0; --y) {
-    std::string row;
-    for (int32_t x = 0; x < width; ++x) {
-      const uint32_t c = colour(x, y);
-      row += static_cast<char>(c & 0xFF);
-      row += static_cast<char>((c >> 8) & 0xFF);
-      row += static_cast<char>((c >> 16) & 0xFF);
-    }
-    row.resize(rowBytes, '\0');
-    s += row;
-  }
-  WriteFile(path, s);
-}
-
-ScratchFolder::ScratchFolder() {
-  previous_ = fs::current_path().string();
-  std::string pattern = (fs::temp_directory_path() / "wimmel-scene-XXXXXX").string();
-  char* made = ::mkdtemp(pattern.data());
-  if (made == nullptr) std::abort();
-  path_ = made;
-  fs::current_path(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  fs::current_path(previous_);
-  std::error_code error;
-  fs::remove_all(path_, error);
-}
 
 void OpenScreen(int32_t mode, int32_t depth, int64_t limit) {
   gScript = ScreenScript{};
@@ -175,15 +82,6 @@ std::string ConsoleText() {
   std::string s;
   for (const std::string& line : gScript.console) s += line + "\n";
   return s;
-}
-
-int ExitCodeOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::ProgramEnd& end) {
-    return end.code;
-  }
-  return -1;
 }
 
 void BuildBackground() {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "runtime/display.h"
 #include "runtime/runtime.h"
 #include "shared/dialog.h"

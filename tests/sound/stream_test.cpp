@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "runtime/display.h"
 #include "shared/settings.h"
 #include "sine_mp3.h"
