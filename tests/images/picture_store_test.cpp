@@ -2,14 +2,9 @@
 // its fatal reports. Each case works in a scratch folder of hand-made BMP
 // files on a headless screen with scripted keys.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <deque>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -19,78 +14,22 @@
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/keys.h"
+#include "test_files.h"
 
 namespace rt = wimmel::rt;
 namespace fs = std::filesystem;
 
 namespace {
 
-// The host path of a program file name: backslashes separate folders.
-fs::path HostPath(std::string name) {
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  return fs::path(name);
-}
-
-void WriteFile(const std::string& name, const std::string& bytes) {
-  const fs::path path = HostPath(name);
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void AppendLe(std::string& s, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A 24-bit bottom-up BMP; colour(x, y) gives 0xRRGGBB.
-void WriteBmp(const std::string& name, int32_t width, int32_t height,
-              const std::function<uint32_t(int32_t, int32_t)>& colour) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-  const uint32_t dataBytes = rowBytes * static_cast<uint32_t>(height);
-  std::string s = "BM";
-  for (uint32_t field : {54 + dataBytes, 0u, 54u, 40u, static_cast<uint32_t>(width),
-                         static_cast<uint32_t>(height)}) {
-    AppendLe(s, field, 4);
-  }
-  AppendLe(s, 1, 2);   // planes
-  AppendLe(s, 24, 2);  // bits per pixel
-  for (uint32_t field : {0u, dataBytes, 2835u, 2835u, 0u, 0u}) AppendLe(s, field, 4);
-  for (int32_t y = height - 1; y >= 0; --y) {
-    std::string row;
-    for (int32_t x = 0; x < width; ++x) AppendLe(row, colour(x, y), 3);
-    row.resize(rowBytes, '\0');
-    s += row;
-  }
-  WriteFile(name, s);
-}
-
-// A folder or a named pipe where a picture of that name would be: both must
-// count as missing, and nothing may wait for the pipe.
-void WriteFolder(const std::string& name) {
-  fs::remove_all(HostPath(name));
-  fs::create_directories(HostPath(name));
-}
-void WritePipe(const std::string& name) {
-  const fs::path path = HostPath(name);
-  fs::remove_all(path);
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0) << path;
-}
+using wimmel::test::ExitCodeOf;
+using wimmel::test::HostPath;
+using wimmel::test::ReplaceWithFolder;
+using wimmel::test::ReplaceWithPipe;
+using wimmel::test::WriteBmp;
+using wimmel::test::WriteFile;
 
 uint32_t Solid(int32_t, int32_t) {
   return 0x101010;
-}
-
-// Runs f and returns the exit code it ended the program with, -1 if it returned.
-int EndCode(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::ProgramEnd& e) {
-    return e.code;
-  }
-  return -1;
 }
 
 // A scratch working folder and a 640 x 480 headless screen. Keys queued with
@@ -99,11 +38,6 @@ int EndCode(const std::function<void()>& f) {
 class PictureStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "wimmel-images-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    folder_ = pattern;
-    fs::current_path(folder_);
     rt::HeadlessConfig config;
     config.onPoll = [this] {
       ++polls_;
@@ -127,15 +61,10 @@ class PictureStoreTest : public ::testing::Test {
     rt::headless::Install(config);
     ASSERT_EQ(rt::SetScreenMode(18, 16, 0, 1, 0), 0);
   }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
 
   void Key(uint32_t code) { keys_.push_back(code); }
 
-  fs::path previous_, folder_;
+  wimmel::test::ScratchFolder folder_{"images"};
   std::deque<uint32_t> keys_;
   int64_t polls_ = 0;
   int64_t idle_ = 0;
@@ -200,7 +129,7 @@ TEST_F(PictureStoreTest, HundredthIsStoredAndTheNextEndsTheProgram) {
   EXPECT_NE(wimmel::Bilder("GibBildPtr", "b\\100.bmp"), nullptr);
   EXPECT_TRUE(console_.empty());
   Key('x');
-  EXPECT_EQ(EndCode([] { wimmel::Bilder("GibBildPtr", "b\\101.bmp"); }), 0);
+  EXPECT_EQ(ExitCodeOf([] { wimmel::Bilder("GibBildPtr", "b\\101.bmp"); }), 0);
   EXPECT_EQ(console_,
             "Function Bilder: Soll das Bild\n"
             "b\\101.bmp in den Ram einlesen\n"
@@ -219,13 +148,13 @@ TEST_F(PictureStoreTest, EmptyFileFolderOrPipeEndsWithTheMissingFileLines) {
   // Only a regular file with content is a picture; nothing waits for a pipe.
   wimmel::test::HangGuard guard(10);
   WriteFile("HG_bild\\leer.bmp", "");
-  WriteFolder("HG_bild\\ordner.bmp");
-  WritePipe("HG_bild\\rohr.bmp");
+  ReplaceWithFolder("HG_bild\\ordner.bmp");
+  ReplaceWithPipe("HG_bild\\rohr.bmp");
   for (const std::string name : {"HG_bild\\leer.bmp", "HG_bild\\ordner.bmp", "HG_bild\\rohr.bmp"}) {
     console_.clear();
     rt::DrawLine(nullptr, 600, 470, 639, 479, 0xFFFFFFFF, 2);
     Key('x');
-    EXPECT_EQ(EndCode([&] { wimmel::Bilder("GibBildPtr", name); }), 0) << name;
+    EXPECT_EQ(ExitCodeOf([&] { wimmel::Bilder("GibBildPtr", name); }), 0) << name;
     EXPECT_EQ(console_, "Function Bilder: Soll das Bild\n" + name +
                             " in den Ram einlesen\n"
                             "Die Datei scheint jedoch nicht zu existieren\n"
@@ -244,7 +173,7 @@ TEST_F(PictureStoreTest, MissingFileWaitsForAKeyBeforeEnding) {
   });
   std::vector<double> waits;
   rt::headless::SetOnWait([&](double deadline) { waits.push_back(deadline); });
-  EXPECT_EQ(EndCode([] { wimmel::Bilder("GibBildPtr", "HG_bild\\fehlt.bmp"); }), 0);
+  EXPECT_EQ(ExitCodeOf([] { wimmel::Bilder("GibBildPtr", "HG_bild\\fehlt.bmp"); }), 0);
   EXPECT_EQ(polls, 50);
   EXPECT_EQ(waits, std::vector<double>(49, std::numeric_limits<double>::infinity()));
 }
@@ -252,7 +181,7 @@ TEST_F(PictureStoreTest, MissingFileWaitsForAKeyBeforeEnding) {
 TEST_F(PictureStoreTest, ZeroSizeHeaderEndsWithTheAllocationLines) {
   WriteBmp("HG_bild\\null.bmp", 0, 5, [](int32_t, int32_t) { return 0u; });
   Key(' ');
-  EXPECT_EQ(EndCode([] { wimmel::Bilder("GibBildPtr", "HG_bild\\null.bmp"); }), 0);
+  EXPECT_EQ(ExitCodeOf([] { wimmel::Bilder("GibBildPtr", "HG_bild\\null.bmp"); }), 0);
   EXPECT_EQ(console_,
             "Function Bilder: Soll das Bild\n"
             "HG_bild\\null.bmp in den Ram einlesen\n"
