@@ -16,6 +16,7 @@
 #include "sound/fsound.h"
 #include "sound/mixer.h"
 #include "sound/musik.h"
+#include "test_files.h"
 
 namespace rt = wimmel::rt;
 
@@ -29,7 +30,7 @@ using test::Sine;
 class StreamTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = test::MakeTempDir("stream");
+    dir_ = test::MakeTempFolder("stream").string();
     ASSERT_FALSE(dir_.empty());
     Sine tone;
     tone.frames = 30000;
