@@ -3,7 +3,6 @@
 // files on a headless screen with scripted keys.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -13,7 +12,7 @@
 #include "images/bilder.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
-#include "runtime/keys.h"
+#include "scripted_screen.h"
 #include "test_files.h"
 
 namespace rt = wimmel::rt;
@@ -21,8 +20,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using wimmel::test::ConsoleLines;
+using wimmel::test::ConsoleText;
 using wimmel::test::ExitCodeOf;
 using wimmel::test::HostPath;
+using wimmel::test::OpenScriptedScreen;
+using wimmel::test::Polls;
+using wimmel::test::QueueKey;
 using wimmel::test::ReplaceWithFolder;
 using wimmel::test::ReplaceWithPipe;
 using wimmel::test::WriteBmp;
@@ -32,44 +36,13 @@ uint32_t Solid(int32_t, int32_t) {
   return 0x101010;
 }
 
-// A scratch working folder and a 640 x 480 headless screen. Keys queued with
-// Key() are handed out one per poll; a run of polls without a queued key
-// fails the case and sends Escape, so a wait that nobody answers cannot hang.
+// A scratch working folder and a 640 x 480 headless screen with scripted
+// keys (scripted_screen.h).
 class PictureStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    rt::HeadlessConfig config;
-    config.onPoll = [this] {
-      ++polls_;
-      if (!keys_.empty()) {
-        rt::headless::PushKey(keys_.front());
-        keys_.pop_front();
-        idle_ = 0;
-      } else if (++idle_ > 200000) {
-        ADD_FAILURE() << "waiting for a key that no test provides";
-        idle_ = 0;
-        rt::headless::PushKey(rt::keys::kEscape);
-      }
-    };
-    config.onConsole = [this](std::string_view text, bool newline) {
-      line_ += text;
-      if (newline) {
-        console_ += line_ + "\n";
-        line_.clear();
-      }
-    };
-    rt::headless::Install(config);
-    ASSERT_EQ(rt::SetScreenMode(18, 16, 0, 1, 0), 0);
-  }
-
-  void Key(uint32_t code) { keys_.push_back(code); }
+  void SetUp() override { OpenScriptedScreen(18, 16); }
 
   wimmel::test::ScratchFolder folder_{"images"};
-  std::deque<uint32_t> keys_;
-  int64_t polls_ = 0;
-  int64_t idle_ = 0;
-  std::string console_;  // finished console lines, each ended by '\n'
-  std::string line_;
 };
 
 TEST_F(PictureStoreTest, LoadsOnceAndHandsOutTheSameImage) {
@@ -83,7 +56,7 @@ TEST_F(PictureStoreTest, LoadsOnceAndHandsOutTheSameImage) {
   // A second request must not read the file again: it is gone by now.
   fs::remove(HostPath("HG_bild\\eins.bmp"));
   EXPECT_EQ(wimmel::Bilder("gibbildptr", "HG_bild\\eins.bmp"), a);
-  EXPECT_TRUE(console_.empty());
+  EXPECT_TRUE(ConsoleText().empty());
 }
 
 TEST_F(PictureStoreTest, NamesAreComparedExactly) {
@@ -117,7 +90,7 @@ TEST_F(PictureStoreTest, NamesLongerThanTheFieldNeverMatchAgain) {
 TEST_F(PictureStoreTest, UnknownWordAnswersNullSilently) {
   WriteBmp("HG_bild\\x.bmp", 1, 1, [](int32_t, int32_t) { return 0u; });
   EXPECT_EQ(wimmel::Bilder("GibBild", "HG_bild\\x.bmp"), nullptr);
-  EXPECT_TRUE(console_.empty());
+  EXPECT_TRUE(ConsoleText().empty());
 }
 
 TEST_F(PictureStoreTest, HundredthIsStoredAndTheNextEndsTheProgram) {
@@ -127,10 +100,10 @@ TEST_F(PictureStoreTest, HundredthIsStoredAndTheNextEndsTheProgram) {
   }
   // Known names are still served when the store is full.
   EXPECT_NE(wimmel::Bilder("GibBildPtr", "b\\100.bmp"), nullptr);
-  EXPECT_TRUE(console_.empty());
-  Key('x');
+  EXPECT_TRUE(ConsoleText().empty());
+  QueueKey('x');
   EXPECT_EQ(ExitCodeOf([] { wimmel::Bilder("GibBildPtr", "b\\101.bmp"); }), 0);
-  EXPECT_EQ(console_,
+  EXPECT_EQ(ConsoleText(),
             "Function Bilder: Soll das Bild\n"
             "b\\101.bmp in den Ram einlesen\n"
             "Das waere dann das 101.Bild\n"
@@ -151,17 +124,17 @@ TEST_F(PictureStoreTest, EmptyFileFolderOrPipeEndsWithTheMissingFileLines) {
   ReplaceWithFolder("HG_bild\\ordner.bmp");
   ReplaceWithPipe("HG_bild\\rohr.bmp");
   for (const std::string name : {"HG_bild\\leer.bmp", "HG_bild\\ordner.bmp", "HG_bild\\rohr.bmp"}) {
-    console_.clear();
+    ConsoleLines().clear();
     rt::DrawLine(nullptr, 600, 470, 639, 479, 0xFFFFFFFF, 2);
-    Key('x');
+    QueueKey('x');
     EXPECT_EQ(ExitCodeOf([&] { wimmel::Bilder("GibBildPtr", name); }), 0) << name;
-    EXPECT_EQ(console_, "Function Bilder: Soll das Bild\n" + name +
-                            " in den Ram einlesen\n"
-                            "Die Datei scheint jedoch nicht zu existieren\n"
-                            "jegliche Taste = Programmende\n");
+    EXPECT_EQ(ConsoleText(), "Function Bilder: Soll das Bild\n" + name +
+                                 " in den Ram einlesen\n"
+                                 "Die Datei scheint jedoch nicht zu existieren\n"
+                                 "jegliche Taste = Programmende\n");
     EXPECT_EQ(rt::GetPixel(rt::ScreenImage(), 620, 475), 0u) << "the screen is cleared first";
   }
-  EXPECT_GE(polls_, 3);
+  EXPECT_GE(Polls(), 3);
 }
 
 TEST_F(PictureStoreTest, MissingFileWaitsForAKeyBeforeEnding) {
@@ -180,9 +153,9 @@ TEST_F(PictureStoreTest, MissingFileWaitsForAKeyBeforeEnding) {
 
 TEST_F(PictureStoreTest, ZeroSizeHeaderEndsWithTheAllocationLines) {
   WriteBmp("HG_bild\\null.bmp", 0, 5, [](int32_t, int32_t) { return 0u; });
-  Key(' ');
+  QueueKey(' ');
   EXPECT_EQ(ExitCodeOf([] { wimmel::Bilder("GibBildPtr", "HG_bild\\null.bmp"); }), 0);
-  EXPECT_EQ(console_,
+  EXPECT_EQ(ConsoleText(),
             "Function Bilder: Soll das Bild\n"
             "HG_bild\\null.bmp in den Ram einlesen\n"
             "Die Zeichenwerk-Function IMAGECREATE gibt aber null zurueck\n"

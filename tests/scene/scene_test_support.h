@@ -1,5 +1,5 @@
-// Test support for the scene (beside the files and scratch folders of
-// test_files.h): a headless screen with scripted keys and captured console lines,
+// Test support for the scene (beside the files, scratch folders and the
+// scripted screen of the common test support): a screen ready for the scene,
 // and the background and scene built the way the start screen builds them.
 // Every test case runs on a fresh program, so nothing here resets modules.
 #pragma once
@@ -11,21 +11,15 @@
 
 #include "runtime/runtime.h"
 #include "scene/internal.h"
+#include "scripted_screen.h"
 #include "test_files.h"
 
 namespace wimmel::test {
 
-// Opens a headless screen (mode 18 = 640x480, 21 = 1280x1024), fills the
-// fonts and the kind table and records the mode in the scene settings.
-// Keys queued with QueueKey() are handed out one per poll (code 0: a poll
-// that hands out none); a run of more than limit polls without a queued key
-// fails the test and sends Escape, so a wait that nobody answers cannot hang.
+// Opens the scripted screen of scripted_screen.h (mode 18 = 640x480,
+// 21 = 1280x1024), fills the fonts and the kind table and records the mode
+// in the scene settings.
 void OpenScreen(int32_t mode, int32_t depth, int64_t limit = 200000);
-void QueueKey(uint32_t code);
-int64_t Polls();                           // polls since OpenScreen()
-std::vector<double>& Waits();              // deadlines of the waits for input
-std::vector<std::string>& ConsoleLines();  // finished console lines
-std::string ConsoleText();                 // all lines joined with '\n'
 
 // Background from "HG_bild\Karogrun.bmp" and the scene geometry, as the
 // start screen builds them.
