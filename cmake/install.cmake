@@ -29,24 +29,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/wimmel.desktop
 # gzip -n leaves out the time stamp, so the package's bytes repeat.
 set(packaging_out ${CMAKE_BINARY_DIR}/packaging)
 set(compressed)
-foreach(page wimmel.6 wimmel-headless.6)
+foreach(file wimmel.6 wimmel-headless.6 changelog)
   add_custom_command(
-    OUTPUT ${packaging_out}/${page}.gz
+    OUTPUT ${packaging_out}/${file}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${packaging_out}
-    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/${page} > ${packaging_out}/${page}.gz
-    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${page}
+    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/${file} > ${packaging_out}/${file}.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${file}
     VERBATIM)
-  list(APPEND compressed ${packaging_out}/${page}.gz)
-  install(FILES ${packaging_out}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+  list(APPEND compressed ${packaging_out}/${file}.gz)
 endforeach()
-add_custom_command(
-  OUTPUT ${packaging_out}/changelog.gz
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${packaging_out}
-  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/changelog > ${packaging_out}/changelog.gz
-  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog
-  VERBATIM)
-list(APPEND compressed ${packaging_out}/changelog.gz)
 add_custom_target(packaging_files ALL DEPENDS ${compressed})
+install(FILES ${packaging_out}/wimmel.6.gz ${packaging_out}/wimmel-headless.6.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
               ${packaging_out}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -84,9 +84,11 @@ rt::Image MakeSprite(int depth) {
 // second-level cache holds), as the figures of a full scene are.
 enum class Where { One, Scattered };
 
-Pos PositionAt(Where where, size_t i) {
+// The i-th place; positions is Positions(), fetched before the timed loop so
+// that the loop does not pay for the guard of its static.
+Pos PositionAt(const std::vector<Pos>& positions, Where where, size_t i) {
   if (where == Where::One) return Pos{600, 500};
-  return Positions()[i & (kPositions - 1)];
+  return positions[i & (kPositions - 1)];
 }
 
 // The copiers of the runtime's start-up choice (no level), or of one level.
@@ -107,10 +109,11 @@ void Put(benchmark::State& state, int depth, rt::PutMode mode, Copiers copiers, 
     }
   }
   rt::Image sprite = MakeSprite(depth);
+  const std::vector<Pos>& positions = Positions();
   size_t i = 0;
   rt::LockScreen();  // the figure step draws inside one lock bracket
   for (auto _ : state) {
-    const Pos p = PositionAt(where, i++);
+    const Pos p = PositionAt(positions, where, i++);
     benchmark::DoNotOptimize(rt::PutImage(nullptr, p.x, p.y, sprite, 0, 0, kSide, kSide, mode));
     benchmark::ClobberMemory();
   }
@@ -129,9 +132,10 @@ void CopierAlone(benchmark::State& state, int depth, Where where) {
   const int bpp = sprite->bytesPerPixel;
   const rt::detail::RectCopy copy =
       bpp == 2 ? rt::detail::ActiveBlitters().keyed16 : rt::detail::ActiveBlitters().keyed32;
+  const std::vector<Pos>& positions = Positions();
   size_t i = 0;
   for (auto _ : state) {
-    const Pos p = PositionAt(where, i++);
+    const Pos p = PositionAt(positions, where, i++);
     uint8_t* d = screen->pixels + static_cast<size_t>(p.y) * screen->pitch + p.x * bpp;
     copy(d, screen->pitch, sprite->pixels, sprite->pitch, kSide, kSide);
     benchmark::ClobberMemory();
@@ -145,9 +149,10 @@ void MemcpyRows(benchmark::State& state, int depth, Where where) {
   rt::Image sprite = MakeSprite(depth);
   rt::Image screen = rt::ScreenImage();
   const int bpp = sprite->bytesPerPixel;
+  const std::vector<Pos>& positions = Positions();
   size_t i = 0;
   for (auto _ : state) {
-    const Pos p = PositionAt(where, i++);
+    const Pos p = PositionAt(positions, where, i++);
     uint8_t* d = screen->pixels + static_cast<size_t>(p.y) * screen->pitch + p.x * bpp;
     const uint8_t* s = sprite->pixels;
     for (int row = 0; row < kSide; ++row) {
@@ -191,9 +196,10 @@ void SdlRle(benchmark::State& state, int depth, Where where) {
   const uint32_t corner = depth == 16 ? *static_cast<uint16_t*>(screen->pixels)
                                       : *static_cast<uint32_t*>(screen->pixels);
   if (corner != 0) state.SkipWithError("SDL did not apply the colour key");
+  const std::vector<Pos>& positions = Positions();
   size_t i = 0;
   for (auto _ : state) {
-    const Pos p = PositionAt(where, i++);
+    const Pos p = PositionAt(positions, where, i++);
     SDL_Rect dst{p.x, p.y, kSide, kSide};
     benchmark::DoNotOptimize(SDL_BlitSurface(sprite, nullptr, screen, &dst));
     benchmark::ClobberMemory();

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../../tests/scene/scene_test_support.h"
+#include "control/data_folder.h"
 #include "control/program.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
@@ -36,21 +37,13 @@ using wimmel::Layout;
 using wimmel::Settings;
 namespace test = wimmel::test;
 
-// The generated data: WIMMEL_DATA_DIR, else <folder of the executable>/../data,
-// else the build's data folder.
+// The generated data, looked for as the program looks for it: $WIMMEL_DATA,
+// else the data beside the program (a build's data folder), else the
+// installed data.
 std::string DataFolder() {
-  std::vector<fs::path> candidates;
-  if (const char* env = std::getenv("WIMMEL_DATA_DIR")) candidates.emplace_back(env);
-  std::error_code error;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-  if (!error) candidates.push_back(exe.parent_path() / ".." / "data");
-  candidates.emplace_back(WIMMEL_DATA_DIR);
-  for (const fs::path& p : candidates) {
-    if (fs::is_directory(p / "figure") && fs::exists(p / "HG_bild" / "Karogrun.bmp")) {
-      return fs::canonical(p).string();
-    }
-  }
-  return "";
+  const wimmel::control::DataSearch search =
+      wimmel::control::FindData("", false, wimmel::control::ProgramFolder());
+  return search.found.empty() ? "" : fs::canonical(search.found).string();
 }
 
 struct SceneKind {
@@ -65,7 +58,7 @@ SceneKind gCurrent;
 bool UseScene(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
   static const std::string data = DataFolder();
   if (data.empty()) {
-    state.SkipWithError("no generated data (set WIMMEL_DATA_DIR)");
+    state.SkipWithError("no generated data (set WIMMEL_DATA)");
     return false;
   }
   const SceneKind kind{mode, depth, n};

@@ -10,6 +10,7 @@
 #include "sine_mp3.h"
 #include "sound/decoder.h"
 #include "sound/mixer.h"
+#include "test_files.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ using wimmel::sound::StreamHandles;
 // Stereo tones of 10 s and of 3 min (the length of a real track), made once
 // per run and removed at its end.
 struct Tracks {
-  std::string dir = wimmel::test::MakeTempDir("bench");
+  std::string dir = wimmel::test::MakeTempFolder("bench").string();
   std::string shortTrack = Make("short.mp3", 10);
   std::string longTrack = Make("long.mp3", 180);
   std::string Make(const char* name, int32_t seconds) {

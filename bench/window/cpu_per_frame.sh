@@ -60,14 +60,9 @@ done
 [ -x "$wimmel" ] || die "$wimmel is not built (cmake --build build --target wimmel)"
 [ -d "$data/figure" ] || die "no data in $data (give --data or set WIMMEL_DATA)"
 
+source "$root/tests/support/x11_session.sh"
 out=$(mktemp -d "${TMPDIR:-/tmp}/cpu_per_frame.XXXXXX")
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$out"
-}
-trap cleanup EXIT
+session_remove=("$out")
 
 ticks=$(getconf CLK_TCK)
 # cpu_ticks PID: user + system time of the whole process so far, in ticks.
@@ -83,16 +78,7 @@ cpu_ticks() {
 now() { date +%s.%N; }
 calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" >"$out/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 200); do [ -s "$out/display" ] && break; sleep 0.05; done
-[ -s "$out/display" ] || die "Xvfb did not start: $(cat "$out/xvfb.log")"
-export DISPLAY=":$(head -n1 "$out/display")"
-unset WAYLAND_DISPLAY
-openbox >"$out/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 200); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
-wmctrl -m >/dev/null 2>&1 || die "openbox did not start"
+x11_start "$out" || die "$x11_error"
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -105,7 +91,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 (cd "$(dirname "$testsprite")" &&
   exec "$testsprite" --renderer software --geometry 1280x1024 1024) >"$out/testsprite.log" 2>&1 &
 tpid=$!
-pids+=($tpid)
+session_pids+=($tpid)
 rates() { grep -c 'frames per second' "$out/testsprite.log"; }
 seen=0; t0=""; c0=""; t_prev=""; ts_frames=0; tc=""; tt=""
 limit=$(calc "($seconds + 20) * 50" 0)
@@ -139,7 +125,7 @@ ts_ms=$(calc "($tc - $c0) / $ticks * 1000 / $ts_frames" 3)
 (cd "$out" && exec "$wimmel" --data "$data" --mode 1280x1024x32 --figures 1024 \
   --benchmark "$seconds") >"$out/wimmel.log" 2>&1 &
 wpid=$!
-pids+=($wpid)
+session_pids+=($wpid)
 # Sampled while it runs, for the cross-check: the last sample before it ends.
 w_first=""; w_first_t=""; w_last=""; w_last_t=""
 limit=$(calc "($seconds + 30) * 10" 0)

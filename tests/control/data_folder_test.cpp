@@ -1,5 +1,7 @@
 // The search for the data folders: the places in their order, a named folder
 // that stands alone, and the message that names every place looked at.
+#include "control/data_folder.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -7,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "control/data_folder.h"
+#include "test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -17,10 +19,9 @@ namespace {
 class DataSearchTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string t = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                    "/wimmel-data-XXXXXX";
-    ASSERT_NE(::mkdtemp(t.data()), nullptr);
-    base_ = fs::canonical(t);
+    const fs::path made = wimmel::test::MakeTempFolder("data");
+    ASSERT_FALSE(made.empty());
+    base_ = fs::canonical(made);
     fs::create_directories(base_ / "empty");
     before_ = fs::current_path();
     fs::current_path(base_ / "empty");

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "control/runner_folder.h"
+#include "test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -22,10 +23,8 @@ using wimmel::control::MakeScratchFolder;
 class ScratchFolder : public testing::Test {
  protected:
   void SetUp() override {
-    std::string t = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                    "/wimmel-folder-XXXXXX";
-    ASSERT_NE(::mkdtemp(t.data()), nullptr);
-    base_ = t;
+    base_ = wimmel::test::MakeTempFolder("folder");
+    ASSERT_FALSE(base_.empty());
   }
   void TearDown() override { fs::remove_all(base_); }
 

@@ -2,145 +2,47 @@
 // its fatal reports. Each case works in a scratch folder of hand-made BMP
 // files on a headless screen with scripted keys.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <deque>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "images/bilder.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
-#include "runtime/keys.h"
+#include "scripted_screen.h"
+#include "test_files.h"
 
 namespace rt = wimmel::rt;
 namespace fs = std::filesystem;
 
 namespace {
 
-// The host path of a program file name: backslashes separate folders.
-fs::path HostPath(std::string name) {
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  return fs::path(name);
-}
-
-void WriteFile(const std::string& name, const std::string& bytes) {
-  const fs::path path = HostPath(name);
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void AppendLe(std::string& s, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A 24-bit bottom-up BMP; colour(x, y) gives 0xRRGGBB.
-void WriteBmp(const std::string& name, int32_t width, int32_t height,
-              const std::function<uint32_t(int32_t, int32_t)>& colour) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-  const uint32_t dataBytes = rowBytes * static_cast<uint32_t>(height);
-  std::string s = "BM";
-  for (uint32_t field : {54 + dataBytes, 0u, 54u, 40u, static_cast<uint32_t>(width),
-                         static_cast<uint32_t>(height)}) {
-    AppendLe(s, field, 4);
-  }
-  AppendLe(s, 1, 2);   // planes
-  AppendLe(s, 24, 2);  // bits per pixel
-  for (uint32_t field : {0u, dataBytes, 2835u, 2835u, 0u, 0u}) AppendLe(s, field, 4);
-  for (int32_t y = height - 1; y >= 0; --y) {
-    std::string row;
-    for (int32_t x = 0; x < width; ++x) AppendLe(row, colour(x, y), 3);
-    row.resize(rowBytes, '\0');
-    s += row;
-  }
-  WriteFile(name, s);
-}
-
-// A folder or a named pipe where a picture of that name would be: both must
-// count as missing, and nothing may wait for the pipe.
-void WriteFolder(const std::string& name) {
-  fs::remove_all(HostPath(name));
-  fs::create_directories(HostPath(name));
-}
-void WritePipe(const std::string& name) {
-  const fs::path path = HostPath(name);
-  fs::remove_all(path);
-  if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0) << path;
-}
+using wimmel::test::ConsoleLines;
+using wimmel::test::ConsoleText;
+using wimmel::test::ExitCodeOf;
+using wimmel::test::HostPath;
+using wimmel::test::OpenScriptedScreen;
+using wimmel::test::Polls;
+using wimmel::test::QueueKey;
+using wimmel::test::ReplaceWithFolder;
+using wimmel::test::ReplaceWithPipe;
+using wimmel::test::WriteBmp;
+using wimmel::test::WriteFile;
 
 uint32_t Solid(int32_t, int32_t) {
   return 0x101010;
 }
 
-// Runs f and returns the exit code it ended the program with, -1 if it returned.
-int EndCode(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::ProgramEnd& e) {
-    return e.code;
-  }
-  return -1;
-}
-
-// A scratch working folder and a 640 x 480 headless screen. Keys queued with
-// Key() are handed out one per poll; a run of polls without a queued key
-// fails the case and sends Escape, so a wait that nobody answers cannot hang.
+// A scratch working folder and a 640 x 480 headless screen with scripted
+// keys (scripted_screen.h).
 class PictureStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    std::string pattern = (fs::temp_directory_path() / "wimmel-images-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    folder_ = pattern;
-    fs::current_path(folder_);
-    rt::HeadlessConfig config;
-    config.onPoll = [this] {
-      ++polls_;
-      if (!keys_.empty()) {
-        rt::headless::PushKey(keys_.front());
-        keys_.pop_front();
-        idle_ = 0;
-      } else if (++idle_ > 200000) {
-        ADD_FAILURE() << "waiting for a key that no test provides";
-        idle_ = 0;
-        rt::headless::PushKey(rt::keys::kEscape);
-      }
-    };
-    config.onConsole = [this](std::string_view text, bool newline) {
-      line_ += text;
-      if (newline) {
-        console_ += line_ + "\n";
-        line_.clear();
-      }
-    };
-    rt::headless::Install(config);
-    ASSERT_EQ(rt::SetScreenMode(18, 16, 0, 1, 0), 0);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
+  void SetUp() override { OpenScriptedScreen(18, 16); }
 
-  void Key(uint32_t code) { keys_.push_back(code); }
-
-  fs::path previous_, folder_;
-  std::deque<uint32_t> keys_;
-  int64_t polls_ = 0;
-  int64_t idle_ = 0;
-  std::string console_;  // finished console lines, each ended by '\n'
-  std::string line_;
+  wimmel::test::ScratchFolder folder_{"images"};
 };
 
 TEST_F(PictureStoreTest, LoadsOnceAndHandsOutTheSameImage) {
@@ -154,7 +56,7 @@ TEST_F(PictureStoreTest, LoadsOnceAndHandsOutTheSameImage) {
   // A second request must not read the file again: it is gone by now.
   fs::remove(HostPath("HG_bild\\eins.bmp"));
   EXPECT_EQ(wimmel::Bilder("gibbildptr", "HG_bild\\eins.bmp"), a);
-  EXPECT_TRUE(console_.empty());
+  EXPECT_TRUE(ConsoleText().empty());
 }
 
 TEST_F(PictureStoreTest, NamesAreComparedExactly) {
@@ -188,7 +90,7 @@ TEST_F(PictureStoreTest, NamesLongerThanTheFieldNeverMatchAgain) {
 TEST_F(PictureStoreTest, UnknownWordAnswersNullSilently) {
   WriteBmp("HG_bild\\x.bmp", 1, 1, [](int32_t, int32_t) { return 0u; });
   EXPECT_EQ(wimmel::Bilder("GibBild", "HG_bild\\x.bmp"), nullptr);
-  EXPECT_TRUE(console_.empty());
+  EXPECT_TRUE(ConsoleText().empty());
 }
 
 TEST_F(PictureStoreTest, HundredthIsStoredAndTheNextEndsTheProgram) {
@@ -198,10 +100,10 @@ TEST_F(PictureStoreTest, HundredthIsStoredAndTheNextEndsTheProgram) {
   }
   // Known names are still served when the store is full.
   EXPECT_NE(wimmel::Bilder("GibBildPtr", "b\\100.bmp"), nullptr);
-  EXPECT_TRUE(console_.empty());
-  Key('x');
-  EXPECT_EQ(EndCode([] { wimmel::Bilder("GibBildPtr", "b\\101.bmp"); }), 0);
-  EXPECT_EQ(console_,
+  EXPECT_TRUE(ConsoleText().empty());
+  QueueKey('x');
+  EXPECT_EQ(ExitCodeOf([] { wimmel::Bilder("GibBildPtr", "b\\101.bmp"); }), 0);
+  EXPECT_EQ(ConsoleText(),
             "Function Bilder: Soll das Bild\n"
             "b\\101.bmp in den Ram einlesen\n"
             "Das waere dann das 101.Bild\n"
@@ -219,20 +121,20 @@ TEST_F(PictureStoreTest, EmptyFileFolderOrPipeEndsWithTheMissingFileLines) {
   // Only a regular file with content is a picture; nothing waits for a pipe.
   wimmel::test::HangGuard guard(10);
   WriteFile("HG_bild\\leer.bmp", "");
-  WriteFolder("HG_bild\\ordner.bmp");
-  WritePipe("HG_bild\\rohr.bmp");
+  ReplaceWithFolder("HG_bild\\ordner.bmp");
+  ReplaceWithPipe("HG_bild\\rohr.bmp");
   for (const std::string name : {"HG_bild\\leer.bmp", "HG_bild\\ordner.bmp", "HG_bild\\rohr.bmp"}) {
-    console_.clear();
+    ConsoleLines().clear();
     rt::DrawLine(nullptr, 600, 470, 639, 479, 0xFFFFFFFF, 2);
-    Key('x');
-    EXPECT_EQ(EndCode([&] { wimmel::Bilder("GibBildPtr", name); }), 0) << name;
-    EXPECT_EQ(console_, "Function Bilder: Soll das Bild\n" + name +
-                            " in den Ram einlesen\n"
-                            "Die Datei scheint jedoch nicht zu existieren\n"
-                            "jegliche Taste = Programmende\n");
+    QueueKey('x');
+    EXPECT_EQ(ExitCodeOf([&] { wimmel::Bilder("GibBildPtr", name); }), 0) << name;
+    EXPECT_EQ(ConsoleText(), "Function Bilder: Soll das Bild\n" + name +
+                                 " in den Ram einlesen\n"
+                                 "Die Datei scheint jedoch nicht zu existieren\n"
+                                 "jegliche Taste = Programmende\n");
     EXPECT_EQ(rt::GetPixel(rt::ScreenImage(), 620, 475), 0u) << "the screen is cleared first";
   }
-  EXPECT_GE(polls_, 3);
+  EXPECT_GE(Polls(), 3);
 }
 
 TEST_F(PictureStoreTest, MissingFileWaitsForAKeyBeforeEnding) {
@@ -244,16 +146,16 @@ TEST_F(PictureStoreTest, MissingFileWaitsForAKeyBeforeEnding) {
   });
   std::vector<double> waits;
   rt::headless::SetOnWait([&](double deadline) { waits.push_back(deadline); });
-  EXPECT_EQ(EndCode([] { wimmel::Bilder("GibBildPtr", "HG_bild\\fehlt.bmp"); }), 0);
+  EXPECT_EQ(ExitCodeOf([] { wimmel::Bilder("GibBildPtr", "HG_bild\\fehlt.bmp"); }), 0);
   EXPECT_EQ(polls, 50);
   EXPECT_EQ(waits, std::vector<double>(49, std::numeric_limits<double>::infinity()));
 }
 
 TEST_F(PictureStoreTest, ZeroSizeHeaderEndsWithTheAllocationLines) {
   WriteBmp("HG_bild\\null.bmp", 0, 5, [](int32_t, int32_t) { return 0u; });
-  Key(' ');
-  EXPECT_EQ(EndCode([] { wimmel::Bilder("GibBildPtr", "HG_bild\\null.bmp"); }), 0);
-  EXPECT_EQ(console_,
+  QueueKey(' ');
+  EXPECT_EQ(ExitCodeOf([] { wimmel::Bilder("GibBildPtr", "HG_bild\\null.bmp"); }), 0);
+  EXPECT_EQ(ConsoleText(),
             "Function Bilder: Soll das Bild\n"
             "HG_bild\\null.bmp in den Ram einlesen\n"
             "Die Zeichenwerk-Function IMAGECREATE gibt aber null zurueck\n"

@@ -15,11 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "bmp_file.h"
 #include "hang_guard.h"
+#include "make_bmp.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
+#include "test_files.h"
 
 namespace rt = wimmel::rt;
 namespace test = wimmel::test;
@@ -30,9 +31,8 @@ const std::string kCorpus = std::string(WIMMEL_SOURCE_DIR) + "/tests/data/bmp-co
 
 std::string TempDir() {
   static const std::string dir = [] {
-    std::string t = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    t += "/wimmel-bmp-XXXXXX";
-    if (!::mkdtemp(t.data())) std::abort();
+    const std::string t = test::MakeTempFolder("bmp").string();
+    if (t.empty()) std::abort();
     return t;
   }();
   return dir;

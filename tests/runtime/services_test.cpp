@@ -16,11 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "bmp_file.h"
 #include "hang_guard.h"
+#include "make_bmp.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
+#include "test_files.h"
 
 namespace rt = wimmel::rt;
 namespace test = wimmel::test;
@@ -29,9 +30,8 @@ namespace {
 
 std::string TempDir() {
   static const std::string dir = [] {
-    std::string t = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    t += "/wimmel-files-XXXXXX";
-    if (!::mkdtemp(t.data())) std::abort();
+    const std::string t = test::MakeTempFolder("files").string();
+    if (t.empty()) std::abort();
     return t;
   }();
   return dir;
@@ -253,7 +253,7 @@ TEST(Files, MissingFilesChangeNothing) {
 
 TEST(Files, NumbersRunOut) {
   const std::string path = TempDir() + "/many.txt";
-  test::WriteFile(path, {1, 2, 3});
+  test::WriteFile(path, std::vector<uint8_t>{1, 2, 3});
   std::vector<int32_t> open;
   for (int32_t n = rt::FreeFileNumber(); n != 0; n = rt::FreeFileNumber()) {
     ASSERT_EQ(rt::OpenFile(path, rt::FileMode::Read, n), 0);
@@ -276,9 +276,9 @@ TEST(Files, ProbeBmpSizeAndStamps) {
   ::mkdir(dir.c_str(), 0755);
   test::WriteFile(dir + "/1.bmp",
                   test::MakeBmp(384, -48, 24, {}, [](int32_t, int32_t) { return 0u; }));
-  test::WriteFile(dir + "/empty.bmp", {});
-  test::WriteFile(dir + "/short.bmp",
-                  {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0x20});
+  test::WriteFile(dir + "/empty.bmp", std::vector<uint8_t>{});
+  test::WriteFile(dir + "/short.bmp", std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0, 0, 0, 0,    0,
+                                                           0,   0,   0, 0, 0, 0, 0, 0, 0x10, 0x20});
   int32_t w = 1, h = 2;
   rt::FileStamp stamp;
   const int64_t length = rt::ProbeBmpSize(TempDir() + "\\figure\\1.bmp", w, h, &stamp);

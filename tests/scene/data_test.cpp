@@ -23,13 +23,27 @@ std::string DataFolder() {
   return fs::exists(p / "HG_bild" / "Karogrun.bmp") ? p.string() : "";
 }
 
+// Makes a folder the working folder while it lives, also when an assertion
+// ends the case early.
+class WorkIn {
+ public:
+  explicit WorkIn(const fs::path& folder) : previous_(fs::current_path()) {
+    fs::current_path(folder);
+  }
+  ~WorkIn() { fs::current_path(previous_); }
+  WorkIn(const WorkIn&) = delete;
+  WorkIn& operator=(const WorkIn&) = delete;
+
+ private:
+  fs::path previous_;
+};
+
 class DataTest : public ::testing::TestWithParam<std::tuple<int32_t, int32_t>> {};
 
 TEST_P(DataTest, FiguresWalkWithoutMessages) {
   const std::string data = DataFolder();
   if (data.empty()) GTEST_SKIP() << "no generated data";
-  const fs::path previous = fs::current_path();
-  fs::current_path(data);
+  const WorkIn inData(data);
   const auto [mode, depth] = GetParam();
   OpenScreen(mode, depth, 1000);
   Settings().FigurenAnzahl = 200;
@@ -48,7 +62,6 @@ TEST_P(DataTest, FiguresWalkWithoutMessages) {
     EXPECT_LE(f.y + f.height, Layout().SzeneY1 + 10) << nr;
   }
   EXPECT_EQ(Pixel(11, Layout().screenHeight - 2), ScreenColour(0x300000)) << "status box";
-  fs::current_path(previous);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, DataTest,

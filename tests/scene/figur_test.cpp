@@ -6,7 +6,7 @@
 #include <cmath>
 #include <functional>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "scene/internal.h"

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "runtime/image.h"
 #include "scene/scene.h"
 #include "scene_test_support.h"

@@ -1,15 +1,11 @@
 #include "scene_test_support.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 
 #include "runtime/display.h"
 #include "runtime/image.h"
@@ -19,171 +15,15 @@
 
 namespace wimmel::test {
 
-namespace fs = std::filesystem;
-
-namespace {
-
-std::string HostPath(std::string path) {
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  return path;
-}
-
-void Le32(std::string& s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void Le16(std::string& s, uint16_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8);
-}
-
-// What the headless display of the current case has been given and has
-// printed; OpenScreen starts it afresh.
-struct ScreenScript {
-  std::deque<uint32_t> keys;
-  int64_t polls = 0;
-  int64_t pollsWithoutKey = 0;
-  int64_t limit = 200000;
-  std::vector<std::string> console;
-  std::string line;
-  std::vector<double> waits;
-};
-ScreenScript gScript;
-
-}  // namespace
-
-void WriteFile(const std::string& path, const std::string& content) {
-  const fs::path p(HostPath(path));
-  if (p.has_parent_path()) fs::create_directories(p.parent_path());
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-}
-
-void RemoveFile(const std::string& path) {
-  fs::remove(HostPath(path));
-}
-
-void ReplaceWithFolder(const std::string& path) {
-  const fs::path p(HostPath(path));
-  fs::remove_all(p);
-  fs::create_directories(p);
-}
-
-void ReplaceWithPipe(const std::string& path) {
-  const fs::path p(HostPath(path));
-  fs::remove_all(p);
-  if (p.has_parent_path()) fs::create_directories(p.parent_path());
-  ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0) << p;
-}
-
-void WriteBmp(const std::string& path, int32_t width, int32_t height,
-              const std::function<uint32_t(int32_t, int32_t)>& colour) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-  const uint32_t dataBytes = rowBytes * static_cast<uint32_t>(height);
-  std::string s = "BM";
-  Le32(s, 54 + dataBytes);
-  Le32(s, 0);
-  Le32(s, 54);
-  Le32(s, 40);
-  Le32(s, static_cast<uint32_t>(width));
-  Le32(s, static_cast<uint32_t>(height));
-  Le16(s, 1);
-  Le16(s, 24);
-  Le32(s, 0);
-  Le32(s, dataBytes);
-  Le32(s, 2835);
-  Le32(s, 2835);
-  Le32(s, 0);
-  Le32(s, 0);
-  for (int32_t y = height - 1; y >= 0; --y) {
-    std::string row;
-    for (int32_t x = 0; x < width; ++x) {
-      const uint32_t c = colour(x, y);
-      row += static_cast<char>(c & 0xFF);
-      row += static_cast<char>((c >> 8) & 0xFF);
-      row += static_cast<char>((c >> 16) & 0xFF);
-    }
-    row.resize(rowBytes, '\0');
-    s += row;
-  }
-  WriteFile(path, s);
-}
-
-ScratchFolder::ScratchFolder() {
-  previous_ = fs::current_path().string();
-  std::string pattern = (fs::temp_directory_path() / "wimmel-scene-XXXXXX").string();
-  char* made = ::mkdtemp(pattern.data());
-  if (made == nullptr) std::abort();
-  path_ = made;
-  fs::current_path(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  fs::current_path(previous_);
-  std::error_code error;
-  fs::remove_all(path_, error);
-}
-
 void OpenScreen(int32_t mode, int32_t depth, int64_t limit) {
-  gScript = ScreenScript{};
-  gScript.limit = limit;
-  rt::HeadlessConfig config;
-  config.onPoll = [] {
-    ++gScript.polls;
-    if (!gScript.keys.empty()) {
-      if (gScript.keys.front() != 0) rt::headless::PushKey(gScript.keys.front());
-      gScript.keys.pop_front();
-      gScript.pollsWithoutKey = 0;
-    } else if (++gScript.pollsWithoutKey > gScript.limit) {
-      ADD_FAILURE() << "waiting for a key that no test provides";
-      gScript.pollsWithoutKey = 0;
-      rt::headless::PushKey(27);
-    }
-  };
-  config.onConsole = [](std::string_view text, bool newline) {
-    gScript.line += text;
-    if (newline) {
-      gScript.console.push_back(gScript.line);
-      gScript.line.clear();
-    }
-  };
-  config.onWait = [](double deadline) { gScript.waits.push_back(deadline); };
-  rt::headless::Install(config);
-  ASSERT_EQ(rt::SetScreenMode(mode, depth, 0, 1, 0), 0);
+  OpenScriptedScreen(mode, depth, limit);
+  if (::testing::Test::HasFatalFailure()) return;
   FontsInitialisieren();
   FillFigureKinds();
   const rt::ScreenInfo info = rt::GetScreenInfo();
   Layout().screenWidth = info.width;
   Layout().screenHeight = info.height;
   Layout().screenDepth = info.depth;
-}
-
-void QueueKey(uint32_t code) {
-  gScript.keys.push_back(code);
-}
-int64_t Polls() {
-  return gScript.polls;
-}
-std::vector<double>& Waits() {
-  return gScript.waits;
-}
-std::vector<std::string>& ConsoleLines() {
-  return gScript.console;
-}
-std::string ConsoleText() {
-  std::string s;
-  for (const std::string& line : gScript.console) s += line + "\n";
-  return s;
-}
-
-int ExitCodeOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::ProgramEnd& end) {
-    return end.code;
-  }
-  return -1;
 }
 
 void BuildBackground() {

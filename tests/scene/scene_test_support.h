@@ -1,5 +1,5 @@
-// Test support for the scene: a scratch working folder with hand-made BMP
-// files, a headless screen with scripted keys and captured console lines,
+// Test support for the scene (beside the files, scratch folders and the
+// scripted screen of the common test support): a screen ready for the scene,
 // and the background and scene built the way the start screen builds them.
 // Every test case runs on a fresh program, so nothing here resets modules.
 #pragma once
@@ -11,51 +11,15 @@
 
 #include "runtime/runtime.h"
 #include "scene/internal.h"
+#include "scripted_screen.h"
+#include "test_files.h"
 
 namespace wimmel::test {
 
-// Writes a 24-bit bottom-up BMP; colour(x, y) gives 0xRRGGBB. Creates the
-// folders on the way. Backslashes in the path are folder separators.
-void WriteBmp(const std::string& path, int32_t width, int32_t height,
-              const std::function<uint32_t(int32_t, int32_t)>& colour);
-// Writes raw bytes (for broken headers and empty files).
-void WriteFile(const std::string& path, const std::string& content);
-void RemoveFile(const std::string& path);
-// Puts a folder or a named pipe where a picture of that name would be (any
-// file there is removed first): both must count as missing, and nothing may
-// wait for the pipe.
-void ReplaceWithFolder(const std::string& path);
-void ReplaceWithPipe(const std::string& path);
-
-// A fresh folder under /tmp that is the working folder while this lives.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string previous_;
-  std::string path_;
-};
-
-// Opens a headless screen (mode 18 = 640x480, 21 = 1280x1024), fills the
-// fonts and the kind table and records the mode in the scene settings.
-// Keys queued with QueueKey() are handed out one per poll (code 0: a poll
-// that hands out none); a run of more than limit polls without a queued key
-// fails the test and sends Escape, so a wait that nobody answers cannot hang.
+// Opens the scripted screen of scripted_screen.h (mode 18 = 640x480,
+// 21 = 1280x1024), fills the fonts and the kind table and records the mode
+// in the scene settings.
 void OpenScreen(int32_t mode, int32_t depth, int64_t limit = 200000);
-void QueueKey(uint32_t code);
-int64_t Polls();                           // polls since OpenScreen()
-std::vector<double>& Waits();              // deadlines of the waits for input
-std::vector<std::string>& ConsoleLines();  // finished console lines
-std::string ConsoleText();                 // all lines joined with '\n'
-
-// Runs f and gives the exit code of the program end it caused, or -1 when
-// it returned.
-int ExitCodeOf(const std::function<void()>& f);
 
 // Background from "HG_bild\Karogrun.bmp" and the scene geometry, as the
 // start screen builds them.

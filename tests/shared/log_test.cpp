@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "runtime/display.h"
 #include "runtime/runtime.h"
 #include "shared/dialog.h"
+#include "test_files.h"
 
 namespace rt = wimmel::rt;
 
@@ -29,13 +30,6 @@ struct ConsoleText {
 class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = fs::current_path();
-    folder_ = fs::temp_directory_path() /
-              ("wimmel-log-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    fs::current_path(folder_);
     rt::HeadlessConfig config;
     config.desktop = {1024, 768, 32};
     config.onConsole = [this](std::string_view text, bool newline) {
@@ -43,16 +37,12 @@ class LogTest : public ::testing::Test {
     };
     rt::headless::Install(config);
   }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(folder_);
-  }
   static std::string ReadLog() {
     std::ifstream in("wimmelprt.txt", std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  fs::path previous_, folder_;
+  wimmel::test::ScratchFolder folder_{"log"};
   std::vector<ConsoleText> console_;
 };
 

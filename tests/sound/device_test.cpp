@@ -23,6 +23,7 @@
 #include "sine_mp3.h"
 #include "sound/fsound.h"
 #include "sound/musik.h"
+#include "test_files.h"
 
 namespace rt = wimmel::rt;
 
@@ -122,7 +123,7 @@ class HandDevice final : public rt::AudioDevice {
 class DeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = test::MakeTempDir("device");
+    dir_ = test::MakeTempFolder("device").string();
     ASSERT_FALSE(dir_.empty());
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);

@@ -54,11 +54,4 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   return static_cast<bool>(file);
 }
 
-std::string MakeTempDir(const std::string& tag) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / ("wimmel-" + tag + "-XXXXXX")).string();
-  if (mkdtemp(pattern.data()) == nullptr) return {};
-  return pattern;
-}
-
 }  // namespace wimmel::test

@@ -21,7 +21,5 @@ struct Sine {
 std::vector<uint8_t> EncodeSine(const Sine& sine);
 // Writes bytes to path, creating missing folders; false on failure.
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-// A fresh empty folder below the system's temporary folder.
-std::string MakeTempDir(const std::string& tag);
 
 }  // namespace wimmel::test

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "runtime/display.h"
 #include "shared/settings.h"
 #include "sine_mp3.h"
@@ -16,6 +16,7 @@
 #include "sound/fsound.h"
 #include "sound/mixer.h"
 #include "sound/musik.h"
+#include "test_files.h"
 
 namespace rt = wimmel::rt;
 
@@ -29,7 +30,7 @@ using test::Sine;
 class StreamTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = test::MakeTempDir("stream");
+    dir_ = test::MakeTempFolder("stream").string();
     ASSERT_FALSE(dir_.empty());
     Sine tone;
     tone.frames = 30000;

@@ -1,5 +1,5 @@
-// Shared by the window and panel tests: a headless screen whose console
-// lines are collected, a scratch folder to work in, a small BMP writer and
+// Shared by the window and panel tests (beside the files and scratch folders
+// of test_files.h): a headless screen whose console lines are collected and
 // a scripted key for code that waits on one.
 #pragma once
 
@@ -19,6 +19,7 @@
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
+#include "test_files.h"
 
 namespace wimmel::test {
 
@@ -92,63 +93,11 @@ inline void FillScreen(uint32_t colour) {
   rt::DrawLine(nullptr, 0, 0, info.width - 1, info.height - 1, colour, 2);
 }
 
-// Writes a 24-bit BMP; colour(x, y) gives 0xRRGGBB for the pixel, top row y = 0.
-inline void WriteBmp(const std::filesystem::path& path, int32_t w, int32_t h,
-                     const std::function<uint32_t(int32_t, int32_t)>& colour) {
-  std::filesystem::create_directories(path.parent_path().empty() ? "." : path.parent_path());
-  const int32_t rowBytes = (w * 3 + 3) / 4 * 4;
-  const uint32_t size = 54 + static_cast<uint32_t>(rowBytes) * static_cast<uint32_t>(h);
-  std::vector<uint8_t> d(size, 0);
-  auto le32 = [&d](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) d[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  d[0] = 'B';
-  d[1] = 'M';
-  le32(2, size);
-  le32(10, 54);
-  le32(14, 40);
-  le32(18, static_cast<uint32_t>(w));
-  le32(22, static_cast<uint32_t>(h));
-  d[26] = 1;
-  d[28] = 24;
-  for (int32_t y = 0; y < h; ++y) {
-    const size_t row = 54 + static_cast<size_t>(h - 1 - y) * rowBytes;
-    for (int32_t x = 0; x < w; ++x) {
-      const uint32_t c = colour(x, y);
-      d[row + x * 3 + 0] = static_cast<uint8_t>(c);
-      d[row + x * 3 + 1] = static_cast<uint8_t>(c >> 8);
-      d[row + x * 3 + 2] = static_cast<uint8_t>(c >> 16);
-    }
-  }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(d.data()), d.size());
-}
-
+// A BMP of one colour.
 inline void WriteSolidBmp(const std::filesystem::path& path, int32_t w, int32_t h,
                           uint32_t colour) {
-  WriteBmp(path, w, h, [colour](int32_t, int32_t) { return colour; });
+  WriteBmp(path.string(), w, h, [colour](int32_t, int32_t) { return colour; });
 }
-
-// A fresh scratch folder that is the working directory while it lives.
-class ScratchFolder {
- public:
-  ScratchFolder() : before_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "wimmel-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-    std::filesystem::current_path(path_);
-  }
-  ~ScratchFolder() {
-    std::filesystem::current_path(before_);
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path before_;
-  std::filesystem::path path_;
-};
 
 // The log file's lines (without CR LF), empty when there is none.
 inline std::vector<std::string> LogLines() {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "../runtime/hang_guard.h"
+#include "hang_guard.h"
 #include "runtime/image.h"
 #include "runtime/runtime.h"
 #include "shared/settings.h"

@@ -17,12 +17,7 @@ for tool in openbox xdotool import convert compare; do
   command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing"; exit 1; }
 done
 rm -rf "$out"; mkdir -p "$out"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../support/x11_session.sh"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -42,15 +37,7 @@ shot help2.png
 SCRIPT
 WIMMEL_DATA="$data" "$headless" "$out/ref.script" --out "$out/ref" >/dev/null 2>&1 || fail "headless reference run"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" >"$out/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done
-[ -s "$out/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$out/display")"
-unset WAYLAND_DISPLAY
-openbox >"$out/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+x11_start "$out" || { echo "FAIL: $x11_error"; exit 1; }
 
 # start_wimmel LOG ARGS...: starts wimmel in the output folder (which holds
 # no data: the program finds it beside itself or through --data) and waits
@@ -60,7 +47,7 @@ start_wimmel() {
   shift
   (cd "$out" && exec "$wimmel" "$@") >"$out/$log" 2>&1 &
   wpid=$!
-  pids+=($wpid)
+  session_pids+=($wpid)
   win=""
   for _ in $(seq 200); do
     win=$(xdotool search --name '^Wimmel$' 2>/dev/null | head -n1)

@@ -14,14 +14,9 @@ for tool in openbox xdotool wmctrl xwininfo import; do
   command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is missing"; exit 1; }
 done
 
+source "$(dirname "${BASH_SOURCE[0]}")/../support/x11_session.sh"
 work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+session_remove=("$work")
 
 failures=0
 fail() {
@@ -31,22 +26,7 @@ fail() {
 
 # The desktop is 1280 x 1024, so the 640 x 480 screen is shown doubled at
 # (0, 32) with black bands of 32 rows above and below.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-unset WAYLAND_DISPLAY
-
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  wmctrl -m >/dev/null 2>&1 && break
-  sleep 0.05
-done
+x11_start "$work" || { echo "FAIL: $x11_error"; exit 1; }
 
 out=""      # keyprobe's output file
 seen=0      # lines of it already checked
@@ -58,7 +38,7 @@ start_probe() {
   shift
   "$keyprobe" "$@" >"$out" 2>"$out.err" &
   probe_pid=$!
-  pids+=($probe_pid)
+  session_pids+=($probe_pid)
 }
 
 # Waits until keyprobe printed at least N lines in all (3 s at most).

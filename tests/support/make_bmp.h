@@ -1,4 +1,5 @@
-// Builds BMP files in memory for the loader tests.
+// Builds BMP files in memory for the loader tests and the pictures other
+// tests write.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,51 @@
+# Sourced by the scripts that run a program in a real window: an Xvfb desktop
+# of 1280 x 1024 x 24 with openbox on it, and the clean-up at exit.
+#
+#   source .../x11_session.sh
+#   session_pids+=(PID)     # a process to end at exit (Xvfb and openbox are
+#                           # on the list already once x11_start has run)
+#   session_remove=(DIR)    # folders to remove at exit, after the processes
+#   x11_start DIR || ...    # starts Xvfb and openbox, their logs and the
+#                           # display number in DIR, and exports DISPLAY; on
+#                           # failure returns 1 with the reason in x11_error
+#
+# Sourcing sets the EXIT trap; a script with more to clean up calls
+# session_cleanup from a trap of its own.
+
+session_pids=()
+session_remove=()
+x11_error=""
+
+session_cleanup() {
+  local pid
+  for pid in "${session_pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${session_pids[@]}"; do wait "$pid" 2>/dev/null; done
+  if [ ${#session_remove[@]} -gt 0 ]; then rm -rf "${session_remove[@]}"; fi
+}
+trap session_cleanup EXIT
+
+# x11_start DIR: Xvfb (which names its display through fd 3) and openbox,
+# each given ten seconds to come up.
+x11_start() {
+  local dir=$1
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+  session_pids+=($!)
+  for _ in $(seq 200); do
+    [ -s "$dir/display" ] && break
+    sleep 0.05
+  done
+  if ! [ -s "$dir/display" ]; then
+    x11_error="Xvfb did not start: $(cat "$dir/xvfb.log")"
+    return 1
+  fi
+  export DISPLAY=":$(head -n1 "$dir/display")"
+  unset WAYLAND_DISPLAY
+  openbox >"$dir/openbox.log" 2>&1 &
+  session_pids+=($!)
+  for _ in $(seq 200); do
+    wmctrl -m >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  x11_error="openbox did not start: $(cat "$dir/openbox.log")"
+  return 1
+}
