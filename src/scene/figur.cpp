@@ -503,20 +503,13 @@ constexpr CommandWord<Command> kCommands[] = {
     {"PRINTREPEAT", Command::PrintRepeat},
 };
 
-Command CommandOf(std::string_view word) {
-  // The step word comes on every pass of the main loop; spare it the
-  // upper-cased copy when it is spelt the usual way.
-  if (word == "LaufEinSchritt") return Command::LaufEinSchritt;
-  return LookUpCommand(word, kCommands, Command::Unknown);
-}
-
 }  // namespace
 
 void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
            std::string_view text) {
   (void)wert2;
   FigureTable& t = FiguresModule::Get();
-  switch (CommandOf(Aufgabe)) {
+  switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
     case Command::FigurenInit:
       FigurenInit(t);
       return;
