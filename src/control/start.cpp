@@ -43,7 +43,7 @@ const std::string kEscapeKey = rt::keys::KeyString(static_cast<char>(rt::keys::k
 const std::string kCloseKey = rt::keys::KeyString(rt::keys::kCloseRequest);
 
 void Log(std::string_view text) {
-  if (Settings().ProtokollAn == 1) Protokoll(text);
+  if (LogIsOn()) Protokoll(text);
 }
 
 std::string KeyCapPath() {

@@ -40,7 +40,7 @@ void EngraveLabel(const panels::BottomBarRecord& bar, int32_t n, std::string_vie
 
 void Erstellen(panels::BottomBarRecord& bar) {
   if (bar.created != 0) return;
-  if (panels::LogIsOn()) Protokoll("AnzeigeFensterUnten wird erstellt");
+  if (LogIsOn()) Protokoll("AnzeigeFensterUnten wird erstellt");
   bar.area = panels::ComputeInfoArea();
   const int32_t W = FontBreite(0);
   bar.buttons.clear();
@@ -91,20 +91,20 @@ void Erstellen(panels::BottomBarRecord& bar) {
   EngraveLabel(bar, n, "About");
 
   bar.created = 1;
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("AnzeigeFensterUnten mit Nummer " + bar.windowNumber + " ist erstellt");
   }
 }
 
 void Loeschen(panels::BottomBarRecord& bar) {
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("AnzeigeFensterUnten  mit Nummer " + bar.windowNumber + " wird geloescht");
   }
   SendWindow("LoescheFenster", panels::NumberOf(bar.windowNumber), 0, 0, 0, 0,
              "AnzeigeFensterUnten");
   bar.windowNumber.clear();
   bar.created = 0;
-  if (panels::LogIsOn()) Protokoll("AnzeigeFensterUnten ist geloescht");
+  if (LogIsOn()) Protokoll("AnzeigeFensterUnten ist geloescht");
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ constexpr int32_t kFont = 0;
 
 void Erstellen(panels::HeaderRecord& header, std::string_view text) {
   if (header.exists != 0) return;
-  if (panels::LogIsOn()) Protokoll("KopfFenster(): wird erstellt");
+  if (LogIsOn()) Protokoll("KopfFenster(): wird erstellt");
   const int32_t h = Layout().SzeneY0;
   if (h <= 16) {
     rt::PrintText(
@@ -60,20 +60,20 @@ void Erstellen(panels::HeaderRecord& header, std::string_view text) {
   SendWindow("Schreib3DText", n, rt::Wrap32(int64_t{header.plateLeft} + 10),
              rt::Wrap32(int64_t{header.plateTop} + 6), 60, 0, text);
   header.exists = 1;
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("KopfFenster ist mit FensterNummer " + header.KopfFensterNr + " erstellt");
   }
 }
 
 void Loeschen(panels::HeaderRecord& header) {
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("KopfFenster mit Nummer " + header.KopfFensterNr + " wird geloescht");
   }
   SendWindow("LoescheFenster", panels::NumberOf(header.KopfFensterNr), 0, 0, 0, 0,
              "KopfFensterLoeschen");
   header.KopfFensterNr.clear();
   header.exists = 0;
-  if (panels::LogIsOn()) Protokoll("KopfFenster ist geloescht");
+  if (LogIsOn()) Protokoll("KopfFenster ist geloescht");
 }
 
 }  // namespace

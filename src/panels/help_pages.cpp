@@ -232,25 +232,25 @@ constexpr PageLayout kPages[3] = {
 
 void Erstellen(const PageLayout& layout, panels::InfoPanelRecord& page) {
   if (page.created != 0) return;
-  if (panels::LogIsOn()) Protokoll(std::string(layout.name) + " wird erstellt");
+  if (LogIsOn()) Protokoll(std::string(layout.name) + " wird erstellt");
   PagePainter painter(layout, page);
   painter.Foundation();
   layout.paintButtons(painter);
   page.created = 1;
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll(std::string(layout.name) + " mit Nummer " + page.windowNumber + " ist erstellt");
   }
 }
 
 void Loeschen(const PageLayout& layout, panels::InfoPanelRecord& page) {
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll(std::string(layout.deleteLogName) + " mit Nummer " + page.windowNumber +
               " wird geloescht");
   }
   SendWindow("LoescheFenster", panels::NumberOf(page.windowNumber), 0, 0, 0, 0, layout.name);
   page.windowNumber.clear();
   page.created = 0;
-  if (panels::LogIsOn()) Protokoll(std::string(layout.name) + " ist geloescht");
+  if (LogIsOn()) Protokoll(std::string(layout.name) + " ist geloescht");
 }
 
 // The command procedure of page `index` (0 to 2).

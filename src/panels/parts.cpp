@@ -27,10 +27,6 @@ std::string JoinPath(std::string_view folder, std::string_view subfolder, std::s
   return JoinPath(folder, subfolder) + Settings().Trenner + std::string(file);
 }
 
-bool LogIsOn() {
-  return Settings().ProtokollAn == 1;
-}
-
 std::string HitButton(const std::vector<Button>& buttons) {
   const int64_t mx = Settings().MausX, my = Settings().MausY;
   std::string answer;

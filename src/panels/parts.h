@@ -24,8 +24,6 @@ int32_t NumberOf(std::string_view text);
 std::string JoinPath(std::string_view folder, std::string_view file);
 std::string JoinPath(std::string_view folder, std::string_view subfolder, std::string_view file);
 
-bool LogIsOn();
-
 enum class Command { Erstellen, Anzeigen, Loeschen, Mausklick, Unknown };
 
 // The words of the panels without buttons (header and start footer), and of

@@ -25,7 +25,7 @@ constexpr int32_t kPlateWidth = 340, kPlateHeight = bh;
 
 void Erstellen(panels::StartFooterRecord& footer) {
   if (footer.exists != 0) return;
-  if (panels::LogIsOn()) Protokoll("StartFuss(): Fenster wird erstellt");
+  if (LogIsOn()) Protokoll("StartFuss(): Fenster wird erstellt");
   const int32_t W = Layout().screenWidth, H = Layout().screenHeight;
   footer.windowX = 0;
   footer.windowY = rt::Wrap32(int64_t{H} - 100);
@@ -74,20 +74,20 @@ void Erstellen(panels::StartFooterRecord& footer) {
              "Anzahl gezeiger Figuren \xE4ndern");
 
   footer.exists = 1;
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("AnzeigeStartFussFenster mit Nummer " + footer.windowNumber + " ist erstellt");
   }
 }
 
 void Loeschen(panels::StartFooterRecord& footer) {
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("AnzeigeStartFussFenster mit Nummer " + footer.windowNumber + " wird geloescht");
   }
   SendWindow("LoescheFenster", panels::NumberOf(footer.windowNumber), 0, 0, 0, 0,
              "AnzeigeStartFussFenster");
   footer.windowNumber.clear();
   footer.exists = 0;
-  if (panels::LogIsOn()) Protokoll("AnzeigeStartFussFenster ist geloescht");
+  if (LogIsOn()) Protokoll("AnzeigeStartFussFenster ist geloescht");
 }
 
 }  // namespace

@@ -206,7 +206,7 @@ std::string AnswerText(char answer) {
 void FigurenInit(FigureTable& t) {
   const SceneLayout& s = Layout();
   const int32_t n = FigureCount();
-  if (Settings().ProtokollAn == 1) Protokoll("Figur: Erstelle Figuren (1-" + rt::IntToText(n));
+  if (LogIsOn()) Protokoll("Figur: Erstelle Figuren (1-" + rt::IntToText(n));
   for (int32_t i = 1; i <= n; ++i) {
     FigurDaten& f = FigureAt(t, i);
     const int32_t kind = std::clamp(rt::RoundToInt(rt::Random(1.0) * 8 + 1), 1, kFigureKinds);
@@ -253,7 +253,7 @@ void FigurenInit(FigureTable& t) {
 }
 
 void FigurenLoeschen(FigureTable& t) {
-  if (Settings().ProtokollAn == 1) {
+  if (LogIsOn()) {
     Protokoll("Figur: alle Figuren werden geloescht (1-" + rt::IntToText(FigureCount()));
   }
   // Every strip of the table goes, also those beyond a figure count that was

@@ -121,7 +121,7 @@ void LadeBild(ObjectTable& t, int32_t nr) {
 
 void Erstellen(ObjectTable& t) {
   if (t.created == 1) return;
-  if (Settings().ProtokollAn == 1) Protokoll("Objekt: Erstelle Objekte");
+  if (LogIsOn()) Protokoll("Objekt: Erstelle Objekte");
   static constexpr const char* kNames[] = {"QumyH", "HausA", "HausC", "HausD", "Kreisel1"};
   const int64_t W = Layout().width;
   const int64_t H = Layout().height;
@@ -194,7 +194,7 @@ void WerteAnzeigen(const ObjectTable& t, int32_t nr) {
 }
 
 void QuellbilderLoeschen(ObjectTable& t) {
-  if (Settings().ProtokollAn == 1) {
+  if (LogIsOn()) {
     Protokoll("Objekt: Quellbilder der Objekte 1-" + rt::IntToText(t.count) + " werden geloescht ");
   }
   for (int32_t k = 1; k <= Participants(t); ++k) {
@@ -206,7 +206,7 @@ void QuellbilderLoeschen(ObjectTable& t) {
 }
 
 void LoescheAlleObjekte(ObjectTable& t) {
-  if (Settings().ProtokollAn == 1) {
+  if (LogIsOn()) {
     Protokoll("Objekt: alle Objekte werden geloescht (1-" + rt::IntToText(t.count));
   }
   // Objects beyond the count (the fifth one) are never merged or tested, but

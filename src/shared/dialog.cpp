@@ -103,6 +103,10 @@ std::string EingabeZeile(std::string_view prompt) {
   return line;
 }
 
+bool LogIsOn() {
+  return Settings().ProtokollAn == 1;
+}
+
 void Protokoll(std::string_view text) {
   const int32_t number = rt::FreeFileNumber();
   // Number 0 would print on the screen instead of the file; with every

@@ -15,6 +15,8 @@ std::string FragTaste();
 // Shows the prompt in a black box and edits a number below it; "" after Escape.
 std::string EingabeZeile(std::string_view prompt);
 
+// Whether the progress log is on (ProtokollAn is 1).
+bool LogIsOn();
 // Appends one line (CR LF) to "wimmelprt.txt"; silent on failure.
 void Protokoll(std::string_view text);
 // Records the desktop mode and prints the start-up driver line.

@@ -172,10 +172,6 @@ int32_t ShadeComponent(int32_t component, int64_t distance) {
   return rt::Wrap32(int64_t{component} + distance);
 }
 
-bool LogIsOn() {
-  return Settings().ProtokollAn == 1;
-}
-
 FensterDaten* LiveWindow(WindowTable& table, int32_t nr) {
   if (nr < 0 || nr > kHighestWindow) return nullptr;
   FensterDaten& window = table.FensterTabelle[nr];
