@@ -75,8 +75,6 @@ struct FigureTable {
   int32_t samples = 0;
   std::vector<DrawOrderEntry> drawOrder = std::vector<DrawOrderEntry>(kMaxFigures + 1);
   DrawOrderSorter sorter;
-  std::string lastAnswer;
-  std::string lastMessage;
   bool inStep = false;
   bool fatalPending = false;
   std::vector<Message> pending;
@@ -117,15 +115,14 @@ std::string PictureFile(const std::string& name, int32_t pictureNumber) {
       .substr(0, kFileField);
 }
 
-void Show(FigureTable& t, const Message& m) {
+void Show(const Message& m) {
   if (m.fatal) {
     for (const std::string& line : m.lines) rt::PrintText(line, true);
     rt::WaitForKey();
     rt::EndProgram(0);
   }
-  t.lastMessage = m.lines.front();
-  DruckeZeile(t.lastMessage);
-  t.lastMessage = WarteAufTaste();
+  DruckeZeile(m.lines.front());
+  WarteAufTaste();
 }
 
 // Inside the step the screen is locked and no key can arrive, so messages
@@ -136,7 +133,7 @@ void Report(FigureTable& t, Message m) {
     t.pending.push_back(std::move(m));
     return;
   }
-  Show(t, m);
+  Show(m);
 }
 
 void LadeBild(FigureTable& t, int32_t nr) {
@@ -198,11 +195,6 @@ void Turn(FigureTable& t, int32_t nr, Direction direction) {
   LadeBild(t, nr);
 }
 
-// The collision answer as the text that "IstPosImObjekt" gives.
-std::string AnswerText(char answer) {
-  return answer == '\0' ? std::string() : std::string(1, answer);
-}
-
 void FigurenInit(FigureTable& t) {
   const SceneLayout& s = Layout();
   const int32_t n = FigureCount();
@@ -243,7 +235,6 @@ void FigurenInit(FigureTable& t) {
       f.startY = y;
       answer = scene::IstPosImObjekt(Clamp32(int64_t{x} - s.SzeneX0 + f.width / 2),
                                      Clamp32(int64_t{y} - s.SzeneY0 + f.height / 2), f.width / 2);
-      t.lastAnswer = AnswerText(answer);
     }
     f.srcX = f.srcBaseX;
     f.srcY = f.srcBaseY;
@@ -392,7 +383,6 @@ void LaufEinSchritt(FigureTable& t) {
       const char answer =
           scene::IstPosImObjekt(Clamp32(int64_t{f.x} - s.SzeneX0 + f.width / 2),
                                 Clamp32(int64_t{f.y} - s.SzeneY0 + f.height / 2), f.width / 2);
-      t.lastAnswer = AnswerText(answer);
       switch (answer) {
         case '9':
           Turn(t, i, Direction::Left);
@@ -431,7 +421,7 @@ void LaufEinSchritt(FigureTable& t) {
   std::vector<Message> messages;
   messages.swap(t.pending);
   t.fatalPending = false;
-  for (const Message& m : messages) Show(t, m);
+  for (const Message& m : messages) Show(m);
 }
 
 void LinksKlick(FigureTable& t) {
@@ -570,8 +560,7 @@ void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
     case Command::Unknown:
       break;
   }
-  t.lastMessage = "SelectCase in Figur-Sub kennt folgende Aufgabe nicht: " + std::string(Aufgabe);
-  DruckeZeile(t.lastMessage);
+  DruckeZeile("SelectCase in Figur-Sub kennt folgende Aufgabe nicht: " + std::string(Aufgabe));
 }
 
 namespace scene {

@@ -45,7 +45,6 @@ struct ObjectTable {
   int32_t count = 0;
   int32_t created = 0;
   std::string fileName;
-  std::string lastAnswer;
 };
 
 }  // namespace scene
@@ -112,10 +111,9 @@ void LadeBild(ObjectTable& t, int32_t nr) {
     // A null image would make the loader draw the file onto the screen.
     if (o.image != nullptr) rt::LoadBmp(t.fileName, o.image);
   } else {
-    t.lastAnswer = "Objekt() Soll dem Objekt Nr " + rt::IntToText(nr) + " die Bilddatei " +
-                   t.fileName + " zuordnen, Datei existiert jedoch nicht. Taste = weiter";
-    DruckeZeile(t.lastAnswer);
-    t.lastAnswer = WarteAufTaste();
+    DruckeZeile("Objekt() Soll dem Objekt Nr " + rt::IntToText(nr) + " die Bilddatei " +
+                t.fileName + " zuordnen, Datei existiert jedoch nicht. Taste = weiter");
+    WarteAufTaste();
   }
 }
 
