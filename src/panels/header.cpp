@@ -36,15 +36,10 @@ void Erstellen(panels::HeaderRecord& header, std::string_view text) {
   header.windowWidth = w;
   header.windowHeight = h;
 
-  header.KopfFensterNr = SendWindow("Erstellen", 0, 0, 0, 0, 0, "KopfFenster " + std::string(text));
+  const std::string name = "KopfFenster " + std::string(text);
+  header.KopfFensterNr = panels::OpenPanelWindow(header.windowX, header.windowY, w, h, name, name,
+                                                 /*frameDistance=*/0);
   const int32_t n = panels::NumberOf(header.KopfFensterNr);
-  SendWindow("SetzTitel", n, 1, 0, 0, 0, "KopfFenster " + std::string(text) + header.KopfFensterNr);
-  SendWindow("SetzXY", n, 0, 0);
-  SendWindow("SetzGrundfarbe", n, 0, 0, 0);
-  SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
-  SendWindow("SetzGroesse", n, w, h);
-  SendWindow("SetzRahmenAbstand", n, 0, 0);
-  SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::JoinPath("pattern", "maskiert.bmp"));
 
   header.plateWidth = rt::Wrap32(static_cast<int64_t>(text.size()) * FontBreite(kFont) + 20);
   header.plateHeight = FontHoehe(kFont) + 10;
@@ -65,17 +60,6 @@ void Erstellen(panels::HeaderRecord& header, std::string_view text) {
   }
 }
 
-void Loeschen(panels::HeaderRecord& header) {
-  if (LogIsOn()) {
-    Protokoll("KopfFenster mit Nummer " + header.KopfFensterNr + " wird geloescht");
-  }
-  SendWindow("LoescheFenster", panels::NumberOf(header.KopfFensterNr), 0, 0, 0, 0,
-             "KopfFensterLoeschen");
-  header.KopfFensterNr.clear();
-  header.exists = 0;
-  if (LogIsOn()) Protokoll("KopfFenster ist geloescht");
-}
-
 }  // namespace
 
 void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
@@ -88,7 +72,9 @@ void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
       SendWindow("ZeigAn", panels::NumberOf(header.KopfFensterNr));
       break;
     case panels::Command::Loeschen:
-      Loeschen(header);
+      panels::DeletePanelWindow(
+          header.KopfFensterNr, header.exists,
+          {.firstLog = "KopfFenster", .lastLog = "KopfFenster", .window = "KopfFensterLoeschen"});
       break;
     default:
       DruckeZeile("SelectCase in der KopfFenster-Sub kennt folgende Aufgabe nicht: " +
