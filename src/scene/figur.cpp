@@ -116,11 +116,7 @@ std::string PictureFile(const std::string& name, int32_t pictureNumber) {
 }
 
 void Show(const Message& m) {
-  if (m.fatal) {
-    for (const std::string& line : m.lines) rt::PrintText(line, true);
-    rt::WaitForKey();
-    rt::EndProgram(0);
-  }
+  if (m.fatal) EndWithMessage(m.lines);
   DruckeZeile(m.lines.front());
   WarteAufTaste();
 }
@@ -143,11 +139,9 @@ void LadeBild(FigureTable& t, int32_t nr) {
   if (f.frameW < 1 || f.frameH < 1) {
     Message m;
     m.fatal = true;
-    m.lines = {
-        "Figur(): Soll fuer Figur Nr: " + rt::IntToText(nr) + " die Datei " + f.nextFile +
-            " einlesen",
-        "Bildformat in Datei = " + rt::IntToText(f.frameW) + " X " + rt::IntToText(f.frameH) + ")",
-        "Einer der Werte ist auf Null, kann damit nicht arbeiten!", "Jegliche Taste = Abbruch"};
+    m.lines = scene::BadSizeMessage("Figur(): Soll fuer Figur Nr: " + rt::IntToText(nr) +
+                                        " die Datei " + f.nextFile + " einlesen",
+                                    f.frameW, f.frameH);
     Report(t, std::move(m));
     return;
   }

@@ -2,6 +2,8 @@
 // and the collision question of the figures.
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "runtime/owned_impl.h"
 #include "runtime/runtime.h"
@@ -94,16 +96,9 @@ void LadeBild(ObjectTable& t, int32_t nr) {
   ObjektDaten& o = t.objects[nr];
   const bool exists = rt::ProbeBmpSize(t.fileName, o.width, o.height) > 0;
   if (o.width < 1 || o.height < 1) {
-    rt::PrintText("Objekt(): Soll fuer das Objekt Nr: " + rt::IntToText(nr) + " die Datei " +
-                      t.fileName + " einlesen",
-                  true);
-    rt::PrintText(
-        "Bildformat in Datei = " + rt::IntToText(o.width) + " X " + rt::IntToText(o.height) + ")",
-        true);
-    rt::PrintText("Einer der Werte ist auf Null, kann damit nicht arbeiten!", true);
-    rt::PrintText("Jegliche Taste = Abbruch", true);
-    rt::WaitForKey();
-    rt::EndProgram(0);
+    EndWithMessage(scene::BadSizeMessage("Objekt(): Soll fuer das Objekt Nr: " + rt::IntToText(nr) +
+                                             " die Datei " + t.fileName + " einlesen",
+                                         o.width, o.height));
   }
   if (exists) {
     if (o.image != nullptr) rt::DestroyImage(o.image);
@@ -249,6 +244,12 @@ char IstPosImObjekt(int32_t x, int32_t y, int32_t r) {
     return answer;
   }
   return '\0';
+}
+
+std::vector<std::string> BadSizeMessage(std::string firstLine, int32_t width, int32_t height) {
+  return {std::move(firstLine),
+          "Bildformat in Datei = " + rt::IntToText(width) + " X " + rt::IntToText(height) + ")",
+          "Einer der Werte ist auf Null, kann damit nicht arbeiten!", "Jegliche Taste = Abbruch"};
 }
 
 }  // namespace scene

@@ -103,6 +103,12 @@ std::string EingabeZeile(std::string_view prompt) {
   return line;
 }
 
+void EndWithMessage(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) rt::PrintText(line, true);
+  rt::WaitForKey();
+  rt::EndProgram(0);
+}
+
 bool LogIsOn() {
   return Settings().ProtokollAn == 1;
 }
