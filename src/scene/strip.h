@@ -81,13 +81,15 @@ class Strip {
   void MakeOwnCopy();
   void UpdateSource();
 
+  // First, so that a record holding the strip can keep it next to the
+  // fields read with it.
+  rt::Image source_ = nullptr;  // own_, else the shared picture's image
+  rt::Image own_ = nullptr;
+  std::shared_ptr<const SharedPicture> shared_;
   bool exists_ = false;
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t bytesPerPixel_ = 0;
-  std::shared_ptr<const SharedPicture> shared_;
-  rt::Image own_ = nullptr;
-  rt::Image source_ = nullptr;  // own_, else the shared picture's image
 };
 
 }  // namespace wimmel::scene
