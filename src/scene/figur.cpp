@@ -65,8 +65,8 @@ struct Message {
 };
 
 struct FigureTable {
-  // First, so that it goes last: the strips of the figures share its
-  // pictures.
+  // The pictures the figures' strips share. Each strip holds a reference to
+  // its picture, so the strips and the cache may go in either order.
   StripCache stripCache;
   std::vector<FigurDaten> figures = std::vector<FigurDaten>(kMaxFigures + 1);
   // A start of 0.02 s keeps the animation at a watchable pace; the bound
