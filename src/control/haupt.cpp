@@ -52,7 +52,7 @@ bool MusicOn() {
 }
 
 void Log(std::string_view text) {
-  if (Settings().ProtokollAn == 1) Protokoll(text);
+  if (LogIsOn()) Protokoll(text);
 }
 
 // The panel that occupies the information area: 0 the bottom bar, 1..3 a help page.

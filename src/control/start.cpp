@@ -40,7 +40,7 @@ using control::kCloseKey;
 using control::kEscapeKey;
 
 void Log(std::string_view text) {
-  if (Settings().ProtokollAn == 1) Protokoll(text);
+  if (LogIsOn()) Protokoll(text);
 }
 
 std::string KeyCapPath() {

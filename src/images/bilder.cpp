@@ -1,10 +1,11 @@
 #include "images/bilder.h"
 
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "runtime/owned_impl.h"
 #include "shared/command_word.h"
+#include "shared/dialog.h"
 
 namespace wimmel {
 
@@ -52,11 +53,9 @@ constexpr CommandWord<Command> kCommands[] = {
     {"GIBBILDPTR", Command::GibBildPtr},
 };
 
-[[noreturn]] void EndWithReport(std::initializer_list<std::string> lines) {
+[[noreturn]] void EndWithReport(const std::vector<std::string>& lines) {
   rt::ClearScreen();
-  for (const std::string& line : lines) rt::PrintText(line, true);
-  rt::WaitForKey();
-  rt::EndProgram(0);
+  EndWithMessage(lines);
 }
 
 rt::Image GibBildPtr(std::string_view fileName) {

@@ -29,24 +29,23 @@ void PasteButton(panels::BottomBarRecord& bar, int32_t n, std::string answer) {
 
 void WriteCaption(const panels::BottomBarRecord& bar, int32_t n, int32_t dx,
                   std::string_view text) {
-  SendWindow("SetzSchriftfarbe", n, 0, 0, 0);
-  SendWindow("SchreibText", n, bar.x + dx, bar.y + 7, 0, 0, text);
+  panels::WriteBlack(n, bar.x + dx, bar.y + 7, text);
 }
 
 void EngraveLabel(const panels::BottomBarRecord& bar, int32_t n, std::string_view text) {
-  SendWindow("SetzSchriftfarbe", n, 96, 96, 96);
-  SendWindow("SchreibGravText", n, bar.x, bar.y + 7, 60, 0, text);
+  panels::Engrave(n, bar.x, bar.y + 7, text);
 }
 
 void Erstellen(panels::BottomBarRecord& bar) {
   if (bar.created != 0) return;
-  if (panels::LogIsOn()) Protokoll("AnzeigeFensterUnten wird erstellt");
+  if (LogIsOn()) Protokoll("AnzeigeFensterUnten wird erstellt");
   bar.area = panels::ComputeInfoArea();
   const int32_t W = FontBreite(0);
   bar.buttons.clear();
 
   bar.windowNumber =
-      panels::OpenInfoAreaWindow(bar.area, "AnzeigeFensterUnten", "AnzeigeFensterUnten");
+      panels::OpenPanelWindow(bar.area.X0, bar.area.Y0, bar.area.width, bar.area.height,
+                              "AnzeigeFensterUnten", "AnzeigeFensterUnten");
   const int32_t n = panels::NumberOf(bar.windowNumber);
   bar.brushSlot = SendWindow("MerkeBild", n, kButtonWidth, kButtonHeight, 0, 0,
                              panels::JoinPath("pattern", "buerste.bmp"));
@@ -91,20 +90,9 @@ void Erstellen(panels::BottomBarRecord& bar) {
   EngraveLabel(bar, n, "About");
 
   bar.created = 1;
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("AnzeigeFensterUnten mit Nummer " + bar.windowNumber + " ist erstellt");
   }
-}
-
-void Loeschen(panels::BottomBarRecord& bar) {
-  if (panels::LogIsOn()) {
-    Protokoll("AnzeigeFensterUnten  mit Nummer " + bar.windowNumber + " wird geloescht");
-  }
-  SendWindow("LoescheFenster", panels::NumberOf(bar.windowNumber), 0, 0, 0, 0,
-             "AnzeigeFensterUnten");
-  bar.windowNumber.clear();
-  bar.created = 0;
-  if (panels::LogIsOn()) Protokoll("AnzeigeFensterUnten ist geloescht");
 }
 
 }  // namespace
@@ -119,7 +107,11 @@ std::string AnzeigeFensterUnten(std::string_view Aufgabe) {
       SendWindow("ZeigAn", panels::NumberOf(bar.windowNumber));
       break;
     case panels::Command::Loeschen:
-      Loeschen(bar);
+      // The first log line has the name with a space after it.
+      panels::DeletePanelWindow(bar.windowNumber, bar.created,
+                                {.firstLog = "AnzeigeFensterUnten ",
+                                 .lastLog = "AnzeigeFensterUnten",
+                                 .window = "AnzeigeFensterUnten"});
       break;
     case panels::Command::Mausklick:
       return panels::HitButton(bar.buttons);

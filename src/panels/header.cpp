@@ -21,7 +21,7 @@ constexpr int32_t kFont = 0;
 
 void Erstellen(panels::HeaderRecord& header, std::string_view text) {
   if (header.exists != 0) return;
-  if (panels::LogIsOn()) Protokoll("KopfFenster(): wird erstellt");
+  if (LogIsOn()) Protokoll("KopfFenster(): wird erstellt");
   const int32_t h = Layout().SzeneY0;
   if (h <= 16) {
     rt::PrintText(
@@ -36,15 +36,10 @@ void Erstellen(panels::HeaderRecord& header, std::string_view text) {
   header.windowWidth = w;
   header.windowHeight = h;
 
-  header.KopfFensterNr = SendWindow("Erstellen", 0, 0, 0, 0, 0, "KopfFenster " + std::string(text));
+  const std::string name = "KopfFenster " + std::string(text);
+  header.KopfFensterNr = panels::OpenPanelWindow(header.windowX, header.windowY, w, h, name, name,
+                                                 /*frameDistance=*/0);
   const int32_t n = panels::NumberOf(header.KopfFensterNr);
-  SendWindow("SetzTitel", n, 1, 0, 0, 0, "KopfFenster " + std::string(text) + header.KopfFensterNr);
-  SendWindow("SetzXY", n, 0, 0);
-  SendWindow("SetzGrundfarbe", n, 0, 0, 0);
-  SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
-  SendWindow("SetzGroesse", n, w, h);
-  SendWindow("SetzRahmenAbstand", n, 0, 0);
-  SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::JoinPath("pattern", "maskiert.bmp"));
 
   header.plateWidth = rt::Wrap32(static_cast<int64_t>(text.size()) * FontBreite(kFont) + 20);
   header.plateHeight = FontHoehe(kFont) + 10;
@@ -60,20 +55,9 @@ void Erstellen(panels::HeaderRecord& header, std::string_view text) {
   SendWindow("Schreib3DText", n, rt::Wrap32(int64_t{header.plateLeft} + 10),
              rt::Wrap32(int64_t{header.plateTop} + 6), 60, 0, text);
   header.exists = 1;
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("KopfFenster ist mit FensterNummer " + header.KopfFensterNr + " erstellt");
   }
-}
-
-void Loeschen(panels::HeaderRecord& header) {
-  if (panels::LogIsOn()) {
-    Protokoll("KopfFenster mit Nummer " + header.KopfFensterNr + " wird geloescht");
-  }
-  SendWindow("LoescheFenster", panels::NumberOf(header.KopfFensterNr), 0, 0, 0, 0,
-             "KopfFensterLoeschen");
-  header.KopfFensterNr.clear();
-  header.exists = 0;
-  if (panels::LogIsOn()) Protokoll("KopfFenster ist geloescht");
 }
 
 }  // namespace
@@ -88,7 +72,9 @@ void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
       SendWindow("ZeigAn", panels::NumberOf(header.KopfFensterNr));
       break;
     case panels::Command::Loeschen:
-      Loeschen(header);
+      panels::DeletePanelWindow(
+          header.KopfFensterNr, header.exists,
+          {.firstLog = "KopfFenster", .lastLog = "KopfFenster", .window = "KopfFensterLoeschen"});
       break;
     default:
       DruckeZeile("SelectCase in der KopfFenster-Sub kennt folgende Aufgabe nicht: " +

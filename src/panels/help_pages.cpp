@@ -62,12 +62,10 @@ class PagePainter {
   }
   void Caption(int32_t x, int32_t y, std::string_view text, bool setFont) const {
     if (setFont) SendWindow("SetzFontNr", n, 0);
-    SendWindow("SetzSchriftfarbe", n, 0, 0, 0);
-    SendWindow("SchreibText", n, x, y, 0, 0, text);
+    panels::WriteBlack(n, x, y, text);
   }
   void Engrave(int32_t x, int32_t y, std::string_view text) const {
-    SendWindow("SetzSchriftfarbe", n, 96, 96, 96);
-    SendWindow("SchreibGravText", n, x, y, 60, 0, text);
+    panels::Engrave(n, x, y, text);
   }
   panels::Button HitBox(int32_t x, int32_t y, int32_t right, int32_t down,
                         std::string answer) const {
@@ -78,7 +76,8 @@ class PagePainter {
   void Foundation() {
     page.area = panels::ComputeInfoArea();
     page.buttons.clear();
-    page.windowNumber = panels::OpenInfoAreaWindow(page.area, layout.name, layout.title);
+    page.windowNumber = panels::OpenPanelWindow(page.area.X0, page.area.Y0, page.area.width,
+                                                page.area.height, layout.name, layout.title);
     n = panels::NumberOf(page.windowNumber);
     page.brushSlot = SendWindow("MerkeBild", n, layout.buttonWidth, layout.buttonHeight, 0, 0,
                                 panels::JoinPath("pattern", "Chrom3.bmp"));
@@ -232,25 +231,14 @@ constexpr PageLayout kPages[3] = {
 
 void Erstellen(const PageLayout& layout, panels::InfoPanelRecord& page) {
   if (page.created != 0) return;
-  if (panels::LogIsOn()) Protokoll(std::string(layout.name) + " wird erstellt");
+  if (LogIsOn()) Protokoll(std::string(layout.name) + " wird erstellt");
   PagePainter painter(layout, page);
   painter.Foundation();
   layout.paintButtons(painter);
   page.created = 1;
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll(std::string(layout.name) + " mit Nummer " + page.windowNumber + " ist erstellt");
   }
-}
-
-void Loeschen(const PageLayout& layout, panels::InfoPanelRecord& page) {
-  if (panels::LogIsOn()) {
-    Protokoll(std::string(layout.deleteLogName) + " mit Nummer " + page.windowNumber +
-              " wird geloescht");
-  }
-  SendWindow("LoescheFenster", panels::NumberOf(page.windowNumber), 0, 0, 0, 0, layout.name);
-  page.windowNumber.clear();
-  page.created = 0;
-  if (panels::LogIsOn()) Protokoll(std::string(layout.name) + " ist geloescht");
 }
 
 // The command procedure of page `index` (0 to 2).
@@ -265,7 +253,9 @@ std::string RunPage(size_t index, std::string_view word) {
       SendWindow("ZeigAn", panels::NumberOf(page.windowNumber));
       break;
     case panels::Command::Loeschen:
-      Loeschen(layout, page);
+      panels::DeletePanelWindow(
+          page.windowNumber, page.created,
+          {.firstLog = layout.deleteLogName, .lastLog = layout.name, .window = layout.name});
       break;
     case panels::Command::Mausklick: {
       std::string answer = panels::HitButton(page.buttons);

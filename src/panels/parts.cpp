@@ -5,6 +5,7 @@
 #include "panels/panels.h"
 #include "runtime/owned_impl.h"
 #include "runtime/runtime.h"
+#include "shared/dialog.h"
 #include "shared/settings.h"
 #include "windows/fenster.h"
 
@@ -25,10 +26,6 @@ std::string JoinPath(std::string_view folder, std::string_view file) {
 
 std::string JoinPath(std::string_view folder, std::string_view subfolder, std::string_view file) {
   return JoinPath(folder, subfolder) + Settings().Trenner + std::string(file);
-}
-
-bool LogIsOn() {
-  return Settings().ProtokollAn == 1;
 }
 
 std::string HitButton(const std::vector<Button>& buttons) {
@@ -54,18 +51,38 @@ InfoArea ComputeInfoArea() {
   return a;
 }
 
-std::string OpenInfoAreaWindow(const InfoArea& area, std::string_view name,
-                               std::string_view title) {
+std::string OpenPanelWindow(int32_t x, int32_t y, int32_t width, int32_t height,
+                            std::string_view name, std::string_view title, int32_t frameDistance) {
   const std::string number = SendWindow("Erstellen", 0, 0, 0, 0, 0, name);
   const int32_t n = NumberOf(number);
   SendWindow("SetzTitel", n, 1, 0, 0, 0, std::string(title) + number);
-  SendWindow("SetzXY", n, area.X0, area.Y0);
+  SendWindow("SetzXY", n, x, y);
   SendWindow("SetzGrundfarbe", n, 0, 0, 0);
   SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
-  SendWindow("SetzGroesse", n, area.width, area.height);
-  SendWindow("SetzRahmenAbstand", n, 1, 1);
+  SendWindow("SetzGroesse", n, width, height);
+  SendWindow("SetzRahmenAbstand", n, frameDistance, frameDistance);
   SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, JoinPath("pattern", "maskiert.bmp"));
   return number;
+}
+
+void WriteBlack(int32_t n, int32_t x, int32_t y, std::string_view text, int32_t width) {
+  SendWindow("SetzSchriftfarbe", n, 0, 0, 0);
+  SendWindow("SchreibText", n, x, y, width, 0, text);
+}
+
+void Engrave(int32_t n, int32_t x, int32_t y, std::string_view text) {
+  SendWindow("SetzSchriftfarbe", n, 96, 96, 96);
+  SendWindow("SchreibGravText", n, x, y, 60, 0, text);
+}
+
+void DeletePanelWindow(std::string& windowNumber, int32_t& exists, const DeletionNames& names) {
+  if (LogIsOn()) {
+    Protokoll(std::string(names.firstLog) + " mit Nummer " + windowNumber + " wird geloescht");
+  }
+  SendWindow("LoescheFenster", NumberOf(windowNumber), 0, 0, 0, 0, names.window);
+  windowNumber.clear();
+  exists = 0;
+  if (LogIsOn()) Protokoll(std::string(names.lastLog) + " ist geloescht");
 }
 
 }  // namespace wimmel::panels

@@ -24,8 +24,6 @@ int32_t NumberOf(std::string_view text);
 std::string JoinPath(std::string_view folder, std::string_view file);
 std::string JoinPath(std::string_view folder, std::string_view subfolder, std::string_view file);
 
-bool LogIsOn();
-
 enum class Command { Erstellen, Anzeigen, Loeschen, Mausklick, Unknown };
 
 // The words of the panels without buttons (header and start footer), and of
@@ -60,12 +58,30 @@ struct InfoArea {
   int32_t X0 = 0, Y0 = 0, width = 0, height = 0;
 };
 InfoArea ComputeInfoArea();
-// Makes the window of a panel in the information area, as the bottom bar and
-// every help page make theirs: created under name and titled title followed
-// by its number (a title never drawn), at the area's place and size, black,
-// with a grey frame on its outermost pixels, tiled with the masked pattern.
-// Returns the window number as the window system gave it.
-std::string OpenInfoAreaWindow(const InfoArea& area, std::string_view name, std::string_view title);
+// Makes the window of a panel, as every panel makes its own: created under
+// name and titled title followed by its number (a title never drawn), at
+// (x, y) with the given size, black, with a grey frame frameDistance pixels
+// inside its edges, tiled with the masked pattern. Returns the window number
+// as the window system gave it.
+std::string OpenPanelWindow(int32_t x, int32_t y, int32_t width, int32_t height,
+                            std::string_view name, std::string_view title,
+                            int32_t frameDistance = 1);
+
+// The two kinds of lettering on the plates, as window commands to window n:
+// black text (a caption on a key), its width field as the panel gives it,
+// and grey engraved text (a label beside a key).
+void WriteBlack(int32_t n, int32_t x, int32_t y, std::string_view text, int32_t width = 0);
+void Engrave(int32_t n, int32_t x, int32_t y, std::string_view text);
+
+// How a panel names itself when its window goes: in the first log line
+// (which for some panels is spelt a little differently), in the last, and in
+// the text sent with the deletion.
+struct DeletionNames {
+  std::string_view firstLog, lastLog, window;
+};
+// Deletes the window of a panel, as every panel deletes its own: logs, sends
+// "LoescheFenster", forgets the window number and marks the panel as gone.
+void DeletePanelWindow(std::string& windowNumber, int32_t& exists, const DeletionNames& names);
 
 // ---------------------------------------------------------------- records
 

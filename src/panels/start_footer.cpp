@@ -25,22 +25,17 @@ constexpr int32_t kPlateWidth = 340, kPlateHeight = bh;
 
 void Erstellen(panels::StartFooterRecord& footer) {
   if (footer.exists != 0) return;
-  if (panels::LogIsOn()) Protokoll("StartFuss(): Fenster wird erstellt");
+  if (LogIsOn()) Protokoll("StartFuss(): Fenster wird erstellt");
   const int32_t W = Layout().screenWidth, H = Layout().screenHeight;
   footer.windowX = 0;
   footer.windowY = rt::Wrap32(int64_t{H} - 100);
   footer.windowWidth = rt::Wrap32(int64_t{W} - 1);
   footer.windowHeight = 100;
 
-  footer.windowNumber = SendWindow("Erstellen", 0, 0, 0, 0, 0, "AnzeigeStartFussFenster");
+  footer.windowNumber =
+      panels::OpenPanelWindow(footer.windowX, footer.windowY, footer.windowWidth,
+                              footer.windowHeight, "AnzeigeStartFussFenster", "Hilfe-2");
   const int32_t n = panels::NumberOf(footer.windowNumber);
-  SendWindow("SetzTitel", n, 1, 0, 0, 0, "Hilfe-2" + footer.windowNumber);
-  SendWindow("SetzXY", n, footer.windowX, footer.windowY);
-  SendWindow("SetzGrundfarbe", n, 0, 0, 0);
-  SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
-  SendWindow("SetzGroesse", n, footer.windowWidth, footer.windowHeight);
-  SendWindow("SetzRahmenAbstand", n, 1, 1);
-  SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, panels::JoinPath("pattern", "maskiert.bmp"));
   footer.chromeSlot =
       SendWindow("MerkeBild", n, bw, bh, 0, 0, panels::JoinPath("pattern", "Chrom3.bmp"));
 
@@ -50,44 +45,27 @@ void Erstellen(panels::StartFooterRecord& footer) {
       SendWindow("MerkeBild", n, bw, bh, 0, 0, panels::JoinPath("HG_bild", "TastLeer.bmp")));
   SendWindow("SetzeBildTransparent", n, ox, oy, footer.keyCapSlot);
   SendWindow("SetzFontNr", n, 0);
-  SendWindow("SetzSchriftfarbe", n, 0, 0, 0);
-  SendWindow("SchreibText", n, ox + 12, oy + 7, 60, 0, "A");
-  SendWindow("SetzSchriftfarbe", n, 96, 96, 96);
-  SendWindow("SchreibGravText", n, ox + bw + 12, oy + 7, 60, 0, "bis");
+  panels::WriteBlack(n, ox + 12, oy + 7, "A", 60);
+  panels::Engrave(n, ox + bw + 12, oy + 7, "bis");
   SendWindow("SetzeBildTransparent", n, ox + bw + 40, oy, footer.keyCapSlot);
-  SendWindow("SetzSchriftfarbe", n, 0, 0, 0);
-  SendWindow("SchreibText", n, ox + bw + 52, oy + 7, 60, 0, "P");
-  SendWindow("SetzSchriftfarbe", n, 96, 96, 96);
-  SendWindow("SchreibGravText", n, ox + bw + 82, oy + 7, 60, 0, "Spielstart mit Screen");
+  panels::WriteBlack(n, ox + bw + 52, oy + 7, "P", 60);
+  panels::Engrave(n, ox + bw + 82, oy + 7, "Spielstart mit Screen");
 
   // Lower row: "+ -  Anzahl gezeiger Figuren aendern".
   const int32_t row = oy + kRowSpacing;
   SendWindow("FuellRechteck", n, ox - 2, row - 2, kPlateWidth, kPlateHeight, footer.chromeSlot);
   SendWindow("SetzeBildTransparent", n, ox, row, footer.keyCapSlot);
   SendWindow("SetzFontNr", n, 0);
-  SendWindow("SetzSchriftfarbe", n, 0, 0, 0);
-  SendWindow("SchreibText", n, ox + 12, row + 7, 60, 0, "+");
+  panels::WriteBlack(n, ox + 12, row + 7, "+", 60);
   SendWindow("SetzeBildTransparent", n, ox + bw + 10, row, footer.keyCapSlot);
+  // Still black: the second key's caption sets no colour.
   SendWindow("SchreibText", n, ox + bw + 22, row + 7, 60, 0, "-");
-  SendWindow("SetzSchriftfarbe", n, 96, 96, 96);
-  SendWindow("SchreibGravText", n, ox + 2 * bw + 22, row + 7, 60, 0,
-             "Anzahl gezeiger Figuren \xE4ndern");
+  panels::Engrave(n, ox + 2 * bw + 22, row + 7, "Anzahl gezeiger Figuren \xE4ndern");
 
   footer.exists = 1;
-  if (panels::LogIsOn()) {
+  if (LogIsOn()) {
     Protokoll("AnzeigeStartFussFenster mit Nummer " + footer.windowNumber + " ist erstellt");
   }
-}
-
-void Loeschen(panels::StartFooterRecord& footer) {
-  if (panels::LogIsOn()) {
-    Protokoll("AnzeigeStartFussFenster mit Nummer " + footer.windowNumber + " wird geloescht");
-  }
-  SendWindow("LoescheFenster", panels::NumberOf(footer.windowNumber), 0, 0, 0, 0,
-             "AnzeigeStartFussFenster");
-  footer.windowNumber.clear();
-  footer.exists = 0;
-  if (panels::LogIsOn()) Protokoll("AnzeigeStartFussFenster ist geloescht");
 }
 
 }  // namespace
@@ -102,7 +80,10 @@ void AnzeigeStartFussFenster(std::string_view Aufgabe) {
       SendWindow("ZeigAn", panels::NumberOf(footer.windowNumber));
       break;
     case panels::Command::Loeschen:
-      Loeschen(footer);
+      panels::DeletePanelWindow(footer.windowNumber, footer.exists,
+                                {.firstLog = "AnzeigeStartFussFenster",
+                                 .lastLog = "AnzeigeStartFussFenster",
+                                 .window = "AnzeigeStartFussFenster"});
       break;
     default:
       break;

@@ -16,8 +16,11 @@ struct DrawOrderEntry {
 // Puts entries [0, n) into exactly the order that the program's exchange sort
 // gives: for p = 1 .. n-1, for q = p+1 .. n, swap when key[q] > key[p].
 // Ties are not kept stable by that sort; this reproduces its order for equal
-// keys too, in O(n log n) instead of n^2 / 2 comparisons. The sorter keeps
-// its working buffers from one sort to the next, so a step allocates nothing.
+// keys too, without the n^2 / 2 comparisons: the keys are put in order by
+// counting them (by a comparison sort when they spread much wider than the
+// number of entries), and each group of equal keys by rotations counted from
+// the positions of the larger keys. The sorter keeps its working buffers from
+// one sort to the next, so a step allocates nothing.
 class DrawOrderSorter {
  public:
   void Sort(DrawOrderEntry* entries, int32_t n);

@@ -23,23 +23,27 @@ namespace scene {
 constexpr int32_t kMaxFigures = 1024;
 
 struct FigurDaten {
+  // What the draw reads comes first, the strip's image pointer last of it, so
+  // that it lies in the first 40 bytes of the record; then what the step
+  // reads besides; the names last.
+  int32_t x = 0, y = 0;
+  int32_t srcX = 0, srcY = 0;
+  int32_t frameW = 0, frameH = 0;
+  int32_t width = 0;
+  int32_t active = 0;
+  Strip strip;
+  int32_t height = 0;
+  int32_t frame = 0;
+  int32_t lastFrame = 0;
+  int32_t srcBaseX = 0, srcBaseY = 0;
+  int32_t SchrittX = 0, SchrittY = 0;
+  int32_t startX = 0, startY = 0;
+  int32_t Bildnummer = 0;
+  int32_t hidden = 0;
+  double XSprung = 0, YSprung = 0;
   std::string name;
   std::string fileName;
   std::string nextFile;
-  Strip strip;
-  int32_t srcBaseX = 0, srcBaseY = 0;
-  int32_t startX = 0, startY = 0;
-  int32_t srcX = 0, srcY = 0;
-  int32_t x = 0, y = 0;
-  int32_t width = 0, height = 0;
-  int32_t Bildnummer = 0;
-  int32_t SchrittX = 0, SchrittY = 0;
-  double XSprung = 0, YSprung = 0;
-  int32_t frame = 0;
-  int32_t frameW = 0, frameH = 0;
-  int32_t lastFrame = 0;
-  int32_t active = 0;
-  int32_t hidden = 0;
 
   void Clear() {
     strip.Release();
@@ -61,8 +65,8 @@ struct Message {
 };
 
 struct FigureTable {
-  // First, so that it goes last: the strips of the figures share its
-  // pictures.
+  // The pictures the figures' strips share. Each strip holds a reference to
+  // its picture, so the strips and the cache may go in either order.
   StripCache stripCache;
   std::vector<FigurDaten> figures = std::vector<FigurDaten>(kMaxFigures + 1);
   // A start of 0.02 s keeps the animation at a watchable pace; the bound
@@ -75,8 +79,6 @@ struct FigureTable {
   int32_t samples = 0;
   std::vector<DrawOrderEntry> drawOrder = std::vector<DrawOrderEntry>(kMaxFigures + 1);
   DrawOrderSorter sorter;
-  std::string lastAnswer;
-  std::string lastMessage;
   bool inStep = false;
   bool fatalPending = false;
   std::vector<Message> pending;
@@ -117,15 +119,10 @@ std::string PictureFile(const std::string& name, int32_t pictureNumber) {
       .substr(0, kFileField);
 }
 
-void Show(FigureTable& t, const Message& m) {
-  if (m.fatal) {
-    for (const std::string& line : m.lines) rt::PrintText(line, true);
-    rt::WaitForKey();
-    rt::EndProgram(0);
-  }
-  t.lastMessage = m.lines.front();
-  DruckeZeile(t.lastMessage);
-  t.lastMessage = WarteAufTaste();
+void Show(const Message& m) {
+  if (m.fatal) EndWithMessage(m.lines);
+  DruckeZeile(m.lines.front());
+  WarteAufTaste();
 }
 
 // Inside the step the screen is locked and no key can arrive, so messages
@@ -136,7 +133,7 @@ void Report(FigureTable& t, Message m) {
     t.pending.push_back(std::move(m));
     return;
   }
-  Show(t, m);
+  Show(m);
 }
 
 void LadeBild(FigureTable& t, int32_t nr) {
@@ -146,11 +143,9 @@ void LadeBild(FigureTable& t, int32_t nr) {
   if (f.frameW < 1 || f.frameH < 1) {
     Message m;
     m.fatal = true;
-    m.lines = {
-        "Figur(): Soll fuer Figur Nr: " + rt::IntToText(nr) + " die Datei " + f.nextFile +
-            " einlesen",
-        "Bildformat in Datei = " + rt::IntToText(f.frameW) + " X " + rt::IntToText(f.frameH) + ")",
-        "Einer der Werte ist auf Null, kann damit nicht arbeiten!", "Jegliche Taste = Abbruch"};
+    m.lines = scene::BadSizeMessage("Figur(): Soll fuer Figur Nr: " + rt::IntToText(nr) +
+                                        " die Datei " + f.nextFile + " einlesen",
+                                    f.frameW, f.frameH);
     Report(t, std::move(m));
     return;
   }
@@ -198,15 +193,10 @@ void Turn(FigureTable& t, int32_t nr, Direction direction) {
   LadeBild(t, nr);
 }
 
-// The collision answer as the text that "IstPosImObjekt" gives.
-std::string AnswerText(char answer) {
-  return answer == '\0' ? std::string() : std::string(1, answer);
-}
-
 void FigurenInit(FigureTable& t) {
   const SceneLayout& s = Layout();
   const int32_t n = FigureCount();
-  if (Settings().ProtokollAn == 1) Protokoll("Figur: Erstelle Figuren (1-" + rt::IntToText(n));
+  if (LogIsOn()) Protokoll("Figur: Erstelle Figuren (1-" + rt::IntToText(n));
   for (int32_t i = 1; i <= n; ++i) {
     FigurDaten& f = FigureAt(t, i);
     const int32_t kind = std::clamp(rt::RoundToInt(rt::Random(1.0) * 8 + 1), 1, kFigureKinds);
@@ -243,7 +233,6 @@ void FigurenInit(FigureTable& t) {
       f.startY = y;
       answer = scene::IstPosImObjekt(Clamp32(int64_t{x} - s.SzeneX0 + f.width / 2),
                                      Clamp32(int64_t{y} - s.SzeneY0 + f.height / 2), f.width / 2);
-      t.lastAnswer = AnswerText(answer);
     }
     f.srcX = f.srcBaseX;
     f.srcY = f.srcBaseY;
@@ -253,7 +242,7 @@ void FigurenInit(FigureTable& t) {
 }
 
 void FigurenLoeschen(FigureTable& t) {
-  if (Settings().ProtokollAn == 1) {
+  if (LogIsOn()) {
     Protokoll("Figur: alle Figuren werden geloescht (1-" + rt::IntToText(FigureCount()));
   }
   // Every strip of the table goes, also those beyond a figure count that was
@@ -331,16 +320,16 @@ void DrawFigures(const FigureTable& t, int32_t n) {
   const bool numbers = Settings().SchalterN == 1;
   // The draw order jumps about the figure table, whose records the step's
   // copies have pushed out of the caches by now; asking for a record a few
-  // figures ahead hides most of the wait for it.
+  // figures ahead hides most of the wait for it. The draw reads only the
+  // front of a record, up to the strip's image pointer, which spans at most
+  // two cache lines.
   constexpr int32_t kAhead = 4;
   for (int32_t p = 1; p <= n; ++p) {
     if (p + kAhead <= n) {
       const FigurDaten* next =
           &t.figures[static_cast<size_t>(t.drawOrder[static_cast<size_t>(p + kAhead)].figure)];
       __builtin_prefetch(next);
-      __builtin_prefetch(reinterpret_cast<const char*>(next) + 64);
-      __builtin_prefetch(reinterpret_cast<const char*>(next) + 128);
-      __builtin_prefetch(reinterpret_cast<const char*>(next) + 192);
+      __builtin_prefetch(reinterpret_cast<const char*>(&next->strip) + sizeof(rt::Image) - 1);
     }
     const int32_t k = t.drawOrder[static_cast<size_t>(p)].figure;
     const FigurDaten& f = t.figures[static_cast<size_t>(k)];
@@ -392,7 +381,6 @@ void LaufEinSchritt(FigureTable& t) {
       const char answer =
           scene::IstPosImObjekt(Clamp32(int64_t{f.x} - s.SzeneX0 + f.width / 2),
                                 Clamp32(int64_t{f.y} - s.SzeneY0 + f.height / 2), f.width / 2);
-      t.lastAnswer = AnswerText(answer);
       switch (answer) {
         case '9':
           Turn(t, i, Direction::Left);
@@ -431,7 +419,7 @@ void LaufEinSchritt(FigureTable& t) {
   std::vector<Message> messages;
   messages.swap(t.pending);
   t.fatalPending = false;
-  for (const Message& m : messages) Show(t, m);
+  for (const Message& m : messages) Show(m);
 }
 
 void LinksKlick(FigureTable& t) {
@@ -503,20 +491,13 @@ constexpr CommandWord<Command> kCommands[] = {
     {"PRINTREPEAT", Command::PrintRepeat},
 };
 
-Command CommandOf(std::string_view word) {
-  // The step word comes on every pass of the main loop; spare it the
-  // upper-cased copy when it is spelt the usual way.
-  if (word == "LaufEinSchritt") return Command::LaufEinSchritt;
-  return LookUpCommand(word, kCommands, Command::Unknown);
-}
-
 }  // namespace
 
 void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
            std::string_view text) {
   (void)wert2;
   FigureTable& t = FiguresModule::Get();
-  switch (CommandOf(Aufgabe)) {
+  switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
     case Command::FigurenInit:
       FigurenInit(t);
       return;
@@ -577,8 +558,7 @@ void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
     case Command::Unknown:
       break;
   }
-  t.lastMessage = "SelectCase in Figur-Sub kennt folgende Aufgabe nicht: " + std::string(Aufgabe);
-  DruckeZeile(t.lastMessage);
+  DruckeZeile("SelectCase in Figur-Sub kennt folgende Aufgabe nicht: " + std::string(Aufgabe));
 }
 
 namespace scene {

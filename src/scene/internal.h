@@ -16,6 +16,10 @@ namespace wimmel::scene {
 // '3'. Draws the collision circles when SchalterC is 1.
 char IstPosImObjekt(int32_t x, int32_t y, int32_t r);
 
+// The message for a picture file whose size has a zero side: the given first
+// line, naming the file, then the size found and the request for a key.
+std::vector<std::string> BadSizeMessage(std::string firstLine, int32_t width, int32_t height);
+
 // A copy of one figure's record and the state of its strip.
 struct FigureView {
   std::string name, fileName, nextFile;

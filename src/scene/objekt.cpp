@@ -2,6 +2,8 @@
 // and the collision question of the figures.
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "runtime/owned_impl.h"
 #include "runtime/runtime.h"
@@ -45,7 +47,6 @@ struct ObjectTable {
   int32_t count = 0;
   int32_t created = 0;
   std::string fileName;
-  std::string lastAnswer;
 };
 
 }  // namespace scene
@@ -95,16 +96,9 @@ void LadeBild(ObjectTable& t, int32_t nr) {
   ObjektDaten& o = t.objects[nr];
   const bool exists = rt::ProbeBmpSize(t.fileName, o.width, o.height) > 0;
   if (o.width < 1 || o.height < 1) {
-    rt::PrintText("Objekt(): Soll fuer das Objekt Nr: " + rt::IntToText(nr) + " die Datei " +
-                      t.fileName + " einlesen",
-                  true);
-    rt::PrintText(
-        "Bildformat in Datei = " + rt::IntToText(o.width) + " X " + rt::IntToText(o.height) + ")",
-        true);
-    rt::PrintText("Einer der Werte ist auf Null, kann damit nicht arbeiten!", true);
-    rt::PrintText("Jegliche Taste = Abbruch", true);
-    rt::WaitForKey();
-    rt::EndProgram(0);
+    EndWithMessage(scene::BadSizeMessage("Objekt(): Soll fuer das Objekt Nr: " + rt::IntToText(nr) +
+                                             " die Datei " + t.fileName + " einlesen",
+                                         o.width, o.height));
   }
   if (exists) {
     if (o.image != nullptr) rt::DestroyImage(o.image);
@@ -112,16 +106,15 @@ void LadeBild(ObjectTable& t, int32_t nr) {
     // A null image would make the loader draw the file onto the screen.
     if (o.image != nullptr) rt::LoadBmp(t.fileName, o.image);
   } else {
-    t.lastAnswer = "Objekt() Soll dem Objekt Nr " + rt::IntToText(nr) + " die Bilddatei " +
-                   t.fileName + " zuordnen, Datei existiert jedoch nicht. Taste = weiter";
-    DruckeZeile(t.lastAnswer);
-    t.lastAnswer = WarteAufTaste();
+    DruckeZeile("Objekt() Soll dem Objekt Nr " + rt::IntToText(nr) + " die Bilddatei " +
+                t.fileName + " zuordnen, Datei existiert jedoch nicht. Taste = weiter");
+    WarteAufTaste();
   }
 }
 
 void Erstellen(ObjectTable& t) {
   if (t.created == 1) return;
-  if (Settings().ProtokollAn == 1) Protokoll("Objekt: Erstelle Objekte");
+  if (LogIsOn()) Protokoll("Objekt: Erstelle Objekte");
   static constexpr const char* kNames[] = {"QumyH", "HausA", "HausC", "HausD", "Kreisel1"};
   const int64_t W = Layout().width;
   const int64_t H = Layout().height;
@@ -194,7 +187,7 @@ void WerteAnzeigen(const ObjectTable& t, int32_t nr) {
 }
 
 void QuellbilderLoeschen(ObjectTable& t) {
-  if (Settings().ProtokollAn == 1) {
+  if (LogIsOn()) {
     Protokoll("Objekt: Quellbilder der Objekte 1-" + rt::IntToText(t.count) + " werden geloescht ");
   }
   for (int32_t k = 1; k <= Participants(t); ++k) {
@@ -206,7 +199,7 @@ void QuellbilderLoeschen(ObjectTable& t) {
 }
 
 void LoescheAlleObjekte(ObjectTable& t) {
-  if (Settings().ProtokollAn == 1) {
+  if (LogIsOn()) {
     Protokoll("Objekt: alle Objekte werden geloescht (1-" + rt::IntToText(t.count));
   }
   // Objects beyond the count (the fifth one) are never merged or tested, but
@@ -251,6 +244,12 @@ char IstPosImObjekt(int32_t x, int32_t y, int32_t r) {
     return answer;
   }
   return '\0';
+}
+
+std::vector<std::string> BadSizeMessage(std::string firstLine, int32_t width, int32_t height) {
+  return {std::move(firstLine),
+          "Bildformat in Datei = " + rt::IntToText(width) + " X " + rt::IntToText(height) + ")",
+          "Einer der Werte ist auf Null, kann damit nicht arbeiten!", "Jegliche Taste = Abbruch"};
 }
 
 }  // namespace scene

@@ -1,7 +1,9 @@
 #include "scene/strip.h"
 
+#include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace wimmel::scene {
 
@@ -22,16 +24,9 @@ namespace {
 // no strip uses any more are dropped.
 constexpr size_t kCacheLimit = 64;
 
-std::string CacheKey(std::string_view name, int32_t width, int32_t height, int32_t bytesPerPixel) {
-  std::string s(name);
-  s += '\n';
-  s += std::to_string(width);
-  s += 'x';
-  s += std::to_string(height);
-  s += 'x';
-  s += std::to_string(bytesPerPixel);
-  return s;
-}
+// The name of the black strips; the leading zero byte keeps it apart from
+// every file name.
+constexpr std::string_view kBlackName("\0black", 6);
 
 std::shared_ptr<const SharedPicture> Decode(std::string_view fileName, int32_t width,
                                             int32_t height, int32_t bytesPerPixel,
@@ -57,49 +52,74 @@ bool StripCache::Find(std::string_view fileName, const rt::FileStamp& stamp, int
                       std::shared_ptr<const SharedPicture>& picture) {
   // Only a file that exists has a stamp that tells its versions apart.
   if (stamp.size <= 0) return false;
-  std::string key = CacheKey(fileName, width, height, bytesPerPixel);
-  auto it = entries_.find(key);
-  if (it != entries_.end() && it->second.stamp == stamp) {
-    picture = it->second.picture;
+  if (const Entry* entry = Look(fileName, width, height, bytesPerPixel);
+      entry != nullptr && entry->stamp == stamp) {
+    picture = entry->picture;
     return picture != nullptr;
   }
-  Entry entry;
-  entry.stamp = stamp;
-  entry.picture = Decode(fileName, width, height, bytesPerPixel, fileWidth, fileHeight);
+  picture = Decode(fileName, width, height, bytesPerPixel, fileWidth, fileHeight);
   TrimIfFull();
-  picture = entry.picture;
-  entries_[std::move(key)] = std::move(entry);
+  Entry& entry = Place(fileName, width, height, bytesPerPixel);
+  entry.stamp = stamp;
+  entry.picture = picture;
   return picture != nullptr;
 }
 
 std::shared_ptr<const SharedPicture> StripCache::Black(int32_t width, int32_t height,
                                                        int32_t bytesPerPixel) {
-  // The leading zero byte keeps this key apart from every file name.
-  std::string key = CacheKey(std::string_view("\0black", 6), width, height, bytesPerPixel);
-  auto it = entries_.find(key);
-  if (it != entries_.end() && it->second.picture != nullptr) return it->second.picture;
+  if (const Entry* entry = Look(kBlackName, width, height, bytesPerPixel);
+      entry != nullptr && entry->picture != nullptr) {
+    return entry->picture;
+  }
   rt::Image image = rt::CreateImage(width, height, 0);
   if (image == nullptr) return nullptr;
-  Entry entry;
-  entry.picture = std::make_shared<const SharedPicture>(image);
+  auto picture = std::make_shared<const SharedPicture>(image);
   TrimIfFull();
-  auto result = entry.picture;
-  entries_[std::move(key)] = std::move(entry);
-  return result;
+  Entry& entry = Place(kBlackName, width, height, bytesPerPixel);
+  entry.stamp = rt::FileStamp();
+  entry.picture = picture;
+  return picture;
+}
+
+StripCache::Entry* StripCache::Look(std::string_view name, int32_t width, int32_t height,
+                                    int32_t bytesPerPixel) {
+  const auto it = entries_.find(name);
+  if (it == entries_.end()) return nullptr;
+  for (Entry& entry : it->second) {
+    if (entry.width == width && entry.height == height && entry.bytesPerPixel == bytesPerPixel) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
+StripCache::Entry& StripCache::Place(std::string_view name, int32_t width, int32_t height,
+                                     int32_t bytesPerPixel) {
+  if (Entry* entry = Look(name, width, height, bytesPerPixel)) return *entry;
+  auto it = entries_.find(name);
+  if (it == entries_.end()) it = entries_.emplace(std::string(name), std::vector<Entry>()).first;
+  Entry& entry = it->second.emplace_back();
+  entry.width = width;
+  entry.height = height;
+  entry.bytesPerPixel = bytesPerPixel;
+  ++count_;
+  return entry;
 }
 
 void StripCache::DropUnused() {
   for (auto it = entries_.begin(); it != entries_.end();) {
-    if (it->second.picture == nullptr || it->second.picture.use_count() == 1) {
-      it = entries_.erase(it);
-    } else {
-      ++it;
-    }
+    std::vector<Entry>& sizes = it->second;
+    const size_t before = sizes.size();
+    std::erase_if(sizes, [](const Entry& entry) {
+      return entry.picture == nullptr || entry.picture.use_count() == 1;
+    });
+    count_ -= before - sizes.size();
+    it = sizes.empty() ? entries_.erase(it) : std::next(it);
   }
 }
 
 void StripCache::TrimIfFull() {
-  if (entries_.size() >= kCacheLimit) DropUnused();
+  if (count_ >= kCacheLimit) DropUnused();
 }
 
 Strip::~Strip() {

@@ -6,11 +6,14 @@
 // file the loader could not read completely).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "runtime/runtime.h"
 
@@ -19,8 +22,8 @@ namespace wimmel::scene {
 struct SharedPicture;
 
 // The decoded pictures that strips share, by file name and strip size. The
-// figure table owns one; it must outlive every strip that shares its
-// pictures, so the table declares it before the figures.
+// figure table owns one. A strip holds its picture itself, so a picture
+// stays alive as long as a strip uses it, whatever becomes of the cache.
 class StripCache {
  public:
   StripCache() = default;
@@ -36,19 +39,33 @@ class StripCache {
   std::shared_ptr<const SharedPicture> Black(int32_t width, int32_t height, int32_t bytesPerPixel);
 
  private:
+  // The picture of one file for one strip size and depth.
   struct Entry {
+    int32_t width = 0, height = 0, bytesPerPixel = 0;
     rt::FileStamp stamp;
     // Null when the file does not determine every pixel of a strip of this
     // size (smaller than the strip, or not loadable): such loads go to the
     // strip's own pixels.
     std::shared_ptr<const SharedPicture> picture;
   };
+  // Lets a file name be looked up as it comes, without a string made of it.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  using Entries = std::unordered_map<std::string, std::vector<Entry>, NameHash, std::equal_to<>>;
 
+  // The entry of name for this size and depth; null when there is none.
+  Entry* Look(std::string_view name, int32_t width, int32_t height, int32_t bytesPerPixel);
+  // The entry of name for this size and depth, made empty when there was none.
+  Entry& Place(std::string_view name, int32_t width, int32_t height, int32_t bytesPerPixel);
   // Forgets every cached picture that no strip uses.
   void DropUnused();
   void TrimIfFull();
 
-  std::unordered_map<std::string, Entry> entries_;
+  // Per file name the few sizes and depths it was loaded for.
+  Entries entries_;
+  size_t count_ = 0;  // entries over all names
 };
 
 class Strip {
@@ -81,13 +98,15 @@ class Strip {
   void MakeOwnCopy();
   void UpdateSource();
 
+  // First, so that a record holding the strip can keep it next to the
+  // fields read with it.
+  rt::Image source_ = nullptr;  // own_, else the shared picture's image
+  rt::Image own_ = nullptr;
+  std::shared_ptr<const SharedPicture> shared_;
   bool exists_ = false;
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t bytesPerPixel_ = 0;
-  std::shared_ptr<const SharedPicture> shared_;
-  rt::Image own_ = nullptr;
-  rt::Image source_ = nullptr;  // own_, else the shared picture's image
 };
 
 }  // namespace wimmel::scene

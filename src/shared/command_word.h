@@ -1,12 +1,11 @@
 // The command words of the modules. A module's command procedure takes its
-// command as a word in any case; it upper-cases the word once and looks it up
-// in its own table, kept in the described order, where the first match wins.
+// command as a word in any case and looks it up in its own table, kept in the
+// described order, where the first match wins. The lookup folds the ASCII
+// letters a-z of the word to upper case while comparing, without a copy.
 #pragma once
 
-#include <string>
+#include <cstddef>
 #include <string_view>
-
-#include "runtime/runtime.h"
 
 namespace wimmel {
 
@@ -16,13 +15,23 @@ struct CommandWord {
   Command command;
 };
 
+// Whether word, with a-z folded to A-Z as rt::UpperAscii does, equals upper.
+constexpr bool EqualsUpperAscii(std::string_view word, std::string_view upper) {
+  if (word.size() != upper.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i) {
+    char c = word[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != upper[i]) return false;
+  }
+  return true;
+}
+
 // The command of word in table, or unknown when no entry matches.
 template <class Command, size_t N>
 Command LookUpCommand(std::string_view word, const CommandWord<Command> (&table)[N],
                       Command unknown) {
-  const std::string upper = rt::UpperAscii(word);
   for (const CommandWord<Command>& entry : table) {
-    if (upper == entry.word) return entry.command;
+    if (EqualsUpperAscii(word, entry.word)) return entry.command;
   }
   return unknown;
 }

@@ -97,6 +97,16 @@ std::string EingabeZeile(std::string_view prompt) {
   return line;
 }
 
+void EndWithMessage(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) rt::PrintText(line, true);
+  rt::WaitForKey();
+  rt::EndProgram(0);
+}
+
+bool LogIsOn() {
+  return Settings().ProtokollAn == 1;
+}
+
 void Protokoll(std::string_view text) {
   const int32_t number = rt::FreeFileNumber();
   // Number 0 would print on the screen instead of the file; with every

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wimmel {
 
@@ -15,6 +16,12 @@ std::string FragTaste();
 // Shows the prompt in a black box and edits a number below it; "" after Escape.
 std::string EingabeZeile(std::string_view prompt);
 
+// Prints the lines on the screen, each ending its line, waits for any key
+// and ends the program: the end of a failure the program cannot go on from.
+[[noreturn]] void EndWithMessage(const std::vector<std::string>& lines);
+
+// Whether the progress log is on (ProtokollAn is 1).
+bool LogIsOn();
 // Appends one line (CR LF) to "wimmelprt.txt"; silent on failure.
 void Protokoll(std::string_view text);
 // Records the desktop mode and prints the start-up driver line.

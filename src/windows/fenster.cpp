@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <string_view>
 
@@ -170,10 +169,6 @@ uint32_t MixColour(int32_t r, int32_t g, int32_t b) {
 // overflow on the way.
 int32_t ShadeComponent(int32_t component, int64_t distance) {
   return rt::Wrap32(int64_t{component} + distance);
-}
-
-bool LogIsOn() {
-  return Settings().ProtokollAn == 1;
 }
 
 FensterDaten* LiveWindow(WindowTable& table, int32_t nr) {
