@@ -57,8 +57,9 @@ std::string NoDataMessage(const std::string& program, const DataSearch& search) 
                      ": no data found: no folder with the picture folders HG_bild, figure, "
                      "objekte and pattern. Looked in:\n";
   for (const std::string& place : search.looked) text += "  " + place + "\n";
-  text += "Build the data with ./run or ./test in the source folder, install Wimmel, or name "
-          "the folder with --data.\n";
+  text +=
+      "Build the data with ./run or ./test in the source folder, install Wimmel, or name "
+      "the folder with --data.\n";
   return text;
 }
 
