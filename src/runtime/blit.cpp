@@ -258,9 +258,10 @@ const Blitters* Choose(BlitLevel level) {
 // much with an empty mask as with a full one, and a load that shares its
 // low twelve address bits with a pending masked store waits for it, so at
 // unlucky distances between sprite and target rows the masked copy takes
-// half as long again, while the blend hardly notices. So the two are timed
-// once at start-up, for each pixel size, on a figure-sized sprite put onto a
-// small scratch target, and the clearly faster one is taken.
+// half as long again, while the blend hardly notices. (Where the copy's
+// loop lies in memory mattered as much; the build aligns it.) So the two
+// are timed once at start-up, for each pixel size, on a figure-sized sprite
+// put onto a small scratch target, and the clearly faster one is taken.
 
 constexpr int32_t kSide = 48;
 // The scratch target is wider than a figure and its rows lie 896 or 448
