@@ -3,8 +3,8 @@
 // Every module keeps what it remembers between calls (its tables, counters
 // and images) in one struct. The program's owner creates these in the order
 // of the layers and destroys them in reverse, and a test creates fresh ones
-// for every case; the module's command procedure, which keeps its described
-// signature, works on the one that exists. At most one exists at a time.
+// for every case; the module's command procedure, which keeps the signature
+// its callers use, works on the one that exists. At most one exists at a time.
 //
 // The struct is the module's own: its header only names it, and its .cpp
 // defines it and instantiates Owned for it (see owned_impl.h), so nothing

@@ -1,7 +1,8 @@
 // The command words of the modules. A module's command procedure takes its
-// command as a word in any case and looks it up in its own table, kept in the
-// described order, where the first match wins. The lookup folds the ASCII
-// letters a-z of the word to upper case while comparing, without a copy.
+// command as a word in any case and looks it up in its own table, where the
+// first match wins; the tables keep the order in which the modules have
+// always compared their words. The lookup folds the ASCII letters a-z of the
+// word to upper case while comparing, without a copy.
 #pragma once
 
 #include <cstddef>

@@ -26,8 +26,8 @@ constexpr size_t kTitleLength = 40;
 
 }  // namespace
 
-// One window. The fields up to BildAnzahl are the window's described record;
-// `live` is the table's own bookkeeping.
+// One window. The fields up to BildAnzahl are the window's record as the
+// commands read and write it; `live` is the table's own bookkeeping.
 struct FensterDaten {
   rt::Image bitmap = nullptr;
   int32_t MusterNr = 0;

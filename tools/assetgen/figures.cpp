@@ -92,7 +92,7 @@ V3 Knee(const V3& hip, V3& ankle, double l1, double l2, const V3& bendDir) {
   return hip + (dn * std::cos(A) + perp * std::sin(A)) * l1;
 }
 
-struct ArmSpec {
+struct ArmShape {
   double l1 = 8, l2 = 7.5, r1 = 1.6, r2 = 1.35, rh = 1.5;
   Col upper, lower, hand;
 };
@@ -100,7 +100,7 @@ struct ArmSpec {
 // Adds an arm hanging from `shoulder` (figure coordinates), swung forward by
 // `swing` radians, spread sideways by `spread` and bent at the elbow.
 void AddArm(Prims& out, const Frame& f, const V3& shoulder, double side, double swing,
-            double spread, double bend, const ArmSpec& a, int group) {
+            double spread, double bend, const ArmShape& a, int group) {
   const V3 d1 = Norm(V3{side * std::sin(spread), -std::cos(swing) * std::cos(spread),
                         std::sin(swing) * std::cos(spread)});
   const V3 elbow = shoulder + d1 * a.l1;
@@ -115,7 +115,7 @@ void AddArm(Prims& out, const Frame& f, const V3& shoulder, double side, double 
   out.push_back(Grouped(Sphere(f.ToWorld(hand + d2 * 0.4), a.rh, a.hand), group));
 }
 
-struct LegSpec {
+struct LegShape {
   double l1 = 10.5, l2 = 10.5, r1 = 2.3, r2 = 1.7, ankleY = 1.4;
   double footLen = 4.2, footW = 1.5, footH = 1.2;
   Col thigh, shin, foot;
@@ -124,7 +124,7 @@ struct LegSpec {
 };
 
 void AddLeg(Prims& out, const Frame& f, const V3& hip, double side, const FootPath& fp,
-            const LegSpec& l, int group) {
+            const LegShape& l, int group) {
   V3 ankle{hip.x + side * 0.3, l.ankleY + fp.y, fp.z};
   const V3 knee = Knee(hip, ankle, l.l1, l.l2, {0, 0, 1});
   out.push_back(Grouped(Limb(f.ToWorld(hip), f.ToWorld(knee), l.r1, l.r1 * 0.8, l.thigh), group));
@@ -148,13 +148,13 @@ void AddLeg(Prims& out, const Frame& f, const V3& hip, double side, const FootPa
   out.push_back(Grouped(foot, group));
 }
 
-struct FaceSpec {
+struct FaceLook {
   Col skin, hair, eyes{0.08, 0.06, 0.06};
   bool longHair = false, moustache = false, lips = false, bald = false;
 };
 
 // A head whose paint puts hair, eyes and mouth on the ellipsoid itself.
-Prim Head(const Frame& f, const V3& c, const V3& radii, const FaceSpec& face) {
+Prim Head(const Frame& f, const V3& c, const V3& radii, const FaceLook& face) {
   Prim h = Ellipsoid(f, c, radii, face.skin);
   const V3 r = radii;
   h.paint = [face, r](const V3& p, const V3&) {
@@ -196,7 +196,7 @@ Prims Tarzan(int dir, double p) {
   const double bob = g.bob * std::cos(4 * kPi * (p - 0.29));
   const double hipY = 21.5 + bob;
   Frame f = base;
-  LegSpec leg;
+  LegShape leg;
   leg.thigh = kTan;
   leg.shin = kTan;
   leg.foot = kTan * 0.92;
@@ -243,13 +243,13 @@ Prims Tarzan(int dir, double p) {
   out.push_back(Grouped(Sphere(t.ToWorld({-5.6, 13.2, 0}), 2.3, kTan), 1));
   out.push_back(
       Grouped(Limb(t.ToWorld({0, 13.5, 0}), t.ToWorld({0, 16.5, 0.3}), 1.7, 1.6, kTan), 2));
-  FaceSpec face{kTan, Col{0.16, 0.10, 0.06}};
+  FaceLook face{kTan, Col{0.16, 0.10, 0.06}};
   face.longHair = true;
   out.push_back(Grouped(Head(t, {0, 20.4, 0.6}, {4.2, 4.8, 4.4}, face), 2));
   // Long mane of hair down to the shoulders.
   out.push_back(Grouped(Ellipsoid(t, {0, 17.2, -3.0}, {4.6, 7.2, 2.8}, face.hair), 2));
   // Arms swing against the legs.
-  ArmSpec arm;
+  ArmShape arm;
   arm.r1 = 1.8;
   arm.r2 = 1.5;
   arm.upper = kTan;
@@ -298,7 +298,7 @@ Prims Strongman(int dir, double p, bool run) {
   const double hipY = (run ? 19.5 : 20.0) + bob;
   const Col skin{0.83, 0.55, 0.36};
   const Col trunks{0.80, 0.12, 0.12};
-  LegSpec leg;
+  LegShape leg;
   leg.l1 = 10.0;
   leg.l2 = 10.0;
   leg.r1 = 3.0;
@@ -338,12 +338,12 @@ Prims Strongman(int dir, double p, bool run) {
   out.push_back(Grouped(Sphere(t.ToWorld({-7.4, 14.2, 0}), 3.2, skin), 1));
   out.push_back(
       Grouped(Limb(t.ToWorld({0, 14.5, 0}), t.ToWorld({0, 17.5, 0.3}), 2.7, 2.4, skin), 2));
-  FaceSpec face{skin, Col{0.12, 0.08, 0.06}};
+  FaceLook face{skin, Col{0.12, 0.08, 0.06}};
   face.moustache = true;
   Frame ht = t;
   if (run) ht = RotX(ht, -0.15);
   out.push_back(Grouped(Head(ht, {0, 20.9, 0.6}, {4.1, 4.6, 4.3}, face), 2));
-  ArmSpec arm;
+  ArmShape arm;
   arm.l1 = 7.6;
   arm.l2 = 7.2;
   arm.r1 = 2.6;
@@ -410,7 +410,7 @@ Prims Queen(int dir, double p, Col dress, Col trim) {
   out.push_back(Grouped(collar, 1));
   out.push_back(
       Grouped(Limb(t.ToWorld({0, 9.5, 0}), t.ToWorld({0, 12.0, 0.2}), 1.4, 1.3, skin), 2));
-  FaceSpec face{skin, hair};
+  FaceLook face{skin, hair};
   face.longHair = true;
   face.lips = true;
   out.push_back(Grouped(Head(t, {0, 15.4, 0.4}, {3.9, 4.4, 4.0}, face), 2));
@@ -430,7 +430,7 @@ Prims Queen(int dir, double p, Col dress, Col trim) {
     out.push_back(Grouped(Limb(t.ToWorld(b), t.ToWorld(b + V3{0, 2.2, 0}), 0.8, 0.2, gold), 9));
   }
   // Arms in puffed sleeves, swinging gently.
-  ArmSpec arm;
+  ArmShape arm;
   arm.l1 = 7.0;
   arm.l2 = 6.8;
   arm.r1 = 1.9;
