@@ -24,6 +24,7 @@
 #include "runtime/internal.h"
 #include "runtime/keys.h"
 #include "runtime/sdl/sdl_input.h"
+#include "runtime/sdl/sdl_window.h"
 
 namespace wimmel::rt::sdl {
 namespace {
@@ -42,6 +43,8 @@ constexpr auto kStopWait = std::chrono::seconds(3);
 constexpr auto kRequestWait = std::chrono::seconds(5);
 constexpr int32_t kSizeWindowDelay = 10;  // passes of 10 ms
 constexpr int32_t kSettlePasses = 50;
+// How long after a change of its size the window is kept in its place.
+constexpr auto kPlaceTime = std::chrono::seconds(3);
 // A wait for input with a deadline further off than this, in seconds, waits
 // for input alone.
 constexpr double kLongestWait = 1e6;
@@ -144,10 +147,13 @@ class SdlDisplay final : public Display {
   void Run(std::promise<StartResult>& started);
   void ReadDesktop();
   bool OpenScreen(const ScreenRequest& r);
+  DesktopRect WindowPlace();
   void SizeWindow();
+  void KeepPlace();
   void ToggleFullscreen();
   void Tick(const SDL_Event* first);
-  bool PreparePath();
+  bool PreparePath(const ImageData& screen);
+  bool PrepareForScreen();
   bool HardwareRenderer();
   void CopyToSurface(const ImageData& screen);
   void UploadToTexture(const ImageData& screen);
@@ -192,7 +198,10 @@ class SdlDisplay final : public Display {
   SDL_Surface* surface_ = nullptr;  // the window's, not ours to free
   Path path_ = Path::None;
   bool pathValid_ = false;  // the window's size is still the one prepared for
-  int8_t hardware_ = -1;    // whether the renderer runs on a GPU; -1 not known yet
+  // The screen the path was prepared for: its placement, column table and
+  // texture hold only for a screen of this size and depth.
+  int32_t preparedW_ = 0, preparedH_ = 0, preparedBytes_ = 0;
+  int8_t hardware_ = -1;  // whether the renderer runs on a GPU; -1 not known yet
   int32_t texW_ = 0, texH_ = 0;
   int32_t screenW_ = 0, screenH_ = 0;
   Placement placement_;
@@ -215,6 +224,10 @@ class SdlDisplay final : public Display {
   // Passes during which the pointer is asked for on every pass, while the
   // window manager moves and resizes the window.
   int32_t settlePasses_ = 0;
+  // Until when the window is put back in its place, and the size last asked
+  // of the window manager.
+  Clock::time_point placeUntil_{};
+  int32_t askedW_ = 0, askedH_ = 0;
   bool mouseSent_ = false;
   std::vector<SDL_Event> events_;
   std::vector<uint32_t> codes_;
@@ -405,12 +418,21 @@ bool SdlDisplay::OpenScreen(const ScreenRequest& r) {
   screenW_ = r.width;
   screenH_ = r.height;
   if (!window_) {
-    window_ = SDL_CreateWindow(
-        "Wimmel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, r.width, r.height,
-        startFullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
+    // A window opens at its size and place right away, with a guessed
+    // frame until the window manager tells the real one.
+    const DesktopRect place = WindowPlace();
+    window_ =
+        startFullscreen_
+            ? SDL_CreateWindow("Wimmel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, r.width,
+                               r.height, SDL_WINDOW_FULLSCREEN_DESKTOP)
+            : SDL_CreateWindow("Wimmel", place.x, place.y, place.w, place.h, SDL_WINDOW_RESIZABLE);
     if (!window_) return false;
     fullscreen_ = startFullscreen_;
-    if (!fullscreen_) SizeWindow();
+    if (!fullscreen_) {
+      askedW_ = place.w;
+      askedH_ = place.h;
+      placeUntil_ = Clock::now() + kPlaceTime;
+    }
     mouse_.Reset();
     mouseSent_ = false;
     SDL_StartTextInput();
@@ -420,27 +442,73 @@ bool SdlDisplay::OpenScreen(const ScreenRequest& r) {
   settlePasses_ = kSettlePasses;
   ReadDesktop();
   pathValid_ = false;
-  return PreparePath();
+  return PrepareForScreen();
 }
 
-void SdlDisplay::SizeWindow() {
-  const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+// Prepares the path for the screen the runtime holds now, under the screen
+// lock, so that no new screen can come between the look and the tables.
+bool SdlDisplay::PrepareForScreen() {
+  LockScreenRaw();
+  const Image screen = ScreenImage();
+  const bool ok = screen && PreparePath(*screen);
+  UnlockScreenRaw();
+  return ok;
+}
+
+// Where a window for the current screen belongs: within the usable area of
+// the desktop it is on, with the frame the window manager reports (guessed
+// while it has not).
+DesktopRect SdlDisplay::WindowPlace() {
+  const int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
   SDL_Rect room;
   if (SDL_GetDisplayUsableBounds(display, &room) != 0) {
     const DesktopMode d = Desktop();
     room = SDL_Rect{0, 0, d.width, d.height};
   }
+  FrameExtents frame = kGuessedFrame;
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0 ||
-      top + left + bottom + right == 0) {
-    // Not known yet: leave room for a title bar and a frame.
-    top = 32;
-    left = right = bottom = 8;
+  if (window_ && SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 &&
+      top + left + bottom + right > 0) {
+    frame = FrameExtents{top, left, bottom, right};
   }
-  const int32_t k = WindowScale(room.w - left - right, room.h - top - bottom, screenW_, screenH_);
-  SDL_SetWindowSize(window_, k * screenW_, k * screenH_);
-  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
-                        SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+  return PlaceWindow(DesktopRect{room.x, room.y, room.w, room.h}, frame, screenW_, screenH_);
+}
+
+void SdlDisplay::SizeWindow() {
+  const DesktopRect place = WindowPlace();
+  SDL_SetWindowSize(window_, place.w, place.h);
+  SDL_SetWindowPosition(window_, place.x, place.y);
+  askedW_ = place.w;
+  askedH_ = place.h;
+  placeUntil_ = Clock::now() + kPlaceTime;
+}
+
+// The window manager applies a new size in steps of its own, keeps the
+// window's corner where it was, and tells the frame's size only once the
+// window is shown; so for a while after every change the window is put in
+// its place again whenever it is not there.
+void SdlDisplay::KeepPlace() {
+  if (placeUntil_ == Clock::time_point{}) return;
+  if (!window_ || fullscreen_ || Clock::now() > placeUntil_) {
+    placeUntil_ = {};
+    return;
+  }
+  const DesktopRect want = WindowPlace();
+  DesktopRect now;
+  SDL_GetWindowSize(window_, &now.w, &now.h);
+  SDL_GetWindowPosition(window_, &now.x, &now.y);
+  if (now == want) return;
+  if (now.w != want.w || now.h != want.h) {
+    // Still on its way to the size asked for; the real frame may also have
+    // changed which size fits.
+    if (want.w != askedW_ || want.h != askedH_) {
+      SDL_SetWindowSize(window_, want.w, want.h);
+      askedW_ = want.w;
+      askedH_ = want.h;
+    }
+    return;
+  }
+  SDL_SetWindowPosition(window_, want.x, want.y);
 }
 
 void SdlDisplay::ToggleFullscreen() {
@@ -488,8 +556,14 @@ bool SdlDisplay::HardwareRenderer() {
 // and gets that ready: the window's surface for a picture shown at its own
 // size, and also for a scaled one unless a graphics card can scale it. The
 // whole picture is sent once afterwards.
-bool SdlDisplay::PreparePath() {
+bool SdlDisplay::PreparePath(const ImageData& screen) {
   if (!window_) return false;
+  screenW_ = screen.width;
+  screenH_ = screen.height;
+  preparedW_ = screen.width;
+  preparedH_ = screen.height;
+  preparedBytes_ = screen.bytesPerPixel;
+  pathValid_ = false;
   int outW = 0, outH = 0;
   SDL_GetWindowSizeInPixels(window_, &outW, &outH);
   placement_ = PlaceScreen(outW, outH, screenW_, screenH_);
@@ -801,8 +875,16 @@ void SdlDisplay::Tick(const SDL_Event* first) {
     wakePending_ = false;
     return;
   }
-  if (!pathValid_) PreparePath();
   LockScreenRaw();
+  const Image screen = ScreenImage();
+  // Everything the path derived from the screen (placement, column table,
+  // texture) was made for the screen it saw then. The program may have
+  // opened another one since, of another size or depth; the path is made
+  // again for it here, under the lock, before anything is copied.
+  if (screen && (!pathValid_ || screen->width != preparedW_ || screen->height != preparedH_ ||
+                 screen->bytesPerPixel != preparedBytes_)) {
+    PreparePath(*screen);
+  }
   // The frames finished by now are in what the screen holds; a frame the
   // program ends after this look is taken by the next pass.
   uint64_t frames = 0;
@@ -812,7 +894,7 @@ void SdlDisplay::Tick(const SDL_Event* first) {
   }
   TakeChangedRects(changed_, kMaxRects);
   sent_.clear();
-  if (const Image screen = ScreenImage(); screen && !changed_.empty()) {
+  if (screen && pathValid_ && !changed_.empty()) {
     if (path_ == Path::Surface) {
       CopyToSurface(*screen);
     } else if (path_ == Path::Renderer) {
@@ -832,6 +914,7 @@ void SdlDisplay::Tick(const SDL_Event* first) {
   Present(!sent_.empty());
   if (toggle) ToggleFullscreen();
   if (sizeWindowIn_ > 0 && --sizeWindowIn_ == 0) SizeWindow();
+  KeepPlace();
 }
 
 // Sends what changed on to the window: the changed rectangles of its
