@@ -202,6 +202,18 @@ TEST(PixelConvertTest, OneRectangleWritesOnlyItsPixels) {
             rt::Placement{});
 }
 
+// A target that holds only the rectangle (a locked part of a texture).
+TEST(PixelConvertTest, ATargetThatBeginsAtTheRectangle) {
+  SmallScreen s;
+  rt::PictureConverter converter;
+  converter.Prepare(rt::ShapeOf(s.image), rt::Placement{0, 0, 3, 2}, rt::kXrgb8888);
+  Target out(2, 1, 4);
+  EXPECT_EQ(converter.Copy(s.image, rt::ScreenRect{1, 1, 2, 1}, out.pixels.data(), out.pitch, 1, 1),
+            (rt::Placement{1, 1, 2, 1}));
+  EXPECT_EQ(out.At(0, 0), 0x50u);
+  EXPECT_EQ(out.At(1, 0), 0x60u);
+}
+
 TEST(PixelConvertTest, ScaledDownToTheLargestPictureThatFits) {
   // 4 x 4 screen, pixel value 1 + x + 4y, into a 2 x 3 target: 2 x 2 at (0, 0).
   alignas(16) uint8_t pixels[64] = {};
