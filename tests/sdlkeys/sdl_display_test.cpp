@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <thread>
 
 #include "runtime/display.h"
+#include "runtime/image.h"
 #include "runtime/runtime.h"
 #include "runtime/sdl/sdl_input.h"
 
@@ -215,6 +217,83 @@ TEST_F(SdlDisplayTest, MouseThroughTheThread) {
   EXPECT_EQ(wheel, -1);
   EXPECT_EQ(buttons, -1);
   EXPECT_EQ(clip, -1);
+}
+
+// The colour a window pixel must have for a stored screen pixel: 32-bit
+// pixels as they are, 5-6-5 ones with each component's bits repeated into
+// the low bits (white stays white, every step of green shows).
+uint32_t WindowColour(uint32_t stored, int32_t bytesPerPixel) {
+  if (bytesPerPixel == 4) return stored & 0xFFFFFF;
+  const uint32_t r = stored >> 11 & 31, g = stored >> 5 & 63, b = stored & 31;
+  return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+}
+
+// How many window pixels differ from the screen's picture placed in the
+// window with black around it; the first few go into where.
+int64_t WrongPixels(const WindowPixels& w, std::string& where) {
+  const ScreenInfo info = GetScreenInfo();
+  const Placement p = PlaceScreen(w.width, w.height, info.width, info.height);
+  int64_t wrong = 0;
+  for (int32_t y = 0; y < w.height; ++y) {
+    for (int32_t x = 0; x < w.width; ++x) {
+      uint32_t want = 0;
+      if (x >= p.x && y >= p.y && x < p.x + p.w && y < p.y + p.h) {
+        const int32_t sx = static_cast<int32_t>(int64_t{x - p.x} * info.width / p.w);
+        const int32_t sy = static_cast<int32_t>(int64_t{y - p.y} * info.height / p.h);
+        want = WindowColour(GetPixel(ScreenImage(), sx, sy), info.bytesPerPixel);
+      }
+      const uint32_t got = w.pixels[static_cast<size_t>(y) * w.width + x] & 0xFFFFFF;
+      if (got != want && ++wrong <= 3) {
+        char text[80];
+        std::snprintf(text, sizeof text, " (%d, %d) is %06X, not %06X;", x, y, got, want);
+        where += text;
+      }
+    }
+  }
+  return wrong;
+}
+
+// Waits until the display has made a few more passes.
+void WaitForPasses(uint64_t passes) {
+  const uint64_t from = GetSdlDisplayStats().ticks;
+  const auto end = std::chrono::steady_clock::now() + 2s;
+  while (GetSdlDisplayStats().ticks < from + passes && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(2ms);
+  }
+}
+
+// The window shows the screen exactly, in 16 and 32 bits, and shows it
+// whole again after the window changed (its surface is made anew, black,
+// and must get the whole picture even though the program draws nothing).
+TEST_F(SdlDisplayTest, TheWindowShowsTheScreenExactlyAlsoAfterAWindowChange) {
+  for (int32_t depth : {16, 32}) {
+    ASSERT_EQ(SetScreenMode(18, depth, 0, 1, 0), 0);
+    // Colours with the lowest bits of their components set, the lowest
+    // green step of 5-6-5 among them, as 64-pixel squares.
+    const uint32_t colours[] = {0xFF000400, 0xFF0800F8, 0xFF123456, 0xFFFFFFFF, 0xFF84FC10};
+    LockScreen();
+    for (int32_t i = 0; i < 5; ++i) {
+      DrawLine(nullptr, 40 + 100 * i, 100, 103 + 100 * i, 163, colours[i], 2);
+    }
+    UnlockScreen();
+    std::string where;
+    int64_t wrong = -1;
+    WindowPixels w;
+    const auto end = std::chrono::steady_clock::now() + 2s;
+    while (wrong != 0 && std::chrono::steady_clock::now() < end) {
+      w = ReadWindowPixels();
+      ASSERT_GT(w.width, 0) << "the window's pixels cannot be read";
+      where.clear();
+      wrong = WrongPixels(w, where);
+    }
+    EXPECT_EQ(wrong, 0) << depth << " bits:" << where;
+
+    Push(Window(SDL_WINDOWEVENT_SIZE_CHANGED));
+    WaitForPasses(3);
+    w = ReadWindowPixels();
+    where.clear();
+    EXPECT_EQ(WrongPixels(w, where), 0) << depth << " bits, after a window change:" << where;
+  }
 }
 
 TEST_F(SdlDisplayTest, EndingTheDisplayEndsItsThread) {

@@ -68,15 +68,6 @@ TEST(PlaceScreen, NothingForAnEmptyRoomOrScreen) {
   ExpectPlacement(PlaceScreen(1024, 768, 0, 480), 0, 0, 0, 0);
 }
 
-TEST(WindowScale, LargestWholeFactorThatFits) {
-  EXPECT_EQ(WindowScale(1280, 1004, 640, 480), 2);
-  EXPECT_EQ(WindowScale(1278, 1004, 640, 480), 1);
-  EXPECT_EQ(WindowScale(1920, 1050, 640, 480), 2);
-  EXPECT_EQ(WindowScale(2560, 1440, 640, 480), 3);
-  EXPECT_EQ(WindowScale(300, 200, 640, 480), 1);  // never below 1:1
-  EXPECT_EQ(WindowScale(1280, 1024, 0, 0), 1);
-}
-
 // ---------------------------------------------------------------- mouse
 
 SDL_Event MouseMove(int32_t x, int32_t y) {

@@ -1,11 +1,12 @@
 # Sourced by the scripts that run a program in a real window: an Xvfb desktop
-# of 1280 x 1024 x 24 with openbox on it, and the clean-up at exit.
+# (1280 x 1024 x 24 unless the script asks for another size) with openbox on
+# it, and the clean-up at exit.
 #
 #   source .../x11_session.sh
 #   session_pids+=(PID)     # a process to end at exit (Xvfb and openbox are
 #                           # on the list already once x11_start has run)
 #   session_remove=(DIR)    # folders to remove at exit, after the processes
-#   x11_start DIR || ...    # starts Xvfb and openbox, their logs and the
+#   x11_start DIR [WxHxD] || ...  # starts Xvfb and openbox, their logs and the
 #                           # display number in DIR, and exports DISPLAY; on
 #                           # failure returns 1 with the reason in x11_error
 #
@@ -24,11 +25,11 @@ session_cleanup() {
 }
 trap session_cleanup EXIT
 
-# x11_start DIR: Xvfb (which names its display through fd 3) and openbox,
-# each given ten seconds to come up.
+# x11_start DIR [WxHxD]: Xvfb (which names its display through fd 3) and
+# openbox, each given ten seconds to come up.
 x11_start() {
-  local dir=$1
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+  local dir=$1 size=${2:-1280x1024x24}
+  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
   session_pids+=($!)
   for _ in $(seq 200); do
     [ -s "$dir/display" ] && break

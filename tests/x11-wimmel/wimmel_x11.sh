@@ -85,7 +85,7 @@ shot() {
 changed() {
   convert "$2" -crop "$1" +repage "$out/crop-a.png"
   convert "$3" -crop "$1" +repage "$out/crop-b.png"
-  compare -metric AE -fuzz 4% "$out/crop-a.png" "$out/crop-b.png" null: 2>&1
+  compare -metric AE "$out/crop-a.png" "$out/crop-b.png" null: 2>&1
 }
 # same REGION A B: the two pictures agree in the region.
 same() {

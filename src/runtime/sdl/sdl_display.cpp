@@ -6,12 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
-#include <cstring>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -24,6 +21,8 @@
 #include "runtime/internal.h"
 #include "runtime/keys.h"
 #include "runtime/sdl/sdl_input.h"
+#include "runtime/sdl/sdl_picture.h"
+#include "runtime/sdl/sdl_window.h"
 
 namespace wimmel::rt::sdl {
 namespace {
@@ -40,7 +39,6 @@ constexpr uint32_t kCloseRequest = keys::QueueCode(keys::kCloseRequest);
 // thread still holds the screen lock (a fatal end inside a locked batch).
 constexpr auto kStopWait = std::chrono::seconds(3);
 constexpr auto kRequestWait = std::chrono::seconds(5);
-constexpr int32_t kSizeWindowDelay = 10;  // passes of 10 ms
 constexpr int32_t kSettlePasses = 50;
 // A wait for input with a deadline further off than this, in seconds, waits
 // for input alone.
@@ -97,7 +95,7 @@ bool SameMouse(const MouseState& a, const MouseState& b) {
 
 class SdlDisplay final : public Display {
  public:
-  explicit SdlDisplay(bool fullscreen) : startFullscreen_(fullscreen) {}
+  explicit SdlDisplay(bool fullscreen) : window_(fullscreen) {}
   ~SdlDisplay() override { Stop(); }
   SdlDisplay(const SdlDisplay&) = delete;
   SdlDisplay& operator=(const SdlDisplay&) = delete;
@@ -105,6 +103,7 @@ class SdlDisplay final : public Display {
   bool Start(std::string& error);
   void Stop();
   SdlDisplayStats Stats() const;
+  WindowPixels ReadPixels();
 
   DesktopMode Desktop() override {
     std::lock_guard<std::mutex> lock(mu_);
@@ -134,29 +133,17 @@ class SdlDisplay final : public Display {
   void FrameDone() override;
 
  private:
-  // How the screen reaches the window: copied into the window's own surface
-  // (shared memory under X11) with only the changed rectangles sent on, or
-  // uploaded to a texture that a hardware renderer scales.
-  enum class Path { None, Surface, Renderer };
-
   void Wake();
   // Everything below runs on the display thread.
   void Run(std::promise<StartResult>& started);
   void ReadDesktop();
   bool OpenScreen(const ScreenRequest& r);
-  void SizeWindow();
   void ToggleFullscreen();
   void Tick(const SDL_Event* first);
-  bool PreparePath();
-  bool HardwareRenderer();
-  void CopyToSurface(const ImageData& screen);
-  void UploadToTexture(const ImageData& screen);
-  bool MakeTexture(int32_t width, int32_t height);
-  void DropRenderer();
+  bool PrepareForScreen();
   MouseGeometry Geometry() const;
   void RefreshPointer();
   bool HandleEvents(const SDL_Event* first);
-  void Present(bool newFrame);
   void CloseWindow();
 
   // Shared between the program thread and the display thread, under mu_.
@@ -179,6 +166,10 @@ class SdlDisplay final : public Display {
   uint64_t framesDone_ = 0;
   uint64_t framesTaken_ = 0;
   bool showing_ = false;  // a window shows the frames
+  // Reads of the window's pixels asked for and done, and the last one's.
+  uint64_t readsPosted_ = 0;
+  uint64_t readsDone_ = 0;
+  WindowPixels read_;
   std::thread thread_;
   std::atomic<int32_t> threadId_{0};
   std::atomic<uint64_t> ticks_{0}, presents_{0}, rowsUploaded_{0};
@@ -186,32 +177,15 @@ class SdlDisplay final : public Display {
   std::atomic<bool> wakePending_{false};
 
   // The display thread's own.
-  SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
-  SDL_Surface* surface_ = nullptr;  // the window's, not ours to free
-  Path path_ = Path::None;
-  bool pathValid_ = false;  // the window's size is still the one prepared for
-  int8_t hardware_ = -1;    // whether the renderer runs on a GPU; -1 not known yet
-  int32_t texW_ = 0, texH_ = 0;
-  int32_t screenW_ = 0, screenH_ = 0;
-  Placement placement_;
-  std::vector<int32_t> columnSource_;  // for each window column of the picture, its screen column
-  std::vector<uint32_t> rowBuffer_;
-  std::array<uint32_t, 65536> from565_{};
+  ScreenWindow window_;
+  WindowPicture picture_;
+  int32_t screenW_ = 0, screenH_ = 0;  // the screen the picture was last prepared for
   std::vector<ScreenRect> changed_;
-  std::vector<SDL_Rect> sent_;
-  const bool startFullscreen_;
-  bool fullscreen_ = true;
-  bool needRepaint_ = false;
   KeyInput keys_;
   MouseInput mouse_;
   MouseState sentMouse_;
   SDL_Rect windowRect_{0, 0, 0, 0};  // where the pointer was last placed from
   SDL_Point hostPointer_{-1, -1};    // and where the host said it was
-  // Passes until a window that left full screen gets its size: the window
-  // manager ignores a size given while it still undoes the full screen.
-  int32_t sizeWindowIn_ = 0;
   // Passes during which the pointer is asked for on every pass, while the
   // window manager moves and resizes the window.
   int32_t settlePasses_ = 0;
@@ -221,7 +195,6 @@ class SdlDisplay final : public Display {
 };
 
 bool SdlDisplay::Start(std::string& error) {
-  for (uint32_t p = 0; p < 65536; ++p) from565_[p] = From565(static_cast<uint16_t>(p));
   std::promise<StartResult> started;
   std::future<StartResult> result = started.get_future();
   // The thread owns the promise: it may still be inside set_value when this
@@ -271,6 +244,21 @@ SdlDisplayStats SdlDisplay::Stats() const {
   s.presents = presents_.load();
   s.rowsUploaded = rowsUploaded_.load();
   return s;
+}
+
+// Asks the display thread for the window's pixels after its next pass.
+WindowPixels SdlDisplay::ReadPixels() {
+  std::unique_lock<std::mutex> lock(mu_);
+  if (stop_ || finished_ || !thread_.joinable()) return {};
+  const uint64_t mine = ++readsPosted_;
+  lock.unlock();
+  Wake();
+  lock.lock();
+  if (!cv_.wait_for(lock, kRequestWait, [&] { return readsDone_ >= mine || finished_; }) ||
+      readsDone_ < mine) {
+    return {};
+  }
+  return read_;
 }
 
 bool SdlDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPixel,
@@ -376,6 +364,18 @@ void SdlDisplay::Run(std::promise<StartResult>& started) {
     SDL_Event first;
     const bool got = SDL_WaitEventTimeout(&first, kTickMs) == 1;
     Tick(got ? &first : nullptr);
+    bool readWanted = false;
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      readWanted = readsDone_ != readsPosted_;
+    }
+    if (readWanted) {
+      WindowPixels pixels = picture_.ReadBack();
+      std::lock_guard<std::mutex> lock(mu_);
+      read_ = std::move(pixels);
+      readsDone_ = readsPosted_;
+      cv_.notify_all();
+    }
   }
   {
     std::lock_guard<std::mutex> lock(mu_);
@@ -390,7 +390,8 @@ void SdlDisplay::Run(std::promise<StartResult>& started) {
 }
 
 void SdlDisplay::ReadDesktop() {
-  const int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+  SDL_Window* window = window_.Get();
+  const int display = window ? std::max(0, SDL_GetWindowDisplayIndex(window)) : 0;
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return;
   DesktopMode d;
@@ -402,268 +403,39 @@ void SdlDisplay::ReadDesktop() {
 }
 
 bool SdlDisplay::OpenScreen(const ScreenRequest& r) {
-  screenW_ = r.width;
-  screenH_ = r.height;
-  if (!window_) {
-    window_ = SDL_CreateWindow(
-        "Wimmel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, r.width, r.height,
-        startFullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
-    if (!window_) return false;
-    fullscreen_ = startFullscreen_;
-    if (!fullscreen_) SizeWindow();
+  const bool opened = window_.Show(r.width, r.height, Desktop());
+  if (!window_.Get()) return false;
+  if (opened) {
     mouse_.Reset();
     mouseSent_ = false;
     SDL_StartTextInput();
-  } else if (!fullscreen_) {
-    SizeWindow();
   }
   settlePasses_ = kSettlePasses;
   ReadDesktop();
-  pathValid_ = false;
-  return PreparePath();
+  picture_.Invalidate();
+  return PrepareForScreen();
 }
 
-void SdlDisplay::SizeWindow() {
-  const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
-  SDL_Rect room;
-  if (SDL_GetDisplayUsableBounds(display, &room) != 0) {
-    const DesktopMode d = Desktop();
-    room = SDL_Rect{0, 0, d.width, d.height};
+// Prepares the picture for the screen the runtime holds now, under the
+// screen lock, so that no new screen can come between the look and the
+// tables made for it.
+bool SdlDisplay::PrepareForScreen() {
+  LockScreenRaw();
+  const Image screen = ScreenImage();
+  bool ok = false;
+  if (screen) {
+    screenW_ = screen->width;
+    screenH_ = screen->height;
+    ok = picture_.Prepare(window_.Get(), *screen);
   }
-  int top = 0, left = 0, bottom = 0, right = 0;
-  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0 ||
-      top + left + bottom + right == 0) {
-    // Not known yet: leave room for a title bar and a frame.
-    top = 32;
-    left = right = bottom = 8;
-  }
-  const int32_t k = WindowScale(room.w - left - right, room.h - top - bottom, screenW_, screenH_);
-  SDL_SetWindowSize(window_, k * screenW_, k * screenH_);
-  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
-                        SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+  UnlockScreenRaw();
+  return ok;
 }
 
 void SdlDisplay::ToggleFullscreen() {
-  if (!window_) return;
-  if (fullscreen_) {
-    SDL_SetWindowFullscreen(window_, 0);
-    SDL_SetWindowResizable(window_, SDL_TRUE);
-    fullscreen_ = false;
-    sizeWindowIn_ = kSizeWindowDelay;
-  } else {
-    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    fullscreen_ = true;
-    sizeWindowIn_ = 0;
-  }
+  window_.ToggleFullscreen();
   settlePasses_ = kSettlePasses;
-  pathValid_ = false;
-}
-
-// Whether the renderer SDL would use draws on a graphics card. Under X11
-// without one, SDL's OpenGL renderer runs on Mesa's software rasterizer,
-// which costs more than copying the picture into the window's memory.
-bool SdlDisplay::HardwareRenderer() {
-  if (hardware_ >= 0) return hardware_ == 1;
-  hardware_ = 0;
-  SDL_RendererInfo info;
-  if (!renderer_ || SDL_GetRendererInfo(renderer_, &info) != 0) return false;
-  if (!(info.flags & SDL_RENDERER_ACCELERATED)) return false;
-  const std::string name = info.name ? info.name : "";
-  if (name.rfind("opengl", 0) == 0) {
-    using GetString = const unsigned char* (*)(unsigned int);
-    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
-    constexpr unsigned int kGlRenderer = 0x1F01;
-    const unsigned char* gl = getString ? getString(kGlRenderer) : nullptr;
-    const std::string glName = gl ? reinterpret_cast<const char*>(gl) : "";
-    for (const char* software : {"llvmpipe", "softpipe", "Software", "SWR", "swrast"}) {
-      if (glName.find(software) != std::string::npos) return false;
-    }
-    if (glName.empty()) return false;
-  }
-  hardware_ = 1;
-  return true;
-}
-
-// Chooses how the screen reaches the window for the window's present size
-// and gets that ready: the window's surface for a picture shown at its own
-// size, and also for a scaled one unless a graphics card can scale it. The
-// whole picture is sent once afterwards.
-bool SdlDisplay::PreparePath() {
-  if (!window_) return false;
-  int outW = 0, outH = 0;
-  SDL_GetWindowSizeInPixels(window_, &outW, &outH);
-  placement_ = PlaceScreen(outW, outH, screenW_, screenH_);
-  const bool scaled = placement_.w != screenW_ || placement_.h != screenH_;
-  bool useRenderer = false;
-  if (scaled && hardware_ != 0) {
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    useRenderer = HardwareRenderer();
-  }
-  if (useRenderer) {
-    surface_ = nullptr;
-    if ((!texture_ || texW_ != screenW_ || texH_ != screenH_) && !MakeTexture(screenW_, screenH_)) {
-      // Nothing to upload into; the next pass tries again.
-      path_ = Path::None;
-      return false;
-    }
-    path_ = Path::Renderer;
-  } else {
-    DropRenderer();
-    surface_ = SDL_GetWindowSurface(window_);
-    if (!surface_) {
-      path_ = Path::None;
-      return false;
-    }
-    path_ = Path::Surface;
-    placement_ = PlaceScreen(surface_->w, surface_->h, screenW_, screenH_);
-    // The black around the picture, drawn once per size.
-    SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
-    columnSource_.resize(static_cast<size_t>(std::max(placement_.w, 0)));
-    for (int32_t x = 0; x < placement_.w; ++x) {
-      columnSource_[static_cast<size_t>(x)] =
-          static_cast<int32_t>(int64_t{x} * screenW_ / placement_.w);
-    }
-    rowBuffer_.resize(static_cast<size_t>(std::max(placement_.w, 0)));
-  }
-  pathValid_ = true;
-  // The new path starts with the whole picture.
-  LockScreenRaw();
-  detail::MarkRect(0, 0, screenW_ - 1, screenH_ - 1);
-  UnlockScreenRaw();
-  needRepaint_ = true;
-  return true;
-}
-
-void SdlDisplay::DropRenderer() {
-  if (texture_) SDL_DestroyTexture(texture_);
-  if (renderer_) SDL_DestroyRenderer(renderer_);
-  texture_ = nullptr;
-  renderer_ = nullptr;
-  texW_ = texH_ = 0;
-}
-
-// The texture is always 32-bit XRGB, whatever the screen's depth. A 32-bit
-// screen's rows are that format already (its top byte is not alpha); 16-bit
-// rows are widened here. Letting SDL convert 5-6-5 instead turns white into
-// FFFEFF in its OpenGL renderer.
-bool SdlDisplay::MakeTexture(int32_t width, int32_t height) {
-  if (texture_) SDL_DestroyTexture(texture_);
-  texW_ = texH_ = 0;
-  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                               width, height);
-  if (!texture_) return false;
-  SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
-  SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
-  texW_ = width;
-  texH_ = height;
-  return true;
-}
-
-// Copies the changed rectangles into the window's surface, scaled to the
-// picture's place by nearest neighbour, and notes the window's rectangles
-// to send on. 32-bit rows go over as they are when the window keeps XRGB
-// pixels (it ignores the top byte); 16-bit pixels are widened by a table,
-// and a window of another format gets each row converted by SDL.
-void SdlDisplay::CopyToSurface(const ImageData& screen) {
-  sent_.clear();
-  if (!surface_ || placement_.w <= 0 || placement_.h <= 0) return;
-  const SDL_PixelFormat& format = *surface_->format;
-  const bool direct = format.BytesPerPixel == 4 && format.Rmask == 0x00FF0000 &&
-                      format.Gmask == 0x0000FF00 && format.Bmask == 0x000000FF;
-  const int32_t outBytes = format.BytesPerPixel;
-  const Placement& p = placement_;
-  const bool unscaled = p.w == screen.width && p.h == screen.height;
-  auto* target = static_cast<uint8_t*>(surface_->pixels);
-  for (const ScreenRect& r : changed_) {
-    // The window's columns and rows whose picture pixels lie in r.
-    const int32_t x0 = static_cast<int32_t>((int64_t{r.x} * p.w + screen.width - 1) / screen.width);
-    const int32_t x1 =
-        static_cast<int32_t>((int64_t{r.x + r.w} * p.w + screen.width - 1) / screen.width);
-    const int32_t y0 =
-        static_cast<int32_t>((int64_t{r.y} * p.h + screen.height - 1) / screen.height);
-    const int32_t y1 =
-        static_cast<int32_t>((int64_t{r.y + r.h} * p.h + screen.height - 1) / screen.height);
-    if (x0 >= x1 || y0 >= y1) continue;
-    const int32_t width = x1 - x0;
-    const size_t bytes = static_cast<size_t>(width) * outBytes;
-    int32_t previousSource = -1;
-    const uint8_t* previousRow = nullptr;
-    for (int32_t y = y0; y < y1; ++y) {
-      const int32_t sy = unscaled ? y : static_cast<int32_t>(int64_t{y} * screen.height / p.h);
-      uint8_t* out = target + static_cast<size_t>(p.y + y) * surface_->pitch +
-                     static_cast<size_t>(p.x + x0) * outBytes;
-      if (sy == previousSource) {
-        // The same picture row again, as scaling up repeats rows.
-        std::memcpy(out, previousRow, bytes);
-        continue;
-      }
-      previousSource = sy;
-      previousRow = out;
-      const uint8_t* in = screen.pixels + static_cast<size_t>(sy) * screen.pitch;
-      if (direct && unscaled && screen.bytesPerPixel == 4) {
-        std::memcpy(out, in + static_cast<size_t>(x0) * 4, bytes);
-        continue;
-      }
-      uint32_t* o = direct ? reinterpret_cast<uint32_t*>(out) : rowBuffer_.data();
-      const int32_t* column = columnSource_.data() + x0;
-      if (screen.bytesPerPixel == 4) {
-        const auto* i32 = reinterpret_cast<const uint32_t*>(in);
-        for (int32_t x = 0; x < width; ++x) o[x] = i32[unscaled ? x0 + x : column[x]];
-      } else {
-        const auto* i16 = reinterpret_cast<const uint16_t*>(in);
-        for (int32_t x = 0; x < width; ++x) o[x] = from565_[i16[unscaled ? x0 + x : column[x]]];
-      }
-      if (!direct) {
-        SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, rowBuffer_.data(), width * 4,
-                          format.format, out, surface_->pitch);
-      }
-    }
-    sent_.push_back(SDL_Rect{p.x + x0, p.y + y0, width, y1 - y0});
-    rowsUploaded_ += static_cast<uint64_t>(r.h);
-  }
-}
-
-// Uploads the changed rectangles into the texture. The marks are cleared by
-// now, so a texture that does not take them makes the path invalid: the
-// next pass prepares it again, and that sends the whole picture.
-void SdlDisplay::UploadToTexture(const ImageData& screen) {
-  sent_.clear();
-  auto fail = [this] {
-    sent_.clear();
-    pathValid_ = false;
-  };
-  if (!texture_) {
-    fail();
-    return;
-  }
-  for (const ScreenRect& r : changed_) {
-    const SDL_Rect rect{r.x, r.y, r.w, r.h};
-    const uint8_t* src = screen.pixels + static_cast<size_t>(r.y) * screen.pitch +
-                         static_cast<size_t>(r.x) * screen.bytesPerPixel;
-    if (screen.bytesPerPixel == 4) {
-      if (SDL_UpdateTexture(texture_, &rect, src, screen.pitch) != 0) {
-        fail();
-        return;
-      }
-    } else {
-      void* target = nullptr;
-      int targetPitch = 0;
-      if (SDL_LockTexture(texture_, &rect, &target, &targetPitch) != 0) {
-        fail();
-        return;
-      }
-      for (int32_t y = 0; y < r.h; ++y) {
-        const auto* in =
-            reinterpret_cast<const uint16_t*>(src + static_cast<size_t>(y) * screen.pitch);
-        auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target) +
-                                                static_cast<size_t>(y) * targetPitch);
-        for (int32_t x = 0; x < r.w; ++x) out[x] = from565_[in[x]];
-      }
-      SDL_UnlockTexture(texture_);
-    }
-    rowsUploaded_ += static_cast<uint64_t>(r.h);
-    sent_.push_back(rect);
-  }
+  picture_.Invalidate();
 }
 
 MouseGeometry SdlDisplay::Geometry() const {
@@ -671,11 +443,11 @@ MouseGeometry SdlDisplay::Geometry() const {
   g.screenW = screenW_;
   g.screenH = screenH_;
   int outW = 0, outH = 0, winW = 0, winH = 0;
-  if (window_) {
-    SDL_GetWindowSizeInPixels(window_, &outW, &outH);
-    SDL_GetWindowSize(window_, &winW, &winH);
+  if (SDL_Window* window = window_.Get()) {
+    SDL_GetWindowSizeInPixels(window, &outW, &outH);
+    SDL_GetWindowSize(window, &winW, &winH);
   }
-  g.picture = pathValid_ ? placement_ : PlaceScreen(outW, outH, screenW_, screenH_);
+  g.picture = picture_.Valid() ? picture_.Where() : PlaceScreen(outW, outH, screenW_, screenH_);
   if (winW > 0 && winH > 0) {
     g.toOutputX = static_cast<double>(outW) / winW;
     g.toOutputY = static_cast<double>(outH) / winH;
@@ -688,10 +460,11 @@ MouseGeometry SdlDisplay::Geometry() const {
 // The window manager moves and resizes a window in several steps, so this
 // goes on for a while after every change.
 void SdlDisplay::RefreshPointer() {
-  if (!window_) return;
+  SDL_Window* window = window_.Get();
+  if (!window) return;
   SDL_Rect r;
-  SDL_GetWindowPosition(window_, &r.x, &r.y);
-  SDL_GetWindowSize(window_, &r.w, &r.h);
+  SDL_GetWindowPosition(window, &r.x, &r.y);
+  SDL_GetWindowSize(window, &r.w, &r.h);
   const bool moved = !SDL_RectEquals(&r, &windowRect_);
   windowRect_ = r;
   if (settlePasses_ <= 0 && !moved) return;
@@ -745,28 +518,24 @@ bool SdlDisplay::HandleEvents(const SDL_Event* first) {
           case SDL_WINDOWEVENT_RESIZED:
           case SDL_WINDOWEVENT_SIZE_CHANGED:
             // The window's surface goes with its old size.
-            pathValid_ = false;
+            picture_.Invalidate();
             settlePasses_ = std::max(settlePasses_, kSettlePasses / 2);
             break;
           case SDL_WINDOWEVENT_SHOWN:
           case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_RESTORED:
           case SDL_WINDOWEVENT_MAXIMIZED:
-            needRepaint_ = true;
+            picture_.Repaint();
             break;
           default:
             break;
         }
         break;
       case SDL_RENDER_DEVICE_RESET:
-        // The textures are gone with the device.
-        if (texture_) SDL_DestroyTexture(texture_);
-        texture_ = nullptr;
-        texW_ = texH_ = 0;
-        pathValid_ = false;
+        picture_.DeviceReset();
         break;
       case SDL_RENDER_TARGETS_RESET:
-        pathValid_ = false;
+        picture_.Invalidate();
         break;
       default:
         break;
@@ -794,15 +563,24 @@ bool SdlDisplay::HandleEvents(const SDL_Event* first) {
 
 void SdlDisplay::Tick(const SDL_Event* first) {
   ++ticks_;
-  if (!window_) {
+  if (!window_.Get()) {
     // No window yet: nothing to show, and no events but the host's own.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     wakePending_ = false;
     return;
   }
-  if (!pathValid_) PreparePath();
   LockScreenRaw();
+  const Image screen = ScreenImage();
+  // Everything the picture derived from the screen (placement, column
+  // table, texture) was made for the screen it saw then. The program may
+  // have opened another one since, of another size or depth; the picture
+  // is made again for it here, under the lock, before anything is copied.
+  if (screen && !picture_.ReadyFor(*screen)) {
+    screenW_ = screen->width;
+    screenH_ = screen->height;
+    picture_.Prepare(window_.Get(), *screen);
+  }
   // The frames finished by now are in what the screen holds; a frame the
   // program ends after this look is taken by the next pass.
   uint64_t frames = 0;
@@ -811,14 +589,7 @@ void SdlDisplay::Tick(const SDL_Event* first) {
     frames = framesDone_;
   }
   TakeChangedRects(changed_, kMaxRects);
-  sent_.clear();
-  if (const Image screen = ScreenImage(); screen && !changed_.empty()) {
-    if (path_ == Path::Surface) {
-      CopyToSurface(*screen);
-    } else if (path_ == Path::Renderer) {
-      UploadToTexture(*screen);
-    }
-  }
+  if (screen) rowsUploaded_ += picture_.Copy(*screen, changed_);
   const bool toggle = HandleEvents(first);
   UnlockScreenRaw();
   // The frames are copied; the program may draw the next one while this
@@ -829,42 +600,14 @@ void SdlDisplay::Tick(const SDL_Event* first) {
   }
   cv_.notify_all();
 
-  Present(!sent_.empty());
+  if (picture_.Present(window_.Get())) ++presents_;
   if (toggle) ToggleFullscreen();
-  if (sizeWindowIn_ > 0 && --sizeWindowIn_ == 0) SizeWindow();
-}
-
-// Sends what changed on to the window: the changed rectangles of its
-// surface, or the whole texture through the renderer. A window that was
-// uncovered gets everything again, without counting as a new frame.
-void SdlDisplay::Present(bool newFrame) {
-  if (!newFrame && !needRepaint_) return;
-  if (path_ == Path::Surface) {
-    if (needRepaint_) {
-      SDL_UpdateWindowSurface(window_);
-    } else {
-      SDL_UpdateWindowSurfaceRects(window_, sent_.data(), static_cast<int>(sent_.size()));
-    }
-  } else if (path_ == Path::Renderer) {
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    if (texture_) {
-      const SDL_Rect dst{placement_.x, placement_.y, placement_.w, placement_.h};
-      SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
-    }
-    SDL_RenderPresent(renderer_);
-  }
-  needRepaint_ = false;
-  if (newFrame) ++presents_;
+  window_.Upkeep();
 }
 
 void SdlDisplay::CloseWindow() {
-  DropRenderer();
-  surface_ = nullptr;
-  if (window_) SDL_DestroyWindow(window_);
-  window_ = nullptr;
-  path_ = Path::None;
-  pathValid_ = false;
+  picture_.Drop();
+  window_.Close();
 }
 
 }  // namespace
@@ -878,6 +621,11 @@ std::unique_ptr<Display> MakeSdlDisplay(std::string& error, bool fullscreen) {
 SdlDisplayStats GetSdlDisplayStats() {
   const auto* display = dynamic_cast<const SdlDisplay*>(&CurrentDisplay());
   return display ? display->Stats() : SdlDisplayStats{};
+}
+
+WindowPixels ReadWindowPixels() {
+  auto* display = dynamic_cast<SdlDisplay*>(&CurrentDisplay());
+  return display ? display->ReadPixels() : WindowPixels{};
 }
 
 }  // namespace wimmel::rt::sdl

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/display.h"
 
@@ -27,5 +28,15 @@ struct SdlDisplayStats {
 };
 // The counters of the current runtime's display (zeros for another display).
 SdlDisplayStats GetSdlDisplayStats();
+
+// The window's drawable area as the display last wrote it into the
+// window's surface: each pixel as 0x00RRGGBB, row after row. Empty when no
+// window shows the screen, when the picture goes through a renderer (its
+// pixels live on the graphics card), or for another display. For tests.
+struct WindowPixels {
+  int32_t width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+};
+WindowPixels ReadWindowPixels();
 
 }  // namespace wimmel::rt::sdl

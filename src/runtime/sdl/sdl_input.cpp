@@ -211,31 +211,6 @@ bool KeyInput::Handle(const SDL_Event& e, const SDL_Event* next, std::vector<uin
   return false;
 }
 
-Placement PlaceScreen(int32_t outW, int32_t outH, int32_t screenW, int32_t screenH) {
-  Placement p;
-  if (outW <= 0 || outH <= 0 || screenW <= 0 || screenH <= 0) return p;
-  const int32_t k = std::min(outW / screenW, outH / screenH);
-  if (k >= 1) {
-    p.w = screenW * k;
-    p.h = screenH * k;
-  } else if (int64_t{outW} * screenH <= int64_t{outH} * screenW) {
-    // The width limits: full width, height in proportion.
-    p.w = outW;
-    p.h = static_cast<int32_t>(std::max<int64_t>(1, int64_t{outW} * screenH / screenW));
-  } else {
-    p.h = outH;
-    p.w = static_cast<int32_t>(std::max<int64_t>(1, int64_t{outH} * screenW / screenH));
-  }
-  p.x = (outW - p.w) / 2;
-  p.y = (outH - p.h) / 2;
-  return p;
-}
-
-int32_t WindowScale(int32_t roomW, int32_t roomH, int32_t screenW, int32_t screenH) {
-  if (screenW <= 0 || screenH <= 0) return 1;
-  return std::max(1, std::min(roomW / screenW, roomH / screenH));
-}
-
 bool MouseInput::Handle(const SDL_Event& e) {
   switch (e.type) {
     case SDL_MOUSEMOTION:

@@ -1,5 +1,5 @@
 // How SDL's keyboard, text and mouse events become the runtime's key codes
-// and mouse state, and where the screen picture lies in the window. All of
+// and mouse state, and where the pointer lies on the screen picture. All of
 // it is free of windows and threads, so it can be checked event by event.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/display.h"
+#include "runtime/pixel_convert.h"
 
 namespace wimmel::rt::sdl {
 
@@ -37,18 +38,6 @@ class KeyInput {
   SDL_Keycode ownerSym_ = SDLK_UNKNOWN;
   uint16_t ownerMod_ = 0;
 };
-
-// Where the screen picture lies in the window's drawable area: centred, as
-// large as whole-number scaling allows, and when not even 1:1 fits, the
-// largest picture with the screen's aspect.
-struct Placement {
-  int32_t x = 0, y = 0, w = 0, h = 0;
-};
-Placement PlaceScreen(int32_t outW, int32_t outH, int32_t screenW, int32_t screenH);
-
-// The whole-number factor for a window that shows the screen: the largest k
-// >= 1 with k * screen size within the room given.
-int32_t WindowScale(int32_t roomW, int32_t roomH, int32_t screenW, int32_t screenH);
 
 // What the mouse code needs to know about the window.
 struct MouseGeometry {
