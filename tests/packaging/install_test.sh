@@ -75,6 +75,15 @@ grep -q "Grafikanzeige" <<<"$err" && { echo "FAIL: wimmel looked for a display b
 # An installed program has no source folder: no ./run for its user.
 grep -q "\./run" <<<"$err" && { echo "FAIL: an installed wimmel tells its user to run ./run:"; echo "$err"; fail=1; }
 
+# A $WIMMEL_DATA without data is passed over for the installed data, with a
+# word on stderr; then wimmel finds no display (none is at :9999).
+mkdir -p "$tmp/nodata"
+real=$(cd "$tmp" && pwd -P)
+err=$(cd "$tmp/empty" && WIMMEL_DATA="$real/nodata" DISPLAY=:9999 SDL_VIDEODRIVER=x11 \
+        "$prefix/games/wimmel" 2>&1 >/dev/null)
+grep -qxF "wimmel: \$WIMMEL_DATA names $real/nodata, which holds no data folders; using $real/prefix/share/games/wimmel" \
+  <<<"$err" || { echo "FAIL: wimmel did not say it passed over \$WIMMEL_DATA:"; echo "$err"; fail=1; }
+
 # The command line answers without a display.
 check "$prefix/games/wimmel" --version
 "$prefix/games/wimmel" --help | grep -q -- "--mode WxHxD" || { echo "FAIL: --help"; fail=1; }
