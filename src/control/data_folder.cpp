@@ -44,11 +44,16 @@ DataSearch FindData(const std::string& given, bool useWorkingFolder,
   if (useWorkingFolder && tryFolder(fs::current_path(ec), "the working folder ")) return search;
   if (const char* env = std::getenv("WIMMEL_DATA"); env != nullptr && *env != '\0') {
     if (tryFolder(env, "$WIMMEL_DATA ")) return search;
+    const fs::path absolute = fs::absolute(env, ec);
+    search.passedOverEnv = ec ? fs::path(env) : absolute.lexically_normal();
   } else {
     search.looked.push_back("$WIMMEL_DATA (not set)");
   }
+  search.fromBuildTree = fs::is_regular_file(programFolder / ".." / "CMakeCache.txt", ec);
   if (tryFolder(programFolder / ".." / "data", "beside the program ")) return search;
-  tryFolder(programFolder / ".." / "share" / "wimmel", "the installed data ");
+  const fs::path share = programFolder / ".." / "share";
+  if (tryFolder(share / "games" / "wimmel", "the installed data ")) return search;
+  tryFolder(share / "wimmel", "the installed data ");
   return search;
 }
 
@@ -57,10 +62,23 @@ std::string NoDataMessage(const std::string& program, const DataSearch& search) 
                      ": no data found: no folder with the picture folders HG_bild, figure, "
                      "objekte and pattern. Looked in:\n";
   for (const std::string& place : search.looked) text += "  " + place + "\n";
-  text +=
-      "Build the data with ./run or ./test in the source folder, install Wimmel, or name "
-      "the folder with --data.\n";
+  // Only a program in a build tree has a source folder with ./run beside it.
+  if (search.fromBuildTree) {
+    text +=
+        "Build the data with ./run or ./test in the source folder, or name the folder "
+        "with --data.\n";
+  } else {
+    text +=
+        "Install Wimmel's data (the package wimmel-data), or name the folder with "
+        "--data.\n";
+  }
   return text;
+}
+
+std::string PassedOverMessage(const std::string& program, const DataSearch& search) {
+  if (search.found.empty() || search.passedOverEnv.empty()) return "";
+  return program + ": $WIMMEL_DATA names " + search.passedOverEnv.string() +
+         ", which holds no data folders; using " + search.found.string() + "\n";
 }
 
 }  // namespace wimmel::control

@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     std::fputs(control::NoDataMessage("wimmel", data).c_str(), stderr);
     return 1;
   }
+  std::fputs(control::PassedOverMessage("wimmel", data).c_str(), stderr);
   if (::chdir(data.found.c_str()) != 0) {
     std::fprintf(stderr, "wimmel: cannot work in %s\n", data.found.c_str());
     return 1;

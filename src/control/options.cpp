@@ -214,7 +214,7 @@ std::string HelpText() {
          "\n"
          "Without --data, Wimmel uses the working folder when it holds the data folders,\n"
          "else $WIMMEL_DATA, else the data beside its program (a build tree), else the\n"
-         "installed share/wimmel.\n"
+         "installed share/games/wimmel or share/wimmel.\n"
          "\n"
          "Exit status: 0 when the program ends normally, 1 when no display or no data is\n"
          "found, 2 for a bad command line or a mode the display does not offer.\n";

@@ -38,7 +38,8 @@ constexpr const char* kUsage =
     "Screenshots go into DIR (default headless-out/<script name> in the working\n"
     "folder); the program works in DIR/work, which every run makes afresh.\n"
     "The data folders come from --data DIR, else $WIMMEL_DATA, else the data\n"
-    "beside the program (a build tree), else the installed share/wimmel.\n"
+    "beside the program (a build tree), else the installed share/games/wimmel\n"
+    "or share/wimmel.\n"
     "Exit status: 0 every expectation held, 1 an expectation failed,\n"
     "2 bad script, usage or no data.\n";
 
@@ -272,6 +273,7 @@ int main(int argc, char** argv) {
     std::cerr << wimmel::control::NoDataMessage("wimmel-headless", data);
     return 2;
   }
+  std::cerr << wimmel::control::PassedOverMessage("wimmel-headless", data);
   if (output.empty()) output = fs::path("headless-out") / fs::path(script).stem();
   std::error_code ec;
   fs::create_directories(output, ec);

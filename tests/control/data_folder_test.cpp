@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "test_files.h"
@@ -53,9 +54,15 @@ TEST_F(DataSearchTest, PlacesInOrder) {
   DataSearch s = FindData("", true, bin);
   EXPECT_TRUE(s.found.empty());
 
+  // Where a plain program's data is installed, then where a game's is, which
+  // comes first.
   const fs::path installed = MakeData(base_ / "usr" / "share" / "wimmel");
   s = FindData("", true, bin);
   EXPECT_EQ(s.found, installed);
+  const fs::path game = MakeData(base_ / "usr" / "share" / "games" / "wimmel");
+  EXPECT_EQ(FindData("", true, bin).found, game);
+  fs::remove_all(installed);
+  EXPECT_EQ(FindData("", true, bin).found, game);
 
   // A build tree: bin/../data comes before the installed data.
   const fs::path beside = MakeData(base_ / "usr" / "data");
@@ -96,10 +103,57 @@ TEST_F(DataSearchTest, TheMessageNamesEveryPlace) {
   const std::string message = NoDataMessage("wimmel", s);
   for (const std::string& place :
        {(base_ / "empty").string(), std::string("$WIMMEL_DATA (not set)"),
-        (base_ / "opt" / "data").string(), (base_ / "opt" / "share" / "wimmel").string()}) {
+        (base_ / "opt" / "data").string(), (base_ / "opt" / "share" / "games" / "wimmel").string(),
+        (base_ / "opt" / "share" / "wimmel").string()}) {
     EXPECT_NE(message.find(place), std::string::npos) << place << "\n" << message;
   }
   EXPECT_EQ(message.rfind("wimmel: no data found", 0), 0u) << message;
+  // An installed program has no source folder to run ./run in.
+  EXPECT_FALSE(s.fromBuildTree);
+  EXPECT_EQ(message.find("./run"), std::string::npos) << message;
+  EXPECT_NE(message.find("the package wimmel-data"), std::string::npos) << message;
+}
+
+TEST_F(DataSearchTest, OnlyABuildTreeIsToldToRunTheBuild) {
+  const fs::path bin = base_ / "build" / "bin";
+  fs::create_directories(bin);
+  std::ofstream(base_ / "build" / "CMakeCache.txt") << "# a build tree\n";
+  const DataSearch s = FindData("", true, bin);
+  ASSERT_TRUE(s.found.empty());
+  EXPECT_TRUE(s.fromBuildTree);
+  const std::string message = NoDataMessage("wimmel", s);
+  EXPECT_NE(message.find("./run or ./test in the source folder"), std::string::npos) << message;
+  EXPECT_EQ(message.find("the package wimmel-data"), std::string::npos) << message;
+}
+
+TEST_F(DataSearchTest, AnEmptyWimmelDataIsNamedWhenPassedOver) {
+  const fs::path bin = base_ / "usr" / "games";
+  fs::create_directories(bin);
+  const fs::path installed = MakeData(base_ / "usr" / "share" / "games" / "wimmel");
+  fs::create_directories(base_ / "stale");
+  ::setenv("WIMMEL_DATA", (base_ / "stale").c_str(), 1);
+  DataSearch s = FindData("", true, bin);
+  EXPECT_EQ(s.found, installed);
+  EXPECT_EQ(PassedOverMessage("wimmel-headless", s),
+            "wimmel-headless: $WIMMEL_DATA names " + (base_ / "stale").string() +
+                ", which holds no data folders; using " + installed.string() + "\n");
+
+  // Nothing to say when $WIMMEL_DATA holds the data, is not set, is not
+  // looked at because the working folder or --data came first, or when
+  // nothing was found at all (the no-data message names it then).
+  MakeData(base_ / "stale");
+  EXPECT_EQ(PassedOverMessage("wimmel", FindData("", true, bin)), "");
+  fs::remove_all(base_ / "stale");
+  ::unsetenv("WIMMEL_DATA");
+  EXPECT_EQ(PassedOverMessage("wimmel", FindData("", true, bin)), "");
+  ::setenv("WIMMEL_DATA", (base_ / "stale").c_str(), 1);
+  EXPECT_EQ(PassedOverMessage("wimmel", FindData(installed.string(), true, bin)), "");
+  MakeData(base_ / "empty");
+  EXPECT_EQ(PassedOverMessage("wimmel", FindData("", true, bin)), "");
+  fs::remove_all(installed);
+  s = FindData("", false, bin);
+  EXPECT_TRUE(s.found.empty());
+  EXPECT_EQ(PassedOverMessage("wimmel", s), "");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# check-packaging.sh DIR: checks the desktop entry and the manual pages in DIR.
+# check-packaging.sh DIR: checks the desktop entry, the AppStream metainfo and
+# the manual pages in DIR.
 # Desktop environments ignore an entry that desktop-file-validate rejects, so
 # it must pass without an error, a warning or even a hint. The manual pages
 # must format without any groff warning, spell options with minus signs
@@ -23,6 +24,22 @@ else
   skipped=1
 fi
 
+# Software centres list Wimmel from its AppStream metainfo. --no-net: the
+# screenshots' addresses are not fetched. The entry it launches must be the
+# desktop entry above.
+metainfo="$dir/invalid.wimmel.wimmel.metainfo.xml"
+if command -v appstreamcli > /dev/null; then
+  out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate rejects the metainfo:"$'\n'"$out"
+else
+  echo "skipped: appstreamcli is not installed (Debian package appstream)"
+  skipped=1
+fi
+launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+[ "$launchable" = wimmel.desktop ] || fail "the metainfo launches '$launchable', not wimmel.desktop"
+for tag in summary description screenshot content_rating; do
+  grep -q "<$tag[ >/]" "$metainfo" || fail "the metainfo has no <$tag>"
+done
+
 for page in wimmel.6 wimmel-headless.6; do
   file="$dir/$page"
   if command -v groff > /dev/null; then
@@ -44,5 +61,5 @@ for page in wimmel.6 wimmel-headless.6; do
 done
 
 [ "$status" -eq 0 ] && [ "$skipped" -eq 1 ] && exit 77
-[ "$status" -eq 0 ] && echo "packaging: desktop entry and manual pages are clean"
+[ "$status" -eq 0 ] && echo "packaging: desktop entry, metainfo and manual pages are clean"
 exit "$status"
