@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -90,13 +91,10 @@ TEST_F(StepTest, FiguresMoveByTheirStepsAndTheBackgroundIsRestored) {
   MakeScene(18, 16, 2);
   MoveTo({{1, 100, 100}, {2, 300, 200}});
   SetSteps(1, 5, 3);
-  const int32_t frame = View(1).frame;
   Step();
   const FigureView f = View(1);
   EXPECT_EQ(f.x, 105);
   EXPECT_EQ(f.y, 103);
-  EXPECT_EQ(f.frame, frame == 11 ? 0 : frame + 1);
-  EXPECT_EQ(f.srcX, 48 * f.frame);
   EXPECT_EQ(Pixel(105 + 24, 103 + 24), FigureColour(1));
   EXPECT_EQ(Pixel(105 + 1, 103 + 24), Ground(106, 127)) << "magenta is transparent";
   EXPECT_EQ(Pixel(101, 110), Ground(101, 110)) << "the old place shows the background again";
@@ -104,6 +102,28 @@ TEST_F(StepTest, FiguresMoveByTheirStepsAndTheBackgroundIsRestored) {
   Step();
   EXPECT_EQ(View(1).x, 110);
   EXPECT_EQ(View(1).y, 106);
+}
+
+TEST_F(StepTest, FramesRunThroughTheStripAndStartAgainAfterTheLast) {
+  MakeScene(18, 16, 1);
+  MoveTo({{1, 300, 200}});
+  // Twelve frames of 48 pixels: every step shows the next one, and the one
+  // after the twelfth is the first again; the picture shown is the frame's.
+  int32_t frame = View(1).frame;
+  bool wrapped = false;
+  for (int i = 0; i < 13; ++i) {
+    Step();
+    const FigureView f = View(1);
+    const int32_t next = frame == 11 ? 0 : frame + 1;
+    wrapped = wrapped || next == 0;
+    EXPECT_EQ(f.frame, next) << "after frame " << frame;
+    EXPECT_EQ(f.srcX, 48 * next);
+    EXPECT_LE(f.srcX + f.frameW, 12 * 48) << "the frame lies inside the strip";
+    EXPECT_EQ(Pixel(300 + 24, 200 + 24), ScreenColour(FrameColour(KindOf(1), f.Bildnummer, next)))
+        << "frame " << next;
+    frame = f.frame;
+  }
+  EXPECT_TRUE(wrapped);
 }
 
 TEST_F(StepTest, TimeGateHoldsBackStepsWithinWarten) {
@@ -326,6 +346,75 @@ TEST_F(StepTest, StatusLineShowsCountTimeModeAndWait) {
   }
   EXPECT_EQ(wrong, 0);
   rt::DestroyImage(wanted);
+}
+
+// A display whose clock moves on by tick at every reading, so that a step,
+// which reads the clock at its start and once it has drawn, takes exactly
+// tick seconds.
+class SteppingClockDisplay final : public rt::Display {
+ public:
+  rt::DesktopMode Desktop() override { return {640, 480, 16}; }
+  bool Offers(int32_t, int32_t, int32_t) override { return true; }
+  bool ScreenOpened(int32_t, int32_t, int32_t, std::string& driver) override {
+    driver = "test";
+    return true;
+  }
+  double Now() override { return clock += tick; }
+  void Sleep(int32_t ms) override { clock += ms / 1000.0; }
+  double clock = 0, tick = 0;
+};
+
+// The status line's time per frame is the mean over the last steps: over
+// all of them while there are fewer than 20, then a running mean that
+// weighs the newest step against 20 before it.
+TEST_F(StepTest, StatusLineTimeIsTheMeanOverTwentySteps) {
+  auto owned = std::make_unique<SteppingClockDisplay>();
+  SteppingClockDisplay& display = *owned;
+  rt::InstallDisplay(std::move(owned));
+  ASSERT_EQ(rt::SetScreenMode(18, 16, 0, 1, 0), 0);
+  FontsInitialisieren();
+  FillFigureKinds();
+  Layout().screenWidth = 640;
+  Layout().screenHeight = 480;
+  Layout().screenDepth = 16;
+  WriteBackground(640, 336);
+  WriteObjects(20);
+  WriteFigures();
+  BuildBackground();
+  Settings().FigurenAnzahl = 1;
+  BuildScene();
+  // The shown time, read back by drawing the expected line beside it.
+  auto shows = [](const std::string& seconds) {
+    rt::Image wanted = rt::CreateImage(640, 480, 0);
+    rt::DrawLine(wanted, 10, 466, 630, 478, 0xFF300000, 2);
+    MaleText("1 Figuren ein Frame anzeigen: " + seconds + " sec", 12, 466, 0xFFFF8030, 2, wanted);
+    int32_t wrong = 0;
+    for (int32_t y = 466; y < 480; ++y) {
+      for (int32_t x = 0; x < 370; ++x) {
+        if (rt::GetPixel(rt::ScreenImage(), x, y) != rt::GetPixel(wanted, x, y)) ++wrong;
+      }
+    }
+    rt::DestroyImage(wanted);
+    return wrong == 0;
+  };
+  auto step = [&display](double seconds) {
+    display.tick = 0;
+    display.clock += 1;
+    display.tick = seconds;
+    Figur("LaufEinSchritt", 1, 200, 200, "");
+    display.tick = 0;
+  };
+  step(0.004);
+  EXPECT_TRUE(shows("0.0040")) << "one step";
+  step(0.010);
+  EXPECT_TRUE(shows("0.0070")) << "the mean of two steps";
+  for (int i = 0; i < 200; ++i) step(0.001);
+  EXPECT_TRUE(shows("0.0010")) << "the early steps have gone out of the mean";
+  // A slow step after many fast ones moves the mean by a twenty-first of
+  // the difference: (0.043 + 20 x 0.001) / 21.
+  step(0.043);
+  EXPECT_TRUE(shows("0.0030"));
+  EXPECT_FALSE(shows("0.0010"));
 }
 
 // True when another thread can take the screen lock. A free lock is taken at
