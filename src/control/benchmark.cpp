@@ -11,6 +11,7 @@
 #include "control/control_state.h"
 #include "runtime/runtime.h"
 #include "scene/scene.h"
+#include "shared/dialog.h"
 #include "shared/settings.h"
 
 namespace wimmel::control {
@@ -67,6 +68,9 @@ void RequestBenchmark(double seconds, std::function<uint64_t()> presents) {
   BenchmarkRun& run = State().benchmark;
   run.seconds = seconds;
   run.presents = std::move(presents);
+  // Nobody answers a message during a benchmark: one that would wait for a
+  // key ends the run, and a run with a message measured something else.
+  if (seconds > 0) EndRunAtMessages("wimmel: --benchmark ends at a message that waits for a key:");
 }
 
 void BeginBenchmark() {

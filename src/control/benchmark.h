@@ -40,7 +40,8 @@ struct BenchmarkRun {
 
 // Makes the scene that the command line opens a benchmark of the given
 // length; presents counts the display's frames (null: none are counted).
-// Called before Haupt.
+// From then on a message that would wait for a key ends the program with
+// status 1 and the message on standard error. Called before Haupt.
 void RequestBenchmark(double seconds, std::function<uint64_t()> presents);
 
 // Called by the main loop when it starts: with a benchmark asked for, sets

@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   auto display = rt::sdl::MakeSdlDisplay(reason, !options.window);
   if (!display) {
     // A program that cannot show anything must not report success.
-    std::fprintf(stderr, "Keine Grafikanzeige verfuegbar: %s\n", reason.c_str());
+    std::fprintf(stderr, "wimmel: Keine Grafikanzeige verfuegbar: %s\n", reason.c_str());
     return 1;
   }
   wimmel::Program program(std::move(display), rt::sdl::MakeSdlAudioDevice());

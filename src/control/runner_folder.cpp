@@ -5,8 +5,14 @@
 // removes only marked ones.
 #include "control/runner_folder.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -29,6 +35,27 @@ bool CarriesMark(const fs::path& folder) {
   const std::string contents{std::istreambuf_iterator<char>(file),
                              std::istreambuf_iterator<char>()};
   return contents == kMarkText;
+}
+
+// Writes the mark as a new file; 0 when it is written whole, else the
+// system's error number.
+int WriteMark(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno;
+  const std::string_view text = kMarkText;
+  size_t written = 0;
+  int failure = 0;
+  while (written < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failure = n < 0 ? errno : ENOSPC;
+      break;
+    }
+    written += static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0 && failure == 0) failure = errno;
+  return failure;
 }
 
 }  // namespace
@@ -58,12 +85,14 @@ bool MakeScratchFolder(const fs::path& folder, std::string& error) {
     return false;
   }
   // The mark goes in first, so that even a run that fails right after this
-  // leaves a folder the next run may remove.
-  std::ofstream mark(folder / kMarkName, std::ios::binary);
-  mark << kMarkText;
-  mark.close();
-  if (!mark) {
-    error = "cannot write " + (folder / kMarkName).string();
+  // leaves a folder the next run may remove. A folder whose mark could not
+  // be written (a full disk, a path at the system's length limit) goes again
+  // at once: left unmarked, it would make every later run refuse it.
+  const fs::path markPath = folder / kMarkName;
+  if (const int failure = WriteMark(markPath); failure != 0) {
+    error = "cannot write " + markPath.string() + ": " + std::strerror(failure);
+    fs::remove_all(folder, ec);
+    if (ec) error += "; " + folder.string() + " stays behind: " + ec.message();
     return false;
   }
   return true;

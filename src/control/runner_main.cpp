@@ -103,7 +103,9 @@ class ScriptRun {
           return;
         case LineKind::Shot: {
           const fs::path file = output_ / line.text;
-          if (!rt::WritePng(nullptr, file.c_str())) Fail(line, "cannot write " + file.string());
+          if (std::string why; !rt::WritePng(nullptr, file.c_str(), &why)) {
+            Fail(line, "cannot write " + file.string() + ": " + why);
+          }
           break;
         }
         case LineKind::ExpectPixel:

@@ -149,6 +149,8 @@ bool KeyFromName(const std::string& name, uint32_t& code) {
   return false;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 struct Reader {
   std::vector<ScriptLine>& lines;
   std::vector<ScriptError>& errors;
@@ -295,7 +297,12 @@ bool ReadScript(std::istream& in, std::vector<ScriptLine>& lines,
   const size_t errorsBefore = errors.size();
   Reader reader{lines, errors};
   std::string text;
-  for (int number = 1; std::getline(in, text); ++number) reader.Read(number, text);
+  for (int number = 1; std::getline(in, text); ++number) {
+    // A UTF-8 byte-order mark, which some editors write before the first
+    // line, is no part of the script.
+    if (number == 1 && text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
+    reader.Read(number, text);
+  }
   if (in.bad()) errors.push_back({0, "reading failed"});
   return errors.size() == errorsBefore;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "runtime.h"
 
@@ -28,7 +29,9 @@ constexpr uint32_t From565(uint16_t p) {
   uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
   return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
-// Writes an image (null = screen) as a 24-bit PNG. Returns false on failure.
-bool WritePng(Image image, const char* path);
+// Writes an image (null = screen) as a 24-bit PNG, whole or not at all: a
+// failed write leaves the file that was there as it was. Returns false on
+// failure, with the reason in why when given; nothing is printed.
+bool WritePng(Image image, const char* path, std::string* why = nullptr);
 
 }  // namespace wimmel::rt

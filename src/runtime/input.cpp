@@ -172,7 +172,11 @@ bool InputWaiting() {
 std::string WaitForKey() {
   for (;;) {
     std::string key = ReadKey();
-    if (!key.empty()) return key;
+    if (!key.empty()) {
+      // The key answered what the console showed.
+      ForgetConsoleMessage();
+      return key;
+    }
     // Before a screen exists keys come from the terminal, which the display
     // knows nothing of: it is looked at again every little while.
     WaitForInput(ScreenOpen() ? std::numeric_limits<double>::infinity()

@@ -144,6 +144,10 @@ struct ScreenState {
   // Text console cursor, 1-based.
   int32_t textRow = 1;
   int32_t textColumn = 1;
+  // The console's current message (see ConsoleMessage); the last line is
+  // unfinished while messageLineOpen.
+  std::vector<std::string> message;
+  bool messageLineOpen = false;
   uint32_t nextImageId = 1;
 };
 
@@ -325,6 +329,10 @@ void HostPathInto(std::string_view name, std::string& path);
 
 // How OpenRegularFile opens: reading, appending (creating a missing file), or
 // writing anew (creating or emptying it).
+// Starts the console's message afresh: what it held is no longer what the
+// screen says. Takes the screen lock.
+void ForgetConsoleMessage();
+
 enum class OpenIntent { Read, Append, Replace };
 // Opens the file of a program name only when it is a regular file, without
 // ever waiting: the path is looked at first, then opened with O_NONBLOCK (a

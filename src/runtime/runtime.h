@@ -4,10 +4,12 @@
 // every module above it draws, reads keys and files through these calls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wimmel::rt {
 
@@ -45,6 +47,12 @@ void ClearScreen();
 // columns counted from 1. Before a screen exists PrintText writes to stdout.
 void LocateText(int32_t row, int32_t column);
 void PrintText(std::string_view text, bool newline);
+// The message the console shows now, for a run that has to report it
+// elsewhere: the lines printed since the screen was opened or cleared, a
+// bracket of LockScreen ended or a wait for a key ended; at most the last
+// kMessageLines, the last one possibly unfinished.
+inline constexpr size_t kMessageLines = 32;
+std::vector<std::string> ConsoleMessage();
 
 // ---------------------------------------------------------------- images
 // CreateImageFlagMask (a negative flags value) fills with MaskColour().

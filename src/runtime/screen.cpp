@@ -65,6 +65,8 @@ int32_t OpenScreen(int32_t width, int32_t height, int32_t bpp) {
     MarkRect(0, 0, width - 1, height - 1);
     screen.textRow = 1;
     screen.textColumn = 1;
+    screen.message.clear();
+    screen.messageLineOpen = false;
   }
   FreePixels(old);
   // The display is told outside the lock: its own thread takes the lock to
@@ -74,6 +76,16 @@ int32_t OpenScreen(int32_t width, int32_t height, int32_t bpp) {
   std::lock_guard<ScreenLock> lock(screen.lock);
   screen.driver = driver;
   return shown ? 0 : 1;
+}
+
+// Adds printed text to the console's message, keeping its last lines.
+void RecordMessage(ScreenState& screen, std::string_view text, bool newline) {
+  if (!screen.messageLineOpen) {
+    if (screen.message.size() >= kMessageLines) screen.message.erase(screen.message.begin());
+    screen.message.emplace_back();
+  }
+  screen.message.back() += text;
+  screen.messageLineOpen = !newline;
 }
 
 void ScrollConsole() {
@@ -136,6 +148,13 @@ void CloseScreen() {
     screen.listIndex = 0;
   }
   FreePixels(old);
+}
+
+void ForgetConsoleMessage() {
+  ScreenState& screen = State().screen;
+  std::lock_guard<ScreenLock> lock(screen.lock);
+  screen.message.clear();
+  screen.messageLineOpen = false;
 }
 
 }  // namespace detail
@@ -225,6 +244,8 @@ uint32_t MaskColour() {
 void ClearScreen() {
   ScreenState& screen = State().screen;
   std::lock_guard<ScreenLock> lock(screen.lock);
+  screen.message.clear();
+  screen.messageLineOpen = false;
   screen.textRow = 1;
   screen.textColumn = 1;
   if (!screen.open) return;
@@ -264,6 +285,7 @@ void PrintText(std::string_view text, bool newline) {
   ScreenState& screen = State().screen;
   const bool taken = CurrentDisplay().ConsoleText(text, newline);
   std::lock_guard<ScreenLock> lock(screen.lock);
+  RecordMessage(screen, text, newline);
   if (!screen.open) {
     if (taken) return;
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -289,6 +311,12 @@ void PrintText(std::string_view text, bool newline) {
     ++screen.textColumn;
   }
   if (newline) nextRow();
+}
+
+std::vector<std::string> ConsoleMessage() {
+  ScreenState& screen = State().screen;
+  std::lock_guard<ScreenLock> lock(screen.lock);
+  return screen.message;
 }
 
 // ---------------------------------------------------------------- images
@@ -368,7 +396,13 @@ void UnlockScreen() {
   const bool outermost = screen.lock.Depth() == 1;
   // The frame is counted before the lock goes, so that a display that takes
   // the screen right after the unlock also counts this frame as taken.
-  if (outermost) CurrentDisplay().FrameEnds();
+  if (outermost) {
+    CurrentDisplay().FrameEnds();
+    // A finished frame is a new picture: what was printed before it is no
+    // longer the message on the screen.
+    screen.message.clear();
+    screen.messageLineOpen = false;
+  }
   screen.lock.unlock();
   if (outermost) CurrentDisplay().FrameDone();
 }

@@ -1,7 +1,9 @@
 #include "shared/dialog.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <utility>
 
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
@@ -46,15 +48,47 @@ void FillBlack(int32_t x, int32_t y, int32_t w, int32_t h) {
                0xFF000000, 2);
 }
 
+// Latin-1 text as UTF-8, for the terminal.
+std::string Utf8(std::string_view latin1) {
+  std::string out;
+  for (const char c : latin1) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return out;
+}
+
+// Writes the heading and the message on the screen to standard error and
+// ends the program with status 1.
+[[noreturn]] void EndRunAtMessage(const std::string& heading) {
+  std::string text = heading + "\n";
+  for (const std::string& line : rt::ConsoleMessage()) text += "  " + Utf8(line) + "\n";
+  std::fputs(text.c_str(), stderr);
+  std::fflush(stderr);
+  rt::EndProgram(1);
+}
+
 }  // namespace
 
 std::string WarteAufTaste() {
+  const std::string& heading = SharedModule::Get().endRunHeading;
+  if (!heading.empty()) EndRunAtMessage(heading);
   return rt::WaitForKey();
+}
+
+void EndRunAtMessages(std::string heading) {
+  SharedModule::Get().endRunHeading = std::move(heading);
 }
 
 std::string FragTaste() {
   for (;;) {
-    const std::string key = WarteAufTaste();
+    // A key of a number entry the user began, not the answer to a message.
+    const std::string key = rt::WaitForKey();
     std::string name = NameOfKey(key);
     if (!name.empty()) return name;
     const int64_t row = int64_t{Layout().screenHeight} - FontHoehe(Settings().EingabeSchrift);
@@ -99,7 +133,7 @@ std::string EingabeZeile(std::string_view prompt) {
 
 void EndWithMessage(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) rt::PrintText(line, true);
-  rt::WaitForKey();
+  WarteAufTaste();
   rt::EndProgram(0);
 }
 

@@ -28,6 +28,9 @@ struct SharedState {
   FigureKind figureKinds[kFigureKinds + 1];  // rows 1..10, row 0 unused
   SceneLayout layout;
   DesktopRecord desktop;
+  // Set for a run nobody watches: a message's wait ends the program instead
+  // (see EndRunAtMessages).
+  std::string endRunHeading;
 };
 
 }  // namespace wimmel::shared

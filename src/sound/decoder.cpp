@@ -44,7 +44,8 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::string_view name) {
   return Open(file);
 }
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::FILE* file, bool* undecodable) {
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::FILE* file, bool* undecodable,
+                                             const Mp3Scan* known) {
   if (undecodable != nullptr) *undecodable = false;
   if (file == nullptr) return nullptr;
   // Only needed by libmpg123 before 1.27, harmless after.
@@ -65,6 +66,8 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::FILE* file, bool* undecodable)
   // Broken files are expected (the user may drop anything into the folder);
   // they are refused quietly instead of filling the terminal.
   mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+  const bool reuse = known != nullptr && known->length > 0;
+  if (reuse && !known->gapless) mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
   mpg123_format_none(handle);
   if (mpg123_format(handle, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK ||
       mpg123_replace_reader_handle(handle, &ReadFile, &SeekFile, nullptr) != MPG123_OK) {
@@ -77,13 +80,25 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::FILE* file, bool* undecodable)
   };
   if (mpg123_open_handle(handle, file) != MPG123_OK) return refuse();
   if (!FormatIsOutputFormat(handle)) return refuse();
+  if (reuse) {
+    decoder->scan_ = *known;
+    // The scan ends with a seek back to the first frame, which sets the
+    // resampler of a file at another rate afresh; the same seek here makes
+    // the samples the same as after a scan.
+    if (mpg123_seek(handle, 0, SEEK_SET) < 0) return refuse();
+    return decoder;
+  }
   // The end-of-track test compares the position with this length, so it
   // must be the decoded frame count, not an estimate from the bit rate.
+  const off_t estimate = mpg123_length(handle);
   if (mpg123_scan(handle) != MPG123_OK) return refuse();
   const off_t length = mpg123_length(handle);
   if (length <= 0) return refuse();
-  decoder->length_ =
+  decoder->scan_.length =
       static_cast<uint32_t>(std::min<int64_t>(length, std::numeric_limits<uint32_t>::max()));
+  // A length the scan corrected is the sign that it turned the cutting of
+  // delay and padding off (or that there was none to cut).
+  decoder->scan_.gapless = estimate == length;
   return decoder;
 }
 

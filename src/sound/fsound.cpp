@@ -26,33 +26,36 @@ int32_t BufferFrames(int32_t ms) {
   return static_cast<int32_t>(static_cast<int64_t>(ms) * kRate / 1000);
 }
 
-// Opens the decoders of the streams by their program file names. The music
-// player tries a failed track again on every pass of the main loop, and
-// scanning a file that does not decode costs a millisecond or more each time.
-// Such a file is remembered by its name and stamp and refused at once until
-// it changes.
+// Opens the decoders of the streams by their program file names. Finding a
+// track's exact length means decoding the whole file, which for a large file
+// would hold the program up every time the track starts; so the length found
+// by a file's first scan is kept with the file's stamp and taken again while
+// the file is unchanged. The music player also tries a failed track again on
+// every pass of the main loop, so a file that does not decode is remembered
+// by its name and stamp as well and refused at once until it changes.
 class TrackFiles {
  public:
   std::unique_ptr<Mp3Decoder> Open(const char* name) {
     rt::FileStamp stamp;
     std::FILE* file = rt::OpenReadStream(name, &stamp);
     if (file == nullptr) return nullptr;
-    const auto known = undecodable_.find(std::string_view(name));
-    if (known != undecodable_.end() && known->second == stamp) {
+    const auto found = known_.find(std::string_view(name));
+    const bool unchanged = found != known_.end() && found->second.stamp == stamp;
+    if (unchanged && found->second.scan.length == 0) {
       std::fclose(file);
       return nullptr;
     }
-    ++scans_;
+    const Mp3Scan* scan = unchanged ? &found->second.scan : nullptr;
+    if (scan == nullptr) ++scans_;
     bool undecodable = false;
-    auto decoder = Mp3Decoder::Open(file, &undecodable);
+    auto decoder = Mp3Decoder::Open(file, &undecodable, scan);
     if (decoder) {
-      if (known != undecodable_.end()) undecodable_.erase(known);
+      Remember(name, {stamp, decoder->Scan()});
     } else if (undecodable) {
-      // The program plays four tracks; a bound keeps any other use small.
-      if (undecodable_.size() >= kMaxUndecodable && known == undecodable_.end()) {
-        undecodable_.clear();
-      }
-      undecodable_[name] = stamp;
+      Remember(name, {stamp, {}});
+    } else if (found != known_.end()) {
+      // Not the file's fault (no memory): nothing is known of it now.
+      known_.erase(found);
     }
     return decoder;
   }
@@ -60,8 +63,22 @@ class TrackFiles {
   uint64_t Scans() const { return scans_; }
 
  private:
-  static constexpr size_t kMaxUndecodable = 64;
-  std::map<std::string, rt::FileStamp, std::less<>> undecodable_;
+  // What a scan found out about a file; a length of 0 when it did not decode.
+  struct Known {
+    rt::FileStamp stamp;
+    Mp3Scan scan;
+  };
+
+  void Remember(const char* name, Known known) {
+    // The program plays four tracks; a bound keeps any other use small.
+    if (known_.size() >= kMaxKnown && known_.find(std::string_view(name)) == known_.end()) {
+      known_.clear();
+    }
+    known_[name] = known;
+  }
+
+  static constexpr size_t kMaxKnown = 64;
+  std::map<std::string, Known, std::less<>> known_;
   uint64_t scans_ = 0;
 };
 
@@ -278,8 +295,8 @@ class VirtualSoundLibrary final : public StreamLibrary {
 }  // namespace
 
 // The library layer of one run. Both libraries draw on one source of stream
-// handles and one memory of files that did not decode, so that a handle stays
-// unique across a switch and a broken file is not scanned again by the other.
+// handles and one memory of the files scanned, so that a handle stays unique
+// across a switch and no file is scanned again by the other.
 struct LibraryState {
   StreamHandles handles;
   TrackFiles files;

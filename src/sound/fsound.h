@@ -14,13 +14,14 @@ namespace wimmel {
 
 namespace sound {
 struct LibraryState;
-// Files the library has handed to the decoder in this run, whether or not
-// they decoded; the tests count the scans with it.
+// Files the library has scanned in this run, for their length or to find
+// that they do not decode; the tests count the scans with it.
 uint64_t FilesScanned();
 }  // namespace sound
 // The sound library layer of one run: which library answers the calls, the
-// real and the silent one, the stream handles given out and the files that
-// did not decode (see runtime/owned.h). A device the real library still has
+// real and the silent one, the stream handles given out and what the scans
+// found out about the files: their lengths, or that they do not decode (see
+// runtime/owned.h). A device the real library still has
 // open when the state goes is closed first.
 using SoundLibraryModule = Owned<sound::LibraryState>;
 

@@ -234,7 +234,7 @@ void Erstellen(WindowTable& table, const Request& r) {
     rt::PrintText(
         "Maximale Fensterzahl (" + rt::IntToText(kHighestWindow) + ")aber bereits erreicht !",
         true);
-    rt::WaitForKey();
+    WarteAufTaste();
     table.FensterErgebnis = "Fehler!, Max Fensterzahl war schon erreicht!";
     return;
   }

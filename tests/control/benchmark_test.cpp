@@ -8,9 +8,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../scene/scene_test_support.h"
@@ -61,11 +65,16 @@ class BenchmarkRun : public ::testing::Test {
   // Runs the program with a benchmark of seconds; keys are queued as the
   // scene support hands them out. Returns what it printed on standard
   // output.
-  std::string Run(double seconds) {
-    started_ = RequestStart(640, 480, 16, 3, -1);
-    control::RequestBenchmark(seconds, [] { return static_cast<uint64_t>(Polls()); });
+  std::string Run(double seconds, int32_t figures = 3) {
+    started_ = RequestStart(640, 480, 16, figures, -1);
+    control::RequestBenchmark(seconds, [this] {
+      if (atBegin_) std::exchange(atBegin_, nullptr)();
+      return static_cast<uint64_t>(Polls());
+    });
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     code_ = ExitCodeOf([] { Haupt(0, nullptr); });
+    errors_ = testing::internal::GetCapturedStderr();
     return testing::internal::GetCapturedStdout();
   }
 
@@ -89,6 +98,10 @@ class BenchmarkRun : public ::testing::Test {
   ScratchFolder folder_;
   bool started_ = false;
   int code_ = -1;
+  std::string errors_;  // what the run wrote on standard error
+  // Runs once, when the benchmark takes its first readings: the scene is
+  // built by then and no step has run yet.
+  std::function<void()> atBegin_;
 };
 
 TEST_F(BenchmarkRun, RunsTheSceneAtTheShortestWaitAndEndsWithItsLine) {
@@ -112,6 +125,7 @@ TEST_F(BenchmarkRun, RunsTheSceneAtTheShortestWaitAndEndsWithItsLine) {
   EXPECT_NEAR(rt::headless::Clock(), 1.0, 0.3) << "the scene is built at once, then runs 1 s";
   EXPECT_TRUE(ConsoleText().find("Frage Ihre Grafikkarte") == std::string::npos)
       << "no start screen, before or after";
+  EXPECT_EQ(errors_, "");
 }
 
 // The processor time of the whole process, user and system: the looks at
@@ -147,6 +161,75 @@ TEST_F(BenchmarkRun, EscapeEndsTheBenchmarkEarly) {
   EXPECT_GT(Value(out, "steps/s"), 80) << "the rates are over the shorter run";
   EXPECT_LT(rt::headless::Clock(), 1.0);
   EXPECT_TRUE(ConsoleText().find("Frage Ihre Grafikkarte") == std::string::npos);
+}
+
+// Nobody answers a message in a benchmark, so a message that would wait for
+// a key ends the run at once: the message goes to standard error and the
+// status is 1. Each case below would otherwise wait at its first message.
+TEST_F(BenchmarkRun, AMessageThatWouldWaitEndsTheRunWithStatusOne) {
+  std::filesystem::remove_all("figure");
+  const std::string out = Run(1.0);
+  EXPECT_EQ(code_, 1);
+  EXPECT_EQ(out.find("benchmark:"), std::string::npos) << out;
+  const std::string shown = "(LadeBild) Soll der Figur Nr 1 die Bilddatei figure\\";
+  EXPECT_EQ(errors_.rfind("wimmel: ", 0), 0u) << errors_;
+  const size_t at = errors_.find("\n  " + shown);
+  EXPECT_NE(at, std::string::npos) << errors_;
+  EXPECT_TRUE(errors_.ends_with(" zuordnen, Datei existiert jedoch nicht. Taste = weiter\n"))
+      << errors_;
+  EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 2) << "one message only:\n"
+                                                                 << errors_;
+  EXPECT_EQ(ConsoleText().find("Figur Nr 2"), std::string::npos) << "the run went on";
+}
+
+// A message of a figure step waits for the step's end; what the console
+// printed before that step (here the values of an object, shown by "!") is
+// no part of it.
+TEST_F(BenchmarkRun, AMessageDuringTheRunGoesToStandardErrorAlone) {
+  QueueKey('!');
+  atBegin_ = [] { std::filesystem::remove_all("figure"); };
+  const std::string out = Run(5.0, 50);
+  EXPECT_EQ(code_, 1);
+  EXPECT_EQ(out.find("benchmark:"), std::string::npos) << out;
+  EXPECT_NE(ConsoleText().find("Objekt: QumyH"), std::string::npos) << "the key did not act";
+  EXPECT_EQ(errors_.find("Objekt: "), std::string::npos) << errors_;
+  EXPECT_NE(errors_.find("\n  (LadeBild) Soll der Figur Nr "), std::string::npos) << errors_;
+  EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 2) << errors_;
+  EXPECT_LT(rt::headless::Clock(), 5.0) << "the run ended at the message";
+}
+
+TEST_F(BenchmarkRun, AMessageOfSeveralLinesGoesToStandardErrorWhole) {
+  // Pictures whose header gives a width of 0: a message that ends the
+  // program once a key is pressed.
+  std::string header(54, '\0');
+  header[0] = 'B';
+  header[1] = 'M';
+  header[22] = 48;
+  for (int32_t k = 1; k <= kFigureKinds; ++k) {
+    for (int32_t b = 1; b <= 4; ++b) {
+      WriteFile("figure\\" + FigurTyp()[k].name + "\\" + std::to_string(b) + ".bmp", header);
+    }
+  }
+  Run(1.0);
+  EXPECT_EQ(code_, 1) << "not 0: the benchmark did not run";
+  EXPECT_NE(errors_.find("\n  Bildformat in Datei = 0 X 48)\n"
+                         "  Einer der Werte ist auf Null, kann damit nicht arbeiten!\n"
+                         "  Jegliche Taste = Abbruch\n"),
+            std::string::npos)
+      << errors_;
+  EXPECT_NE(errors_.find("\n  Figur(): Soll fuer Figur Nr: 1 die Datei figure\\"),
+            std::string::npos)
+      << errors_;
+}
+
+TEST_F(BenchmarkRun, AMissingBackgroundEndsTheRunWithStatusOne) {
+  RemoveFile("HG_bild\\Karogrun.bmp");
+  Run(1.0);
+  EXPECT_EQ(code_, 1);
+  EXPECT_NE(errors_.find("\n  Soll Hintergrund aus der Datei HG_bild\\Karogrun.bmp aufbauen "
+                         "Datei existiert jedoch nicht. Taste = Programmende\n"),
+            std::string::npos)
+      << errors_;
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 // and an existing folder removed only when the runner made it. All folders
 // here live in a temporary folder of the test's own.
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -100,6 +103,31 @@ TEST_F(ScratchFolder, WhatTheRunnerDidNotMakeIsLeftAlone) {
   EXPECT_EQ(Read(genuine / kMarkName), mark);
   EXPECT_FALSE(MakeScratchFolder(file, error));
   EXPECT_EQ(Read(file), "keep me");
+}
+
+// A folder that can be made but whose mark cannot be written (here: the
+// mark's path is one the system refuses as too long; a full disk does the
+// same) must not stay behind unmarked, or every later run would refuse it as
+// someone else's folder.
+TEST_F(ScratchFolder, AFolderWhoseMarkCannotBeWrittenIsRemovedAgain) {
+  // Folders nested until the scratch folder's own path just fits the
+  // system's limit and its mark's path does not.
+  const size_t length = PATH_MAX - 16;
+  fs::path deep = base_;
+  while (deep.string().size() + 201 <= length - 2) deep /= std::string(200, 'd');
+  deep /= std::string(length - deep.string().size() - 1, 'e');
+  fs::create_directories(deep);
+  const fs::path work = deep / "work";
+  ASSERT_LT(work.string().size(), static_cast<size_t>(PATH_MAX));
+  ASSERT_GE((work / kMarkName).string().size(), static_cast<size_t>(PATH_MAX));
+
+  std::string error;
+  EXPECT_FALSE(MakeScratchFolder(work, error));
+  EXPECT_NE(error.find(kMarkName), std::string::npos) << error;
+  EXPECT_NE(error.find(std::strerror(ENAMETOOLONG)), std::string::npos)
+      << "the message says why: " << error;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(work))) << "the unmarked folder stayed behind";
+  EXPECT_TRUE(fs::is_directory(deep)) << "only the folder just made goes";
 }
 
 }  // namespace

@@ -144,6 +144,34 @@ TEST(ReadScript, BadLinesAreRefusedWithTheirNumber) {
   EXPECT_EQ(r.errors[3].line, 6);
 }
 
+// Editors on some systems put a UTF-8 byte-order mark before the first line;
+// it is no part of the script. Anywhere else the bytes are refused as usual.
+TEST(ReadScript, AByteOrderMarkBeforeTheFirstLineIsPassedOver) {
+  const std::string mark = "\xEF\xBB\xBF";
+  ReadResult r = Read(mark + "key E\nwait 1\n");
+  EXPECT_TRUE(r.good) << (r.errors.empty() ? "" : r.errors[0].text);
+  ASSERT_EQ(r.lines.size(), 2u);
+  EXPECT_EQ(r.lines[0].kind, LineKind::Key);
+  EXPECT_EQ(r.lines[0].value, static_cast<uint32_t>('E'));
+  EXPECT_EQ(r.lines[0].number, 1);
+  // Before a comment or an empty first line as well.
+  r = Read(mark + "# a tour\nkey E\n");
+  EXPECT_TRUE(r.good);
+  EXPECT_EQ(r.lines.size(), 1u);
+  r = Read(mark + "\nkey E\n");
+  EXPECT_TRUE(r.good);
+  EXPECT_EQ(r.lines.size(), 1u);
+  // The mark at the start of a later line, or twice, is no mark but a word.
+  r = Read("key E\n" + mark + "wait 1\n");
+  EXPECT_FALSE(r.good);
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.errors[0].line, 2);
+  r = Read(mark + mark + "key E\n");
+  EXPECT_FALSE(r.good);
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.errors[0].line, 1);
+}
+
 TEST(ReadScript, OnlyARegularFileIsAScript) {
   std::string folder =
       std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/wimmel-script-XXXXXX";

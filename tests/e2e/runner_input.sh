@@ -45,6 +45,15 @@ check 0 "headless: all expectations held" "$out/ends.script" --out "$out/run"
 check 0 "headless: all expectations held" "$out/ends.script" --out "$out/run"
 check 1 "FAIL line 3: pixel (0, 0)" "$out/fails.script" --out "$out/run"
 check 2 "late.script:7: \"key\" after the program ended" "$out/late.script" --out "$out/run"
+# A script that starts with a UTF-8 byte-order mark runs as without it.
+printf '\xEF\xBB\xBFkey E\nwait 0.2\nkey Esc\nwait 0.3\nkey Esc\nwait 0.3\nexpect-ended\n' \
+  > "$out/mark.script"
+check 0 "headless: all expectations held" "$out/mark.script" --out "$out/run"
+# A screenshot that cannot be written fails its line and says why.
+printf 'key E\nwait 0.2\nshot taken.png\n' > "$out/shot.script"
+mkdir -p "$out/shot/taken.png"
+check 1 "FAIL line 3: cannot write $out/shot/taken.png: not a regular file" \
+  "$out/shot.script" --out "$out/shot"
 # A folder "work" that is not the runner's own stays as it is.
 mkdir -p "$out/foreign/work"; echo "keep me" > "$out/foreign/work/keep.txt"
 check 2 "was not made by wimmel-headless" "$out/ends.script" --out "$out/foreign"

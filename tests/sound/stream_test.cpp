@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <vector>
@@ -114,6 +115,35 @@ TEST_F(StreamTest, MissingAndUndecodableFilesAreRefused) {
   while (int32_t n = cut->Read(chunk.data(), 4096)) total += n;
   EXPECT_TRUE(cut->Finished());
   EXPECT_EQ(total, int64_t{cut->Length()});
+}
+
+// What an earlier scan of the same file found spares the scan; the track
+// decodes to the very same samples, also a file cut short or at another
+// rate, where the scan changes how the decoder treats the file.
+TEST_F(StreamTest, AnEarlierScanIsTakenWithoutScanningAgain) {
+  std::vector<uint8_t> whole = test::EncodeSine(Sine{});
+  whole.resize(whole.size() / 3);
+  ASSERT_TRUE(test::WriteBytes(Path("cut2.mp3"), whole));
+  for (const char* name : {"tone.mp3", "mono.mp3", "low.mp3", "cut2.mp3"}) {
+    const sound::Mp3Scan scan = Mp3Decoder::Open(Path(name))->Scan();
+    const std::vector<int16_t> scanned = DecodeAll(name);
+    EXPECT_EQ(scanned.size(), size_t{scan.length} * 2) << name;
+    auto decoder = Mp3Decoder::Open(std::fopen(Path(name).c_str(), "rb"), nullptr, &scan);
+    ASSERT_TRUE(decoder) << name;
+    EXPECT_EQ(decoder->Length(), scan.length) << name;
+    std::vector<int16_t> all;
+    std::vector<int16_t> chunk(1000 * 2);
+    while (int32_t n = decoder->Read(chunk.data(), 1000)) {
+      all.insert(all.end(), chunk.begin(), chunk.begin() + n * 2);
+    }
+    EXPECT_TRUE(all == scanned) << name << ": " << all.size() / 2 << " frames against "
+                                << scanned.size() / 2 << " after a scan";
+  }
+  // The length given is the length reported: nothing scans the file.
+  const sound::Mp3Scan given{12345, true};
+  auto decoder = Mp3Decoder::Open(std::fopen(Path("tone.mp3").c_str(), "rb"), nullptr, &given);
+  ASSERT_TRUE(decoder);
+  EXPECT_EQ(decoder->Length(), 12345u);
 }
 
 TEST_F(StreamTest, MixDeliversTheDecodedSamplesAndCountsThem) {
@@ -284,7 +314,44 @@ TEST_F(VirtualDeviceTest, AFileThatDoesNotDecodeIsScannedOnceUntilItChanges) {
   EXPECT_NE(h, 0u);
   EXPECT_EQ(FSOUND_Stream_GetLength(h), 30000u);
   EXPECT_NE(open(), 0u);
-  EXPECT_EQ(sound::FilesScanned(), scans + 2);
+  EXPECT_EQ(sound::FilesScanned(), scans + 1);
+}
+
+// Opening a track costs the same whatever its length: the exact length
+// found by the first scan of a file is kept with the file's stamp, and the
+// file is not scanned again until it changes.
+TEST_F(VirtualDeviceTest, AnUnchangedTrackIsScannedOnlyOnce) {
+  ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
+  const char* const name = "musik\\Qum2_E.mp3";
+  std::filesystem::create_directories("musik");
+  std::filesystem::copy_file("tone.mp3", "musik/Qum2_E.mp3",
+                             std::filesystem::copy_options::overwrite_existing);
+  auto open = [&] { return FSOUND_Stream_Open(name, FSOUND_MPEGACCURATE, 0, 0); };
+  const uint64_t scans = sound::FilesScanned();
+  for (int pass = 0; pass < 4; ++pass) {
+    const StreamHandle h = open();
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(FSOUND_Stream_GetLength(h), 30000u);
+    EXPECT_EQ(sound::FilesScanned(), scans + 1) << "opening " << pass + 1;
+    FSOUND_Stream_Close(h);
+  }
+  // Another track under the same name is scanned anew, and its own length
+  // kept from then on.
+  Sine shorter;
+  shorter.frames = 12345;
+  ASSERT_TRUE(test::WriteBytes("musik/Qum2_E.mp3", test::EncodeSine(shorter)));
+  for (int pass = 0; pass < 2; ++pass) {
+    const StreamHandle h = open();
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(FSOUND_Stream_GetLength(h), 12345u);
+    EXPECT_EQ(sound::FilesScanned(), scans + 2);
+  }
+  // A file that no longer decodes is refused, though a length was known for
+  // its name.
+  ASSERT_TRUE(test::WriteBytes("musik/Qum2_E.mp3", std::vector<uint8_t>(4000, 'a')));
+  EXPECT_EQ(open(), 0u);
+  std::filesystem::remove("musik/Qum2_E.mp3");
+  EXPECT_EQ(open(), 0u);
 }
 
 // The program's own music, when the data has been generated: each track opens

@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
   const int32_t result = rt::LoadBmp(file, image);
   std::printf("LoadBmp=%d %dx%d\n", result, width, height);
   int status = result == 0 ? 0 : 1;
-  if (out && !rt::WritePng(image, out)) {
-    std::fprintf(stderr, "bmpload: cannot write %s\n", out);
+  if (std::string why; out && !rt::WritePng(image, out, &why)) {
+    std::fprintf(stderr, "bmpload: cannot write %s: %s\n", out, why.c_str());
     status = 1;
   }
   rt::DestroyImage(image);

@@ -138,12 +138,13 @@ int main(int argc, char** argv) {
 
   rt::Image finished = rt::CreateImage(kSheetWidth, y, kBackground);
   rt::PutImage(finished, 0, 0, sheet, 0, 0, kSheetWidth, y, rt::PutMode::Opaque);
-  const bool ok = rt::WritePng(finished, argv[1]);
+  std::string why;
+  const bool ok = rt::WritePng(finished, argv[1], &why);
   rt::DestroyImage(finished);
   rt::DestroyImage(work);
   rt::DestroyImage(sheet);
   if (!ok) {
-    std::fprintf(stderr, "fontsheet: cannot write %s\n", argv[1]);
+    std::fprintf(stderr, "fontsheet: cannot write %s: %s\n", argv[1], why.c_str());
     return 1;
   }
   return 0;
