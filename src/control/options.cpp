@@ -217,7 +217,8 @@ std::string HelpText() {
          "installed share/games/wimmel or share/wimmel.\n"
          "\n"
          "Exit status: 0 when the program ends normally, 1 when no display or no data is\n"
-         "found, 2 for a bad command line or a mode the display does not offer.\n";
+         "found or a message ends a benchmark, 2 for a bad command line or a mode the\n"
+         "display does not offer.\n";
 }
 
 std::string VersionText() {
