@@ -327,12 +327,12 @@ std::string HostPath(std::string_view name);
 // The same into a string the caller keeps, for paths mapped often.
 void HostPathInto(std::string_view name, std::string& path);
 
-// How OpenRegularFile opens: reading, appending (creating a missing file), or
-// writing anew (creating or emptying it).
 // Starts the console's message afresh: what it held is no longer what the
 // screen says. Takes the screen lock.
 void ForgetConsoleMessage();
 
+// How OpenRegularFile opens: reading, appending (creating a missing file), or
+// writing anew (creating or emptying it).
 enum class OpenIntent { Read, Append, Replace };
 // Opens the file of a program name only when it is a regular file, without
 // ever waiting: the path is looked at first, then opened with O_NONBLOCK (a
