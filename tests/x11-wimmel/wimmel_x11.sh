@@ -55,7 +55,7 @@ start_wimmel() {
     sleep 0.05
   done
   [ -n "$win" ] || { echo "FAIL: no Wimmel window"; cat "$out/$log"; exit 1; }
-  xdotool windowactivate --sync "$win" >/dev/null 2>&1
+  timeout 5 xdotool windowactivate --sync "$win" >/dev/null 2>&1
 }
 # wait_end: the program must end with code 0 within 5 seconds.
 wait_end() {
@@ -156,12 +156,15 @@ wait_end
 # --window: a window of the screen's size rather than the whole desktop.
 start_wimmel window.out --data "$data" --window
 until=$(($(now_us) + 10000000))
+WIDTH=0 HEIGHT=0
 while [ "$(now_us)" -lt "$until" ]; do
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  [ "$WIDTH" -lt 1280 ] && [ "$HEIGHT" -lt 1024 ] && break
+  # SDL makes the window anew when it tries a renderer: look for it each time.
+  win=$(xdotool search --name '^Wimmel$' 2>/dev/null | head -n1)
+  [ -n "$win" ] && eval "$(xdotool getwindowgeometry --shell "$win" 2>/dev/null)"
+  [ "$WIDTH" -gt 0 ] && [ "$WIDTH" -lt 1280 ] && [ "$HEIGHT" -lt 1024 ] && break
   sleep 0.05
 done
-[ "$WIDTH" -lt 1280 ] && [ "$HEIGHT" -lt 1024 ] ||
+[ "$WIDTH" -gt 0 ] && [ "$WIDTH" -lt 1280 ] && [ "$HEIGHT" -lt 1024 ] ||
   fail "--window gave a window of ${WIDTH}x${HEIGHT}, not one smaller than the desktop"
 xdotool key Escape
 wait_end
