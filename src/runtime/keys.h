@@ -1,11 +1,14 @@
 // The keyboard as the program sees it: the control characters keys type, the
 // PC extended codes of keys that type nothing, and code page 437, in which
 // characters reach the program. The terminal keyboard, the SDL display and
-// the headless runner all name keys through this table.
+// the headless runner all name keys through this table, and a display turns
+// its key-downs and typed text into the program's codes here.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace wimmel::rt::keys {
 
@@ -75,5 +78,81 @@ std::string KeyString(char character);
 // is, 0xA0 to 0xFF by the code page's table, 0 for everything the code page
 // lacks (and for control characters, which keys type as codes of their own).
 uint8_t Latin1ToCp437(uint32_t character);
+
+// The code page 437 codes of the characters of typed text (UTF-8), in
+// order. Characters outside Latin-1 or without a code page 437 form are
+// dropped, and so are control characters (keys type those as key-downs);
+// the text ends at a zero byte. A byte that does not start well-formed
+// UTF-8 is taken as a Latin-1 character of its own, so text from a host
+// that hands out Latin-1 bytes still arrives.
+std::vector<uint8_t> TextToCp437(std::string_view utf8);
+
+// The Latin-1 letter of the other case; anything else as it is.
+uint32_t OtherCase(uint32_t character);
+
+// The keys whose presses the program gets as codes rather than as typed
+// text, named without any platform's key numbers: each display maps its
+// own (SDL's scancodes, a browser's key names) to these.
+enum class Key : uint8_t {
+  kNone,
+  kF1,  // kF1 + n - 1 is Fn, up to F12
+  kF2,
+  kF3,
+  kF4,
+  kF5,
+  kF6,
+  kF7,
+  kF8,
+  kF9,
+  kF10,
+  kF11,
+  kF12,
+  kHome,
+  kUp,
+  kPageUp,
+  kLeft,
+  kRight,
+  kEnd,
+  kDown,
+  kPageDown,
+  kInsert,
+  kDelete,
+  // The keypad's keys that are cursor keys without Num Lock.
+  kPad7,
+  kPad8,
+  kPad9,
+  kPad4,
+  kPad5,
+  kPad6,
+  kPad1,
+  kPad2,
+  kPad3,
+  kPad0,
+  kPadPeriod,
+  kEnter,
+  kPadEnter,
+  kBackspace,
+  kTab,
+  kEscape,
+  // Any other key: it types text, or gives nothing; Ctrl with a letter
+  // gives that letter's control code.
+  kOther,
+};
+
+struct Modifiers {
+  bool shift = false;
+  bool ctrl = false;
+  bool alt = false;
+  bool numLock = false;
+};
+
+// The key queue's code of a key-down: a PC extended code (QueueCode), a
+// control code (8, 9, 10, 13, 27, 127, Ctrl+letter 1 to 26), or 0 when the
+// key gives nothing as a key-down (it types text, or has no code). letter
+// is the lower-case ASCII letter the key stands for in the keyboard's
+// layout, 0 for none. Alt combinations belong to the host and F10 opens
+// its menu bar: both give 0. Ctrl comes before Shift; with Num Lock the
+// keypad types digits, and Shift turns it back into cursor keys.
+uint32_t KeyDownCode(Key key, char letter, Modifiers modifiers);
 
 }  // namespace wimmel::rt::keys

@@ -65,9 +65,16 @@ start_wimmel() {
 
 # The window's client area (x, y, width, height) and its frame's extents
 # (left, right, top, bottom), into the globals gx gy gw gh el er et eb.
-# (xdotool's position of a framed window counts the frame twice.)
+# (xdotool's position of a framed window counts the frame twice.) SDL makes
+# the window anew when it tries a renderer, so a window that is gone is
+# looked for again.
+# (xwininfo without a window id would wait for a click: never call it so.)
 geometry() {
-  gw=""
+  gx="" gy="" gw="" gh=""
+  if [ -z "$win" ] || ! xwininfo -id "$win" >/dev/null 2>&1; then
+    win=$(xdotool search --name '^Wimmel$' 2>/dev/null | head -n1)
+  fi
+  [ -n "$win" ] || return
   read -r gx gy gw gh < <(xwininfo -id "$win" 2>/dev/null | awk '
     /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
     /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} END {print x, y, w, h}')
@@ -126,8 +133,8 @@ wait_end() {
 # The start screen doubled, then scenes of 800 x 600 x 32, 1024 x 768 x 16
 # and 1280 x 1024 x 24 (letters N, G, L), each left by Escape.
 start_wimmel window.out --data "$data" --window
-xdotool windowactivate --sync "$win" >/dev/null 2>&1
 placed "the start screen" 1280 960
+timeout 5 xdotool windowactivate --sync "$win" >/dev/null 2>&1
 for step in "N 800 600" "G 1024 768" "L 1280 1024"; do
   read -r letter w h <<<"$step"
   xdotool key "$letter"
@@ -144,8 +151,8 @@ wait_end "in a window"
 # is for the start screen's grey metal at its pixel (100, 100), where the
 # scene showed black.
 start_wimmel full.out --data "$data" --mode 800x600x32
-xdotool windowactivate --sync "$win" >/dev/null 2>&1
 placed "full screen" 1920 1080
+timeout 5 xdotool windowactivate --sync "$win" >/dev/null 2>&1
 xdotool key Escape
 shown=""
 until=$((${EPOCHREALTIME/./} + 10000000))

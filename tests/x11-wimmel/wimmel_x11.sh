@@ -41,7 +41,7 @@ x11_start "$out" || { echo "FAIL: $x11_error"; exit 1; }
 
 # start_wimmel LOG ARGS...: starts wimmel in the output folder (which holds
 # no data: the program finds it beside itself or through --data) and waits
-# for its window.
+# for its window; what the window shows is waited for by the caller.
 start_wimmel() {
   local log=$1
   shift
@@ -55,8 +55,7 @@ start_wimmel() {
     sleep 0.05
   done
   [ -n "$win" ] || { echo "FAIL: no Wimmel window"; cat "$out/$log"; exit 1; }
-  xdotool windowactivate --sync "$win" >/dev/null 2>&1
-  sleep 1
+  timeout 5 xdotool windowactivate --sync "$win" >/dev/null 2>&1
 }
 # wait_end: the program must end with code 0 within 5 seconds.
 wait_end() {
@@ -93,52 +92,79 @@ same() {
   n=$(changed "$@")
   [ "${n%% *}" = "0" ] || fail "$2 and $3 differ in $1 ($n pixels)"
 }
+# now_us: the real clock in microseconds.
+now_us() { echo "${EPOCHREALTIME/./}"; }
+# wait_same NAME REF REGION...: takes the screenshot NAME until it agrees
+# with REF in every REGION, for 10 seconds at most.
+wait_same() {
+  local name=$1 ref=$2 region n until=$(($(now_us) + 10000000))
+  shift 2
+  while :; do
+    shot "$name"
+    n=""
+    for region in "$@"; do
+      n=$(changed "$region" "$out/$name.png" "$ref")
+      [ "${n%% *}" = "0" ] || break
+    done
+    [ "${n%% *}" = "0" ] && return 0
+    [ "$(now_us)" -ge "$until" ] && break
+    sleep 0.1
+  done
+  fail "$out/$name.png and $ref differ in $region ($n pixels)"
+}
 
+# The start screen's header, then the scene's header (rows 0-43) and
+# bottom bar (rows 380-465, above the status line) exactly as on the
+# headless display.
+wait_same start "$out/ref/start.png" 640x44+0+0
 xdotool key E
-sleep 1.5
-shot scene1
-sleep 1
-shot scene2
-# Header (rows 0-43) and bottom bar (rows 380-465, above the status line).
-same 640x44+0+0 "$out/scene1.png" "$out/ref/scene.png"
-same 640x86+0+380 "$out/scene1.png" "$out/ref/scene.png"
-n=$(changed 640x336+0+44 "$out/scene1.png" "$out/scene2.png")
-[ "${n%% *}" -gt 200 ] 2>/dev/null || fail "the scene did not move in a second ($n pixels changed)"
+wait_same scene1 "$out/ref/scene.png" 640x44+0+0 640x86+0+380
+# The figures walk: within 5 seconds more than 200 pixels of the scene
+# area differ from the first picture.
+n=0
+until=$(($(now_us) + 5000000))
+while [ "$(now_us)" -lt "$until" ]; do
+  shot scene2
+  n=$(changed 640x336+0+44 "$out/scene1.png" "$out/scene2.png")
+  [ "${n%% *}" -gt 200 ] 2>/dev/null && break
+  sleep 0.1
+done
+[ "${n%% *}" -gt 200 ] 2>/dev/null || fail "the scene did not move in 5 seconds ($n pixels changed)"
 
 xdotool key h
-sleep 0.5
-shot help1
-same 640x86+0+380 "$out/help1.png" "$out/ref/help1.png"
+wait_same help1 "$out/ref/help1.png" 640x86+0+380
 # A click on page 1's F1 button (screen (20, 400)) shows page 2; xdotool presses
 # and releases at once, quicker than the display looks, and it still counts.
 xdotool mousemove 40 $((32 + 800)) click 1
-sleep 0.8
-shot help2
-same 640x86+0+380 "$out/help2.png" "$out/ref/help2.png"
+wait_same help2 "$out/ref/help2.png" 640x86+0+380
 
 xdotool mousemove 1279 1023
 xdotool key Escape
-sleep 1
+wait_same start-again "$out/ref/start.png" 640x44+0+0
 xdotool key Escape
 wait_end
 
 # The command line opens the scene at once: the same header and bottom bar
 # as after choosing E by key, and Escape leads to the start screen.
 start_wimmel preset.out --data "$data" --mode 640x480x16 --figures 3
-shot preset
-same 640x44+0+0 "$out/preset.png" "$out/ref/scene.png"
-same 640x86+0+380 "$out/preset.png" "$out/ref/scene.png"
+wait_same preset "$out/ref/scene.png" 640x44+0+0 640x86+0+380
 xdotool key Escape
-sleep 1
-shot preset-start
-same 640x44+0+0 "$out/preset-start.png" "$out/ref/start.png"
+wait_same preset-start "$out/ref/start.png" 640x44+0+0
 xdotool key Escape
 wait_end
 
 # --window: a window of the screen's size rather than the whole desktop.
 start_wimmel window.out --data "$data" --window
-eval "$(xdotool getwindowgeometry --shell "$win")"
-[ "$WIDTH" -lt 1280 ] && [ "$HEIGHT" -lt 1024 ] ||
+until=$(($(now_us) + 10000000))
+WIDTH=0 HEIGHT=0
+while [ "$(now_us)" -lt "$until" ]; do
+  # SDL makes the window anew when it tries a renderer: look for it each time.
+  win=$(xdotool search --name '^Wimmel$' 2>/dev/null | head -n1)
+  [ -n "$win" ] && eval "$(xdotool getwindowgeometry --shell "$win" 2>/dev/null)"
+  [ "$WIDTH" -gt 0 ] && [ "$WIDTH" -lt 1280 ] && [ "$HEIGHT" -lt 1024 ] && break
+  sleep 0.05
+done
+[ "$WIDTH" -gt 0 ] && [ "$WIDTH" -lt 1280 ] && [ "$HEIGHT" -lt 1024 ] ||
   fail "--window gave a window of ${WIDTH}x${HEIGHT}, not one smaller than the desktop"
 xdotool key Escape
 wait_end

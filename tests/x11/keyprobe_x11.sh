@@ -86,6 +86,37 @@ screenshot_check() {
   "$shotcheck" "$work/$name.ppm" 640 480 2 0 32 || fail "$name: the screenshot differs"
 }
 
+# wait_last LINE: waits (3 s at most) until the last line keyprobe printed
+# is LINE.
+wait_last() {
+  for _ in $(seq 150); do
+    [ "$(tail -n1 "$out")" = "$1" ] && return 0
+    sleep 0.02
+  done
+  return 1
+}
+
+# wait_geometry WxH: waits (5 s at most) until keyprobe's window has this
+# size and has stayed where it is for a few looks (the window manager and
+# the program move a window that changed size into its place).
+wait_geometry() {
+  local now last="" same=0
+  for _ in $(seq 100); do
+    now=$(xwininfo -id "$(xdotool search --name '^Wimmel$' | head -n1)" 2>/dev/null | awk '
+      /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+      /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} END {print w "x" h, x, y}')
+    if [ "${now%% *}" = "$1" ] && [ "$now" = "$last" ]; then
+      same=$((same + 1))
+      [ "$same" -ge 3 ] && return 0
+    else
+      same=0
+    fi
+    last=$now
+    sleep 0.05
+  done
+  return 1
+}
+
 # The size of keyprobe's window.
 window_geometry() {
   local id
@@ -99,9 +130,8 @@ start_probe probe16
 wait_lines 1
 head -n1 "$out" | grep -qx 'screen 640 480 16 x11' || fail "16-bit screen line: $(head -n1 "$out")"
 wait_ready || exit 1
-sleep 0.3
+wait_last 'mouse 0 320 240 0 0 0' || fail "pointer at the centre: $(paste -sd'|' "$out")"
 seen=$(wc -l <"$out")
-grep -qx 'mouse 0 320 240 0 0 0' "$out" || fail "pointer at the centre: $(paste -sd'|' "$out")"
 
 screenshot_check shot16
 
@@ -199,23 +229,19 @@ expect "back on the picture" "mouse 0 1 1 -2 0 0"
 # Alt+Enter: a window of the screen's size (doubling would not leave room
 # for the frame on this desktop); no key.
 xdotool key alt+Return
-sleep 0.8
-[ "$(window_geometry)" = "640x480" ] || fail "Alt+Enter: window geometry $(window_geometry)"
+wait_geometry 640x480 || fail "Alt+Enter: window geometry $(window_geometry)"
 # The pointer on the window's picture, one to one now.
 read -r left top < <(xwininfo -id "$(xdotool search --name '^Wimmel$' | head -n1)" |
   awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
 xdotool mousemove $((left + 10)) $((top + 8))
-sleep 0.3
-tail -n1 "$out" | grep -qx 'mouse 0 10 8 -2 0 0' || fail "pointer in the window: $(tail -n1 "$out")"
+wait_last 'mouse 0 10 8 -2 0 0' || fail "pointer in the window: $(tail -n1 "$out")"
 # The pointer leaves the window (onto the desktop).
 xdotool mousemove 1279 1023
-sleep 0.3
-tail -n1 "$out" | grep -qx 'mouse 1 -1 -1 -1 -1 -1' || fail "pointer outside the window: $(tail -n1 "$out")"
+wait_last 'mouse 1 -1 -1 -1 -1 -1' || fail "pointer outside the window: $(tail -n1 "$out")"
 xdotool key alt+Return
-sleep 0.8
-[ "$(window_geometry)" = "1280x1024" ] || fail "Alt+Enter again: geometry $(window_geometry)"
+wait_geometry 1280x1024 || fail "Alt+Enter again: geometry $(window_geometry)"
 xdotool mousemove 640 512
-sleep 0.3
+wait_last 'mouse 0 320 240 -2 0 0' || fail "pointer back at the centre: $(tail -n1 "$out")"
 tail -n +"$((seen + 1))" "$out" | grep -q '^key' &&
   fail "Alt+Enter queued a key: $(tail -n +"$((seen + 1))" "$out" | grep '^key' | paste -sd'|')"
 seen=$(wc -l <"$out")
@@ -244,7 +270,7 @@ SDL_RENDER_DRIVER=software start_probe probe32 --32
 wait_lines 1
 head -n1 "$out" | grep -qx 'screen 640 480 32 x11' || fail "32-bit screen line: $(head -n1 "$out")"
 wait_ready || exit 1
-sleep 0.3
+wait_last 'mouse 0 320 240 0 0 0' || fail "32-bit pointer at the centre: $(tail -n1 "$out")"
 seen=$(wc -l <"$out")
 screenshot_check shot32
 xdotool key --delay 60 F1 adiaeresis ctrl+a

@@ -1,7 +1,6 @@
 #include "runtime/sdl/sdl_input.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "runtime/keys.h"
@@ -12,83 +11,69 @@ using namespace keys;
 
 namespace {
 
-// The PC BIOS codes of the keys that type nothing: the plain code (also
-// used with Shift, as the BIOS does for the grey block) and the Ctrl code.
-struct NoCharKey {
-  SDL_Scancode scancode;
-  uint8_t normal;
-  uint8_t ctrl;
-};
-constexpr NoCharKey kEditingBlock[] = {
-    {SDL_SCANCODE_HOME, kHome, kCtrlHome},       {SDL_SCANCODE_UP, kUp, kCtrlUp},
-    {SDL_SCANCODE_PAGEUP, kPageUp, kCtrlPageUp}, {SDL_SCANCODE_LEFT, kLeft, kCtrlLeft},
-    {SDL_SCANCODE_RIGHT, kRight, kCtrlRight},    {SDL_SCANCODE_END, kEnd, kCtrlEnd},
-    {SDL_SCANCODE_DOWN, kDown, kCtrlDown},       {SDL_SCANCODE_PAGEDOWN, kPageDown, kCtrlPageDown},
-    {SDL_SCANCODE_INSERT, kInsert, kCtrlInsert}, {SDL_SCANCODE_DELETE, kDelete, kCtrlDelete},
-};
-// The keypad keys without Num Lock are the same keys; keypad 5 has its own.
-constexpr NoCharKey kKeypad[] = {
-    {SDL_SCANCODE_KP_7, kHome, kCtrlHome},
-    {SDL_SCANCODE_KP_8, kUp, kCtrlUp},
-    {SDL_SCANCODE_KP_9, kPageUp, kCtrlPageUp},
-    {SDL_SCANCODE_KP_4, kLeft, kCtrlLeft},
-    {SDL_SCANCODE_KP_5, kKeypad5, kCtrlKeypad5},
-    {SDL_SCANCODE_KP_6, kRight, kCtrlRight},
-    {SDL_SCANCODE_KP_1, kEnd, kCtrlEnd},
-    {SDL_SCANCODE_KP_2, kDown, kCtrlDown},
-    {SDL_SCANCODE_KP_3, kPageDown, kCtrlPageDown},
-    {SDL_SCANCODE_KP_0, kInsert, kCtrlInsert},
-    {SDL_SCANCODE_KP_PERIOD, kDelete, kCtrlDelete},
-};
-
-// Decodes one UTF-8 sequence at text[i]. A byte that does not start a
-// well-formed sequence is taken as a Latin-1 character of its own, so text
-// from a host that hands out Latin-1 bytes still arrives.
-uint32_t NextCodePoint(std::string_view text, size_t& i) {
-  const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
-  const uint8_t b0 = byte(i);
-  int32_t length = 0;
-  uint32_t cp = 0;
-  uint32_t minimum = 0;
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    length = 2, cp = b0 & 0x1F, minimum = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    length = 3, cp = b0 & 0x0F, minimum = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    length = 4, cp = b0 & 0x07, minimum = 0x10000;
+// The platform-neutral key of an SDL scancode (the key's place on the
+// keyboard, whatever the layout).
+Key KeyOfScancode(SDL_Scancode scancode) {
+  if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {
+    return static_cast<Key>(static_cast<uint8_t>(Key::kF1) + (scancode - SDL_SCANCODE_F1));
   }
-  if (length == 0 || i + length > text.size()) {
-    ++i;
-    return b0;
+  switch (scancode) {
+    case SDL_SCANCODE_HOME:
+      return Key::kHome;
+    case SDL_SCANCODE_UP:
+      return Key::kUp;
+    case SDL_SCANCODE_PAGEUP:
+      return Key::kPageUp;
+    case SDL_SCANCODE_LEFT:
+      return Key::kLeft;
+    case SDL_SCANCODE_RIGHT:
+      return Key::kRight;
+    case SDL_SCANCODE_END:
+      return Key::kEnd;
+    case SDL_SCANCODE_DOWN:
+      return Key::kDown;
+    case SDL_SCANCODE_PAGEDOWN:
+      return Key::kPageDown;
+    case SDL_SCANCODE_INSERT:
+      return Key::kInsert;
+    case SDL_SCANCODE_DELETE:
+      return Key::kDelete;
+    case SDL_SCANCODE_KP_7:
+      return Key::kPad7;
+    case SDL_SCANCODE_KP_8:
+      return Key::kPad8;
+    case SDL_SCANCODE_KP_9:
+      return Key::kPad9;
+    case SDL_SCANCODE_KP_4:
+      return Key::kPad4;
+    case SDL_SCANCODE_KP_5:
+      return Key::kPad5;
+    case SDL_SCANCODE_KP_6:
+      return Key::kPad6;
+    case SDL_SCANCODE_KP_1:
+      return Key::kPad1;
+    case SDL_SCANCODE_KP_2:
+      return Key::kPad2;
+    case SDL_SCANCODE_KP_3:
+      return Key::kPad3;
+    case SDL_SCANCODE_KP_0:
+      return Key::kPad0;
+    case SDL_SCANCODE_KP_PERIOD:
+      return Key::kPadPeriod;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_RETURN2:
+      return Key::kEnter;
+    case SDL_SCANCODE_KP_ENTER:
+      return Key::kPadEnter;
+    case SDL_SCANCODE_BACKSPACE:
+      return Key::kBackspace;
+    case SDL_SCANCODE_TAB:
+      return Key::kTab;
+    case SDL_SCANCODE_ESCAPE:
+      return Key::kEscape;
+    default:
+      return Key::kOther;
   }
-  for (int32_t k = 1; k < length; ++k) {
-    const uint8_t b = byte(i + k);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return b0;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return b0;
-  }
-  i += length;
-  return cp;
-}
-
-bool IsAsciiLetter(SDL_Keycode sym) {
-  return sym >= 'a' && sym <= 'z';
-}
-
-// The Latin-1 letter of the other case (keys name their lower-case letter).
-uint32_t OtherCase(uint32_t cp) {
-  if ((cp >= 'a' && cp <= 'z') || (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) return cp - 0x20;
-  if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) return cp + 0x20;
-  return cp;
 }
 
 int32_t ButtonBit(uint8_t button) {
@@ -111,59 +96,14 @@ int32_t ButtonBit(uint8_t button) {
 }  // namespace
 
 uint32_t MapKeyDown(SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
-  // Alt combinations belong to the host (and Alt+Enter to the display).
-  if (mod & KMOD_ALT) return 0;
-  const bool ctrl = (mod & KMOD_CTRL) != 0;
-  const bool shift = (mod & KMOD_SHIFT) != 0;
-
-  if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F9) {
-    const uint32_t i = scancode - SDL_SCANCODE_F1;
-    return QueueCode(static_cast<uint8_t>((ctrl ? kCtrlF1 : shift ? kShiftF1 : kF1) + i));
-  }
-  // F10 opens the host's menu bar; the program never sees it.
-  if (scancode == SDL_SCANCODE_F10) return 0;
-  if (scancode == SDL_SCANCODE_F11) return QueueCode(ctrl ? kCtrlF11 : shift ? kShiftF11 : kF11);
-  if (scancode == SDL_SCANCODE_F12) return QueueCode(ctrl ? kCtrlF12 : shift ? kShiftF12 : kF12);
-
-  for (const NoCharKey& k : kEditingBlock) {
-    if (k.scancode == scancode) return QueueCode(ctrl ? k.ctrl : k.normal);
-  }
-  // With Num Lock the keypad types digits (text input); Shift turns it back
-  // into the cursor keys for that press.
-  const bool numLock = (mod & KMOD_NUM) != 0;
-  if (!numLock || shift) {
-    for (const NoCharKey& k : kKeypad) {
-      if (k.scancode == scancode) return QueueCode(ctrl ? k.ctrl : k.normal);
-    }
-  }
-
-  switch (scancode) {
-    case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_RETURN2:
-    case SDL_SCANCODE_KP_ENTER:
-      return ctrl ? 10 : kEnter;
-    case SDL_SCANCODE_BACKSPACE:
-      return ctrl ? 127 : kBackspace;
-    case SDL_SCANCODE_TAB:
-      return ctrl ? 0 : kTab;
-    case SDL_SCANCODE_ESCAPE:
-      return kEscape;
-    default:
-      break;
-  }
-  if (ctrl && IsAsciiLetter(sym)) return static_cast<uint32_t>(sym - 'a' + 1);
-  return 0;
-}
-
-std::vector<uint8_t> MapText(std::string_view utf8) {
-  std::vector<uint8_t> codes;
-  size_t i = 0;
-  while (i < utf8.size()) {
-    if (utf8[i] == '\0') break;
-    const uint8_t code = Latin1ToCp437(NextCodePoint(utf8, i));
-    if (code != 0) codes.push_back(code);
-  }
-  return codes;
+  Modifiers m;
+  m.shift = (mod & KMOD_SHIFT) != 0;
+  m.ctrl = (mod & KMOD_CTRL) != 0;
+  m.alt = (mod & KMOD_ALT) != 0;
+  m.numLock = (mod & KMOD_NUM) != 0;
+  // The layout's letter: SDL names a letter key by its lower-case letter.
+  const char letter = sym >= 'a' && sym <= 'z' ? static_cast<char>(sym) : '\0';
+  return KeyDownCode(KeyOfScancode(scancode), letter, m);
 }
 
 bool KeyInput::Handle(const SDL_Event& e, const SDL_Event* next, std::vector<uint32_t>& codes) {
@@ -187,7 +127,7 @@ bool KeyInput::Handle(const SDL_Event& e, const SDL_Event* next, std::vector<uin
   if (e.type == SDL_TEXTINPUT) {
     const bool owned = textOwned_;
     textOwned_ = false;
-    const std::vector<uint8_t> text = MapText(e.text.text);
+    const std::vector<uint8_t> text = TextToCp437(e.text.text);
     if (owned) {
       if (ownerMod_ & KMOD_LALT) return false;
       if (ownerMod_ & KMOD_RALT) {

@@ -6,7 +6,6 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 #include "runtime/display.h"
@@ -16,12 +15,10 @@ namespace wimmel::rt::sdl {
 
 // The PC extended code (scan << 8) | 0xFF, or a control code (8, 9, 10, 13,
 // 27, 127 and Ctrl+letter 1..26), that a key-down produces; 0 for keys whose
-// characters come from text input and for everything held with Alt.
+// characters come from text input and for everything held with Alt. The
+// scancode names the key (keys::KeyDownCode has the codes), the keycode
+// the layout's letter for Ctrl+letter.
 uint32_t MapKeyDown(SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod);
-
-// The code page 437 codes of the characters of a text-input event, in order.
-// Characters outside Latin-1 or without a code page 437 form are dropped.
-std::vector<uint8_t> MapText(std::string_view utf8);
 
 // Turns the keyboard events of one drained batch into key codes. A key press
 // reaches SDL as a key-down followed, when it types something, by a text
