@@ -210,25 +210,35 @@ TEST_F(DeviceTest, IntroPlaysAtTheTracksLevelInRealTime) {
 }
 
 TEST_F(DeviceTest, MusikBeendenSilencesTheDevice) {
-  constexpr uint32_t kFrames = 441000;  // 10 s, far longer than the test
+  constexpr uint32_t kFrames = 132300;  // 3 s, far longer than the test
   WriteIntro(kFrames);
   UseDiskDriver("stop.raw");
   ASSERT_EQ(Musik("Intro", "", 0), "OK");
   ASSERT_EQ(Settings().MusikStatus, 1);
   const StreamHandle h = spy_.stream;
-  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  // Waits (at most 10 s) until the device has played past the primed buffer
+  // and a callback.
+  const Clock::time_point started = Clock::now();
+  while (FSOUND_Stream_GetPosition(h) <= 2205u + 2 * 1024u && Seconds(started) < 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   const uint32_t reached = FSOUND_Stream_GetPosition(h);
   EXPECT_GT(reached, 2205u + 1024u);
 
   Musik("MusikBeenden", "", 0);
   const size_t stoppedAt = std::filesystem::file_size(dir_ + "/stop.raw");
   EXPECT_EQ(FSOUND_Stream_GetLength(h), 0u) << "the stream is closed";
-  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  // A callback may have been on its way to the file when the stream stopped.
+  const size_t quietFrom = stoppedAt + 2 * 4096;
+  // The device runs on: waits (at most 10 s) for four more callbacks' worth.
+  const Clock::time_point stopped = Clock::now();
+  while (std::filesystem::file_size(dir_ + "/stop.raw") <= quietFrom + 4 * 4096 &&
+         Seconds(stopped) < 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   Musik("FmodBeenden", "", 0);
 
   const std::vector<uint8_t> bytes = ReadFile(dir_ + "/stop.raw");
-  // A callback may have been on its way to the file when the stream stopped.
-  const size_t quietFrom = stoppedAt + 2 * 4096;
   ASSERT_GT(bytes.size(), quietFrom + 4 * 4096) << "the device stopped running";
   EXPECT_TRUE(std::any_of(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(stoppedAt),
                           [](uint8_t b) { return b != 0; }));

@@ -22,11 +22,19 @@ fs::path HostPath(std::string name) {
   return fs::path(name);
 }
 
-void WriteFile(const std::string& path, const std::string& content) {
+namespace {
+
+void WriteBytes(const std::string& path, const char* data, size_t size) {
   const fs::path p = HostPath(path);
   if (p.has_parent_path()) fs::create_directories(p.parent_path());
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.write(data, static_cast<std::streamsize>(size));
+}
+
+}  // namespace
+
+void WriteFile(const std::string& path, const std::string& content) {
+  WriteBytes(path, content.data(), content.size());
 }
 
 void RemoveFile(const std::string& path) {
@@ -36,7 +44,7 @@ void RemoveFile(const std::string& path) {
 void WriteBmp(const std::string& path, int32_t width, int32_t height,
               const std::function<uint32_t(int32_t, int32_t)>& colour) {
   const std::vector<uint8_t> bytes = MakeBmp(width, height, 24, {}, colour);
-  WriteFile(path, std::string(bytes.begin(), bytes.end()));
+  WriteBytes(path, reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 void ReplaceWithFolder(const std::string& path) {
