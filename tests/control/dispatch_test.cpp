@@ -21,6 +21,7 @@
 #include "scene/scene.h"
 #include "shared/settings.h"
 #include "sound/fsound.h"
+#include "text/text.h"
 
 namespace wimmel::test {
 namespace {
@@ -112,6 +113,7 @@ class DispatchTest : public ::testing::Test {
   }
 
   std::string console_;
+  bool stillRunning_ = false;
 
  private:
   struct Action {
@@ -185,11 +187,15 @@ TEST_F(DispatchTest, EveryKeyOfTheSceneHasItsEffect) {
   } pictures[] = {{'T', "tarzan01"}, {'Z', "blauzyli"}, {'G', "gelbzyli"}, {'P', "hottehue"},
                   {'B', "blaukuge"}, {'R', "rotekuge"}, {'K', "koenigin"}, {'L', "koenigbl"},
                   {'D', "arnolauf"}, {'S', "arnorenn"}, {'F', "grunzyli"}};
-  for (const auto& p : pictures) {
-    for (const char key : {p.key, static_cast<char>(p.key - 'A' + 'a')}) {
+  // All in upper case, then all in lower case, so that every key changes
+  // the picture.
+  for (const char lower : {'\0', static_cast<char>('a' - 'A')}) {
+    for (const auto& p : pictures) {
+      const char key = static_cast<char>(p.key + lower);
       const std::string kind = p.kind;
       press({static_cast<uint8_t>(key)}, [key, kind](const SceneState& was) {
         const SceneState s = Now();
+        EXPECT_NE(was.kind, kind) << "key " << key;
         EXPECT_EQ(s.kind, kind) << "key " << key;
         EXPECT_EQ(s.selected, was.selected) << "key " << key;
       });
@@ -302,11 +308,11 @@ TEST_F(DispatchTest, EveryClickOfTheSceneHasItsEffect) {
   Check(kHandled, [] { EXPECT_EQ(Settings().GewaehlteFigur, 2); });
   Click(270, 435);  // page 2's Backspace
   Check(kHandled, [] { EXPECT_EQ(Settings().GewaehlteFigur, 1); });
-  // A click on figure 3 selects it.
+  // A click on figure 3, on its left edge, selects it.
   Then(3, [] {
     int32_t x = 0, y = 0, w = 0, h = 0;
     ASSERT_TRUE(FigureRectangle(3, x, y, w, h));
-    rt::headless::SetMouse(x + w / 2, y + h / 2, 1);
+    rt::headless::SetMouse(x, y + h / 2, 1);
   });
   Then(1, Release);
   Check(kHandled, [] {
@@ -320,7 +326,8 @@ TEST_F(DispatchTest, EveryClickOfTheSceneHasItsEffect) {
     Then(3, [c] {
       int32_t x = 0, y = 0, w = 0, h = 0;
       ASSERT_TRUE(FigureRectangle(3, x, y, w, h));
-      rt::headless::SetMouse(c.dx > 0 ? x + w + 1 : x - 1, c.dy > 0 ? y + h + 1 : y - 1, 2);
+      // Right on the corner of the figure's rectangle: its edges count as beside it.
+      rt::headless::SetMouse(c.dx > 0 ? x + w : x, c.dy > 0 ? y + h : y, 2);
     });
     Check(kHandled, [c] {
       const scene::FigureView f = View(3);
@@ -330,6 +337,35 @@ TEST_F(DispatchTest, EveryClickOfTheSceneHasItsEffect) {
     Then(0, Release);
   }
   Run(true);
+}
+
+// The start screen's keys and key caps: + and - within 1 to 1024, a cap
+// taken over its whole face, and the window's close button ends the program.
+TEST_F(DispatchTest, StartScreenCountsFromOneTo1024AndClosesLikeEscape) {
+  FontsInitialisieren();  // for the caps' places; the program fills the fonts the same way
+  const int32_t capY = 90 + FontHoehe(2) - 13;
+  const int32_t minusX = 430 - 294, plusX = 430 + 5 * FontBreite(2) - 266;
+  Check(2, [] { EXPECT_EQ(Settings().FigurenAnzahl, 10); });
+  for (int i = 0; i < 12; ++i) Key({'-'}, 2);
+  Check(4, [] { EXPECT_EQ(Settings().FigurenAnzahl, 1) << "not below 1"; });
+  // The caps' left and right columns and top and bottom rows.
+  Click(plusX, capY + 9, 2);
+  Check(4, [] { EXPECT_EQ(Settings().FigurenAnzahl, 2); });
+  Click(plusX + 18, capY, 2);
+  Check(4, [] { EXPECT_EQ(Settings().FigurenAnzahl, 3); });
+  Click(minusX, capY + 18, 2);
+  Check(4, [] { EXPECT_EQ(Settings().FigurenAnzahl, 2); });
+  Click(minusX + 18, capY + 9, 2);
+  Check(4, [] { EXPECT_EQ(Settings().FigurenAnzahl, 1); });
+  Click(minusX + 19, capY + 9, 2);
+  Check(4, [] { EXPECT_EQ(Settings().FigurenAnzahl, 1) << "beside the cap"; });
+  Then(2, [] { Settings().FigurenAnzahl = 1022; });
+  for (int i = 0; i < 4; ++i) Key({'+'}, 2);
+  Check(4, [] { EXPECT_EQ(Settings().FigurenAnzahl, 1024) << "not above 1024"; });
+  Key({kClose}, 2);
+  Then(20, [this] { stillRunning_ = true; });
+  EXPECT_EQ(ExitCodeOf([] { Haupt(0, nullptr); }), 0);
+  EXPECT_FALSE(stillRunning_) << "the close button ends the program at once";
 }
 
 // A click on a mode's key cap on the start screen opens that mode, for

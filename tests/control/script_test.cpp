@@ -100,6 +100,28 @@ TEST(ReadScript, EveryLineKindKeepsItsValues) {
   EXPECT_EQ(l[19].number, 22);
 }
 
+// The ends of each range are part of it.
+TEST(ReadScript, TheLimitsThemselvesAreAllowed) {
+  const ReadResult r = Read(
+      "wait 0\n"
+      "key #1\n"
+      "key #255\n"
+      "mouse 16384 0\n"
+      "expect-pixel 16384 16384 fFfFfF\n"
+      "desktop 16384 1 8\n");
+  ASSERT_TRUE(r.good) << r.errors.front().line << ": " << r.errors.front().text;
+  ASSERT_EQ(r.lines.size(), 6u);
+  const auto& l = r.lines;
+  EXPECT_EQ(l[0].seconds, 0.0);
+  EXPECT_EQ(l[1].value, 1u);
+  EXPECT_EQ(l[2].value, 255u);
+  EXPECT_EQ(l[3].x, 16384);
+  EXPECT_EQ(l[4].y, 16384);
+  EXPECT_EQ(l[4].value, 0xFFFFFFu);
+  EXPECT_EQ(l[5].x, 16384);
+  EXPECT_EQ(l[5].depth, 8);
+}
+
 // Each of these lines would today be misread, run for ever, or reach outside
 // the output folder; each must be refused on its own line.
 TEST(ReadScript, BadLinesAreRefusedWithTheirNumber) {

@@ -316,6 +316,9 @@ TEST_P(LoadBmpFiles, TruncatedAndBrokenFilesWriteNothing) {
   test::Put32(b, 10, 40);
   expectCode(b, 3, "pixels inside the header");
   b = good;
+  test::Put32(b, 14, 108);
+  expectCode(b, 3, "pixels inside a version 4 header");
+  b = good;
   test::Put32(b, 10, static_cast<uint32_t>(good.size()));
   expectCode(b, 3, "pixels beyond the file");
   b = good;

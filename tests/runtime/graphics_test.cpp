@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -691,14 +694,25 @@ TEST(Drawing, MonoGlyphOnTheScreenMarksWhatItDrew) {
   EXPECT_EQ(Changed(), (Rects{{32, 32, 32, 16}})) << "the glyph's box spans four tiles";
 }
 
+// Before the first screen and after a screen was closed, drawing on the
+// screen reaches nothing: no screen opens, and the next screen starts black
+// with nothing marked but itself.
 TEST(Drawing, NothingHappensWithoutAScreen) {
-  rt::DrawLine(nullptr, 0, 0, 10, 10, 0xFFFFFFFF, 2);
-  rt::DrawCircle(nullptr, 5, 5, 3, 0xFFFFFFFF);
-  rt::SetPixel(nullptr, 1, 1, 0xFFFFFFFF);
-  const uint32_t rows[2] = {3, 3};
-  rt::DrawMonoGlyph(nullptr, 0, 0, rows, 2, 2, 0xFFFFFFFF);
-  rt::ClearScreen();
-  EXPECT_EQ(rt::GetPixel(nullptr, 1, 1), 0u);
+  for (const char* when : {"before any screen", "after the screen was closed"}) {
+    rt::DrawLine(nullptr, 0, 0, 10, 10, 0xFFFFFFFF, 2);
+    rt::DrawCircle(nullptr, 5, 5, 3, 0xFFFFFFFF);
+    rt::SetPixel(nullptr, 1, 1, 0xFFFFFFFF);
+    const uint32_t rows[2] = {3, 3};
+    rt::DrawMonoGlyph(nullptr, 0, 0, rows, 2, 2, 0xFFFFFFFF);
+    rt::ClearScreen();
+    EXPECT_EQ(rt::ScreenImage(), nullptr) << when;
+    OpenScreen(32);
+    EXPECT_EQ(Changed(), (Rects{{0, 0, 640, 480}})) << when;
+    const std::vector<uint32_t> pixels = Pixels(rt::ScreenImage());
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0u), 640 * 480) << when;
+    rt::SetPixel(nullptr, 1, 1, 0xFFFFFFFF);
+    rt::headless::Install();  // closes the screen
+  }
 }
 
 // ---------------------------------------------------------------- lock
@@ -740,21 +754,56 @@ TEST(Lock, ManyScatteredChangesBecomeOneRectangle) {
   EXPECT_EQ(Changed(4), (Rects{{0, 0, 608, 304}})) << "the rectangle around them all";
 }
 
+// A thread that takes the screen lock and gives it back; finished tells
+// whether it did within a time. A thread still waiting for the lock at the
+// end is left behind, so that a lock never freed fails the case instead of
+// hanging it.
+class LockTaker {
+ public:
+  LockTaker()
+      : done_(std::make_shared<std::atomic<bool>>(false)), thread_([done = done_] {
+          rt::LockScreenRaw();
+          rt::UnlockScreenRaw();
+          done->store(true);
+        }) {}
+  ~LockTaker() {
+    if (Finished(std::chrono::seconds(10))) {
+      thread_.join();
+    } else {
+      thread_.detach();
+    }
+  }
+  LockTaker(const LockTaker&) = delete;
+  LockTaker& operator=(const LockTaker&) = delete;
+  bool Finished(std::chrono::milliseconds limit) const {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done_->load() && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done_->load();
+  }
+
+ private:
+  std::shared_ptr<std::atomic<bool>> done_;
+  std::thread thread_;
+};
+
 TEST(Lock, IsRecursiveAndSharedWithTheDisplay) {
   OpenScreen(32);
   rt::LockScreen();
   rt::LockScreen();
   rt::SetPixel(nullptr, 1, 1, 0xFFFFFFFF);
   rt::UnlockScreen();
-  rt::UnlockScreen();
-  // Another thread (the display's) can take the lock once it is released.
-  bool taken = false;
-  std::thread([&] {
-    rt::LockScreenRaw();
-    taken = true;
-    rt::UnlockScreenRaw();
-  }).join();
-  EXPECT_TRUE(taken);
+  {
+    // Taken twice and given back once, the lock is still held: another
+    // thread (the display's) waits for it until it is given back again.
+    LockTaker taker;
+    EXPECT_FALSE(taker.Finished(std::chrono::milliseconds(50))) << "released too early";
+    rt::UnlockScreen();
+    EXPECT_TRUE(taker.Finished(std::chrono::seconds(10))) << "never released";
+  }
+  LockTaker free;
+  EXPECT_TRUE(free.Finished(std::chrono::seconds(10)));
 }
 
 // ---------------------------------------------------------------- console
