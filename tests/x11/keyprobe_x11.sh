@@ -80,10 +80,18 @@ wait_ready() {
   return 1
 }
 
+# screenshot_check NAME: takes screenshots until one shows the test picture
+# exactly (the window may still be on its way to full screen, or getting
+# its picture again after a change), for 5 seconds at most.
 screenshot_check() {
-  local name=$1
-  import -window root -depth 8 "$work/$name.ppm" || { fail "$name: import failed"; return; }
-  "$shotcheck" "$work/$name.ppm" 640 480 2 0 32 || fail "$name: the screenshot differs"
+  local name=$1 result=""
+  for _ in $(seq 50); do
+    import -window root -depth 8 "$work/$name.ppm" || { fail "$name: import failed"; return; }
+    result=$("$shotcheck" "$work/$name.ppm" 640 480 2 0 32 2>&1) && return 0
+    sleep 0.1
+  done
+  echo "$result"
+  fail "$name: the screenshot differs"
 }
 
 # wait_last LINE: waits (3 s at most) until the last line keyprobe printed
