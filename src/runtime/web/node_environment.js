@@ -1,0 +1,7 @@
+// Runs before a Node program of the web build starts: its environment is
+// the host process's, as a native program's is (emscripten gives a fixed
+// one otherwise), so WIMMEL_DATA and HOME reach it.
+Module['preRun'] = Module['preRun'] || [];
+Module['preRun'].push(function () {
+  for (var name in process.env) ENV[name] = process.env[name];
+});
