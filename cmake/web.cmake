@@ -13,6 +13,12 @@ foreach(package zlib libpng1.6 mpg123)
   endif()
 endforeach()
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${WIMMEL_WEB_OUT})
+# Debian's emcc links with JavaScript tools that need the Node modules of
+# Debian's packages, which Node does not search by itself; with this the
+# tree also builds without scripts/build-web around it.
+if(EXISTS /usr/share/nodejs)
+  set(CMAKE_CXX_LINKER_LAUNCHER env NODE_PATH=/usr/share/nodejs)
+endif()
 
 # Single-threaded: std::mutex and friends still compile, and need nothing.
 add_library(Threads::Threads INTERFACE IMPORTED)
