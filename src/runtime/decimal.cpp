@@ -1,9 +1,9 @@
 #include "runtime/decimal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace wimmel::rt {
 
