@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 
 namespace wimmel::rt {
 
@@ -35,17 +37,36 @@ std::string NextUp(std::string text) {
 std::string ShortestFixed(double value) {
   if (!std::isfinite(value)) return value != value ? "nan" : (value < 0 ? "-inf" : "inf");
   const double magnitude = std::fabs(value);
-  // Digits after the point that cannot be enough: the first significant
+  // At a power of two the doubles below lie twice as close together as
+  // those above, so the nearest text may not read back where the next one
+  // up does.
+  int mantissaExponent = 0;
+  const bool powerOfTwo = std::frexp(magnitude, &mantissaExponent) == 0.5;
+  // Digits after the point that cannot be too many: the first significant
   // digit lies at 10^floor(log10(magnitude)).
   int places = 0;
   if (magnitude != 0 && magnitude < 1) {
     places = std::max(0, -static_cast<int>(std::floor(std::log10(magnitude))) - 2);
   }
-  // The value is nearest to printf's rounding at each count of places; at a
-  // power of two the values below lie twice as close together as those
-  // above, so the next text up may read back where the nearest does not.
-  int mantissaExponent = 0;
-  const bool powerOfTwo = std::frexp(magnitude, &mantissaExponent) == 0.5;
+  // Between the smallest normal double and 10^15 at most one decimal of 15
+  // significant digits or fewer reads back as the value (they lie further
+  // apart than the doubles around it; subnormal doubles lie further apart).
+  // So when printf's 15 digits read back, they without their trailing
+  // zeros are the answer; when not, it has 16 or 17 digits. Either way most
+  // of the search below is skipped.
+  if (!powerOfTwo && magnitude >= std::numeric_limits<double>::min() && magnitude < 1e15) {
+    char scientific[32];
+    std::snprintf(scientific, sizeof scientific, "%.14e", magnitude);
+    const int exponent = std::atoi(std::strchr(scientific, 'e') + 1);
+    if (std::strtod(scientific, nullptr) == magnitude) {
+      // "d.dddddddddddddde..": the k-th digit (k >= 2) is at index k.
+      int digits = 15;
+      while (digits > 1 && scientific[digits] == '0') --digits;
+      places = std::max(0, digits - 1 - exponent);
+    } else {
+      places = std::max(0, 15 - exponent);
+    }
+  }
   std::string text;
   for (;; ++places) {
     const int length = std::snprintf(nullptr, 0, "%.*f", places, value);

@@ -39,6 +39,14 @@ TEST(ShortestFixed, WritesPowersOfTwoLikeToChars) {
   for (int e = -1074; e <= 1023; ++e) ExpectLikeLibrary(std::ldexp(1.0, e));
 }
 
+// Subnormal doubles lie further apart than their digits suggest.
+TEST(ShortestFixed, WritesSubnormalValuesLikeToChars) {
+  std::mt19937_64 random(1022);
+  for (int i = 0; i < 300; ++i) {
+    ExpectLikeLibrary(std::bit_cast<double>(random() >> 12));
+  }
+}
+
 TEST(ShortestFixed, WritesRandomValuesLikeToChars) {
   std::mt19937_64 random(20261209);
   for (int i = 0; i < 4000; ++i) {
