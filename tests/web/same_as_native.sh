@@ -18,7 +18,8 @@ fi
 export NODE_OPTIONS=--no-experimental-fetch
 export WIMMEL_DATA=$data
 
-# run NAME SCRIPT DIR RUNNER...: one run as the project's snapshots take it.
+# run SCRIPT DIR RUNNER...: one run of SCRIPT into DIR, as the project's
+# snapshots take it (output with exit status, log, screenshots).
 run() {
   local script=$1 dir=$2
   shift 2
