@@ -2,6 +2,10 @@
 
 #include <cstdlib>
 
+#ifdef __EMSCRIPTEN__
+#include "runtime/web/program_path.h"
+#endif
+
 namespace wimmel::control {
 
 namespace fs = std::filesystem;
@@ -15,9 +19,15 @@ bool HoldsData(const fs::path& folder) {
 }
 
 fs::path ProgramFolder() {
+#ifdef __EMSCRIPTEN__
+  // The host's /proc/self/exe is Node's; the program is the script.
+  const fs::path script = fs::absolute(rt::web::ProgramPath());
+  return script.parent_path();
+#else
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   return ec ? fs::path(".") : exe.parent_path();
+#endif
 }
 
 DataSearch FindData(const std::string& given, bool useWorkingFolder,

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "control/modes.h"
+#include "runtime/decimal.h"
 
 namespace wimmel::control {
 
@@ -46,11 +47,9 @@ bool WholeNumber(const std::string& text, int64_t& value) {
 }
 
 // A decimal number and nothing else: no blanks, no sign other than a
-// minus, no hexadecimal; "inf" and "nan" are left to the caller's checks.
+// minus, no hexadecimal, no "inf" or "nan".
 bool Number(const std::string& text, double& value) {
-  const char* end = text.data() + text.size();
-  const auto [rest, problem] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  return !text.empty() && problem == std::errc() && rest == end;
+  return rt::ReadDecimal(text, rt::DecimalForm::kGeneral, value);
 }
 
 // The option as the user wrote it, for messages.

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "control/modes.h"
+#include "runtime/decimal.h"
 #include "runtime/keys.h"
 
 namespace wimmel::control {
@@ -82,13 +83,11 @@ bool WholeNumber(const std::string& s, int32_t largest, int32_t& number) {
 }
 
 // A wait in seconds, written as a plain decimal number ("2", "0.25", ".5").
-// The fixed format takes no exponent and no plus sign; "inf", "nan" and
-// negative numbers are left to the range check.
+// No exponent, no plus sign, no "inf" or "nan"; negative numbers are left
+// to the range check.
 bool Seconds(const std::string& s, double& seconds) {
   double d = 0;
-  const auto [end, ec] =
-      std::from_chars(s.data(), s.data() + s.size(), d, std::chars_format::fixed);
-  if (ec != std::errc() || end != s.data() + s.size()) return false;
+  if (!rt::ReadDecimal(s, rt::DecimalForm::kFixed, d)) return false;
   if (!(d >= 0 && d <= kLongestWait)) return false;
   seconds = d;
   return true;

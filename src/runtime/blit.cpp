@@ -3,6 +3,9 @@
 // of pixels is compared with the key and only the others reach the target.
 // Each copier loops over the rows itself, so the row body is compiled for its
 // instruction set and inlined, with no call per row.
+// On x86 the copiers are chosen by the processor's features at start-up;
+// the WebAssembly build has one vector width, and its SSE2 intrinsics become
+// WebAssembly SIMD.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -89,6 +92,9 @@ void Keyed16Sse2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t src
     if (i < width) Step16Sse2(d + width - 8, s + width - 8);
   }
 }
+
+#if defined(__x86_64__) || defined(__i386__)
+#define WIMMEL_BLIT_X86 1
 
 #define WIMMEL_AVX2 __attribute__((target("avx2")))
 
@@ -189,6 +195,8 @@ WIMMEL_AVX512 void Keyed16Avx512(uint8_t* dst, int32_t dstPitch, const uint8_t* 
   }
 }
 
+#endif  // x86
+
 // ---------------------------------------------------------------- opaque
 // Sprite rows are short (96 or 192 bytes for a figure), where a call to
 // memcpy per row costs about as much as the copy; these copy inline, ending
@@ -217,6 +225,7 @@ void CopyRowsSse2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t sr
   }
 }
 
+#ifdef WIMMEL_BLIT_X86
 WIMMEL_AVX2 void CopyRowsAvx2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
                               int32_t bytes, int32_t height) {
   if (bytes < 32 || bytes > kInlineRowLimit) {
@@ -236,7 +245,11 @@ WIMMEL_AVX2 void CopyRowsAvx2(uint8_t* dst, int32_t dstPitch, const uint8_t* src
   }
 }
 
+#endif  // x86
+
 constexpr Blitters kSse2{Keyed16Sse2, Keyed32Sse2, CopyRowsSse2, "sse2"};
+
+#ifdef WIMMEL_BLIT_X86
 constexpr Blitters kAvx2{Keyed16Avx2, Keyed32Avx2, CopyRowsAvx2, "avx2"};
 constexpr Blitters kAvx512{Keyed16Avx512, Keyed32Avx512, CopyRowsAvx2, "avx512"};
 
@@ -365,6 +378,18 @@ Blitters MeasureStartupBlitters() {
   }
   return chosen;
 }
+
+#else
+
+const Blitters* Choose(BlitLevel) {
+  return &kSse2;
+}
+
+Blitters MeasureStartupBlitters() {
+  return kSse2;
+}
+
+#endif  // x86
 
 const Blitters& StartupBlitters() {
   static const Blitters chosen = MeasureStartupBlitters();

@@ -160,6 +160,9 @@ struct Channel {
 // processor has SSSE3 and SSE4.1. Each returns how many pixels it did; the
 // caller finishes the row. No load reaches past the row's last pixel: a
 // 16-byte load at pixel x needs 3x + 16 <= 3 * count bytes.
+// The WebAssembly build is compiled with SSE4.1, whose intrinsics become
+// WebAssembly SIMD, so there the vector rows are always taken.
+#if defined(__x86_64__) || defined(__i386__)
 bool HasVectorRows() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1");
@@ -167,6 +170,14 @@ bool HasVectorRows() {
 const bool gVectorRows = HasVectorRows();
 
 #define WIMMEL_SSE41 __attribute__((target("ssse3,sse4.1")))
+#else
+#if !defined(__SSSE3__) || !defined(__SSE4_1__)
+#error "the BMP loader's vector rows need SSSE3 and SSE4.1"
+#endif
+constexpr bool gVectorRows = true;
+
+#define WIMMEL_SSE41
+#endif
 
 WIMMEL_SSE41 inline __m128i BgrToPixels(const uint8_t* p) {
   const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);

@@ -1,11 +1,11 @@
 // Number text, rounding, upper-casing and the random number generator.
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 
+#include "runtime/decimal.h"
 #include "runtime/internal.h"
 
 namespace wimmel::rt {
@@ -117,9 +117,7 @@ std::string FormatNumber(double value, std::string_view pattern) {
   // Round on the shortest decimal form of the value, halves to even, so 0.125
   // and 0.005 round the way they read rather than by their binary error.
   const bool negative = std::signbit(value);
-  char buf[400];
-  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
-  std::string digits(buf, res.ptr);
+  std::string digits = ShortestFixed(std::fabs(value));
   const size_t dot = digits.find('.');
   std::string intPart = dot == std::string::npos ? digits : digits.substr(0, dot);
   std::string frac = dot == std::string::npos ? std::string() : digits.substr(dot + 1);
