@@ -5,15 +5,8 @@
 # or Node is missing.
 set -u
 native=$1 web=$2 music=$3
-if [ ! -f "$web" ]; then
-  echo "skipped: $web is not built (scripts/build-web builds it)"
-  exit 77
-fi
-if ! command -v node >/dev/null 2>&1; then
-  echo "skipped: node is not installed"
-  exit 77
-fi
-export NODE_OPTIONS=--no-experimental-fetch
+. "$(dirname "$0")/need_web.sh"
+need_web "$web"
 tracks=("$music"/*.mp3)
 if [ ! -f "${tracks[0]}" ]; then
   echo "no tracks in $music"

@@ -6,14 +6,8 @@
 # missing.
 set -u
 web=$1 e2e=$2 data=$3 out=$4
-if [ ! -f "$web" ]; then
-  echo "skipped: $web is not built (scripts/build-web builds it)"
-  exit 77
-fi
-if ! command -v node >/dev/null 2>&1; then
-  echo "skipped: node is not installed"
-  exit 77
-fi
+. "$(dirname "$0")/need_web.sh"
+need_web "$web"
 rm -rf "$out"
 mkdir -p "$out"
 cat > "$out/wimmel-headless" <<EOF

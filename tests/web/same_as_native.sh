@@ -6,16 +6,8 @@
 # build or Node is missing.
 set -u
 native=$1 web=$2 source=$3 data=$4 out=$5
-if [ ! -f "$web" ]; then
-  echo "skipped: $web is not built (scripts/build-web builds it)"
-  exit 77
-fi
-if ! command -v node >/dev/null 2>&1; then
-  echo "skipped: node is not installed"
-  exit 77
-fi
-# Node's own fetch stands in the way of emscripten's loader on this Node.
-export NODE_OPTIONS=--no-experimental-fetch
+. "$(dirname "$0")/need_web.sh"
+need_web "$web"
 export WIMMEL_DATA=$data
 
 # run SCRIPT DIR RUNNER...: one run of SCRIPT into DIR, as the project's
