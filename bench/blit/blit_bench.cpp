@@ -103,7 +103,7 @@ void Put(benchmark::State& state, int depth, rt::PutMode mode, Copiers copiers, 
     // A processor without this level falls back to a lower one, which has a
     // benchmark of its own.
     if (rt::detail::SelectBlitters(copiers.level).name != std::string_view(copiers.name)) {
-      rt::detail::RestoreStartupBlitters();
+      rt::detail::RestoreTimedBlitters();
       state.SkipWithError("the processor lacks this level");
       return;
     }
@@ -121,7 +121,7 @@ void Put(benchmark::State& state, int depth, rt::PutMode mode, Copiers copiers, 
   state.SetItemsProcessed(state.iterations());
   state.SetLabel(rt::detail::ActiveBlitters().name);
   rt::DestroyImage(sprite);
-  rt::detail::RestoreStartupBlitters();
+  rt::detail::RestoreTimedBlitters();
 }
 
 // The start-up choice's keyed copier called directly, without PutImage's

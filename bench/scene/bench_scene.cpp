@@ -89,12 +89,12 @@ void Step(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
 void StepAtLevel(benchmark::State& state, int32_t mode, int32_t depth, int32_t n,
                  rt::detail::BlitLevel level, const char* copiers) {
   if (rt::detail::SelectBlitters(level).name != std::string_view(copiers)) {
-    rt::detail::RestoreStartupBlitters();
+    rt::detail::RestoreTimedBlitters();
     state.SkipWithError("the processor lacks this level");
     return;
   }
   Step(state, mode, depth, n);
-  rt::detail::RestoreStartupBlitters();
+  rt::detail::RestoreTimedBlitters();
 }
 
 void Turn(benchmark::State& state) {

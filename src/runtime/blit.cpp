@@ -3,9 +3,9 @@
 // of pixels is compared with the key and only the others reach the target.
 // Each copier loops over the rows itself, so the row body is compiled for its
 // instruction set and inlined, with no call per row.
-// On x86 the copiers are chosen by the processor's features at start-up;
-// the WebAssembly build has one vector width, and its SSE2 intrinsics become
-// WebAssembly SIMD.
+// On x86 each runtime chooses its copiers by the processor's features when
+// it first copies pixels; the WebAssembly build has one vector width, and its SSE2 intrinsics
+// become WebAssembly SIMD.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -273,7 +273,7 @@ const Blitters* Choose(BlitLevel level) {
 // unlucky distances between sprite and target rows the masked copy takes
 // half as long again, while the blend hardly notices. (Where the copy's
 // loop lies in memory mattered as much; the build aligns it.) So the two
-// are timed once at start-up, for each pixel size, on a figure-sized sprite
+// are timed once per runtime, before its first copy, for each pixel size, on a figure-sized sprite
 // put onto a small scratch target, and the clearly faster one is taken.
 
 constexpr int32_t kSide = 48;
@@ -358,7 +358,7 @@ void TimeTwo(RectCopy first, RectCopy second, int32_t bytesPerPixel, double& fir
   }
 }
 
-Blitters MeasureStartupBlitters() {
+Blitters MeasureBlitters() {
   const Blitters* best = Choose(BlitLevel::Best);
   if (best != &kAvx512) return *best;
   double higher = 0, lower = 0;
@@ -385,18 +385,11 @@ const Blitters* Choose(BlitLevel) {
   return &kSse2;
 }
 
-Blitters MeasureStartupBlitters() {
+Blitters MeasureBlitters() {
   return kSse2;
 }
 
 #endif  // x86
-
-const Blitters& StartupBlitters() {
-  static const Blitters chosen = MeasureStartupBlitters();
-  return chosen;
-}
-
-const Blitters* gActive = &StartupBlitters();
 
 }  // namespace
 
@@ -404,18 +397,20 @@ bool PreferLowerLevel(double higherSeconds, double lowerSeconds) {
   return lowerSeconds < higherSeconds * (1.0 - kLowerLevelMargin);
 }
 
-const Blitters& ActiveBlitters() {
-  return *gActive;
+const Blitters& RestoreTimedBlitters() {
+  BlitterChoice& choice = State().blitters;
+  if (!choice.made) {
+    choice.timed = MeasureBlitters();
+    choice.made = true;
+  }
+  choice.active = &choice.timed;
+  return choice.timed;
 }
 
 const Blitters& SelectBlitters(BlitLevel level) {
-  gActive = Choose(level);
-  return *gActive;
-}
-
-const Blitters& RestoreStartupBlitters() {
-  gActive = &StartupBlitters();
-  return *gActive;
+  BlitterChoice& choice = State().blitters;
+  choice.active = Choose(level);
+  return *choice.active;
 }
 
 }  // namespace wimmel::rt::detail

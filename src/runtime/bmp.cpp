@@ -47,8 +47,7 @@ constexpr uint64_t kRowGapBytes = 4096;
 // through it again) or for the pieces of a larger one, never for both; it
 // never grows beyond kChunkBytes.
 std::vector<uint8_t>& LoadBuffer() {
-  thread_local std::vector<uint8_t> buffer;
-  return buffer;
+  return State().bmpBuffer;
 }
 
 // What BMP defines but this loader does not read is "unsupported" (1); only

@@ -207,6 +207,27 @@ struct TerminalState {
   termios saved{};
 };
 
+// The keyed rectangle copiers of PutImage, chosen once per runtime (as a
+// blitter is chosen once per surface), so no row pays for the choice: the
+// highest level the processor has, except that where it has AVX-512 the
+// AVX2 keyed copy is timed beside it for each pixel size and taken when it
+// is clearly faster. Widths and heights are in pixels, both above 0.
+using RectCopy = void (*)(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
+                          int32_t width, int32_t height);
+struct Blitters {
+  RectCopy keyed16;
+  RectCopy keyed32;
+  RectCopy copyRows;  // width in bytes here; source and target must not overlap
+  const char* name;
+};
+// The runtime's copiers. The timing runs when the first copy needs them, not
+// before: a runtime that never copies pixels never times anything.
+struct BlitterChoice {
+  const Blitters* active = nullptr;  // null until the first copy
+  Blitters timed{};                  // what the timing chose
+  bool made = false;                 // timed holds the choice
+};
+
 // Everything one run of the runtime keeps. Runtime owns it; the services
 // reach it through State().
 struct RuntimeState {
@@ -217,6 +238,9 @@ struct RuntimeState {
   InputState input;
   FileTable files;
   ProbeCache probes;
+  BlitterChoice blitters;
+  // The bytes of a BMP load, kept between loads (see bmp.cpp).
+  std::vector<uint8_t> bmpBuffer;
   Twister twister;
   double lastRandom = 0.0;
   std::vector<std::string> arguments;
@@ -358,27 +382,19 @@ size_t ReadFully(int fd, uint64_t offset, void* target, size_t count);
 // locked screen. LoadBmp reads files through the same rules.
 int32_t LoadBmpFromMemory(const uint8_t* data, size_t size, ImageData& image);
 
-// The keyed rectangle copiers of PutImage, chosen once at start-up (as a
-// blitter is chosen once per surface), so no row pays for the choice: the
-// highest level the processor has, except that where it has AVX-512 the
-// AVX2 keyed copy is timed beside it for each pixel size and taken when it
-// is clearly faster. Widths and heights are in pixels, both above 0.
-using RectCopy = void (*)(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
-                          int32_t width, int32_t height);
-struct Blitters {
-  RectCopy keyed16;
-  RectCopy keyed32;
-  RectCopy copyRows;  // width in bytes here; source and target must not overlap
-  const char* name;
-};
-const Blitters& ActiveBlitters();
+// Goes back to the copiers the runtime chose by timing, timing them first
+// if it has not yet.
+const Blitters& RestoreTimedBlitters();
+// The runtime's copiers; the first call times them (see BlitterChoice).
+inline const Blitters& ActiveBlitters() {
+  const Blitters* active = State().blitters.active;
+  return active != nullptr ? *active : RestoreTimedBlitters();
+}
 // Limits the copiers to a level (falling back to what the processor has);
 // for tests and benchmarks that compare them. Returns the copiers chosen.
 enum class BlitLevel { Sse2 = 0, Avx2 = 1, Avx512 = 2, Best = 2 };
 const Blitters& SelectBlitters(BlitLevel level);
-// Goes back to the copiers chosen at start-up.
-const Blitters& RestoreStartupBlitters();
-// The start-up rule: the lower level's copy is taken only when it took less
+// The timing's rule: the lower level's copy is taken only when it took less
 // than (1 - kLowerLevelMargin) of the higher level's time, so that timing
 // noise between two equal copies leaves the higher level.
 constexpr double kLowerLevelMargin = 0.1;

@@ -244,7 +244,7 @@ using Level = rt::detail::BlitLevel;
 class Blit : public ::testing::TestWithParam<std::tuple<int32_t, Level>> {
  protected:
   void SetUp() override { blitters_ = rt::detail::SelectBlitters(std::get<1>(GetParam())).name; }
-  void TearDown() override { rt::detail::RestoreStartupBlitters(); }
+  void TearDown() override { rt::detail::RestoreTimedBlitters(); }
   int32_t Depth() const { return std::get<0>(GetParam()); }
   std::string blitters_;
 };
@@ -379,17 +379,17 @@ TEST(Blits, StartUpTakesTheLowerLevelOnlyWhenClearlyFaster) {
   EXPECT_TRUE(PreferLowerLevel(100e-9, 80e-9));
   // Whatever was measured, each start-up copier is one of a level the
   // processor has, whose pixels the tests above check.
-  const rt::detail::Blitters startup = rt::detail::RestoreStartupBlitters();
+  const rt::detail::Blitters startup = rt::detail::RestoreTimedBlitters();
   std::vector<rt::detail::RectCopy> keyed16, keyed32;
   for (const Level level : {Level::Sse2, Level::Avx2, Level::Avx512}) {
     keyed16.push_back(rt::detail::SelectBlitters(level).keyed16);
     keyed32.push_back(rt::detail::SelectBlitters(level).keyed32);
   }
-  rt::detail::RestoreStartupBlitters();
+  rt::detail::RestoreTimedBlitters();
   EXPECT_NE(std::find(keyed16.begin(), keyed16.end(), startup.keyed16), keyed16.end());
   EXPECT_NE(std::find(keyed32.begin(), keyed32.end(), startup.keyed32), keyed32.end());
   EXPECT_EQ(startup.copyRows, rt::detail::SelectBlitters(Level::Best).copyRows);
-  rt::detail::RestoreStartupBlitters();
+  rt::detail::RestoreTimedBlitters();
 }
 
 TEST(Blits, OpaqueKeepsTheTopByte) {
