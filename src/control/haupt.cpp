@@ -165,13 +165,14 @@ void DispatchKey(const std::string& key) {
       Settings().SchalterC = 1 - Settings().SchalterC;
       return;
     case keys::kBackspace:
-      Settings().GewaehlteFigur =
-          Settings().GewaehlteFigur == 1 ? Settings().FigurenAnzahl : Settings().GewaehlteFigur - 1;
+      SelectFigure(Settings().GewaehlteFigur == 1 ? Settings().FigurenAnzahl
+                                                  : Settings().GewaehlteFigur - 1);
       CommandSelectedFigure("MachAktiv");
       return;
     case keys::kTab:
-      Settings().GewaehlteFigur =
-          Settings().GewaehlteFigur >= Settings().FigurenAnzahl ? 1 : Settings().GewaehlteFigur + 1;
+      SelectFigure(Settings().GewaehlteFigur >= Settings().FigurenAnzahl
+                       ? 1
+                       : Settings().GewaehlteFigur + 1);
       CommandSelectedFigure("MachAktiv");
       return;
     case 'x':
@@ -245,8 +246,7 @@ double SteeringDeadline() {
 
 [[noreturn]] void MainLoop() {
   std::string key;
-  Settings().GewaehlteFigur = 1;
-  Settings().AktiveFigur = 1;
+  SetActiveFigure(1);
   control::BeginBenchmark();
   // The steering key of the last pass and the figure it went to, when
   // nothing else has touched the figures since; empty otherwise. The

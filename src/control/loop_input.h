@@ -33,7 +33,7 @@ inline void ClickPause() {
     rt::SleepMs(99);
     rt::SleepMs(99);
     rt::SleepMs(99);
-    Settings().KlickPause = 0;
+    EndClickPause();
   }
 }
 

@@ -165,15 +165,15 @@ std::string KeyLoop() {
     if (control::PollMouse() == 0 && (Settings().MausKnopf & 1)) {
       if (OnKeyCap(caps.soundX, caps.soundY)) {
         key.assign(1, 's');
-        Settings().KlickPause = 1;
+        RequestClickPause();
       }
       if (OnKeyCap(caps.plusX, caps.plusY)) {
         key.assign(1, '+');
-        Settings().KlickPause = 1;
+        RequestClickPause();
       }
       if (OnKeyCap(caps.minusX, caps.minusY)) {
         key.assign(1, '-');
-        Settings().KlickPause = 1;
+        RequestClickPause();
       }
       if (Settings().MausX >= kListX - 24 && Settings().MausX <= kListX - 6 &&
           Settings().MausY >= 89 && Settings().MausY <= 358) {
@@ -183,7 +183,7 @@ std::string KeyLoop() {
       }
       if (OnKeyCap(caps.endX, caps.endY)) {
         key = kEscapeKey;
-        Settings().KlickPause = 1;
+        RequestClickPause();
       }
     }
     // The window's close button leaves the start screen like Escape.
@@ -199,7 +199,7 @@ std::string KeyLoop() {
       if (Settings().MusikStatus > 0) {
         Musik("MusikBeenden", "", 0);
         Musik("FmodBeenden", "", 0);
-        Settings().MusikStatus = -1;
+        MarkMusicOff();
         ShowMusicState(" AUS  ");
       } else {
         Musik("Intro", "", 0);
@@ -297,7 +297,7 @@ void BuildScene() {
   AnzeigeHilfe2("Erstellen");
   AnzeigeHilfe3("Erstellen");
   Log("LassBildAufloesungWaehlen(): Figuren erstellen");
-  Settings().GewaehlteFigur = 1;
+  SelectFigure(1);
   Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
   Figur("MachAktiv", Settings().GewaehlteFigur, 0, 0, "");
   Log("LassBildAufloesungWaehlen(): Beendet, Spiel in Tastenroutine starten");

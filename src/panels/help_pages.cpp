@@ -259,7 +259,7 @@ std::string RunPage(size_t index, std::string_view word) {
       break;
     case panels::Command::Mausklick: {
       std::string answer = panels::HitButton(page.buttons);
-      if (!answer.empty()) Settings().KlickPause = 1;
+      if (!answer.empty()) RequestClickPause();
       return answer;
     }
     case panels::Command::Unknown:

@@ -269,17 +269,15 @@ void WechsleBild(FigureTable& t, int32_t nr, std::string_view text) {
 
 void MachAktiv(FigureTable& t, int32_t nr) {
   if (!IsFigure(nr)) return;
-  ProgramSettings& settings = Settings();
-  if (IsFigure(settings.AktiveFigur)) FigureAt(t, settings.AktiveFigur).active = 0;
+  const int32_t previous = Settings().AktiveFigur;
+  if (IsFigure(previous)) FigureAt(t, previous).active = 0;
   FigureAt(t, nr).active = 1;
-  settings.AktiveFigur = nr;
-  settings.GewaehlteFigur = nr;
+  SetActiveFigure(nr);
 }
 
 void MachInaktiv(FigureTable& t, int32_t nr) {
   if (IsFigure(nr)) FigureAt(t, nr).active = 0;
-  Settings().AktiveFigur = 0;
-  Settings().GewaehlteFigur = 0;
+  SetActiveFigure(0);
 }
 
 void Schneller(FigureTable& t) {

@@ -15,6 +15,31 @@ void ResetSettings() {
   SharedModule::Get().settings = ProgramSettings{};
 }
 
+void RequestClickPause() {
+  Settings().KlickPause = 1;
+}
+
+void EndClickPause() {
+  Settings().KlickPause = 0;
+}
+
+void MarkMusicReady() {
+  Settings().MusikStatus = 1;
+}
+
+void MarkMusicOff() {
+  Settings().MusikStatus = -1;
+}
+
+void SelectFigure(int32_t nr) {
+  Settings().GewaehlteFigur = nr;
+}
+
+void SetActiveFigure(int32_t nr) {
+  Settings().AktiveFigur = nr;
+  Settings().GewaehlteFigur = nr;
+}
+
 FigureKind* FigurTyp() {
   return SharedModule::Get().figureKinds;
 }

@@ -42,6 +42,20 @@ ProgramSettings& Settings();
 // Puts every setting back to its start-up value (tests and start-up).
 void ResetSettings();
 
+// The settings that more than one module writes, each through what it means.
+// A clicked button asks the loop's next pass to wait (KlickPause), so that a
+// held button repeats slowly; the pass that waited ends the pause.
+void RequestClickPause();
+void EndClickPause();
+// The music library is ready, or unusable or closed (MusikStatus).
+void MarkMusicReady();
+void MarkMusicOff();
+// The figure the figure keys address (GewaehlteFigur).
+void SelectFigure(int32_t nr);
+// Figure nr is active and selected; 0 makes none active and selects none
+// (AktiveFigur and GewaehlteFigur).
+void SetActiveFigure(int32_t nr);
+
 // One row of the figure kind table: only name and step lengths are set.
 struct FigureKind {
   std::string name;

@@ -44,13 +44,13 @@ void FirstInitialisation(sound::MusicPlayer& player) {
     rt::PrintLine(0, "FEHLER: Fuer die Ausgabe von Sounds oder Musik");
     rt::PrintLine(0, "ist Fmod in der Version 3.74 oder hoeher notwendig!");
     rt::PrintLine(0, "Schalte Sounds und Musik aus!");
-    Settings().MusikStatus = -1;
+    MarkMusicOff();
   } else if (FSOUND_Init(44100, 32, 0) != 0) {
-    Settings().MusikStatus = 1;
+    MarkMusicReady();
   } else {
     rt::PrintLine(0, "FEHLER: Kann Fmod nicht initialisieren!");
     rt::PrintLine(0, "Schalte Sounds und Musik aus!");
-    Settings().MusikStatus = -1;
+    MarkMusicOff();
   }
   FSOUND_Stream_SetBufferSize(50);
   const std::string folder = "musik" + Settings().Trenner;
@@ -106,7 +106,7 @@ void FmodBeenden(sound::MusicPlayer& player) {
   if (!SoundOn()) return;
   if (player.initialised == 1) FSOUND_Close();
   player.initialised = 0;
-  Settings().MusikStatus = -1;
+  MarkMusicOff();
 }
 
 }  // namespace
