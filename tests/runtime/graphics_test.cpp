@@ -392,6 +392,20 @@ TEST(Blits, StartUpTakesTheLowerLevelOnlyWhenClearlyFaster) {
   rt::detail::RestoreTimedBlitters();
 }
 
+TEST(Blits, EachRuntimeTimesItsCopiersAtItsFirstCopy) {
+  // Nothing is timed before a runtime exists nor before it copies pixels:
+  // a test or tool that never copies never pays for the timing.
+  const rt::detail::BlitterChoice& choice = rt::detail::State().blitters;
+  EXPECT_EQ(choice.active, nullptr);
+  EXPECT_FALSE(choice.made);
+  OpenScreen(32);
+  rt::Image image = rt::CreateImage(4, 1, 0);
+  rt::PutImage(nullptr, 0, 0, image, 0, 0, 4, 1, rt::PutMode::Transparent);
+  EXPECT_TRUE(choice.made);
+  EXPECT_EQ(choice.active, &choice.timed);
+  rt::DestroyImage(image);
+}
+
 TEST(Blits, OpaqueKeepsTheTopByte) {
   OpenScreen(32);
   rt::Image image = rt::CreateImage(4, 1, 0);
