@@ -1,7 +1,7 @@
 // 48 x 48 figure sprites put on a 1280 x 1024 screen: the runtime's
 // transparent and opaque puts beside SDL's RLE colour-key blit of the same
 // sprite and beside plain per-row memcpy. The headline pairs use the keyed
-// copies chosen at start-up at scattered places; the variants take each
+// copies the runtime chose by timing, at scattered places; the variants take each
 // copier level (_Sse2, _Avx2, _Avx512), the copier without PutImage around
 // it (CopierAlone), and one place instead of scattered ones (_One), which
 // together tell what the ratio to SDL depends on.
@@ -91,7 +91,7 @@ Pos PositionAt(const std::vector<Pos>& positions, Where where, size_t i) {
   return positions[i & (kPositions - 1)];
 }
 
-// The copiers of the runtime's start-up choice (no level), or of one level.
+// The copiers the runtime chose by timing (no level), or of one level.
 struct Copiers {
   bool chosen = true;
   rt::detail::BlitLevel level = rt::detail::BlitLevel::Best;
@@ -124,7 +124,7 @@ void Put(benchmark::State& state, int depth, rt::PutMode mode, Copiers copiers, 
   rt::detail::RestoreTimedBlitters();
 }
 
-// The start-up choice's keyed copier called directly, without PutImage's
+// The timed choice's keyed copier called directly, without PutImage's
 // clipping, lock and change marking: what the put itself adds.
 void CopierAlone(benchmark::State& state, int depth, Where where) {
   rt::Image sprite = MakeSprite(depth);
@@ -224,7 +224,7 @@ void Register() {
   const Level levels[] = {{"Sse2", BlitLevel::Sse2, "sse2"},
                           {"Avx2", BlitLevel::Avx2, "avx2"},
                           {"Avx512", BlitLevel::Avx512, "avx512"}};
-  // The headline pairs first: the start-up choice against SDL's RLE blit at
+  // The headline pairs first: the timed choice against SDL's RLE blit at
   // scattered places; then each level and the one-place pattern, which tell
   // what the ratio depends on.
   for (const int depth : {32, 16}) {

@@ -84,7 +84,7 @@ void Step(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
   state.SetLabel(rt::detail::ActiveBlitters().name);
 }
 
-// The step with the keyed copiers of one level instead of the start-up
+// The step with the keyed copiers of one level instead of the timed
 // choice; skipped where the processor lacks the level.
 void StepAtLevel(benchmark::State& state, int32_t mode, int32_t depth, int32_t n,
                  rt::detail::BlitLevel level, const char* copiers) {
