@@ -19,6 +19,7 @@
 #include "runtime/runtime.h"
 #include "scene/scene.h"
 #include "shared/dialog.h"
+#include "shared/figure_keys.h"
 #include "shared/settings.h"
 #include "sound/musik.h"
 #include "text/text.h"
@@ -34,18 +35,6 @@ using control::kCloseKey;
 using control::kEscapeKey;
 const std::string kF1Key = keys::KeyString(keys::kF1);
 constexpr double kForever = std::numeric_limits<double>::infinity();
-
-// The keys that give the selected figure another picture, each in upper and
-// lower case, with the figure kind they choose.
-struct PictureKey {
-  char key;  // upper case
-  std::string_view kind;
-};
-constexpr PictureKey kPictureKeys[] = {
-    {'G', "gelbzyli"}, {'R', "rotekuge"}, {'B', "blaukuge"}, {'Z', "blauzyli"},
-    {'T', "tarzan01"}, {'P', "hottehue"}, {'K', "koenigin"}, {'L', "koenigbl"},
-    {'D', "arnolauf"}, {'S', "arnorenn"}, {'F', "grunzyli"},
-};
 
 bool MusicOn() {
   return Settings().MusikStatus > 0;
@@ -106,8 +95,8 @@ void TearDownScene() {
 // The figure kind a picture key chooses, or an empty view for any other key.
 std::string_view PictureKind(char key) {
   const char upper = key >= 'a' && key <= 'z' ? static_cast<char>(key - 'a' + 'A') : key;
-  for (const PictureKey& entry : kPictureKeys) {
-    if (entry.key == upper) return entry.kind;
+  for (const FigureKey& entry : kFigureKeys) {
+    if (entry.letter == upper) return entry.kind;
   }
   return {};
 }

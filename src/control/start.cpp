@@ -35,6 +35,12 @@ constexpr int32_t kListY = 90;
 constexpr uint32_t kBlack = 0xFF000000;
 // The side of a key cap picture.
 constexpr int32_t kCapSide = 19;
+// The mode list: one row per option letter, A at the top, each with its key
+// cap left of the text and a little higher. Drawing and the click test both
+// place the rows from these.
+constexpr int32_t kModeRows = control::kModeCount * control::kModeCount;
+constexpr int32_t kRowCapX = kListX - 24;
+constexpr int32_t kRowCapRise = 3;
 
 using control::kCloseKey;
 using control::kEscapeKey;
@@ -75,6 +81,28 @@ KeyCaps KeyCapPositions() {
           kListX - 294, kListY + h2 + 87, kListX - 294,          kListY + h2 + 187};
 }
 
+// The distance from one mode row to the next.
+int32_t RowPitch() {
+  return FontHoehe(2) + 5;
+}
+
+// The top of mode row `k`'s text line.
+int32_t RowY(int32_t k) {
+  return kListY + k * RowPitch();
+}
+
+// The option letter of the mode row whose key cap column the mouse is on, or
+// '\0'. Each row answers from its cap's top to the next cap's; the column
+// begins at the first row's frame, a little below its cap's top.
+char ModeRowAtMouse() {
+  const int32_t x = Settings().MausX, y = Settings().MausY;
+  if (x < kRowCapX || x > kRowCapX + kCapSide - 1) return '\0';
+  if (y < kListY - 1) return '\0';
+  const int32_t k = (y - (RowY(0) - kRowCapRise)) / RowPitch();
+  if (k >= kModeRows) return '\0';
+  return static_cast<char>('A' + k);
+}
+
 bool OnKeyCap(int32_t capX, int32_t capY) {
   return Settings().MausX >= capX && Settings().MausX <= capX + kCapSide - 1 &&
          Settings().MausY >= capY && Settings().MausY <= capY + kCapSide - 1;
@@ -111,17 +139,17 @@ void BuildCentreWindow() {
 
 void DrawStartScreen() {
   control::ControlState& state = control::State();
-  const int32_t w2 = FontBreite(2), h2 = FontHoehe(2), rowStep = h2 + 2;
+  const int32_t w2 = FontBreite(2), h2 = FontHoehe(2);
   LabelFrame(25 * w2, kListX, kListY - 22, true);
   MaleText("Spielstart mit Aufloesung", kListX - 2, kListY - 20, 0xFF8080FF, 2, nullptr);
-  for (int32_t k = 0; k < control::kModeCount * control::kModeCount; ++k) {
-    const int32_t y = kListY + k * (rowStep + 3);
+  for (int32_t k = 0; k < kModeRows; ++k) {
+    const int32_t y = RowY(k);
     LabelFrame(30 * w2, kListX, y, false);
-    DrawKeyCap(kListX - 24, y - 3);
+    DrawKeyCap(kRowCapX, y - kRowCapRise);
     const control::LetterMode mode = control::ModeOfLetter(static_cast<char>('A' + k));
     if (!state.offeredModes[mode.depthIndex][mode.sizeIndex]) continue;
     const std::string letter(1, static_cast<char>('A' + k));
-    KeyCapLabel(letter, kListX - 18, y + 1);
+    KeyCapLabel(letter, kRowCapX + 6, y + 1);
     MaleText(std::string(kRowTexts[mode.sizeIndex]) +
                  rt::IntToText(control::kModeDepths[mode.depthIndex]) + " bits",
              kListX, y + 1, 0xFF8080FF, 2, nullptr);
@@ -175,12 +203,7 @@ std::string KeyLoop() {
         key.assign(1, '-');
         RequestClickPause();
       }
-      if (Settings().MausX >= kListX - 24 && Settings().MausX <= kListX - 6 &&
-          Settings().MausY >= 89 && Settings().MausY <= 358) {
-        // Rows are 17 pixels apart; the formula may fall between two rows.
-        const int32_t row = (Settings().MausY - kListY + 20) / 17;
-        key = std::string(1, static_cast<char>(64 + row));
-      }
+      if (const char letter = ModeRowAtMouse(); letter != '\0') key.assign(1, letter);
       if (OnKeyCap(caps.endX, caps.endY)) {
         key = kEscapeKey;
         RequestClickPause();

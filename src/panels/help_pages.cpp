@@ -3,6 +3,7 @@
 // brush-textured plates, key buttons, captions and engraved labels. Every
 // button answers a click with the key string of the key it explains.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "panels/parts.h"
 #include "runtime/runtime.h"
 #include "shared/dialog.h"
+#include "shared/figure_keys.h"
 #include "shared/settings.h"
 #include "text/text.h"
 
@@ -24,6 +26,15 @@ constexpr const char* kEsc = "\x1B";
 
 class PagePainter;
 
+// One button of a page: where it is drawn inside the page's window, the box
+// that answers a click there and the key string it answers with. A page's
+// buttons are drawn from the same entries its click test reads.
+struct Key {
+  int32_t x, y;
+  int32_t right, down;
+  std::string answer;
+};
+
 // What sets one page apart from the others; fixed for the whole program.
 struct PageLayout {
   const char* name;           // "AnzeigeHilfe1" ...
@@ -33,6 +44,18 @@ struct PageLayout {
   int32_t plateHeight;
   void (*paintButtons)(PagePainter&);
 };
+
+// F1, H and Esc, the same three buttons on every page: F1 at the left, H
+// beside it and Esc below H. F1 answers like H.
+struct NavigationKeys {
+  Key f1, h, esc;
+};
+
+NavigationKeys NavigationAt(int32_t x1, int32_t right, int32_t down) {
+  return {{x1, 14, right, down, "h"},
+          {x1 + 30, 14, right, down, "h"},
+          {x1 + 30, 49, right, down, kEsc}};
+}
 
 // Paints one page into its window while "Erstellen" builds it, and records
 // the page's buttons.
@@ -46,8 +69,8 @@ class PagePainter {
   int32_t n = 0;  // the page's window number
 
   // The drawing sequence of one button, positions inside the window.
-  void Plate(int32_t x, int32_t y, int32_t width, int32_t height) const {
-    SendWindow("FuellRechteck", n, x - 2, y - 2, width, height, page.brushSlot);
+  void Plate(const Key& key, int32_t width, int32_t height) const {
+    SendWindow("FuellRechteck", n, key.x - 2, key.y - 2, width, height, page.brushSlot);
   }
   void RememberEmptyKey() {
     page.buttonSlot =
@@ -60,16 +83,25 @@ class PagePainter {
   void Paste(int32_t x, int32_t y, int32_t slot) const {
     SendWindow("SetzeBildTransparent", n, x, y, slot);
   }
-  void Caption(int32_t x, int32_t y, std::string_view text, bool setFont) const {
+  void Paste(const Key& key, int32_t slot) const { Paste(key.x, key.y, slot); }
+  // The key's label on its cap and the engraved text right of it, on the
+  // cap's text line.
+  void Caption(const Key& key, int32_t dx, std::string_view text, bool setFont) const {
     if (setFont) SendWindow("SetzFontNr", n, 0);
-    panels::WriteBlack(n, x, y, text);
+    panels::WriteBlack(n, key.x + dx, key.y + 7, text);
   }
-  void Engrave(int32_t x, int32_t y, std::string_view text) const {
-    panels::Engrave(n, x, y, text);
+  void Engrave(const Key& key, int32_t dx, std::string_view text) const {
+    panels::Engrave(n, key.x + dx, key.y + 7, text);
   }
-  panels::Button HitBox(int32_t x, int32_t y, int32_t right, int32_t down,
-                        std::string answer) const {
-    return {page.area.X0 + x, page.area.Y0 + y, right, down, std::move(answer)};
+  // The page's click test: its buttons' boxes in window coordinates, in
+  // the order given (the last hit wins).
+  void Record(std::initializer_list<const Key*> keys) {
+    page.buttons.clear();
+    for (const Key* key : keys) Add(*key);
+  }
+  void Add(const Key& key) {
+    page.buttons.push_back(
+        {page.area.X0 + key.x, page.area.Y0 + key.y, key.right, key.down, key.answer});
   }
 
   // Window, strip pattern and brush, the same on every page.
@@ -84,22 +116,22 @@ class PagePainter {
   }
 
   // F1, H and Esc. Pages 1 and 2 remember the empty key again before H.
-  void Navigation(int32_t x1, int32_t plateWidth, bool emptyKeyBeforeH) {
-    Plate(x1, 14, plateWidth, layout.plateHeight);
+  void Navigation(const NavigationKeys& keys, int32_t plateWidth, bool emptyKeyBeforeH) {
+    Plate(keys.f1, plateWidth, layout.plateHeight);
     RememberEmptyKey();
-    Paste(x1, 14, page.buttonSlot);
-    Caption(x1 + 8, 21, "F1", true);
+    Paste(keys.f1, page.buttonSlot);
+    Caption(keys.f1, 8, "F1", true);
 
-    Plate(x1 + 30, 14, plateWidth, layout.plateHeight);
+    Plate(keys.h, plateWidth, layout.plateHeight);
     if (emptyKeyBeforeH) RememberEmptyKey();
-    Paste(x1 + 30, 14, page.buttonSlot);
-    Caption(x1 + 42, 21, "H", true);
-    Engrave(x1 + 70, 21, "Hilfe bl\xE4ttern");
+    Paste(keys.h, page.buttonSlot);
+    Caption(keys.h, 12, "H", true);
+    Engrave(keys.h, 40, "Hilfe bl\xE4ttern");
 
-    Plate(x1 + 30, 49, plateWidth, layout.plateHeight);
-    Paste(x1 + 30, 49, page.buttonSlot);
-    Caption(x1 + 34, 56, "Esc", false);
-    Engrave(x1 + 70, 56, "Programmende");
+    Plate(keys.esc, plateWidth, layout.plateHeight);
+    Paste(keys.esc, page.buttonSlot);
+    Caption(keys.esc, 4, "Esc", false);
+    Engrave(keys.esc, 40, "Programmende");
   }
 };
 
@@ -107,39 +139,37 @@ class PagePainter {
 void PaintPage1(PagePainter& p) {
   const int32_t W = FontBreite(0);
   const int32_t wide = 16 * W + 47;
-  const int32_t plateHeight = p.layout.plateHeight;
-  p.Navigation(15, wide, true);
-
-  p.Plate(240, 14, wide, plateHeight);
-  p.RememberEmptyKey();
-  p.Paste(240, 14, p.page.buttonSlot);
-  p.Caption(252, 21, "C", true);
-  p.Engrave(280, 21, "Kollision An/Aus");
-
-  p.Plate(240, 49, wide, plateHeight);
-  p.Paste(240, 49, p.page.buttonSlot);
-  p.Caption(252, 56, "N", false);
-  p.Engrave(280, 56, "FigurNr An/Aus");
-
-  const int32_t xp = 312 + 16 * W;
   const int32_t narrow = 15 * W + 49;
-  p.Plate(xp, 14, narrow, plateHeight);
+  const int32_t plateHeight = p.layout.plateHeight;
+  const int32_t xp = 312 + 16 * W;
+  const NavigationKeys nav = NavigationAt(15, 30, 30);
+  const Key c{240, 14, 30, 30, "c"}, n{240, 49, 30, 30, "n"};
+  const Key plus{xp, 14, 30, 30, "+"}, minus{xp, 49, 30, 30, "-"};
+  p.Navigation(nav, wide, true);
+
+  p.Plate(c, wide, plateHeight);
   p.RememberEmptyKey();
-  p.Paste(xp, 14, p.page.buttonSlot);
-  p.Caption(xp + 12, 21, "+", true);
-  p.Engrave(xp + 40, 21, "Spiel schneller");
+  p.Paste(c, p.page.buttonSlot);
+  p.Caption(c, 12, "C", true);
+  p.Engrave(c, 40, "Kollision An/Aus");
 
-  p.Plate(xp, 49, narrow, plateHeight);
-  p.Paste(xp, 49, p.page.buttonSlot);
-  p.Caption(xp + 12, 56, "-", false);
-  p.Engrave(xp + 40, 56, "Spiel langsamer");
+  p.Plate(n, wide, plateHeight);
+  p.Paste(n, p.page.buttonSlot);
+  p.Caption(n, 12, "N", false);
+  p.Engrave(n, 40, "FigurNr An/Aus");
 
-  p.page.buttons = {
-      p.HitBox(240, 14, 30, 30, "c"), p.HitBox(240, 49, 30, 30, "n"),
-      p.HitBox(xp, 14, 30, 30, "+"),  p.HitBox(xp, 49, 30, 30, "-"),
-      p.HitBox(45, 14, 30, 30, "h"),  p.HitBox(45, 49, 30, 30, kEsc),
-      p.HitBox(15, 14, 30, 30, "h"),
-  };
+  p.Plate(plus, narrow, plateHeight);
+  p.RememberEmptyKey();
+  p.Paste(plus, p.page.buttonSlot);
+  p.Caption(plus, 12, "+", true);
+  p.Engrave(plus, 40, "Spiel schneller");
+
+  p.Plate(minus, narrow, plateHeight);
+  p.Paste(minus, p.page.buttonSlot);
+  p.Caption(minus, 12, "-", false);
+  p.Engrave(minus, 40, "Spiel langsamer");
+
+  p.Record({&c, &n, &plus, &minus, &nav.h, &nav.esc, &nav.f1});
 }
 
 // Page 2: figure selection and the diagonal direction keys.
@@ -148,79 +178,69 @@ void PaintPage2(PagePainter& p) {
   const int32_t H0 = FontHoehe(0);
   const int32_t wide = 16 * W + 68;
   const int32_t plateHeight = p.layout.plateHeight;
-  p.Navigation(15, wide, true);
+  const NavigationKeys nav = NavigationAt(15, 30, 29);
+  const Key tab{260, 14, 46, 29, std::string(1, '\t')};
+  const Key backspace{260, 49, 46, 29, std::string(1, '\b')};
+  // The number pad picture, drawn but not clicked itself; its four corner
+  // keys lie 41 pixels apart.
+  const Key pad{366 + 14 * W, 14, 62, 62, ""};
+  const Key upLeft{pad.x, pad.y, 21, 21, "7"}, upRight{pad.x + 41, pad.y, 21, 21, "9"};
+  const Key downLeft{pad.x, pad.y + 41, 21, 21, "1"},
+      downRight{pad.x + 41, pad.y + 41, 21, 21, "3"};
+  p.Navigation(nav, wide, true);
 
-  p.Plate(260, 14, wide, plateHeight);
-  const int32_t tab = p.RememberPicture(30, 29, panels::JoinPath("HG_bild", "tabtast.bmp"));
-  p.Paste(260, 14, tab);
-  p.Engrave(316, 21,
+  p.Plate(tab, wide, plateHeight);
+  const int32_t tabPicture = p.RememberPicture(30, 29, panels::JoinPath("HG_bild", "tabtast.bmp"));
+  p.Paste(tab, tabPicture);
+  p.Engrave(tab, 56,
             "N\xE4"
             "chste FigurNr");
 
-  p.Plate(260, 49, wide, plateHeight);
-  const int32_t backspace = p.RememberPicture(46, 30, panels::JoinPath("HG_bild", "Rucktast.bmp"));
-  p.Paste(260, 49, backspace);
-  p.Engrave(316, 56, "Vorige FigurNr");
+  p.Plate(backspace, wide, plateHeight);
+  const int32_t backspacePicture =
+      p.RememberPicture(46, 30, panels::JoinPath("HG_bild", "Rucktast.bmp"));
+  p.Paste(backspace, backspacePicture);
+  p.Engrave(backspace, 56, "Vorige FigurNr");
 
-  const int32_t xb = 366 + 14 * W;
-  p.Plate(xb, 14, 8 * W + 84, 66);
+  p.Plate(pad, 8 * W + 84, 66);
   const int32_t block = p.RememberPicture(62, 62, panels::JoinPath("HG_bild", "Zahlblck.bmp"));
-  p.Paste(xb, 14, block);
+  p.Paste(pad, block);
   const int32_t figure = p.RememberPicture(30, 29, panels::JoinPath("HG_bild", "tarzan01.bmp"));
-  p.Paste(379 + 14 * W, 31, figure);
-  p.Engrave(438 + 14 * W, 21, "Richtung");
-  p.Engrave(438 + 14 * W, H0 + 21, " \xC4ndern");
+  p.Paste(pad.x + 13, pad.y + 17, figure);
+  p.Engrave(pad, 72, "Richtung");
+  panels::Engrave(p.n, pad.x + 72, pad.y + H0 + 7, " \xC4ndern");
 
-  p.page.buttons = {
-      p.HitBox(15, 14, 30, 29, "h"),
-      p.HitBox(45, 14, 30, 29, "h"),
-      p.HitBox(45, 49, 30, 29, kEsc),
-      p.HitBox(260, 14, 46, 29, std::string(1, '\t')),
-      p.HitBox(260, 49, 46, 29, std::string(1, '\b')),
-      p.HitBox(xb, 14, 21, 21, "7"),
-      p.HitBox(407 + 14 * W, 14, 21, 21, "9"),
-      p.HitBox(xb, 55, 21, 21, "1"),
-      p.HitBox(407 + 14 * W, 55, 21, 21, "3"),
-  };
+  p.Record({&nav.f1, &nav.h, &nav.esc, &tab, &backspace, &upLeft, &upRight, &downLeft, &downRight});
 }
 
-// Page 3: the figure picture keys, each with a small picture of its figure.
-struct FigureKey {
-  const char* letter;
-  const char* file;
-  const char* answer;
-};
-// Column by column, upper row first: the order of drawing and of the click test.
-constexpr FigureKey kFigureKeys[10] = {
-    {"K", "koenigin.bmp", "k"}, {"L", "koenigbl.bmp", "l"}, {"D", "arnolauf.bmp", "d"},
-    {"S", "arnorenn.bmp", "s"}, {"T", "tarzan01.bmp", "t"}, {"P", "hottehue.bmp", "p"},
-    {"G", "gelbzyli.bmp", "g"}, {"R", "rotekuge.bmp", "r"}, {"B", "landfrau.bmp", "b"},
-    {"Z", "grunzyli.bmp", "z"},
-};
-
+// Page 3: the figure keys the help shows, each with a small picture of its
+// figure, column by column, upper row first.
 void PaintPage3(PagePainter& p) {
-  p.Navigation(12, 140, false);
-  std::vector<panels::Button> figures;
-  for (int32_t i = 0; i < 10; ++i) {
-    const FigureKey& key = kFigureKeys[i];
+  const NavigationKeys nav = NavigationAt(12, 30, 30);
+  p.Navigation(nav, 140, false);
+  std::vector<Key> figures;
+  int32_t i = 0;
+  for (const FigureKey& figure : kFigureKeys) {
+    if (figure.portrait.empty()) continue;
     const int32_t x = 220 + 85 * (i / 2);
     const int32_t y = (i % 2 == 0) ? 14 : 49;
-    p.Plate(x, y, 74, p.layout.plateHeight);
+    const Key key{x, y, 30, 30, std::string(1, static_cast<char>(figure.letter - 'A' + 'a'))};
+    p.Plate(key, 74, p.layout.plateHeight);
     if (i == 0) p.RememberEmptyKey();
-    p.Paste(x, y, p.page.buttonSlot);
+    p.Paste(key, p.page.buttonSlot);
     if (i == 0) {
       SendWindow("SetzFontNr", p.n, 0);
       SendWindow("SetzSchriftfarbe", p.n, 0, 0, 0);
     }
-    SendWindow("SchreibText", p.n, x + 12, y + 7, 0, 0, key.letter);
-    const int32_t picture =
-        p.RememberPicture(30, 30, panels::JoinPath("HG_bild", "figur", key.file));
+    SendWindow("SchreibText", p.n, x + 12, y + 7, 0, 0, std::string(1, figure.letter));
+    const int32_t picture = p.RememberPicture(
+        30, 30, panels::JoinPath("HG_bild", "figur", std::string(figure.portrait) + ".bmp"));
     p.Paste(x + 40, y, picture);
-    figures.push_back(p.HitBox(x, y, 30, 30, key.answer));
+    figures.push_back(key);
+    ++i;
   }
-  p.page.buttons = {p.HitBox(42, 14, 30, 30, "h"), p.HitBox(12, 14, 30, 30, "h"),
-                    p.HitBox(42, 49, 30, 30, kEsc)};
-  p.page.buttons.insert(p.page.buttons.end(), figures.begin(), figures.end());
+  p.Record({&nav.h, &nav.f1, &nav.esc});
+  for (const Key& key : figures) p.Add(key);
 }
 
 constexpr PageLayout kPages[3] = {

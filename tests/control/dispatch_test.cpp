@@ -390,5 +390,28 @@ TEST_F(DispatchTest, EachModeRowOfTheStartScreenOpensItsMode) {
   Run(false);
 }
 
+// A mode row answers over its key cap's column, from the first row's frame
+// (y = 89) down to the last cap's bottom, each row from its cap's top to the
+// next cap's. Beside the column a click opens nothing, and a typed C opens
+// its mode; inside it the click's mode is open before the C arrives.
+TEST_F(DispatchTest, ModeRowsAnswerOverTheirKeyCapColumnOnly) {
+  struct Probe {
+    int32_t x, y, width;
+  };
+  const Probe probes[] = {
+      {406, 89, 640},   {424, 103, 640},  {406, 104, 800}, {424, 358, 1280},
+      {405, 100, 1024}, {425, 100, 1024}, {415, 88, 1024}, {415, 359, 1024},
+  };
+  for (const Probe& probe : probes) {
+    Click(probe.x, probe.y, 4);
+    Key({'c'}, 4);
+    Check(6, [probe] {
+      EXPECT_EQ(rt::GetScreenInfo().width, probe.width) << "at " << probe.x << "," << probe.y;
+    });
+    Key({kEscape});
+  }
+  Run(false);
+}
+
 }  // namespace
 }  // namespace wimmel::test

@@ -21,6 +21,7 @@
 #include "icon.h"
 #include "objects.h"
 #include "picture.h"
+#include "shared/figure_keys.h"
 #include "songs.h"
 #include "synth.h"
 #include "ui.h"
@@ -52,14 +53,6 @@ void RunJobs(const std::vector<std::function<void()>>& jobs) {
   for (auto& th : pool) th.join();
 }
 
-std::string Portrait(const std::string& file) {
-  // The help page shows landfrau.bmp beside the key B, which selects the blue
-  // ball, and grunzyli.bmp beside Z, which selects the blue cylinder.
-  if (file == "landfrau") return "blaukuge";
-  if (file == "grunzyli") return "blauzyli";
-  return file;
-}
-
 double Db(double v) {
   return v > 0 ? 20.0 * std::log10(v) : -200.0;
 }
@@ -88,10 +81,12 @@ int Run(const std::string& dir, bool pictures, bool music) {
       {"pattern/buerste.bmp", BmpKind::kRgb24, BrushPattern, {}},
       {"pattern/Chrom3.bmp", BmpKind::kRgb24, ChromePattern, {}},
   };
-  for (const char* f : {"koenigin", "koenigbl", "arnolauf", "arnorenn", "tarzan01", "hottehue",
-                        "gelbzyli", "rotekuge", "landfrau", "grunzyli"}) {
-    const std::string kind = Portrait(f);
-    files.push_back({std::string("HG_bild/figur/") + f + ".bmp",
+  // The help page's picture beside each figure key shows the figure the key
+  // chooses, whatever the file is called.
+  for (const wimmel::FigureKey& key : wimmel::kFigureKeys) {
+    if (key.portrait.empty()) continue;
+    const std::string kind(key.kind);
+    files.push_back({"HG_bild/figur/" + std::string(key.portrait) + ".bmp",
                      BmpKind::kRgb24,
                      [kind] { return FigurePortrait(kind, 30, 30); },
                      {}});
