@@ -162,8 +162,8 @@ TEST_F(WindowTest, TwentyImagesPerWindowTheTwentyFirstIsRefused) {
 TEST_F(WindowTest, AMissingFileReportsWaitsUsesUpItsSlotAndKeepsTheBackground) {
   test::WriteSolidBmp("present.bmp", 2, 2, 0x00FF00);
   std::ofstream("empty.bmp").flush();  // an empty file counts as missing
-  Layout().Hintergrund = rt::CreateImage(8, 8, 0xFF0000FF);
-  ASSERT_NE(Layout().Hintergrund, nullptr);
+  Layout().Hintergrund.reset(rt::CreateImage(8, 8, 0xFF0000FF));
+  ASSERT_TRUE(Layout().Hintergrund);
   rt::Image background = Layout().Hintergrund;
 
   const int32_t n = NumberOf(Send("Erstellen"));
@@ -173,7 +173,7 @@ TEST_F(WindowTest, AMissingFileReportsWaitsUsesUpItsSlotAndKeepsTheBackground) {
   EXPECT_TRUE(
       Screen().HasLine("Soll Bild aus der Datei missing.bmp einlesen, Datei existiert jedoch "
                        "nicht. Taste = weiter"));
-  EXPECT_EQ(Layout().Hintergrund, background) << "the scene background must survive";
+  EXPECT_EQ(Layout().Hintergrund.get(), background) << "the scene background must survive";
   EXPECT_EQ(rt::GetPixel(Layout().Hintergrund, 3, 3) & 0xFFFFFF, 0x0000FFu);
 
   EXPECT_EQ(Send("MerkeBild", n, 0, 0, 0, 0, "present.bmp"), "2");
