@@ -27,6 +27,8 @@ class OwnedImage {
   ~OwnedImage() { DestroyImage(image_); }
 
   Image get() const { return image_; }
+  // For the runtime's own code and its tests, which see inside an image.
+  Image operator->() const { return image_; }
   explicit operator bool() const { return image_ != nullptr; }
   operator Image() const& { return image_; }
   operator Image() const&& = delete;

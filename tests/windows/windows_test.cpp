@@ -11,6 +11,7 @@
 
 #include "hang_guard.h"
 #include "runtime/image.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 #include "shared/settings.h"
 #include "text/text.h"
@@ -401,12 +402,11 @@ class TextTest : public WindowTest {
     Send(command, n, 10, 10, d, 0, "AW");
     Send("ZeigAn", n);
 
-    rt::Image twin = rt::CreateImage(80, 40, 0xFF000000);
+    rt::OwnedImage twin(rt::CreateImage(80, 40, 0xFF000000));
     const uint32_t face = 0xFF000000u | static_cast<uint32_t>(r) << 16 |
                           static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
     MaleText3D("AW", 10, 10, face, lowerRight, upperLeft, 0, twin);
     rt::PutImage(nullptr, 200, 0, twin, 0, 0, 80, 40, rt::PutMode::Opaque);
-    rt::DestroyImage(twin);
     int lower = 0, upper = 0;
     for (int32_t y = 0; y < 40; ++y) {
       for (int32_t x = 0; x < 80; ++x) {
@@ -462,14 +462,13 @@ TEST_F(TextTest, PlainTextUsesTheWindowsColourAndFont) {
   Send("SetzFontNr", n, 2);
   Send("SchreibText", n, 4, 6, 0, 0, "Hi");
   Send("ZeigAn", n);
-  rt::Image twin = rt::CreateImage(60, 30, 0xFF000000);
+  rt::OwnedImage twin(rt::CreateImage(60, 30, 0xFF000000));
   MaleText("Hi", 4, 6, 0xFF01C803, 2, twin);
   for (int32_t y = 0; y < 30; ++y) {
     for (int32_t x = 0; x < 60; ++x) {
       ASSERT_EQ(Pixel(x, y), rt::GetPixel(twin, x, y) & 0xFFFFFF) << x << "," << y;
     }
   }
-  rt::DestroyImage(twin);
 }
 
 // ------------------------------------------------------------ showing
