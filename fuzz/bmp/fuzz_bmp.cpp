@@ -3,11 +3,13 @@
 // the loader's codes, and a refused file leaves the image untouched.
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/internal.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
@@ -15,7 +17,7 @@ namespace rt = wimmel::rt;
 namespace {
 
 struct Target {
-  rt::Image image;
+  rt::OwnedImage image;
   uint32_t fill;
 };
 
@@ -30,15 +32,13 @@ class Fixture {
     for (const int32_t depth : {16, 32}) {
       for (const auto& s : sizes) {
         const uint32_t fill = depth == 16 ? 0x1234 : 0x00ABCDEF;
-        rt::Image img = rt::CreateImage(s[0], s[1], 0, depth);
+        rt::OwnedImage img(rt::CreateImage(s[0], s[1], 0, depth));
         if (!img) std::abort();
-        targets_.push_back({img, fill});
+        targets_.push_back({std::move(img), fill});
       }
     }
   }
-  ~Fixture() {
-    for (const Target& t : targets_) rt::DestroyImage(t.image);
-  }
+  ~Fixture() { targets_.clear(); }
   Fixture(const Fixture&) = delete;
   Fixture& operator=(const Fixture&) = delete;
 

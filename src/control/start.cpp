@@ -264,10 +264,10 @@ void BuildBackground() {
   const std::string path = "HG_bild" + Settings().Trenner + "Karogrun.bmp";
   int32_t pictureWidth = 0, pictureHeight = 0;
   const bool present = rt::ProbeBmpSize(path, pictureWidth, pictureHeight) > 0;
-  rt::Image picture = nullptr;
+  rt::OwnedImage picture;
   if (present) {
-    picture = rt::CreateImage(pictureWidth, pictureHeight, 0, 0, 0);
-    if (picture != nullptr) {
+    picture.reset(rt::CreateImage(pictureWidth, pictureHeight, 0, 0, 0));
+    if (picture) {
       rt::LoadBmp(path, picture);
     } else {
       Abort("Bildbitmap konnte nicht erstellt werden  HintergrundGesamtPointer=0 - Taste = Ende",
@@ -284,9 +284,9 @@ void BuildBackground() {
   FreeHintergrund();
   const int32_t width = s.screenWidth;
   const int32_t height = s.screenHeight - Settings().KopfHoehe - Settings().FussHoehe;
-  s.Hintergrund = rt::CreateImage(width, height, 0, 0, 0);
-  if (s.Hintergrund == nullptr) {
-    rt::DestroyImage(picture);
+  s.Hintergrund.reset(rt::CreateImage(width, height, 0, 0, 0));
+  if (!s.Hintergrund) {
+    picture.reset();
     rt::PrintLine(0,
                   "Konnte fuer das Hintergrundbild in angepa\xDFter Groesse keinen Speicher "
                   "kriegen, breche ab");
@@ -298,7 +298,7 @@ void BuildBackground() {
   rt::PutImage(s.Hintergrund, 0, 0, picture, 0, 0, width, height, rt::PutMode::Opaque);
   s.visibleCornerX = width < s.screenWidth ? width - 1 : s.screenWidth - 1;
   s.visibleCornerY = height < s.screenHeight ? height - 1 : s.screenHeight - 1;
-  rt::DestroyImage(picture);
+  picture.reset();
 
   s.SzeneX0 = s.screenWidth > width ? (s.screenWidth - width) / 2 : 0;
   s.SzeneX1 = width + s.SzeneX0 < s.screenWidth ? width + s.SzeneX0 : s.screenWidth;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/owned_image.h"
 #include "runtime/owned_impl.h"
 #include "shared/command_word.h"
 #include "shared/dialog.h"
@@ -18,7 +19,7 @@ constexpr size_t kNameField = 128;
 
 // One slot of the store.
 struct BildDaten {
-  rt::Image image = nullptr;
+  rt::OwnedImage image;
   std::string name;
   int32_t width = 0;
   int32_t height = 0;
@@ -27,13 +28,6 @@ struct BildDaten {
 // The store's slots and how many are filled. The images are the store's: they
 // go with it at the end of the run, while the runtime is still there.
 struct PictureStore {
-  PictureStore() = default;
-  PictureStore(const PictureStore&) = delete;
-  PictureStore& operator=(const PictureStore&) = delete;
-  ~PictureStore() {
-    for (int32_t k = 1; k <= count; ++k) rt::DestroyImage(slots[k].image);
-  }
-
   BildDaten slots[kSlots + 1];  // slot 0 is never filled
   int32_t count = 0;
 };
@@ -83,8 +77,8 @@ rt::Image GibBildPtr(std::string_view fileName) {
   slot.width = width;
   slot.height = height;
   slot.name = name.substr(0, kNameField);
-  slot.image = rt::CreateImage(width, height, 0, 0, rt::CreateImageFlagMask);
-  if (slot.image == nullptr) {
+  slot.image.reset(rt::CreateImage(width, height, 0, 0, rt::CreateImageFlagMask));
+  if (!slot.image) {
     EndWithReport({"Function Bilder: Soll das Bild", name + " in den Ram einlesen",
                    "Die Zeichenwerk-Function IMAGECREATE gibt aber null zurueck",
                    "Es konnte kein Ram f\xFCr das Bild reserviert werden",

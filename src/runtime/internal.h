@@ -149,6 +149,7 @@ struct ScreenState {
   std::vector<std::string> message;
   bool messageLineOpen = false;
   uint32_t nextImageId = 1;
+  int64_t liveImages = 0;  // see LiveImages
 };
 
 // The key ring and the mouse, fed by the display under the screen lock.

@@ -344,6 +344,7 @@ Image CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t depth,
   img->bytesPerPixel = bpp;
   img->pitch = static_cast<int32_t>(pitch);
   img->pixels = pixels;
+  ++screen.liveImages;
   img->id = screen.nextImageId++;
   if (screen.nextImageId == 0) screen.nextImageId = 1;
   uint32_t value = 0;
@@ -364,6 +365,11 @@ void DestroyImage(Image image) {
   if (!image || image == &State().screen.image) return;
   FreePixels(image->pixels);
   delete image;
+  --State().screen.liveImages;
+}
+
+int64_t LiveImages() {
+  return State().screen.liveImages;
 }
 
 uint32_t ImageId(Image image) {

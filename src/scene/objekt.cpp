@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/owned_image.h"
 #include "runtime/owned_impl.h"
 #include "runtime/runtime.h"
 #include "scene/internal.h"
@@ -27,22 +28,14 @@ struct ObjektDaten {
   int32_t centreX = 0, centreY = 0;
   int32_t width = 0, height = 0;
   int32_t radius = 0;
-  rt::Image image = nullptr;
+  rt::OwnedImage image;
   int32_t merge = 0;
 };
 
+// The pictures still loaded when the run ends (a scene left without
+// "LoescheAlleObjekte", and object 5, which only that command frees) go
+// with the table.
 struct ObjectTable {
-  ObjectTable() = default;
-  ObjectTable(const ObjectTable&) = delete;
-  ObjectTable& operator=(const ObjectTable&) = delete;
-  // The pictures still loaded when the run ends (a scene left without
-  // "LoescheAlleObjekte", and object 5, which only that command frees).
-  ~ObjectTable() {
-    for (ObjektDaten& o : objects) {
-      if (o.image != nullptr) rt::DestroyImage(o.image);
-    }
-  }
-
   ObjektDaten objects[kMaxObjects + 1];  // entry 0 is never used
   int32_t count = 0;
   int32_t created = 0;
@@ -101,10 +94,10 @@ void LadeBild(ObjectTable& t, int32_t nr) {
                                          o.width, o.height));
   }
   if (exists) {
-    if (o.image != nullptr) rt::DestroyImage(o.image);
-    o.image = rt::CreateImage(o.width, o.height, 0, 0, rt::CreateImageFlagMask);
+    o.image.reset();
+    o.image.reset(rt::CreateImage(o.width, o.height, 0, 0, rt::CreateImageFlagMask));
     // A null image would make the loader draw the file onto the screen.
-    if (o.image != nullptr) rt::LoadBmp(t.fileName, o.image);
+    if (o.image) rt::LoadBmp(t.fileName, o.image);
   } else {
     DruckeZeile("Objekt() Soll dem Objekt Nr " + rt::IntToText(nr) + " die Bilddatei " +
                 t.fileName + " zuordnen, Datei existiert jedoch nicht. Taste = weiter");
@@ -149,7 +142,7 @@ void InHintergrundEinbinden(const ObjectTable& t) {
   for (int32_t k = 1; k <= Participants(t); ++k) {
     const ObjektDaten& o = t.objects[k];
     if (o.merge != 1) continue;
-    if (o.image == nullptr) {
+    if (!o.image) {
       rt::PrintText("Objekt() Soll das Objekt " + o.name + " mit Nr " + rt::IntToText(k) +
                         " in Hintergrundbild einbinden, es ist jedoch keine Bilddatei "
                         "eingelesen worden. Taste = weiter",
@@ -191,10 +184,7 @@ void QuellbilderLoeschen(ObjectTable& t) {
     Protokoll("Objekt: Quellbilder der Objekte 1-" + rt::IntToText(t.count) + " werden geloescht ");
   }
   for (int32_t k = 1; k <= Participants(t); ++k) {
-    if (t.objects[k].image != nullptr) {
-      rt::DestroyImage(t.objects[k].image);
-      t.objects[k].image = nullptr;
-    }
+    t.objects[k].image.reset();
   }
 }
 
@@ -205,7 +195,6 @@ void LoescheAlleObjekte(ObjectTable& t) {
   // Objects beyond the count (the fifth one) are never merged or tested, but
   // their pictures are freed here too rather than forgotten with the table.
   for (ObjektDaten& o : t.objects) {
-    if (o.image != nullptr) rt::DestroyImage(o.image);
     o = ObjektDaten{};
   }
   t.created = 0;

@@ -9,13 +9,8 @@ namespace wimmel::scene {
 
 // One decoded picture, shared read-only by every strip whose content it is.
 struct SharedPicture {
-  rt::Image image = nullptr;
-  explicit SharedPicture(rt::Image i) : image(i) {}
-  SharedPicture(const SharedPicture&) = delete;
-  SharedPicture& operator=(const SharedPicture&) = delete;
-  ~SharedPicture() {
-    if (image != nullptr) rt::DestroyImage(image);
-  }
+  rt::OwnedImage image;
+  explicit SharedPicture(rt::OwnedImage i) : image(std::move(i)) {}
 };
 
 namespace {
@@ -34,15 +29,12 @@ std::shared_ptr<const SharedPicture> Decode(std::string_view fileName, int32_t w
   const int64_t rows = fileHeight < 0 ? -static_cast<int64_t>(fileHeight) : fileHeight;
   if (fileWidth < width || rows < height) return nullptr;
   if (rt::GetScreenInfo().bytesPerPixel != bytesPerPixel) return nullptr;
-  rt::Image image = rt::CreateImage(width, height, 0);
-  if (image == nullptr) return nullptr;
+  rt::OwnedImage image(rt::CreateImage(width, height, 0));
+  if (!image) return nullptr;
   // A successful load of a file at least as large as the image writes
   // every pixel of it, so the result depends on the file alone.
-  if (rt::LoadBmp(fileName, image) != 0) {
-    rt::DestroyImage(image);
-    return nullptr;
-  }
-  return std::make_shared<const SharedPicture>(image);
+  if (rt::LoadBmp(fileName, image) != 0) return nullptr;
+  return std::make_shared<const SharedPicture>(std::move(image));
 }
 
 }  // namespace
@@ -71,9 +63,9 @@ std::shared_ptr<const SharedPicture> StripCache::Black(int32_t width, int32_t he
       entry != nullptr && entry->picture != nullptr) {
     return entry->picture;
   }
-  rt::Image image = rt::CreateImage(width, height, 0);
-  if (image == nullptr) return nullptr;
-  auto picture = std::make_shared<const SharedPicture>(image);
+  rt::OwnedImage image(rt::CreateImage(width, height, 0));
+  if (!image) return nullptr;
+  auto picture = std::make_shared<const SharedPicture>(std::move(image));
   TrimIfFull();
   Entry& entry = Place(kBlackName, width, height, bytesPerPixel);
   entry.stamp = rt::FileStamp();
@@ -139,10 +131,7 @@ void Strip::Create(StripCache& cache, int32_t width, int32_t height) {
 }
 
 void Strip::Release() {
-  if (own_ != nullptr) {
-    rt::DestroyImage(own_);
-    own_ = nullptr;
-  }
+  own_.reset();
   shared_.reset();
   source_ = nullptr;
   exists_ = false;
@@ -155,30 +144,27 @@ void Strip::Load(StripCache& cache, std::string_view fileName, int32_t fileWidth
   std::shared_ptr<const SharedPicture> picture;
   if (cache.Find(fileName, stamp, width_, height_, bytesPerPixel_, fileWidth, fileHeight,
                  picture)) {
-    if (own_ != nullptr) {
-      rt::DestroyImage(own_);
-      own_ = nullptr;
-    }
+    own_.reset();
     shared_ = std::move(picture);
     UpdateSource();
     return;
   }
   MakeOwnCopy();
-  if (own_ != nullptr) rt::LoadBmp(fileName, own_);
+  if (own_) rt::LoadBmp(fileName, own_);
 }
 
 void Strip::UpdateSource() {
-  if (own_ != nullptr) {
+  if (own_) {
     source_ = own_;
   } else {
-    source_ = shared_ != nullptr ? shared_->image : nullptr;
+    source_ = shared_ != nullptr ? shared_->image.get() : nullptr;
   }
 }
 
 void Strip::MakeOwnCopy() {
-  if (own_ != nullptr) return;
-  own_ = rt::CreateImage(width_, height_, 0);
-  if (own_ == nullptr) return;
+  if (own_) return;
+  own_.reset(rt::CreateImage(width_, height_, 0));
+  if (!own_) return;
   if (shared_ != nullptr) {
     rt::PutImage(own_, 0, 0, shared_->image, 0, 0, width_, height_, rt::PutMode::Opaque);
   }

@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 
 namespace wimmel::scene {
@@ -92,7 +93,7 @@ class Strip {
   // since the step asks for it for every figure it draws.
   rt::Image Source() const { return source_; }
   // True while the strip shares a decoded picture instead of owning pixels.
-  bool IsShared() const { return shared_ != nullptr && own_ == nullptr; }
+  bool IsShared() const { return shared_ != nullptr && !own_; }
 
  private:
   void MakeOwnCopy();
@@ -101,7 +102,7 @@ class Strip {
   // First, so that a record holding the strip can keep it next to the
   // fields read with it.
   rt::Image source_ = nullptr;  // own_, else the shared picture's image
-  rt::Image own_ = nullptr;
+  rt::OwnedImage own_;
   std::shared_ptr<const SharedPicture> shared_;
   bool exists_ = false;
   int32_t width_ = 0;

@@ -18,12 +18,8 @@ struct DesktopRecord {
 };
 
 struct SharedState {
-  SharedState() = default;
-  SharedState(const SharedState&) = delete;
-  SharedState& operator=(const SharedState&) = delete;
-  // The scene background is this run's image; the runtime outlives this state.
-  ~SharedState() { rt::DestroyImage(layout.Hintergrund); }
-
+  // The scene background (in layout) is this run's image and goes with this
+  // state; the runtime outlives it.
   ProgramSettings settings;
   FigureKind figureKinds[kFigureKinds + 1];  // rows 1..10, row 0 unused
   SceneLayout layout;

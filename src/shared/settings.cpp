@@ -64,11 +64,7 @@ SceneLayout& Layout() {
 }
 
 void FreeHintergrund() {
-  SceneLayout& layout = SharedModule::Get().layout;
-  if (layout.Hintergrund != nullptr) {
-    rt::DestroyImage(layout.Hintergrund);
-    layout.Hintergrund = nullptr;
-  }
+  SharedModule::Get().layout.Hintergrund.reset();
 }
 
 }  // namespace wimmel

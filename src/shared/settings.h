@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/owned.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 
 namespace wimmel {
@@ -69,7 +70,7 @@ void FillFigureKinds();
 
 // The scene background and where it lies on the screen.
 struct SceneLayout {
-  rt::Image Hintergrund = nullptr;
+  rt::OwnedImage Hintergrund;
   int32_t SzeneX0 = 0, SzeneY0 = 0, SzeneX1 = 0, SzeneY1 = 0;
   int32_t width = 0, height = 0;                   // size of Hintergrund
   int32_t visibleCornerX = 0, visibleCornerY = 0;  // visible corner (width - 1, height - 1)

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/owned_image.h"
 #include "runtime/owned_impl.h"
 #include "runtime/runtime.h"
 #include "shared/command_word.h"
@@ -29,7 +30,7 @@ constexpr size_t kTitleLength = 40;
 // One window. The fields up to BildAnzahl are the window's record as the
 // commands read and write it; `live` is the table's own bookkeeping.
 struct FensterDaten {
-  rt::Image bitmap = nullptr;
+  rt::OwnedImage bitmap;
   int32_t MusterNr = 0;
   std::string title;
   int32_t TitelAus = 0;
@@ -46,7 +47,7 @@ struct FensterDaten {
   int32_t textR = 0, textG = 0, textB = 0;
   uint32_t textColour = 0;
   int32_t fontNumber = 0;
-  std::array<rt::Image, kImageSlots + 1> MerkBild{};
+  std::array<rt::OwnedImage, kImageSlots + 1> MerkBild{};
   std::array<int32_t, kImageSlots + 1> imageWidth{};
   std::array<int32_t, kImageSlots + 1> imageHeight{};
   int32_t BildAnzahl = 0;
@@ -56,15 +57,10 @@ struct FensterDaten {
   bool live = false;
 };
 
-// The window system of one run: all 51 records and the results.
+// The window system of one run: all 51 records and the results. Every
+// window's bitmap and remembered images, live or not, go with it, so that
+// windows the program never deleted do not outlive the run.
 struct WindowTable {
-  WindowTable() = default;
-  WindowTable(const WindowTable&) = delete;
-  WindowTable& operator=(const WindowTable&) = delete;
-  // Frees every window's bitmap and remembered images, live or not, so that
-  // windows the program never deleted do not outlive the run.
-  ~WindowTable();
-
   FensterDaten FensterTabelle[kHighestWindow + 1];
   int32_t HoechsteFensterNr = 0;
   std::string FensterErgebnis;
@@ -74,25 +70,9 @@ struct WindowTable {
 namespace {
 
 void FreeImages(FensterDaten& window) {
-  for (rt::Image& image : window.MerkBild) {
-    if (image != nullptr) {
-      rt::DestroyImage(image);
-      image = nullptr;
-    }
-  }
-  if (window.bitmap != nullptr) {
-    rt::DestroyImage(window.bitmap);
-    window.bitmap = nullptr;
-  }
+  for (rt::OwnedImage& image : window.MerkBild) image.reset();
+  window.bitmap.reset();
 }
-
-}  // namespace
-
-WindowTable::~WindowTable() {
-  for (FensterDaten& window : FensterTabelle) FreeImages(window);
-}
-
-namespace {
 
 enum class Command {
   LoescheAlleBilderEinesFensters,
@@ -215,10 +195,7 @@ void LoeschAlleFenster(WindowTable& table) {
   }
   // Every record, not only those up to the highest number, so nothing a
   // deleted window left behind can leak.
-  for (FensterDaten& window : table.FensterTabelle) {
-    FreeImages(window);
-    window = FensterDaten{};
-  }
+  for (FensterDaten& window : table.FensterTabelle) window = FensterDaten{};
   table.HoechsteFensterNr = 0;
 }
 
@@ -261,7 +238,7 @@ void Erstellen(WindowTable& table, const Request& r) {
   // The slot count starts again at 0, so images a former window of this
   // number still held could never be freed later; free them now.
   FreeImages(w);
-  w.bitmap = rt::CreateImage(10, 10, w.baseColour);
+  w.bitmap.reset(rt::CreateImage(10, 10, w.baseColour));
   w.live = true;
   table.HoechsteFensterNr = n;
   table.FensterErgebnis = rt::IntToText(n);
@@ -272,8 +249,8 @@ void Erstellen(WindowTable& table, const Request& r) {
 void SetzGroesse(FensterDaten& w, const Request& r) {
   w.width = r.W1;
   w.height = r.W2;
-  if (w.bitmap != nullptr) rt::DestroyImage(w.bitmap);
-  w.bitmap = rt::CreateImage(r.W1, r.W2, w.baseColour);
+  w.bitmap.reset();
+  w.bitmap.reset(rt::CreateImage(r.W1, r.W2, w.baseColour));
 }
 
 // ---------------------------------------------------------------- images
@@ -307,12 +284,9 @@ void MerkeBild(WindowTable& table, FensterDaten& w, const Request& r) {
     return;
   }
   const int32_t k = w.BildAnzahl;
-  if (w.MerkBild[k] != nullptr) {
-    rt::DestroyImage(w.MerkBild[k]);
-    w.MerkBild[k] = nullptr;
-  }
-  w.MerkBild[k] = rt::CreateImage(w.imageWidth[k], w.imageHeight[k], 0);
-  if (w.MerkBild[k] != nullptr) rt::LoadBmp(r.Text, w.MerkBild[k]);
+  w.MerkBild[k].reset();
+  w.MerkBild[k].reset(rt::CreateImage(w.imageWidth[k], w.imageHeight[k], 0));
+  if (w.MerkBild[k]) rt::LoadBmp(r.Text, w.MerkBild[k]);
   table.FensterErgebnis = rt::IntToText(k);
 }
 
@@ -339,7 +313,7 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 // top-left corner for the right edge, the bottom edge and the corner.
 void FuellRechteck(FensterDaten& w, const Request& r) {
   const int32_t k = SlotFromText(r.Text);
-  if (!IsSlot(k) || w.bitmap == nullptr) return;
+  if (!IsSlot(k) || !w.bitmap) return;
   rt::Image tile = w.MerkBild[k];
   const int64_t tw = w.imageWidth[k];
   const int64_t th = w.imageHeight[k];
@@ -381,13 +355,13 @@ void FuellDateiMuster(WindowTable& table, FensterDaten& w, const Request& r) {
 }
 
 void MalRechteck(const FensterDaten& w, const Request& r) {
-  if (w.bitmap == nullptr) return;
+  if (!w.bitmap) return;
   rt::DrawLine(w.bitmap, r.W1, r.W2, rt::Clamp32(int64_t{r.W1} + r.W3),
                rt::Clamp32(int64_t{r.W2} + r.W4), w.NaechsteAktionFarbe, 2);
 }
 
 void SetzeBildTransparent(const FensterDaten& w, const Request& r) {
-  if (w.bitmap == nullptr || !IsSlot(r.W3)) return;
+  if (!w.bitmap || !IsSlot(r.W3)) return;
   rt::Image image = w.MerkBild[r.W3];
   if (image == nullptr || w.imageWidth[r.W3] <= 0 || w.imageHeight[r.W3] <= 0) return;
   rt::PutImage(w.bitmap, r.W1, r.W2, image, 0, 0, w.imageWidth[r.W3], w.imageHeight[r.W3],
@@ -395,14 +369,14 @@ void SetzeBildTransparent(const FensterDaten& w, const Request& r) {
 }
 
 void SchreibText(const FensterDaten& w, const Request& r) {
-  if (w.bitmap == nullptr) return;
+  if (!w.bitmap) return;
   MaleText(r.Text, r.W1, r.W2, w.textColour, w.fontNumber, w.bitmap);
 }
 
 // Raised text puts the dark shade to the lower right; engraved text swaps the
 // shades. Components leave 0..255 without clamping, as in every colour.
 void WriteShadedText(const FensterDaten& w, const Request& r, int32_t distance, bool engraved) {
-  if (w.bitmap == nullptr) return;
+  if (!w.bitmap) return;
   const int64_t d = distance;
   const uint32_t dark = MixColour(ShadeComponent(w.textR, -d), ShadeComponent(w.textG, -d),
                                   ShadeComponent(w.textB, -d));
@@ -430,7 +404,7 @@ void ZeigAn(WindowTable& table, FensterDaten& w, const Request& r) {
     // mean the screen.
     const FensterDaten* t =
         (r.W3 >= 1 && r.W3 <= table.HoechsteFensterNr) ? LiveWindow(table, r.W3) : nullptr;
-    if (t == nullptr || t->bitmap == nullptr) {
+    if (t == nullptr || !t->bitmap) {
       rt::PrintText("Fenster(): Soll das Fenster " + rt::IntToText(r.Nr) +
                         "in Bitmap des Fensters " + rt::IntToText(r.W3) +
                         " blitten, ZielfensterNr ist aber nicht OK",
@@ -441,14 +415,13 @@ void ZeigAn(WindowTable& table, FensterDaten& w, const Request& r) {
     }
   }
   if (targetOk) {
-    if (target != nullptr && target == w.bitmap) {
+    if (target != nullptr && target == w.bitmap.get()) {
       // A window shown into its own bitmap copies from a snapshot, so the
       // copy never reads pixels it has already overwritten.
-      rt::Image snapshot = rt::CreateImage(w.width, w.height, 0);
-      if (snapshot != nullptr) {
+      const rt::OwnedImage snapshot(rt::CreateImage(w.width, w.height, 0));
+      if (snapshot) {
         rt::PutImage(snapshot, 0, 0, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
         rt::PutImage(target, w.x, w.y, snapshot, 0, 0, w.width, w.height, rt::PutMode::Opaque);
-        rt::DestroyImage(snapshot);
       }
     } else {
       rt::PutImage(target, w.x, w.y, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "runtime/image.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 #include "shared/settings.h"
 #include "text/text.h"
@@ -97,7 +98,7 @@ class PanelTest : public ::testing::Test {
   // the screen rectangle at (sx, sy).
   void CompareWithTwin(int32_t sx, int32_t sy, int32_t w, int32_t h, uint32_t ground,
                        const std::function<void(rt::Image)>& paint, const std::string& what) {
-    rt::Image twin = rt::CreateImage(w, h, 0xFF000000u | ground);
+    rt::OwnedImage twin(rt::CreateImage(w, h, 0xFF000000u | ground));
     ASSERT_NE(twin, nullptr);
     paint(twin);
     for (int32_t y = 0; y < h; ++y) {
@@ -106,7 +107,6 @@ class PanelTest : public ::testing::Test {
             << what << ": screen pixel " << sx + x << "," << sy + y;
       }
     }
-    rt::DestroyImage(twin);
   }
 
   // A caption in black, font 0, on an empty key at screen (bx, by).

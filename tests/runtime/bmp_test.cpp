@@ -21,6 +21,7 @@
 #include "make_bmp.h"
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 #include "test_files.h"
 
@@ -114,7 +115,7 @@ TEST_P(Corpus, EveryFileGivesAnAllowedCode) {
     std::set<int32_t> seen;
     for (const auto& [w, h] : {std::pair{64, 64}, std::pair{1, 1}, std::pair{600, 600},
                                std::pair{127, 64}, std::pair{3, 200}}) {
-      rt::Image img = rt::CreateImage(w, h, 0x00123456);
+      rt::OwnedImage img(rt::CreateImage(w, h, 0x00123456));
       ASSERT_NE(img, nullptr);
       const int32_t code = rt::LoadBmp(kCorpus + "/" + e.file, img);
       EXPECT_TRUE(e.codes.count(code)) << e.file << " gave " << code << " into " << w << "x" << h;
@@ -123,7 +124,6 @@ TEST_P(Corpus, EveryFileGivesAnAllowedCode) {
         ASSERT_EQ(FirstPixelNot(img, sentinel), "")
             << e.file << ": a refused file must not write pixels";
       }
-      rt::DestroyImage(img);
     }
     EXPECT_EQ(seen.size(), 1u) << e.file << ": the code must not depend on the image size";
   }
@@ -137,10 +137,9 @@ TEST(Corpus, WellFormedFilesMatchEachOther) {
   // same colours, so loaded images agree pixel for pixel.
   ASSERT_EQ(rt::SetScreenMode(21, 32, 0, 1, 0), 0);
   auto load = [](const std::string& name) {
-    rt::Image img = rt::CreateImage(127, 64, 0x00777777);
+    rt::OwnedImage img(rt::CreateImage(127, 64, 0x00777777));
     EXPECT_EQ(rt::LoadBmp(kCorpus + "/g/" + name, img), 0) << name;
     std::vector<uint32_t> p = Pixels(img);
-    rt::DestroyImage(img);
     return p;
   };
   const std::vector<uint32_t> rgb24 = load("rgb24.bmp");
@@ -173,7 +172,7 @@ TEST_P(LoadBmpFiles, LargeFileFillsTheWholeSmallerImage) {
   for (const auto& [width, height] :
        {std::pair{600, 400}, std::pair{600, -400}, std::pair{2000, 60}, std::pair{2000, -60}}) {
     const std::string path = Write("big.bmp", test::MakeBmp(width, height, 24, {}, Colour));
-    rt::Image img = rt::CreateImage(576, 48, 0);
+    rt::OwnedImage img(rt::CreateImage(576, 48, 0));
     ASSERT_EQ(rt::LoadBmp(path, img), 0);
     for (int32_t y = 0; y < 48; ++y) {
       for (int32_t x = 0; x < 576; ++x) {
@@ -181,13 +180,12 @@ TEST_P(LoadBmpFiles, LargeFileFillsTheWholeSmallerImage) {
             << width << "x" << height << " at " << x << "," << y;
       }
     }
-    rt::DestroyImage(img);
   }
 }
 
 TEST_P(LoadBmpFiles, SmallFileChangesOnlyItsOverlap) {
   const std::string path = Write("small.bmp", test::MakeBmp(100, 40, 24, {}, Colour));
-  rt::Image img = rt::CreateImage(576, 48, 0x00ABCDEF);
+  rt::OwnedImage img(rt::CreateImage(576, 48, 0x00ABCDEF));
   ASSERT_EQ(rt::LoadBmp(path, img), 0);
   for (int32_t y = 0; y < 48; ++y) {
     for (int32_t x = 0; x < 576; ++x) {
@@ -195,7 +193,6 @@ TEST_P(LoadBmpFiles, SmallFileChangesOnlyItsOverlap) {
       ASSERT_EQ(rt::GetPixel(img, x, y), InFormat(want, depth())) << x << "," << y;
     }
   }
-  rt::DestroyImage(img);
 }
 
 TEST_P(LoadBmpFiles, PaletteDepthsAndRowOrder) {
@@ -211,7 +208,7 @@ TEST_P(LoadBmpFiles, PaletteDepthsAndRowOrder) {
         };
         const std::vector<uint32_t> pal(palette.begin(), palette.begin() + count);
         const std::string path = Write("pal.bmp", test::MakeBmp(width, height, bits, pal, index));
-        rt::Image img = rt::CreateImage(width, 13, 0x00ABCDEF);
+        rt::OwnedImage img(rt::CreateImage(width, 13, 0x00ABCDEF));
         ASSERT_EQ(rt::LoadBmp(path, img), 0);
         for (int32_t y = 0; y < 13; ++y) {
           for (int32_t x = 0; x < width; ++x) {
@@ -220,7 +217,6 @@ TEST_P(LoadBmpFiles, PaletteDepthsAndRowOrder) {
                 << y;
           }
         }
-        rt::DestroyImage(img);
       }
     }
   }
@@ -231,7 +227,7 @@ TEST_P(LoadBmpFiles, TrueColourRowsOfEveryWidth) {
   for (const int bits : {24, 32}) {
     for (int32_t width = 1; width <= 40; ++width) {
       const std::string path = Write("wide.bmp", test::MakeBmp(width, 3, bits, {}, Colour));
-      rt::Image img = rt::CreateImage(width + 1, 3, 0x00ABCDEF);
+      rt::OwnedImage img(rt::CreateImage(width + 1, 3, 0x00ABCDEF));
       ASSERT_EQ(rt::LoadBmp(path, img), 0);
       for (int32_t y = 0; y < 3; ++y) {
         for (int32_t x = 0; x <= width; ++x) {
@@ -240,7 +236,6 @@ TEST_P(LoadBmpFiles, TrueColourRowsOfEveryWidth) {
               << bits << " bit, width " << width << " at " << x << "," << y;
         }
       }
-      rt::DestroyImage(img);
     }
   }
 }
@@ -249,27 +244,25 @@ TEST_P(LoadBmpFiles, IndicesBeyondThePaletteReadBlack) {
   const std::vector<uint32_t> pal = {0x112233, 0x445566, 0x778899};
   auto index = [](int32_t x, int32_t) { return static_cast<uint32_t>(x * 50); };
   const std::string path = Write("short-palette.bmp", test::MakeBmp(6, 1, 8, pal, index));
-  rt::Image img = rt::CreateImage(6, 1, 0x00ABCDEF);
+  rt::OwnedImage img(rt::CreateImage(6, 1, 0x00ABCDEF));
   ASSERT_EQ(rt::LoadBmp(path, img), 0);
   EXPECT_EQ(rt::GetPixel(img, 0, 0), InFormat(0x112233, depth()));
   for (int32_t x = 1; x < 6; ++x) EXPECT_EQ(rt::GetPixel(img, x, 0), 0u) << x;
-  rt::DestroyImage(img);
 }
 
 TEST_P(LoadBmpFiles, ThirtyTwoBitIgnoresTheFourthByte) {
   auto px = [](int32_t x, int32_t) { return 0xAB000000u | static_cast<uint32_t>(x * 0x111111); };
   const std::string path = Write("rgb32.bmp", test::MakeBmp(4, 2, 32, {}, px));
-  rt::Image img = rt::CreateImage(4, 2, 0);
+  rt::OwnedImage img(rt::CreateImage(4, 2, 0));
   ASSERT_EQ(rt::LoadBmp(path, img), 0);
   for (int32_t x = 0; x < 4; ++x) {
     EXPECT_EQ(rt::GetPixel(img, x, 1), InFormat(x * 0x111111u, depth()));
   }
-  rt::DestroyImage(img);
 }
 
 TEST_P(LoadBmpFiles, TruncatedAndBrokenFilesWriteNothing) {
   const std::vector<uint8_t> good = test::MakeBmp(20, 10, 24, {}, Colour);
-  rt::Image img = rt::CreateImage(20, 10, 0x00ABCDEF);
+  rt::OwnedImage img(rt::CreateImage(20, 10, 0x00ABCDEF));
   const std::vector<uint32_t> before = Pixels(img);
   auto expectCode = [&](const std::vector<uint8_t>& bytes, int32_t code, const char* what) {
     EXPECT_EQ(rt::LoadBmp(Write("broken.bmp", bytes), img), code) << what;
@@ -328,12 +321,11 @@ TEST_P(LoadBmpFiles, TruncatedAndBrokenFilesWriteNothing) {
   b = good;
   test::Put32(b, 22, 0x80000001u);
   expectCode(b, 3, "huge top-down height");
-  rt::DestroyImage(img);
 }
 
 TEST_P(LoadBmpFiles, MissingFilesAndBothSeparators) {
   test::HangGuard guard(10);
-  rt::Image img = rt::CreateImage(4, 4, 0);
+  rt::OwnedImage img(rt::CreateImage(4, 4, 0));
   EXPECT_EQ(rt::LoadBmp(TempDir() + "/missing.bmp", img), 2);
   EXPECT_EQ(rt::LoadBmp(TempDir(), img), 2) << "a folder is not a picture";
   const std::string pipe = TempDir() + "/pipe" + std::to_string(depth()) + ".bmp";
@@ -344,7 +336,6 @@ TEST_P(LoadBmpFiles, MissingFilesAndBothSeparators) {
   test::WriteFile(dir + "/Karo.bmp", test::MakeBmp(4, 4, 24, {}, Colour));
   EXPECT_EQ(rt::LoadBmp(TempDir() + "\\HG_bild\\Karo.bmp", img), 0);
   EXPECT_EQ(rt::GetPixel(img, 3, 3), InFormat(Colour(3, 3), depth()));
-  rt::DestroyImage(img);
 }
 
 TEST_P(LoadBmpFiles, NullImageLoadsOntoTheScreen) {
@@ -416,14 +407,13 @@ int LoadHugeFiles(const std::string& small, const std::string& up, const std::st
                   const std::string& cut) {
   if (rt::SetScreenMode(18, 32, 0, 1, 0) != 0) return 10;
   auto load = [](const std::string& path, int32_t w, int32_t h, int32_t code, uint32_t colour) {
-    rt::Image img = rt::CreateImage(w, h, 0x00ABCDEF);
+    rt::OwnedImage img(rt::CreateImage(w, h, 0x00ABCDEF));
     if (img == nullptr || rt::LoadBmp(path, img) != code) return false;
     for (int32_t y = 0; y < h; ++y) {
       for (int32_t x = 0; x < w; ++x) {
         if (rt::GetPixel(img, x, y) != colour) return false;
       }
     }
-    rt::DestroyImage(img);
     return true;
   };
   if (!load(small, 48, 48, 0, 0x102030)) return 11;

@@ -20,6 +20,7 @@
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/internal.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
@@ -104,11 +105,10 @@ TEST(Screen, DepthsMapToTwoFormats) {
     EXPECT_EQ(info.pitch % 16, 0);
     EXPECT_GE(info.pitch, c.width * c.bpp);
     EXPECT_EQ(info.driver, "headless");
-    rt::Image img = rt::CreateImage(3, 3, 0);
+    rt::OwnedImage img(rt::CreateImage(3, 3, 0));
     ASSERT_NE(img, nullptr);
     EXPECT_EQ(img->bytesPerPixel, c.bpp);
     EXPECT_EQ(rt::MaskColour(), c.bpp == 2 ? 0xF81Fu : 0xFF00FFu);
-    rt::DestroyImage(img);
   }
 }
 
@@ -169,16 +169,15 @@ TEST(Images, RefusesImpossibleSizes) {
   EXPECT_EQ(rt::CreateImage(16384, 16384, 0), nullptr) << "1 GiB is above the limit";
   EXPECT_EQ(rt::CreateImage(3000000, 2000000, 0), nullptr);
   EXPECT_EQ(rt::CreateImage(INT32_MAX, INT32_MAX, 0), nullptr);
-  rt::Image wide = rt::CreateImage(16384, 1, 0);
+  rt::OwnedImage wide(rt::CreateImage(16384, 1, 0));
   ASSERT_NE(wide, nullptr);
-  rt::DestroyImage(wide);
 }
 
 TEST(Images, LayoutAndFill) {
   for (const int32_t depth : {16, 32}) {
     OpenScreen(depth);
     for (int32_t w = 1; w <= 20; ++w) {
-      rt::Image img = rt::CreateImage(w, 3, 0xFF123456);
+      rt::OwnedImage img(rt::CreateImage(w, 3, 0xFF123456));
       ASSERT_NE(img, nullptr);
       EXPECT_EQ(img->pitch % 16, 0);
       EXPECT_GE(img->pitch, w * img->bytesPerPixel);
@@ -186,24 +185,20 @@ TEST(Images, LayoutAndFill) {
       EXPECT_EQ(reinterpret_cast<uintptr_t>(img->pixels) % 16, 0u);
       const uint32_t want = depth == 16 ? Reduce(0xFF123456) : 0xFF123456u;
       for (uint32_t v : Pixels(img)) ASSERT_EQ(v, want) << "depth " << depth;
-      rt::DestroyImage(img);
     }
-    rt::Image masked = rt::CreateImage(5, 5, 0x1234, 0, rt::CreateImageFlagMask);
+    rt::OwnedImage masked(rt::CreateImage(5, 5, 0x1234, 0, rt::CreateImageFlagMask));
     for (uint32_t v : Pixels(masked)) ASSERT_EQ(v, rt::MaskColour());
-    rt::DestroyImage(masked);
   }
 }
 
 TEST(Images, IdsAreSmallAndDistinct) {
   OpenScreen(32);
-  rt::Image a = rt::CreateImage(2, 2, 0);
-  rt::Image b = rt::CreateImage(2, 2, 0);
+  rt::OwnedImage a(rt::CreateImage(2, 2, 0));
+  rt::OwnedImage b(rt::CreateImage(2, 2, 0));
   EXPECT_NE(rt::ImageId(a), 0u);
   EXPECT_NE(rt::ImageId(a), rt::ImageId(b));
   EXPECT_LT(rt::ImageId(b), 1000000u);
   EXPECT_EQ(rt::ImageId(nullptr), 0u);
-  rt::DestroyImage(a);
-  rt::DestroyImage(b);
 }
 
 TEST(Images, ReductionTo565) {
@@ -253,8 +248,8 @@ TEST_P(Blit, ClipsAtEveryEdgeLikeTheReference) {
   const int32_t depth = Depth();
   OpenScreen(depth);
   const int32_t tw = 23, th = 17, iw = 13, ih = 9;
-  rt::Image target = rt::CreateImage(tw, th, 0);
-  rt::Image image = rt::CreateImage(iw, ih, 0);
+  rt::OwnedImage target(rt::CreateImage(tw, th, 0));
+  rt::OwnedImage image(rt::CreateImage(iw, ih, 0));
   const uint32_t key = depth == 16 ? 0xF81F : 0xFF00FF;
   std::vector<uint32_t> src;
   for (int32_t y = 0; y < ih; ++y) {
@@ -301,8 +296,6 @@ TEST_P(Blit, ClipsAtEveryEdgeLikeTheReference) {
       }
     }
   }
-  rt::DestroyImage(target);
-  rt::DestroyImage(image);
 }
 
 TEST_P(Blit, EveryRowLength) {
@@ -311,8 +304,8 @@ TEST_P(Blit, EveryRowLength) {
   const int32_t depth = Depth();
   OpenScreen(depth);
   for (int32_t w = 1; w <= 70; ++w) {
-    rt::Image target = rt::CreateImage(w, 2, 0);
-    rt::Image image = rt::CreateImage(w, 2, 0);
+    rt::OwnedImage target(rt::CreateImage(w, 2, 0));
+    rt::OwnedImage image(rt::CreateImage(w, 2, 0));
     std::vector<uint32_t> expected;
     for (int32_t y = 0; y < 2; ++y) {
       for (int32_t x = 0; x < w; ++x) {
@@ -355,8 +348,6 @@ TEST_P(Blit, EveryRowLength) {
     ASSERT_EQ(rt::PutImage(target, 0, 0, image, 0, 0, w, 2, rt::PutMode::Opaque), 0);
     ASSERT_EQ(Pixels(target), Pixels(image))
         << blitters_ << " opaque, depth " << depth << " width " << w;
-    rt::DestroyImage(target);
-    rt::DestroyImage(image);
   }
 }
 
@@ -408,61 +399,55 @@ TEST(Blits, EachRuntimeTimesItsCopiersAtItsFirstCopy) {
 
 TEST(Blits, OpaqueKeepsTheTopByte) {
   OpenScreen(32);
-  rt::Image image = rt::CreateImage(4, 1, 0);
+  rt::OwnedImage image(rt::CreateImage(4, 1, 0));
   Poke(image, 0, 0, 0xFFFF00FF);
   Poke(image, 1, 0, 0x12345678);
-  rt::Image target = rt::CreateImage(4, 1, 0);
+  rt::OwnedImage target(rt::CreateImage(4, 1, 0));
   ASSERT_EQ(rt::PutImage(target, 0, 0, image, 0, 0, 4, 1, rt::PutMode::Opaque), 0);
   EXPECT_EQ(rt::GetPixel(target, 0, 0), 0xFFFF00FFu);
   EXPECT_EQ(rt::GetPixel(target, 1, 0), 0x12345678u);
-  rt::DestroyImage(image);
-  rt::DestroyImage(target);
 }
 
 TEST(Blits, MaskImageLeavesTargetUnchanged) {
   for (const int32_t depth : {16, 32}) {
     OpenScreen(depth);
-    rt::Image masked = rt::CreateImage(10, 10, 0, 0, rt::CreateImageFlagMask);
+    rt::OwnedImage masked(rt::CreateImage(10, 10, 0, 0, rt::CreateImageFlagMask));
     rt::DrawLine(nullptr, 0, 0, 30, 30, 0xFF336699, 2);
     const std::vector<uint32_t> before = Pixels(rt::ScreenImage());
     ASSERT_EQ(rt::PutImage(nullptr, 5, 5, masked, 0, 0, 10, 10, rt::PutMode::Transparent), 0);
     EXPECT_EQ(Pixels(rt::ScreenImage()), before) << "depth " << depth;
-    rt::DestroyImage(masked);
   }
 }
 
 TEST(Blits, SixteenBitMagentaColourIsTransparent) {
   OpenScreen(16);
-  rt::Image img = rt::CreateImage(2, 2, 0xFFFF00FF);
+  rt::OwnedImage img(rt::CreateImage(2, 2, 0xFFFF00FF));
   EXPECT_EQ(rt::GetPixel(img, 1, 1), 0xF81Fu);
   rt::SetPixel(nullptr, 1, 1, 0xFF00FF00);
   ASSERT_EQ(rt::PutImage(nullptr, 0, 0, img, 0, 0, 2, 2, rt::PutMode::Transparent), 0);
   EXPECT_EQ(rt::GetPixel(nullptr, 1, 1), Reduce(0xFF00FF00));
-  rt::DestroyImage(img);
 }
 
 TEST(Blits, RefusesWhatCannotBeDrawn) {
   OpenScreen(32);
-  rt::Image four = rt::CreateImage(4, 4, 0xFFFFFFFF);
+  rt::OwnedImage four(rt::CreateImage(4, 4, 0xFFFFFFFF));
   EXPECT_EQ(rt::PutImage(nullptr, 0, 0, nullptr, 0, 0, 4, 4, rt::PutMode::Opaque), 1);
   ASSERT_EQ(rt::SetScreenMode(18, 16, 0, 1, 0), 0);
   EXPECT_EQ(rt::PutImage(nullptr, 0, 0, four, 0, 0, 4, 4, rt::PutMode::Opaque), 1)
       << "an image of the old depth no longer fits the screen";
   EXPECT_EQ(rt::GetPixel(nullptr, 0, 0), 0u);
-  rt::Image two = rt::CreateImage(4, 4, 0);
+  rt::OwnedImage two(rt::CreateImage(4, 4, 0));
   EXPECT_EQ(rt::PutImage(two, 0, 0, four, 0, 0, 4, 4, rt::PutMode::Opaque), 1);
   EXPECT_EQ(rt::PutImage(nullptr, 0, 0, two, 0, 0, 4, 4, rt::PutMode::Opaque), 0);
   EXPECT_EQ(rt::PutImage(nullptr, 5000, 0, two, 0, 0, 4, 4, rt::PutMode::Opaque), 0)
       << "nothing visible is not a failure";
   rt::headless::Install();  // no screen
   EXPECT_EQ(rt::PutImage(two, 0, 0, two, 0, 0, 4, 4, rt::PutMode::Opaque), 1);
-  rt::DestroyImage(four);
-  rt::DestroyImage(two);
 }
 
 TEST(Blits, ScreenPutsMarkTheirTiles) {
   OpenScreen(32);
-  rt::Image img = rt::CreateImage(8, 8, 0xFFFFFFFF);
+  rt::OwnedImage img(rt::CreateImage(8, 8, 0xFFFFFFFF));
   Changed();
   // Columns 100..107 lie in the tile from 96, rows 470..477 in the one from 464.
   ASSERT_EQ(rt::PutImage(nullptr, 100, 470, img, 0, 0, 8, 8, rt::PutMode::Opaque), 0);
@@ -471,14 +456,13 @@ TEST(Blits, ScreenPutsMarkTheirTiles) {
   // A put across tile borders and partly off the screen marks what shows.
   ASSERT_EQ(rt::PutImage(nullptr, 630, -4, img, 0, 0, 8, 8, rt::PutMode::Transparent), 0);
   EXPECT_EQ(Changed(), (Rects{{608, 0, 32, 16}}));
-  rt::DestroyImage(img);
 }
 
 // ---------------------------------------------------------------- drawing
 
 TEST(Drawing, BoxCornersAreInclusiveInAnyOrder) {
   OpenScreen(32);
-  rt::Image img = rt::CreateImage(12, 12, 0);
+  rt::OwnedImage img(rt::CreateImage(12, 12, 0));
   const int32_t corners[][4] = {{2, 3, 6, 8}, {6, 8, 2, 3}, {6, 3, 2, 8}, {2, 8, 6, 3}};
   for (const auto& c : corners) {
     for (const int32_t kind : {1, 2}) {
@@ -495,12 +479,11 @@ TEST(Drawing, BoxCornersAreInclusiveInAnyOrder) {
       }
     }
   }
-  rt::DestroyImage(img);
 }
 
 TEST(Drawing, LineHitsBothEndsAndOnePixelPerStep) {
   OpenScreen(32);
-  rt::Image img = rt::CreateImage(40, 40, 0);
+  rt::OwnedImage img(rt::CreateImage(40, 40, 0));
   const int32_t lines[][4] = {{3, 5, 30, 12}, {30, 12, 3, 5},  {5, 2, 9, 37},  {0, 39, 39, 0},
                               {7, 7, 7, 7},   {1, 20, 38, 20}, {20, 1, 20, 38}};
   for (const auto& l : lines) {
@@ -521,7 +504,6 @@ TEST(Drawing, LineHitsBothEndsAndOnePixelPerStep) {
     }
     EXPECT_EQ(count, steps);
   }
-  rt::DestroyImage(img);
 }
 
 TEST(Drawing, ClippedLinesMatchTheUnclippedLine) {
@@ -529,8 +511,8 @@ TEST(Drawing, ClippedLinesMatchTheUnclippedLine) {
   // same line shows in that window of a big image.
   OpenScreen(32);
   const int32_t big = 400, off = 150, small = 60;
-  rt::Image whole = rt::CreateImage(big, big, 0);
-  rt::Image window = rt::CreateImage(small, small, 0);
+  rt::OwnedImage whole(rt::CreateImage(big, big, 0));
+  rt::OwnedImage window(rt::CreateImage(small, small, 0));
   const int32_t lines[][4] = {{0, 0, 399, 399},   {10, 390, 390, 5},  {0, 170, 399, 190},
                               {180, 0, 170, 399}, {399, 120, 0, 260}, {155, 10, 201, 399},
                               {0, 151, 399, 152}, {152, 152, 300, 3}};
@@ -547,8 +529,6 @@ TEST(Drawing, ClippedLinesMatchTheUnclippedLine) {
       }
     }
   }
-  rt::DestroyImage(whole);
-  rt::DestroyImage(window);
 }
 
 TEST(Drawing, HugeShapesOnlyTouchTheVisiblePart) {
@@ -646,7 +626,7 @@ TEST(Drawing, CircleOutlineHasNoGaps) {
 
 TEST(Drawing, SetPixelIsClipped) {
   OpenScreen(32);
-  rt::Image img = rt::CreateImage(3, 3, 0);
+  rt::OwnedImage img(rt::CreateImage(3, 3, 0));
   for (const int32_t v : {-1, 3, INT32_MIN, INT32_MAX}) {
     rt::SetPixel(img, v, 1, 0xFFFFFFFF);
     rt::SetPixel(img, 1, v, 0xFFFFFFFF);
@@ -655,14 +635,13 @@ TEST(Drawing, SetPixelIsClipped) {
   rt::SetPixel(img, 2, 2, 0xFF010203);
   EXPECT_EQ(rt::GetPixel(img, 2, 2), 0xFF010203u);
   EXPECT_EQ(rt::GetPixel(img, 3, 2), 0u) << "outside reads 0";
-  rt::DestroyImage(img);
 }
 
 TEST(Drawing, MonoGlyphSetsWhatSetPixelWouldSet) {
   for (const int32_t depth : {16, 32}) {
     OpenScreen(depth);
-    rt::Image mine = rt::CreateImage(40, 30, 0);
-    rt::Image reference = rt::CreateImage(40, 30, 0);
+    rt::OwnedImage mine(rt::CreateImage(40, 30, 0));
+    rt::OwnedImage reference(rt::CreateImage(40, 30, 0));
     uint32_t rows[32];
     uint32_t seed = 12345;
     for (uint32_t& r : rows) r = seed = seed * 1664525u + 1013904223u;
@@ -692,8 +671,6 @@ TEST(Drawing, MonoGlyphSetsWhatSetPixelWouldSet) {
         ASSERT_EQ(Pixels(mine), Pixels(reference)) << depth << " " << width << " " << x << " " << y;
       }
     }
-    rt::DestroyImage(mine);
-    rt::DestroyImage(reference);
   }
 }
 

@@ -18,6 +18,7 @@
 
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 #include "test_files.h"
 
@@ -74,8 +75,8 @@ class PngOutput : public ::testing::Test {
     folder_ = test::MakeTempFolder("png");
     ASSERT_FALSE(folder_.empty());
     // Noise compresses badly, so its PNG is far larger than the limit below.
-    picture_ = rt::CreateImage(64, 64, 0, 0, 0);
-    ASSERT_NE(picture_, nullptr);
+    picture_.reset(rt::CreateImage(64, 64, 0, 0, 0));
+    ASSERT_TRUE(picture_);
     std::mt19937 random(3);
     for (int32_t y = 0; y < 64; ++y) {
       auto* row = reinterpret_cast<uint32_t*>(picture_->pixels + y * picture_->pitch);
@@ -83,12 +84,12 @@ class PngOutput : public ::testing::Test {
     }
   }
   void TearDown() override {
-    rt::DestroyImage(picture_);
+    picture_.reset();
     fs::remove_all(folder_);
   }
 
   fs::path folder_;
-  rt::Image picture_ = nullptr;
+  rt::OwnedImage picture_;
 };
 
 TEST_F(PngOutput, AWriteThatFailsKeepsTheFormerFileAndSaysWhy) {

@@ -31,20 +31,19 @@ void BuildBackground() {
   const std::string path = "HG_bild" + Settings().Trenner + "Karogrun.bmp";
   int32_t w = 0, h = 0;
   ASSERT_GT(rt::ProbeBmpSize(path, w, h), 0) << path;
-  rt::Image bitmap = rt::CreateImage(w, h, 0);
-  ASSERT_NE(bitmap, nullptr);
+  const rt::OwnedImage bitmap(rt::CreateImage(w, h, 0));
+  ASSERT_TRUE(bitmap);
   rt::LoadBmp(path, bitmap);
   const int32_t sw = Layout().screenWidth;
   const int32_t sh = Layout().screenHeight;
   const int32_t hb = sw;
   const int32_t hh = sh - Settings().KopfHoehe - Settings().FussHoehe;
-  Layout().Hintergrund = rt::CreateImage(hb, hh, 0);
-  ASSERT_NE(Layout().Hintergrund, nullptr);
+  Layout().Hintergrund.reset(rt::CreateImage(hb, hh, 0));
+  ASSERT_TRUE(Layout().Hintergrund);
   rt::PutImage(Layout().Hintergrund, 0, 0, bitmap, 0, 0, std::min(hb, w), std::min(hh, h),
                rt::PutMode::Opaque);
   Layout().visibleCornerX = hb < sw ? hb - 1 : sw - 1;
   Layout().visibleCornerY = hh < sh ? hh - 1 : sh - 1;
-  rt::DestroyImage(bitmap);
   Layout().width = hb;
   Layout().height = hh;
   Layout().SzeneX0 = sw > hb ? (sw - hb) / 2 : 0;

@@ -279,7 +279,7 @@ TEST_F(StepTest, MarkerAndStatusLineIn32Bit) {
 
 // Draws text as MaleText does into a scratch image and reports its pixels.
 std::vector<std::pair<int32_t, int32_t>> TextPixels(const std::string& text, int32_t font) {
-  rt::Image image = rt::CreateImage(400, 40, 0);
+  rt::OwnedImage image(rt::CreateImage(400, 40, 0));
   MaleText(text, 0, 0, 0xFFFFFFFF, font, image);
   std::vector<std::pair<int32_t, int32_t>> pixels;
   for (int32_t y = 0; y < 40; ++y) {
@@ -287,7 +287,6 @@ std::vector<std::pair<int32_t, int32_t>> TextPixels(const std::string& text, int
       if (rt::GetPixel(image, x, y) != 0) pixels.emplace_back(x, y);
     }
   }
-  rt::DestroyImage(image);
   return pixels;
 }
 
@@ -333,7 +332,7 @@ TEST_F(StepTest, StatusLineShowsCountTimeModeAndWait) {
   MakeScene(18, 16, 2);
   Figur("Langsamer", 0, 0, 0, "");
   Step();
-  rt::Image wanted = rt::CreateImage(640, 480, 0);
+  rt::OwnedImage wanted(rt::CreateImage(640, 480, 0));
   rt::DrawLine(wanted, 10, 466, 630, 478, 0xFF300000, 2);
   MaleText("2 Figuren ein Frame anzeigen: 0.0000 sec", 12, 466, 0xFFFF8030, 2, wanted);
   MaleText("640x480x16", 380, 468, 0xFF00FF00, 2, wanted);
@@ -345,7 +344,6 @@ TEST_F(StepTest, StatusLineShowsCountTimeModeAndWait) {
     }
   }
   EXPECT_EQ(wrong, 0);
-  rt::DestroyImage(wanted);
 }
 
 // A display whose clock moves on by tick at every reading, so that a step,
@@ -385,7 +383,7 @@ TEST_F(StepTest, StatusLineTimeIsTheMeanOverTwentySteps) {
   BuildScene();
   // The shown time, read back by drawing the expected line beside it.
   auto shows = [](const std::string& seconds) {
-    rt::Image wanted = rt::CreateImage(640, 480, 0);
+    rt::OwnedImage wanted(rt::CreateImage(640, 480, 0));
     rt::DrawLine(wanted, 10, 466, 630, 478, 0xFF300000, 2);
     MaleText("1 Figuren ein Frame anzeigen: " + seconds + " sec", 12, 466, 0xFFFF8030, 2, wanted);
     int32_t wrong = 0;
@@ -394,7 +392,6 @@ TEST_F(StepTest, StatusLineTimeIsTheMeanOverTwentySteps) {
         if (rt::GetPixel(rt::ScreenImage(), x, y) != rt::GetPixel(wanted, x, y)) ++wrong;
       }
     }
-    rt::DestroyImage(wanted);
     return wrong == 0;
   };
   auto step = [&display](double seconds) {

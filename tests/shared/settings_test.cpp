@@ -48,15 +48,18 @@ TEST(SettingsTest, KindTableRows) {
 TEST(SettingsTest, SceneBackgroundIsFreedAndForgotten) {
   rt::headless::Install();
   ASSERT_EQ(rt::SetScreenMode(18, 32, 0, 1, 0), 0);
-  wimmel::Layout().Hintergrund = rt::CreateImage(16, 8, 0xFF00FF00);
-  ASSERT_NE(wimmel::Layout().Hintergrund, nullptr);
+  const int64_t before = rt::LiveImages();
+  wimmel::Layout().Hintergrund.reset(rt::CreateImage(16, 8, 0xFF00FF00));
+  ASSERT_TRUE(wimmel::Layout().Hintergrund);
   wimmel::FreeHintergrund();
-  EXPECT_EQ(wimmel::Layout().Hintergrund, nullptr);
+  EXPECT_FALSE(wimmel::Layout().Hintergrund);
+  EXPECT_EQ(rt::LiveImages(), before);
   wimmel::FreeHintergrund();  // nothing left to free
+  EXPECT_EQ(rt::LiveImages(), before);
   // A background still there when the run ends goes with the run's state;
   // under AddressSanitizer its leak check holds the owner to that.
-  wimmel::Layout().Hintergrund = rt::CreateImage(16, 8, 0xFF00FF00);
-  ASSERT_NE(wimmel::Layout().Hintergrund, nullptr);
+  wimmel::Layout().Hintergrund.reset(rt::CreateImage(16, 8, 0xFF00FF00));
+  ASSERT_TRUE(wimmel::Layout().Hintergrund);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
@@ -35,15 +36,15 @@ class TextTest : public ::testing::TestWithParam<int32_t> {
     // Mode 18 at the parameter's depth: 16 (5-6-5) or 32 bits.
     ASSERT_EQ(rt::SetScreenMode(18, GetParam(), 0, 1, 0), 0);
     wimmel::FontsInitialisieren();
-    image_ = rt::CreateImage(200, 60, kPaper);
-    ASSERT_NE(image_, nullptr);
+    image_.reset(rt::CreateImage(200, 60, kPaper));
+    ASSERT_TRUE(image_);
   }
-  void TearDown() override { rt::DestroyImage(image_); }
+  void TearDown() override { image_.reset(); }
 
   // The stored value of a colour on this screen.
   uint32_t Stored(uint32_t colour) const { return GetParam() == 16 ? rt::To565(colour) : colour; }
 
-  rt::Image image_ = nullptr;
+  rt::OwnedImage image_;
 };
 
 // A picture of stored pixel values that tests paint by hand.

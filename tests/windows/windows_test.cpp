@@ -11,6 +11,7 @@
 
 #include "hang_guard.h"
 #include "runtime/image.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 #include "shared/settings.h"
 #include "text/text.h"
@@ -162,8 +163,8 @@ TEST_F(WindowTest, TwentyImagesPerWindowTheTwentyFirstIsRefused) {
 TEST_F(WindowTest, AMissingFileReportsWaitsUsesUpItsSlotAndKeepsTheBackground) {
   test::WriteSolidBmp("present.bmp", 2, 2, 0x00FF00);
   std::ofstream("empty.bmp").flush();  // an empty file counts as missing
-  Layout().Hintergrund = rt::CreateImage(8, 8, 0xFF0000FF);
-  ASSERT_NE(Layout().Hintergrund, nullptr);
+  Layout().Hintergrund.reset(rt::CreateImage(8, 8, 0xFF0000FF));
+  ASSERT_TRUE(Layout().Hintergrund);
   rt::Image background = Layout().Hintergrund;
 
   const int32_t n = NumberOf(Send("Erstellen"));
@@ -173,7 +174,7 @@ TEST_F(WindowTest, AMissingFileReportsWaitsUsesUpItsSlotAndKeepsTheBackground) {
   EXPECT_TRUE(
       Screen().HasLine("Soll Bild aus der Datei missing.bmp einlesen, Datei existiert jedoch "
                        "nicht. Taste = weiter"));
-  EXPECT_EQ(Layout().Hintergrund, background) << "the scene background must survive";
+  EXPECT_EQ(Layout().Hintergrund.get(), background) << "the scene background must survive";
   EXPECT_EQ(rt::GetPixel(Layout().Hintergrund, 3, 3) & 0xFFFFFF, 0x0000FFu);
 
   EXPECT_EQ(Send("MerkeBild", n, 0, 0, 0, 0, "present.bmp"), "2");
@@ -401,12 +402,11 @@ class TextTest : public WindowTest {
     Send(command, n, 10, 10, d, 0, "AW");
     Send("ZeigAn", n);
 
-    rt::Image twin = rt::CreateImage(80, 40, 0xFF000000);
+    rt::OwnedImage twin(rt::CreateImage(80, 40, 0xFF000000));
     const uint32_t face = 0xFF000000u | static_cast<uint32_t>(r) << 16 |
                           static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
     MaleText3D("AW", 10, 10, face, lowerRight, upperLeft, 0, twin);
     rt::PutImage(nullptr, 200, 0, twin, 0, 0, 80, 40, rt::PutMode::Opaque);
-    rt::DestroyImage(twin);
     int lower = 0, upper = 0;
     for (int32_t y = 0; y < 40; ++y) {
       for (int32_t x = 0; x < 80; ++x) {
@@ -462,14 +462,13 @@ TEST_F(TextTest, PlainTextUsesTheWindowsColourAndFont) {
   Send("SetzFontNr", n, 2);
   Send("SchreibText", n, 4, 6, 0, 0, "Hi");
   Send("ZeigAn", n);
-  rt::Image twin = rt::CreateImage(60, 30, 0xFF000000);
+  rt::OwnedImage twin(rt::CreateImage(60, 30, 0xFF000000));
   MaleText("Hi", 4, 6, 0xFF01C803, 2, twin);
   for (int32_t y = 0; y < 30; ++y) {
     for (int32_t x = 0; x < 60; ++x) {
       ASSERT_EQ(Pixel(x, y), rt::GetPixel(twin, x, y) & 0xFFFFFF) << x << "," << y;
     }
   }
-  rt::DestroyImage(twin);
 }
 
 // ------------------------------------------------------------ showing

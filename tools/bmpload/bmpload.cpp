@@ -16,6 +16,7 @@
 
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (height < 0 && height != INT32_MIN) height = -height;
-  rt::Image image = rt::CreateImage(width, height, 0);
+  rt::OwnedImage image(rt::CreateImage(width, height, 0));
   if (!image) {
     std::printf("CreateImage=null %dx%d\n", width, height);
     return 1;
@@ -64,6 +65,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bmpload: cannot write %s: %s\n", out, why.c_str());
     status = 1;
   }
-  rt::DestroyImage(image);
   return status;
 }

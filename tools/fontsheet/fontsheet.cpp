@@ -10,6 +10,7 @@
 
 #include "runtime/display.h"
 #include "runtime/image.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 #include "text/text.h"
 
@@ -76,8 +77,8 @@ int main(int argc, char** argv) {
 
   constexpr int32_t kScale = 3, kMargin = 48, kSheetWidth = kMargin + 32 * 10 * kScale + 16;
   constexpr int32_t kSheetHeight = 2400;
-  rt::Image sheet = rt::CreateImage(kSheetWidth, kSheetHeight, kBackground);
-  rt::Image work = rt::CreateImage(640, 400, kBackground);
+  rt::OwnedImage sheet(rt::CreateImage(kSheetWidth, kSheetHeight, kBackground));
+  rt::OwnedImage work(rt::CreateImage(640, 400, kBackground));
   if (sheet == nullptr || work == nullptr) {
     std::fprintf(stderr, "fontsheet: cannot create the images\n");
     return 1;
@@ -136,13 +137,10 @@ int main(int argc, char** argv) {
   Enlarge(rt::ScreenImage(), 0, 0, 400, 64, sheet, kMargin, y, kScale);
   y += 64 * kScale + 12;
 
-  rt::Image finished = rt::CreateImage(kSheetWidth, y, kBackground);
+  rt::OwnedImage finished(rt::CreateImage(kSheetWidth, y, kBackground));
   rt::PutImage(finished, 0, 0, sheet, 0, 0, kSheetWidth, y, rt::PutMode::Opaque);
   std::string why;
   const bool ok = rt::WritePng(finished, argv[1], &why);
-  rt::DestroyImage(finished);
-  rt::DestroyImage(work);
-  rt::DestroyImage(sheet);
   if (!ok) {
     std::fprintf(stderr, "fontsheet: cannot write %s: %s\n", argv[1], why.c_str());
     return 1;
