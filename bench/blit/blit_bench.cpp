@@ -17,6 +17,7 @@
 #include "runtime/display.h"
 #include "runtime/image.h"
 #include "runtime/internal.h"
+#include "runtime/owned_image.h"
 #include "runtime/runtime.h"
 
 namespace rt = wimmel::rt;
@@ -68,9 +69,9 @@ uint32_t SpriteColour(int x, int y) {
                       : 0xFF00FF;
 }
 
-rt::Image MakeSprite(int depth) {
+rt::OwnedImage MakeSprite(int depth) {
   if (rt::SetScreenMode(21, depth, 0, 1, 0) != 0) std::abort();
-  rt::Image sprite = rt::CreateImage(kSide, kSide, 0);
+  rt::OwnedImage sprite(rt::CreateImage(kSide, kSide, 0));
   for (int y = 0; y < kSide; ++y) {
     for (int x = 0; x < kSide; ++x) rt::SetPixel(sprite, x, y, SpriteColour(x, y));
   }
@@ -108,7 +109,7 @@ void Put(benchmark::State& state, int depth, rt::PutMode mode, Copiers copiers, 
       return;
     }
   }
-  rt::Image sprite = MakeSprite(depth);
+  const rt::OwnedImage sprite = MakeSprite(depth);
   const std::vector<Pos>& positions = Positions();
   size_t i = 0;
   rt::LockScreen();  // the figure step draws inside one lock bracket
@@ -120,14 +121,13 @@ void Put(benchmark::State& state, int depth, rt::PutMode mode, Copiers copiers, 
   rt::UnlockScreen();
   state.SetItemsProcessed(state.iterations());
   state.SetLabel(rt::detail::ActiveBlitters().name);
-  rt::DestroyImage(sprite);
   rt::detail::RestoreTimedBlitters();
 }
 
 // The timed choice's keyed copier called directly, without PutImage's
 // clipping, lock and change marking: what the put itself adds.
 void CopierAlone(benchmark::State& state, int depth, Where where) {
-  rt::Image sprite = MakeSprite(depth);
+  const rt::OwnedImage sprite = MakeSprite(depth);
   rt::Image screen = rt::ScreenImage();
   const int bpp = sprite->bytesPerPixel;
   const rt::detail::RectCopy copy =
@@ -142,11 +142,10 @@ void CopierAlone(benchmark::State& state, int depth, Where where) {
   }
   state.SetItemsProcessed(state.iterations());
   state.SetLabel(rt::detail::ActiveBlitters().name);
-  rt::DestroyImage(sprite);
 }
 
 void MemcpyRows(benchmark::State& state, int depth, Where where) {
-  rt::Image sprite = MakeSprite(depth);
+  const rt::OwnedImage sprite = MakeSprite(depth);
   rt::Image screen = rt::ScreenImage();
   const int bpp = sprite->bytesPerPixel;
   const std::vector<Pos>& positions = Positions();
@@ -163,7 +162,6 @@ void MemcpyRows(benchmark::State& state, int depth, Where where) {
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations());
-  rt::DestroyImage(sprite);
 }
 
 void SdlRle(benchmark::State& state, int depth, Where where) {

@@ -390,11 +390,10 @@ TEST(Blits, EachRuntimeTimesItsCopiersAtItsFirstCopy) {
   EXPECT_EQ(choice.active, nullptr);
   EXPECT_FALSE(choice.made);
   OpenScreen(32);
-  rt::Image image = rt::CreateImage(4, 1, 0);
+  const rt::OwnedImage image(rt::CreateImage(4, 1, 0));
   rt::PutImage(nullptr, 0, 0, image, 0, 0, 4, 1, rt::PutMode::Transparent);
   EXPECT_TRUE(choice.made);
   EXPECT_EQ(choice.active, &choice.timed);
-  rt::DestroyImage(image);
 }
 
 TEST(Blits, OpaqueKeepsTheTopByte) {
