@@ -9,6 +9,8 @@
 #   x11_start DIR [WxHxD] || ...  # starts Xvfb and openbox, their logs and the
 #                           # display number in DIR, and exports DISPLAY; on
 #                           # failure returns 1 with the reason in x11_error
+#   x11_wait_end SECONDS [WHAT]   # the program $wpid must end with code 0
+#                           # within SECONDS, else the script's fail is called
 #
 # Sourcing sets the EXIT trap; a script with more to clean up calls
 # session_cleanup from a trap of its own.
@@ -49,4 +51,23 @@ x11_start() {
   done
   x11_error="openbox did not start: $(cat "$dir/openbox.log")"
   return 1
+}
+
+# x11_wait_end SECONDS [WHAT]: waits for the program $wpid to end and calls
+# the script's fail, its message led by WHAT, when it is still running after
+# SECONDS (then it is killed) or ends with a code other than 0.
+x11_wait_end() {
+  local seconds=$1 what=${2:+$2: } code
+  local until=$((${EPOCHREALTIME/./} + seconds * 1000000))
+  while kill -0 "$wpid" 2>/dev/null; do
+    if [ "${EPOCHREALTIME/./}" -ge "$until" ]; then
+      fail "${what}wimmel did not end within $seconds s of the last Escape"
+      kill "$wpid" 2>/dev/null
+      return
+    fi
+    sleep 0.05
+  done
+  wait "$wpid"
+  code=$?
+  [ "$code" -eq 0 ] || fail "${what}wimmel ended with code $code"
 }

@@ -110,19 +110,7 @@ placed() {
 # wait_end WHAT: the program must end with code 0 within 10 seconds, and
 # must not have printed a sanitizer report.
 wait_end() {
-  local ended=""
-  for _ in $(seq 200); do
-    if ! kill -0 "$wpid" 2>/dev/null; then ended=yes; break; fi
-    sleep 0.05
-  done
-  if [ -z "$ended" ]; then
-    fail "$1: wimmel did not end within 10 s of the last Escape"
-    kill "$wpid" 2>/dev/null
-    return
-  fi
-  wait "$wpid"
-  local code=$?
-  [ "$code" -eq 0 ] || fail "$1: wimmel ended with code $code"
+  x11_wait_end 10 "$1"
   if grep -q 'Sanitizer\|runtime error' "$out/$log"; then
     fail "$1: a sanitizer report:"
     cat "$out/$log"

@@ -58,20 +58,7 @@ start_wimmel() {
   timeout 5 xdotool windowactivate --sync "$win" >/dev/null 2>&1
 }
 # wait_end: the program must end with code 0 within 5 seconds.
-wait_end() {
-  local ended=""
-  for _ in $(seq 50); do
-    if ! kill -0 "$wpid" 2>/dev/null; then ended=yes; break; fi
-    sleep 0.1
-  done
-  if [ -z "$ended" ]; then
-    fail "wimmel did not end within 5 s of the last Escape"
-    kill "$wpid" 2>/dev/null
-  else
-    wait "$wpid"; code=$?
-    [ "$code" -eq 0 ] || fail "wimmel ended with code $code"
-  fi
-}
+wait_end() { x11_wait_end 5; }
 
 start_wimmel wimmel.out --data "$data"
 
