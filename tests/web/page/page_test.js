@@ -1,0 +1,378 @@
+// page_test.js --web DIR --headless BIN --wimmel BIN --data DIR --out DIR
+//              [--only TEXT]
+//
+// The web page (build/web) in Debian's chromium, headless, against the
+// native programs run at test time: the native runner (wimmel-headless)
+// plays the same keys and gives the reference screenshots, and the native
+// wimmel gives the problem texts of bad options. One browser serves every
+// case; the page is served by scripts/serve-web on a free 127.0.0.1 port.
+// Each case prints PASS or FAIL with the reason; a failing case leaves the
+// canvas as it was in OUT/fail-*.png. The last line counts the cases.
+'use strict';
+
+const { spawnSync } = require('child_process');
+const fs = require('fs');
+const path = require('path');
+const { startServer, stopServer, launchBrowser, newWatchedPage } = require('./harness.js');
+
+function parseArgs(argv) {
+  const options = {};
+  for (let i = 0; i < argv.length; i += 2) {
+    const name = argv[i].replace(/^--/, '');
+    if (!['web', 'headless', 'wimmel', 'data', 'out', 'only'].includes(name) || i + 1 >= argv.length) {
+      throw new Error(`bad argument ${argv[i]}`);
+    }
+    options[name] = argv[i + 1];
+  }
+  for (const name of ['web', 'headless', 'wimmel', 'data', 'out']) {
+    if (!options[name]) throw new Error(`--${name} is missing`);
+  }
+  return options;
+}
+
+const options = parseArgs(process.argv.slice(2));
+fs.rmSync(options.out, { recursive: true, force: true });
+fs.mkdirSync(options.out, { recursive: true });
+
+// ------------------------------------------------------------ references
+
+// The native runner plays the keys the page gets below, in the same order,
+// and takes a screenshot where the page's screen is compared.
+const referenceScript = `
+wait 0.5
+shot start.png
+key s
+wait 0.3
+shot music.png
+key e
+wait 1
+shot scene.png
+key F1
+wait 0.3
+shot help1.png
+key Esc
+wait 0.5
+shot back.png
+key Esc
+wait 0.3
+expect-ended
+`;
+
+function makeReferences() {
+  const script = path.join(options.out, 'reference.script');
+  fs.writeFileSync(script, referenceScript);
+  const dir = path.join(options.out, 'native');
+  const run = spawnSync(options.headless, [script, '--out', dir, '--data', options.data], {
+    encoding: 'utf8',
+  });
+  if (run.status !== 0) {
+    throw new Error(`the native runner failed (${run.status}): ${run.stdout}${run.stderr}`);
+  }
+  const shots = {};
+  for (const name of ['start', 'music', 'scene', 'help1', 'back']) {
+    shots[name] = fs.readFileSync(path.join(dir, `${name}.png`)).toString('base64');
+  }
+  return shots;
+}
+
+// The first line native wimmel prints on standard error for OPTIONS.
+function nativeProblem(args) {
+  const env = { ...process.env };
+  delete env.DISPLAY;
+  delete env.WAYLAND_DISPLAY;
+  const run = spawnSync(options.wimmel, args, { encoding: 'utf8', env, timeout: 10000 });
+  const line = (run.stderr || '').split('\n')[0];
+  if (run.status !== 2 || !line.startsWith('wimmel: ')) {
+    throw new Error(`native wimmel ${args.join(' ')} gave ${run.status}: ${run.stderr}`);
+  }
+  return line;
+}
+
+// ------------------------------------------------------------ the page's screen
+
+// Counts the pixels of the screen canvas (within REGION, whole screen when
+// null) that differ from the PNG, which the page decodes into a canvas of
+// its own. Returns { count, first } or { size } when the sizes differ.
+function screenDiff(page, png, region) {
+  return page.evaluate(
+    async (b64, region) => {
+      const screen = document.getElementById('screen');
+      const img = new Image();
+      img.src = `data:image/png;base64,${b64}`;
+      await img.decode();
+      if (screen.width !== img.width || screen.height !== img.height) {
+        return { size: `${screen.width}x${screen.height}, the native ${img.width}x${img.height}` };
+      }
+      const r = region || { x: 0, y: 0, w: img.width, h: img.height };
+      const ref = document.createElement('canvas');
+      ref.width = img.width;
+      ref.height = img.height;
+      const refContext = ref.getContext('2d');
+      refContext.drawImage(img, 0, 0);
+      const want = refContext.getImageData(r.x, r.y, r.w, r.h).data;
+      let context = screen.getContext('2d');
+      if (!context) {
+        const copy = document.createElement('canvas');
+        copy.width = screen.width;
+        copy.height = screen.height;
+        context = copy.getContext('2d');
+        context.drawImage(screen, 0, 0);
+      }
+      const got = context.getImageData(r.x, r.y, r.w, r.h).data;
+      let count = 0;
+      let first = null;
+      for (let i = 0; i < want.length; i += 4) {
+        if (
+          got[i] !== want[i] ||
+          got[i + 1] !== want[i + 1] ||
+          got[i + 2] !== want[i + 2] ||
+          got[i + 3] !== want[i + 3]
+        ) {
+          if (!first) {
+            const p = i / 4;
+            const hex = (d, j) => [d[j], d[j + 1], d[j + 2], d[j + 3]].map((v) => v.toString(16).padStart(2, '0')).join('');
+            first = `(${r.x + (p % r.w)},${r.y + Math.floor(p / r.w)}) is ${hex(got, i)}, native ${hex(want, i)}`;
+          }
+          ++count;
+        }
+      }
+      return { count, first };
+    },
+    png,
+    region,
+  );
+}
+
+// Facts about the screen canvas within REGION: a hash of its pixels and the
+// number of pixels that differ from the region's most common colour.
+function screenRegion(page, region) {
+  return page.evaluate((r) => {
+    const screen = document.getElementById('screen');
+    let context = screen.getContext('2d');
+    if (!context) {
+      const copy = document.createElement('canvas');
+      copy.width = screen.width;
+      copy.height = screen.height;
+      context = copy.getContext('2d');
+      context.drawImage(screen, 0, 0);
+    }
+    const data = context.getImageData(r.x, r.y, r.w, r.h).data;
+    let hash = 2166136261;
+    const colours = new Map();
+    for (let i = 0; i < data.length; i += 4) {
+      const colour = (data[i] << 16) | (data[i + 1] << 8) | data[i + 2];
+      colours.set(colour, (colours.get(colour) || 0) + 1);
+      hash = Math.imul(hash ^ colour, 16777619) >>> 0;
+    }
+    const common = Math.max(...colours.values());
+    return { hash, marked: data.length / 4 - common, colours: colours.size };
+  }, region);
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Calls PROBE until ACCEPT takes its result or SECONDS pass; returns the
+// last result either way.
+async function poll(probe, accept, seconds) {
+  const until = Date.now() + seconds * 1000;
+  for (;;) {
+    const result = await probe();
+    if (accept(result) || Date.now() > until) return result;
+    await sleep(150);
+  }
+}
+
+// Waits until the screen (or REGION) shows the native screenshot NAME, and
+// fails with the last difference when it does not within a few seconds.
+async function expectScreen(page, shots, name, region = null, seconds = 8) {
+  const result = await poll(
+    () => screenDiff(page, shots[name], region),
+    (r) => r.count === 0,
+    seconds,
+  );
+  if (result.size) throw new Error(`the canvas is ${result.size}`);
+  if (result.count !== 0) {
+    const where = region ? ` in ${region.w}x${region.h}+${region.x}+${region.y}` : '';
+    throw new Error(`${result.count} pixels${where} differ from the native ${name}.png; first ${result.first}`);
+  }
+}
+
+function waitRunning(page, seconds = 30) {
+  return page.waitForFunction(
+    () => window.wimmel && window.wimmel.state === 'running' && window.wimmel.frames > 0,
+    { timeout: seconds * 1000, polling: 50 },
+  );
+}
+
+// Whether the element SELECTOR is shown, and its text.
+function element(page, selector) {
+  return page.evaluate((s) => {
+    const e = document.querySelector(s);
+    if (!e) return { exists: false, shown: false, text: '' };
+    const style = getComputedStyle(e);
+    const shown = !e.hidden && e.getClientRects().length > 0 && style.visibility !== 'hidden';
+    return { exists: true, shown, text: e.textContent };
+  }, selector);
+}
+
+// ------------------------------------------------------------ the cases
+
+const results = { passed: 0, failed: 0 };
+const wanted = (name) => !options.only || name.includes(options.only);
+
+async function check(name, page, body) {
+  if (!wanted(name)) return;
+  try {
+    await body();
+    results.passed++;
+    console.log(`PASS ${name}`);
+  } catch (err) {
+    results.failed++;
+    console.log(`FAIL ${name}: ${err.message}`);
+    if (page) {
+      try {
+        const url = await page.evaluate(() => document.getElementById('screen').toDataURL('image/png'));
+        const file = path.join(options.out, `fail-${name.replace(/[^a-z0-9]+/gi, '-')}.png`);
+        fs.writeFileSync(file, Buffer.from(url.split(',')[1], 'base64'));
+        console.log(`     the canvas: ${file}`);
+      } catch {
+        // No canvas to keep.
+      }
+    }
+  }
+}
+
+function assert(condition, message) {
+  if (!condition) throw new Error(message);
+}
+
+function noProblems(page) {
+  assert(page.problems.length === 0, page.problems.join('; '));
+}
+
+// 640 x 480 regions of the scene: the meadow, the key bar (the help pages
+// take its place) and the status line, whose frame time (x 195 to 259)
+// depends on the machine's clock.
+const meadow = { x: 0, y: 48, w: 640, h: 328 };
+const keyBar = { x: 0, y: 380, w: 640, h: 82 };
+const statusLeft = { x: 0, y: 462, w: 195, h: 18 };
+const statusTime = { x: 195, y: 462, w: 65, h: 18 };
+const statusRight = { x: 260, y: 462, w: 380, h: 18 };
+
+async function main() {
+  const shots = makeReferences();
+  const problems = {
+    figures: nativeProblem(['--figures', '0']),
+    mode: nativeProblem(['--mode', '1x1x1']),
+  };
+  const server = await startServer(options.web);
+  const browser = await launchBrowser();
+  try {
+    // One tab plays the program from its start screen to its end.
+    const page = await newWatchedPage(browser);
+    await page.setViewport({ width: 1024, height: 768 });
+    await check('start screen', page, async () => {
+      await page.goto(server.url, { waitUntil: 'load' });
+      await waitRunning(page);
+      await expectScreen(page, shots, 'start');
+      const loading = await element(page, '#loading');
+      assert(!loading.shown, '#loading is still shown while the program runs');
+      const message = await element(page, '#message');
+      assert(!message.shown, `#message is shown: ${message.text}`);
+    });
+    await check('S switches the music on the start screen', page, async () => {
+      const before = await screenDiff(page, shots.music, { x: 150, y: 185, w: 50, h: 20 });
+      assert(before.count > 0, 'the music field shows the switched state before S');
+      await page.keyboard.press('KeyS');
+      await expectScreen(page, shots, 'music');
+    });
+    await check('a mode key starts a moving scene with its status line', page, async () => {
+      await page.keyboard.press('KeyE');
+      await expectScreen(page, shots, 'scene', keyBar);
+      await expectScreen(page, shots, 'scene', statusLeft);
+      await expectScreen(page, shots, 'scene', statusRight);
+      const time = await screenRegion(page, statusTime);
+      assert(time.marked >= 20, `the status line's frame time is blank (${time.marked} marked pixels)`);
+      const frames = await page.evaluate(() => window.wimmel.frames);
+      const first = await screenRegion(page, meadow);
+      const later = await poll(() => screenRegion(page, meadow), (r) => r.hash !== first.hash, 3);
+      assert(later.hash !== first.hash, 'the meadow did not change within 3 s');
+      const framesLater = await page.evaluate(() => window.wimmel.frames);
+      assert(framesLater > frames, `wimmel.frames stayed at ${frames}`);
+    });
+    await check('the music plays in the scene', page, async () => {
+      const audio = await poll(
+        () => page.evaluate(() => ({ state: window.wimmel.audio.state, peak: window.wimmel.audio.peak() })),
+        (a) => a.state === 'running' && a.peak > 0,
+        6,
+      );
+      assert(audio.state === 'running', `wimmel.audio.state is ${audio.state}`);
+      assert(audio.peak > 0, `wimmel.audio.peak() is ${audio.peak}`);
+    });
+    await check('F1 shows help page 1', page, async () => {
+      await page.keyboard.press('F1');
+      await expectScreen(page, shots, 'help1', keyBar);
+    });
+    await check('Escape twice ends the program', page, async () => {
+      await page.keyboard.press('Escape');
+      await expectScreen(page, shots, 'back');
+      await page.keyboard.press('Escape');
+      const state = await poll(
+        () => page.evaluate(() => ({ state: window.wimmel.state, code: window.wimmel.exitCode })),
+        (s) => s.state === 'ended',
+        5,
+      );
+      assert(state.state === 'ended', `wimmel.state is ${state.state}`);
+      assert(state.code === 0, `wimmel.exitCode is ${state.code}`);
+      const message = await element(page, '#message');
+      assert(message.shown, '#message is not shown');
+      assert(message.text.includes('Wimmel ist beendet.'), `#message says ${JSON.stringify(message.text)}`);
+      const restart = await element(page, '#restart');
+      assert(restart.shown, 'button#restart is not shown');
+      assert(restart.text.includes('Noch einmal starten'), `#restart says ${JSON.stringify(restart.text)}`);
+    });
+    await check('#restart starts the program again', page, async () => {
+      await page.click('#restart');
+      await waitRunning(page);
+      await expectScreen(page, shots, 'start');
+      const message = await element(page, '#message');
+      assert(!message.shown, `#message is still shown: ${message.text}`);
+    });
+    await check('no console errors or failed requests from start to end', page, async () => {
+      noProblems(page);
+    });
+    await page.close();
+
+    // A bad URL parameter: the command line's problem text, then the start screen.
+    for (const [query, line] of [
+      ['?figures=0', problems.figures],
+      ['?mode=1x1x1', problems.mode],
+    ]) {
+      const bad = await newWatchedPage(browser);
+      await check(`${query} says what native wimmel says`, bad, async () => {
+        await bad.goto(server.url + query, { waitUntil: 'load' });
+        await waitRunning(bad);
+        const message = await element(bad, '#message');
+        assert(message.shown, '#message is not shown');
+        assert(
+          message.text.includes(line),
+          `#message says ${JSON.stringify(message.text)}, native wimmel ${JSON.stringify(line)}`,
+        );
+        await expectScreen(bad, shots, 'start');
+        noProblems(bad);
+      });
+      await bad.close();
+    }
+  } finally {
+    await browser.close();
+    stopServer(server);
+  }
+  console.log(`${results.passed} passed, ${results.failed} failed`);
+  process.exitCode = results.failed === 0 && results.passed > 0 ? 0 : 1;
+}
+
+main().catch((err) => {
+  console.log(`FAIL: ${err.stack || err.message}`);
+  console.log(`${results.passed} passed, ${results.failed + 1} failed`);
+  process.exit(1);
+});
