@@ -184,7 +184,7 @@ async function poll(probe, accept, seconds) {
 
 // Waits until the screen (or REGION) shows the native screenshot NAME, and
 // fails with the last difference when it does not within a few seconds.
-async function expectScreen(page, shots, name, region = null, seconds = 8) {
+async function expectScreen(page, shots, name, region = null, seconds = 15) {
   const result = await poll(
     () => screenDiff(page, shots[name], region),
     (r) => r.count === 0,
@@ -295,8 +295,8 @@ async function main() {
       assert(time.marked >= 20, `the status line's frame time is blank (${time.marked} marked pixels)`);
       const frames = await page.evaluate(() => window.wimmel.frames);
       const first = await screenRegion(page, meadow);
-      const later = await poll(() => screenRegion(page, meadow), (r) => r.hash !== first.hash, 3);
-      assert(later.hash !== first.hash, 'the meadow did not change within 3 s');
+      const later = await poll(() => screenRegion(page, meadow), (r) => r.hash !== first.hash, 5);
+      assert(later.hash !== first.hash, 'the meadow did not change within 5 s');
       const framesLater = await page.evaluate(() => window.wimmel.frames);
       assert(framesLater > frames, `wimmel.frames stayed at ${frames}`);
     });
@@ -304,7 +304,7 @@ async function main() {
       const audio = await poll(
         () => page.evaluate(() => ({ state: window.wimmel.audio.state, peak: window.wimmel.audio.peak() })),
         (a) => a.state === 'running' && a.peak > 0,
-        6,
+        10,
       );
       assert(audio.state === 'running', `wimmel.audio.state is ${audio.state}`);
       assert(audio.peak > 0, `wimmel.audio.peak() is ${audio.peak}`);
