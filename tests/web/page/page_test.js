@@ -363,6 +363,46 @@ async function main() {
       });
       await bad.close();
     }
+
+    // The loading bar, with the download slowed to 8 MB/s so that it shows.
+    const slow = await newWatchedPage(browser);
+    await check('the loading bar moves with the bytes received', slow, async () => {
+      const cdp = await slow.createCDPSession();
+      await cdp.send('Network.enable');
+      await cdp.send('Network.emulateNetworkConditions', {
+        offline: false,
+        latency: 0,
+        downloadThroughput: 8e6,
+        uploadThroughput: -1,
+      });
+      await slow.goto(server.url, { waitUntil: 'domcontentloaded' });
+      const values = new Set();
+      let shown = false;
+      let state;
+      const until = Date.now() + 60000;
+      while (Date.now() < until) {
+        const s = await slow.evaluate(() => {
+          const bar = document.getElementById('progress');
+          const loading = document.getElementById('loading');
+          return {
+            state: window.wimmel && window.wimmel.state,
+            value: bar && bar.hasAttribute('value') ? bar.value : null,
+            max: bar ? bar.max : null,
+            shown: !!loading && !loading.hidden && loading.getClientRects().length > 0,
+          };
+        });
+        state = s.state;
+        if (state && state !== 'loading') break;
+        if (s.shown) shown = true;
+        if (s.shown && s.value !== null && s.value > 0 && s.value < s.max) values.add(s.value);
+        await sleep(50);
+      }
+      assert(shown, '#loading was not shown while the data loaded');
+      assert(values.size >= 2, `#progress showed ${values.size} values between 0 and its max while loading`);
+      assert(state === 'running', `wimmel.state is ${state} after loading`);
+      noProblems(slow);
+    });
+    await slow.close();
   } finally {
     await browser.close();
     stopServer(server);
