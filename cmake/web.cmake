@@ -93,3 +93,38 @@ function(wimmel_web_node_program target)
                                         -sENVIRONMENT=node --pre-js=${environment})
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${environment})
 endfunction()
+
+# The program of the web page (wimmel.js and wimmel.wasm) and the page
+# around it. The program is single-threaded: where it waits, it hands
+# control back to the browser through Asyncify (wimmel_web_wait in the web
+# display), and only the functions on the way to such a wait are
+# instrumented for that. The page's files are copied beside it, and the
+# data of WIMMEL_WEB_DATA (a native tree's generated data) is packed into
+# wimmel.data.
+set(WIMMEL_WEB_DATA "" CACHE PATH "The generated data folder to publish with the page")
+function(wimmel_web_page_program target)
+  set(web ${PROJECT_SOURCE_DIR}/src/runtime/web)
+  target_link_options(${target} PRIVATE
+    -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sFORCE_FILESYSTEM=1
+    -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_IMPORTS=wimmel_web_wait
+    -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency
+    --pre-js=${web}/web_audio.js)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${web}/web_audio.js)
+
+  set(outputs)
+  foreach(name index.html wimmel-page.js wimmel.css)
+    add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/${name}
+                       COMMAND ${CMAKE_COMMAND} -E copy ${web}/page/${name} ${WIMMEL_WEB_OUT}/${name}
+                       DEPENDS ${web}/page/${name})
+    list(APPEND outputs ${WIMMEL_WEB_OUT}/${name})
+  endforeach()
+  if(WIMMEL_WEB_DATA)
+    file(GLOB_RECURSE data_files CONFIGURE_DEPENDS ${WIMMEL_WEB_DATA}/*)
+    add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/wimmel.data
+                       COMMAND python3 ${web}/page/pack_data.py ${WIMMEL_WEB_DATA}
+                               ${WIMMEL_WEB_OUT}/wimmel.data
+                       DEPENDS ${web}/page/pack_data.py ${data_files})
+    list(APPEND outputs ${WIMMEL_WEB_OUT}/wimmel.data)
+  endif()
+  add_custom_target(${target}_page ALL DEPENDS ${outputs})
+endfunction()

@@ -1,0 +1,435 @@
+#include "runtime/web/web_display.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/image.h"
+#include "runtime/keys.h"
+#include "runtime/pixel_convert.h"
+
+// The page's side of the display. Module.canvas is the page's canvas.
+// wimmel_web_wait hands control to the browser for ms milliseconds; with 0
+// it comes back as soon as the browser has run what waits (events, a
+// paint), through a message to itself, which no timer clamping delays.
+// clang-format off
+EM_JS(void, wimmel_web_wait, (int ms), {
+  Asyncify.handleSleep(function(wakeUp) {
+    if (ms > 0) {
+      setTimeout(wakeUp, ms);
+      return;
+    }
+    if (!Module.wimmelChannel) {
+      Module.wimmelChannel = new MessageChannel();
+      Module.wimmelWakers = [];
+      Module.wimmelChannel.port1.onmessage = function() {
+        var waker = Module.wimmelWakers.shift();
+        if (waker) waker();
+      };
+    }
+    Module.wimmelWakers.push(wakeUp);
+    Module.wimmelChannel.port2.postMessage(0);
+  });
+});
+
+EM_JS(void, wimmel_web_canvas_size, (int width, int height), {
+  var canvas = Module.canvas;
+  Module.wimmelPicture = null;
+  if (!canvas) return;
+  canvas.width = width;
+  canvas.height = height;
+  if (Module.onScreenSize) Module.onScreenSize(width, height);
+});
+
+// Puts count rectangles (x, y, w, h each) of the RGBA picture at pixels
+// (width x height) on the canvas.
+EM_JS(void, wimmel_web_put,
+      (const uint8_t* pixels, int width, int height, const int32_t* rects, int count), {
+        var canvas = Module.canvas;
+        if (!canvas) return;
+        var ctx = Module.wimmelContext;
+        if (!ctx || ctx.canvas !== canvas) {
+          ctx = canvas.getContext("2d", {alpha : false});
+          Module.wimmelContext = ctx;
+        }
+        var picture = Module.wimmelPicture;
+        // The heap's buffer changes when the memory grows; the picture's
+        // view must follow it.
+        if (!picture || picture.data.buffer !== HEAPU8.buffer || picture.ptr !== pixels ||
+            picture.width !== width || picture.height !== height) {
+          picture = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4),
+                                  width, height);
+          picture.ptr = pixels;
+          Module.wimmelPicture = picture;
+        }
+        var r = rects >> 2;
+        for (var i = 0; i < count; ++i, r += 4) {
+          ctx.putImageData(picture, 0, 0, HEAP32[r], HEAP32[r + 1], HEAP32[r + 2], HEAP32[r + 3]);
+        }
+        if (Module.onFrame) Module.onFrame();
+      });
+
+EM_JS(int, wimmel_web_has_focus, (), { return document.hasFocus() ? 1 : 0; });
+// clang-format on
+
+namespace wimmel::rt::web {
+namespace {
+
+// A new picture goes to the canvas at most this often (seconds).
+constexpr double kPresentInterval = 0.016;
+// A key or mouse poll hands control to the browser when the program has
+// kept it longer than this (seconds): events arrive and the page stays
+// alive, while the polls of a busy loop stay cheap.
+constexpr double kPollYield = 0.008;
+// The longest single wait in the browser: waits longer than this go in
+// slices, between which the picture and the sound are kept up.
+constexpr int32_t kWaitSliceMs = 10;
+// More changed rectangles than this go to the canvas as the one around them.
+constexpr size_t kMaxRects = 64;
+
+// The key of a keyboard event's code (the key's place on the keyboard).
+keys::Key KeyOfCode(std::string_view code) {
+  using keys::Key;
+  if (code.size() >= 2 && code.size() <= 3 && code[0] == 'F') {
+    int n = 0;
+    for (char c : code.substr(1)) {
+      if (c < '0' || c > '9') return Key::kOther;
+      n = n * 10 + (c - '0');
+    }
+    if (n >= 1 && n <= 12) {
+      return static_cast<Key>(static_cast<uint8_t>(Key::kF1) + n - 1);
+    }
+    return Key::kOther;
+  }
+  struct Named {
+    std::string_view code;
+    Key key;
+  };
+  static constexpr Named kNamed[] = {
+      {"Home", Key::kHome},
+      {"ArrowUp", Key::kUp},
+      {"PageUp", Key::kPageUp},
+      {"ArrowLeft", Key::kLeft},
+      {"ArrowRight", Key::kRight},
+      {"End", Key::kEnd},
+      {"ArrowDown", Key::kDown},
+      {"PageDown", Key::kPageDown},
+      {"Insert", Key::kInsert},
+      {"Delete", Key::kDelete},
+      {"Numpad7", Key::kPad7},
+      {"Numpad8", Key::kPad8},
+      {"Numpad9", Key::kPad9},
+      {"Numpad4", Key::kPad4},
+      {"Numpad5", Key::kPad5},
+      {"Numpad6", Key::kPad6},
+      {"Numpad1", Key::kPad1},
+      {"Numpad2", Key::kPad2},
+      {"Numpad3", Key::kPad3},
+      {"Numpad0", Key::kPad0},
+      {"NumpadDecimal", Key::kPadPeriod},
+      {"Enter", Key::kEnter},
+      {"NumpadEnter", Key::kPadEnter},
+      {"Backspace", Key::kBackspace},
+      {"Tab", Key::kTab},
+      {"Escape", Key::kEscape},
+  };
+  for (const Named& n : kNamed) {
+    if (n.code == code) return n.key;
+  }
+  return Key::kOther;
+}
+
+bool IsKeypadKey(keys::Key key) {
+  return key >= keys::Key::kPad7 && key <= keys::Key::kPadPeriod;
+}
+
+// The number of characters of UTF-8 text.
+size_t CharacterCount(std::string_view text) {
+  size_t n = 0;
+  for (char c : text) {
+    if ((static_cast<uint8_t>(c) & 0xC0) != 0x80) ++n;
+  }
+  return n;
+}
+
+class WebDisplay;
+WebDisplay* current = nullptr;
+
+class WebDisplay final : public Display {
+ public:
+  WebDisplay();
+  ~WebDisplay() override;
+  WebDisplay(const WebDisplay&) = delete;
+  WebDisplay& operator=(const WebDisplay&) = delete;
+
+  DesktopMode Desktop() override { return {}; }
+  // The canvas shows every size and depth; the page scales it to the window.
+  bool Offers(int32_t, int32_t, int32_t) override { return true; }
+  bool ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPixel,
+                    std::string& driver) override;
+  void Poll() override;
+  double Now() override { return emscripten_get_now() / 1000.0; }
+  void Sleep(int32_t ms) override;
+  void WaitForInput(double deadline) override;
+  void FrameDone() override;
+
+  uint64_t Presents() const { return presents_; }
+
+  // Event handlers, called by the browser while the program waits.
+  bool OnKeyDown(const EmscriptenKeyboardEvent& e);
+  void OnMouse(int type, const EmscriptenMouseEvent& e);
+  void OnWheel(const EmscriptenWheelEvent& e);
+  void OnFocus(bool focus);
+
+ private:
+  // Hands control to the browser for ms milliseconds (0: just long enough
+  // for it to run what waits), with the picture and the sound kept up.
+  void Yield(int32_t ms);
+  // Puts what changed on the screen on the canvas.
+  void Present();
+  void SendMouse();
+  void Arrived() { ++inputArrived_; }
+
+  // Input the browser delivered, and how much of it the program had looked
+  // for when it last polled.
+  uint64_t inputArrived_ = 0;
+  uint64_t seenInput_ = 0;
+  double lastYield_ = 0;
+  double lastPresent_ = -1;
+  uint64_t presents_ = 0;
+
+  PictureConverter converter_;
+  std::vector<uint8_t> rgba_;
+  std::vector<ScreenRect> changed_;
+  std::vector<int32_t> rects_;
+
+  MouseState mouse_;
+  bool havePointer_ = false;
+};
+
+EM_BOOL KeyDownHandler(int, const EmscriptenKeyboardEvent* e, void*) {
+  return current != nullptr && current->OnKeyDown(*e) ? EM_TRUE : EM_FALSE;
+}
+EM_BOOL MouseHandler(int type, const EmscriptenMouseEvent* e, void*) {
+  if (current != nullptr) current->OnMouse(type, *e);
+  // A click on the page's canvas is the program's, not the browser's.
+  return type == EMSCRIPTEN_EVENT_MOUSEDOWN ? EM_TRUE : EM_FALSE;
+}
+EM_BOOL WheelHandler(int, const EmscriptenWheelEvent* e, void*) {
+  if (current != nullptr) current->OnWheel(*e);
+  return EM_TRUE;
+}
+EM_BOOL FocusHandler(int type, const EmscriptenFocusEvent*, void*) {
+  if (current != nullptr) current->OnFocus(type == EMSCRIPTEN_EVENT_FOCUS);
+  return EM_FALSE;
+}
+
+constexpr const char* kCanvas = "#screen";
+
+WebDisplay::WebDisplay() {
+  current = this;
+  mouse_.active = wimmel_web_has_focus() != 0;
+  lastYield_ = Now();
+  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                  KeyDownHandler);
+  emscripten_set_mousedown_callback(kCanvas, nullptr, EM_FALSE, MouseHandler);
+  emscripten_set_mousemove_callback(kCanvas, nullptr, EM_FALSE, MouseHandler);
+  emscripten_set_mouseenter_callback(kCanvas, nullptr, EM_FALSE, MouseHandler);
+  emscripten_set_mouseleave_callback(kCanvas, nullptr, EM_FALSE, MouseHandler);
+  // A button let go anywhere is let go.
+  emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                  MouseHandler);
+  emscripten_set_wheel_callback(kCanvas, nullptr, EM_FALSE, WheelHandler);
+  emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, FocusHandler);
+  emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, FocusHandler);
+}
+
+WebDisplay::~WebDisplay() {
+  emscripten_html5_remove_all_event_listeners();
+  if (current == this) current = nullptr;
+}
+
+bool WebDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPixel,
+                              std::string& driver) {
+  driver = "canvas";
+  rgba_.assign(static_cast<size_t>(width) * height * 4, 0);
+  converter_.Prepare({width, height, bytesPerPixel}, {0, 0, width, height}, kRgbaBytes);
+  wimmel_web_canvas_size(width, height);
+  lastPresent_ = -1;
+  havePointer_ = false;
+  mouse_.inside = false;
+  SendMouse();
+  return true;
+}
+
+void WebDisplay::Present() {
+  LockScreenRaw();
+  const Image screen = ScreenImage();
+  rects_.clear();
+  if (screen && converter_.PreparedFor(ShapeOf(*screen))) {
+    TakeChangedRects(changed_, kMaxRects);
+    const int32_t pitch = screen->width * 4;
+    for (const ScreenRect& r : changed_) {
+      const Placement p = converter_.Copy(*screen, r, rgba_.data(), pitch);
+      if (p.w <= 0 || p.h <= 0) continue;
+      rects_.insert(rects_.end(), {p.x, p.y, p.w, p.h});
+    }
+  }
+  const int32_t width = screen ? screen->width : 0;
+  const int32_t height = screen ? screen->height : 0;
+  UnlockScreenRaw();
+  lastPresent_ = Now();
+  if (rects_.empty()) return;
+  wimmel_web_put(rgba_.data(), width, height, rects_.data(), static_cast<int>(rects_.size() / 4));
+  ++presents_;
+}
+
+void WebDisplay::Yield(int32_t ms) {
+  if (Now() - lastPresent_ >= kPresentInterval) Present();
+  PumpAudio();
+  wimmel_web_wait(ms);
+  lastYield_ = Now();
+}
+
+void WebDisplay::Poll() {
+  if (Now() - lastYield_ > kPollYield) Yield(0);
+  // Whatever input has arrived by now, the program is about to see.
+  seenInput_ = inputArrived_;
+}
+
+void WebDisplay::Sleep(int32_t ms) {
+  const double end = Now() + ms / 1000.0;
+  do {
+    const double left = (end - Now()) * 1000.0;
+    Yield(static_cast<int32_t>(std::clamp(std::ceil(left), 0.0, double{kWaitSliceMs})));
+  } while (Now() < end);
+}
+
+void WebDisplay::WaitForInput(double deadline) {
+  for (;;) {
+    if (inputArrived_ != seenInput_) return;
+    const double now = Now();
+    if (!(deadline > now)) return;
+    const double left = (deadline - now) * 1000.0;
+    Yield(static_cast<int32_t>(std::clamp(std::ceil(left), 1.0, double{kWaitSliceMs})));
+  }
+}
+
+void WebDisplay::FrameDone() {
+  if (Now() - lastPresent_ < kPresentInterval) return;
+  Present();
+  // The browser paints what it was given before the program goes on.
+  PumpAudio();
+  wimmel_web_wait(0);
+  lastYield_ = Now();
+}
+
+bool WebDisplay::OnKeyDown(const EmscriptenKeyboardEvent& e) {
+  const std::string_view code(e.code);
+  const std::string_view key(e.key);
+  // Alt+Enter switches full screen; the page does that itself.
+  if (e.altKey && (code == "Enter" || code == "NumpadEnter")) return false;
+  keys::Modifiers m;
+  m.shift = e.shiftKey != 0;
+  m.ctrl = e.ctrlKey != 0;
+  m.alt = e.altKey != 0;
+  const keys::Key k = KeyOfCode(code);
+  // The browser tells no Num Lock state, but a keypad key with it on types
+  // a digit or the decimal sign.
+  if (IsKeypadKey(k)) {
+    m.numLock =
+        key.size() == 1 && ((key[0] >= '0' && key[0] <= '9') || key[0] == '.' || key[0] == ',');
+  }
+  // The layout's letter of the key, for Ctrl with a letter.
+  char letter = '\0';
+  if (key.size() == 1 && std::isalpha(static_cast<unsigned char>(key[0]))) {
+    letter = static_cast<char>(std::tolower(static_cast<unsigned char>(key[0])));
+  } else if (code.size() == 4 && code.substr(0, 3) == "Key") {
+    letter = static_cast<char>(std::tolower(static_cast<unsigned char>(code[3])));
+  }
+  const uint32_t c = keys::KeyDownCode(k, letter, m);
+  if (c != 0) {
+    QueueKeyCode(c);
+    Arrived();
+    return true;
+  }
+  // Anything else types its character, unless Ctrl or Alt alone are held
+  // with it (those belong to the browser); Ctrl and Alt together are AltGr.
+  if (CharacterCount(key) != 1 || (m.ctrl != m.alt) || e.metaKey) return false;
+  const std::vector<uint8_t> typed = keys::TextToCp437(key);
+  if (typed.empty()) return false;
+  for (uint8_t t : typed) QueueKeyCode(t);
+  Arrived();
+  return true;
+}
+
+void WebDisplay::SendMouse() {
+  SetMouseState(mouse_);
+  Arrived();
+}
+
+void WebDisplay::OnMouse(int type, const EmscriptenMouseEvent& e) {
+  if (type == EMSCRIPTEN_EVENT_MOUSELEAVE) {
+    mouse_.inside = false;
+    SendMouse();
+    return;
+  }
+  int32_t bits = 0;
+  if (e.buttons & 1) bits |= 1;
+  if (e.buttons & 2) bits |= 2;
+  if (e.buttons & 4) bits |= 4;
+  if (type == EMSCRIPTEN_EVENT_MOUSEUP) {
+    // Only the buttons count: the event may come from outside the canvas.
+    mouse_.buttons = bits;
+    SendMouse();
+    return;
+  }
+  if (type == EMSCRIPTEN_EVENT_MOUSEDOWN) mouse_.active = true;
+  mouse_.buttons = bits;
+  const Image screen = ScreenImage();
+  double cssW = 0, cssH = 0;
+  emscripten_get_element_css_size(kCanvas, &cssW, &cssH);
+  if (screen && cssW > 0 && cssH > 0) {
+    // The centre of the pointer's CSS pixel, scaled to screen pixels.
+    const double sx = std::floor((e.targetX + 0.5) * screen->width / cssW);
+    const double sy = std::floor((e.targetY + 0.5) * screen->height / cssH);
+    mouse_.x = static_cast<int32_t>(std::clamp<double>(sx, -1, screen->width));
+    mouse_.y = static_cast<int32_t>(std::clamp<double>(sy, -1, screen->height));
+    mouse_.inside = sx >= 0 && sx < screen->width && sy >= 0 && sy < screen->height;
+    havePointer_ = true;
+  }
+  SendMouse();
+}
+
+void WebDisplay::OnWheel(const EmscriptenWheelEvent& e) {
+  if (e.deltaY == 0) return;
+  // Away from the user (a negative delta) turns the wheel up, as SDL counts.
+  mouse_.wheel = Wrap32(int64_t{mouse_.wheel} + (e.deltaY < 0 ? 1 : -1));
+  SendMouse();
+}
+
+void WebDisplay::OnFocus(bool focus) {
+  mouse_.active = focus;
+  SendMouse();
+}
+
+}  // namespace
+
+std::unique_ptr<Display> MakeWebDisplay() {
+  return std::make_unique<WebDisplay>();
+}
+
+uint64_t WebDisplayPresents() {
+  const auto* display = dynamic_cast<const WebDisplay*>(&CurrentDisplay());
+  return display ? display->Presents() : 0;
+}
+
+}  // namespace wimmel::rt::web
