@@ -68,8 +68,9 @@ async function launchBrowser(extraArgs = []) {
 }
 
 // A new tab whose problems (console errors, uncaught exceptions, failed
-// requests, answers of 400 and above, a missing favicon among them) are
-// collected in page.problems as text.
+// requests, answers of 400 and above, a missing favicon among them, and a
+// wasm file of another content type) are collected in page.problems as
+// text.
 async function newWatchedPage(browser) {
   const page = await browser.newPage();
   page.problems = [];
@@ -87,6 +88,12 @@ async function newWatchedPage(browser) {
   );
   page.on('response', (res) => {
     if (res.status() >= 400) page.problems.push(`answer ${res.status()}: ${res.url()}`);
+    // The browser compiles the program while it arrives only when it comes
+    // as application/wasm; otherwise it warns and compiles it afterwards.
+    const type = res.headers()['content-type'];
+    if (/\.wasm$/.test(new URL(res.url()).pathname) && res.status() === 200 && type !== 'application/wasm') {
+      page.problems.push(`${res.url()} came as ${type}, not application/wasm`);
+    }
   });
   return page;
 }
