@@ -58,20 +58,36 @@ wait 0.3
 expect-ended
 `;
 
-function makeReferences() {
-  const script = path.join(options.out, 'reference.script');
-  fs.writeFileSync(script, referenceScript);
-  const dir = path.join(options.out, 'native');
+// After the restart, a fresh program: a click on the start screen's "+" cap.
+const clickScript = `
+wait 0.5
+mouse 200 95
+press left
+wait 0.05
+release left
+wait 0.5
+shot plus.png
+`;
+
+function runNative(name, text, shots) {
+  const script = path.join(options.out, `${name}.script`);
+  fs.writeFileSync(script, text);
+  const dir = path.join(options.out, name);
   const run = spawnSync(options.headless, [script, '--out', dir, '--data', options.data], {
     encoding: 'utf8',
   });
   if (run.status !== 0) {
     throw new Error(`the native runner failed (${run.status}): ${run.stdout}${run.stderr}`);
   }
-  const shots = {};
-  for (const name of ['start', 'music', 'scene', 'help1', 'back']) {
-    shots[name] = fs.readFileSync(path.join(dir, `${name}.png`)).toString('base64');
+  for (const file of fs.readdirSync(dir)) {
+    if (file.endsWith('.png')) shots[file.slice(0, -4)] = fs.readFileSync(path.join(dir, file)).toString('base64');
   }
+}
+
+function makeReferences() {
+  const shots = {};
+  runNative('reference', referenceScript, shots);
+  runNative('click', clickScript, shots);
   return shots;
 }
 
@@ -203,6 +219,26 @@ function waitRunning(page, seconds = 30) {
     { timeout: seconds * 1000, polling: 50 },
   );
 }
+
+// Where the screen canvas shows on the page, in CSS pixels, and how it is
+// scaled.
+function canvasRect(page) {
+  return page.evaluate(() => {
+    const screen = document.getElementById('screen');
+    const r = screen.getBoundingClientRect();
+    return {
+      left: r.left,
+      top: r.top,
+      width: r.width,
+      height: r.height,
+      pixels: `${screen.width}x${screen.height}`,
+      rendering: getComputedStyle(screen).imageRendering,
+      viewport: `${innerWidth}x${innerHeight}`,
+    };
+  });
+}
+
+const fullScreen = (page) => page.evaluate(() => !!document.fullscreenElement);
 
 // Whether the element SELECTOR is shown, and its text.
 function element(page, selector) {
@@ -338,6 +374,35 @@ async function main() {
       const message = await element(page, '#message');
       assert(!message.shown, `#message is still shown: ${message.text}`);
     });
+    await check('the canvas scales in whole steps and clicks map through the scale', page, async () => {
+      const small = await canvasRect(page);
+      assert(small.width === 640 && small.height === 480,
+        `in ${small.viewport} the canvas shows ${small.width}x${small.height}, not 640x480`);
+      await page.setViewport({ width: 1300, height: 1000 });
+      const rect = await poll(() => canvasRect(page), (r) => r.width === 1280, 3);
+      assert(rect.width === 1280 && rect.height === 960,
+        `in ${rect.viewport} the canvas shows ${rect.width}x${rect.height}, not 1280x960`);
+      assert(['pixelated', 'crisp-edges'].includes(rect.rendering), `image-rendering is ${rect.rendering}`);
+      // The "+" cap's pixel (200, 95), through the double scale.
+      await page.mouse.click(rect.left + 200.5 * 2, rect.top + 95.5 * 2);
+      await expectScreen(page, shots, 'plus');
+    });
+    await check('the full-screen button and Alt+Enter switch full screen', page, async () => {
+      await page.click('#fullscreen');
+      assert(await poll(() => fullScreen(page), (on) => on, 3), 'the button did not switch to full screen');
+      await page.click('#fullscreen');
+      assert(!(await poll(() => fullScreen(page), (on) => !on, 3)), 'the button did not leave full screen');
+      await page.keyboard.down('Alt');
+      await page.keyboard.press('Enter');
+      await page.keyboard.up('Alt');
+      assert(await poll(() => fullScreen(page), (on) => on, 3), 'Alt+Enter did not switch to full screen');
+      await page.keyboard.down('Alt');
+      await page.keyboard.press('Enter');
+      await page.keyboard.up('Alt');
+      assert(!(await poll(() => fullScreen(page), (on) => !on, 3)), 'Alt+Enter did not leave full screen');
+      // Neither reached the program as a key.
+      await expectScreen(page, shots, 'plus');
+    });
     await check('no console errors or failed requests from start to end', page, async () => {
       noProblems(page);
     });
@@ -363,6 +428,25 @@ async function main() {
       });
       await bad.close();
     }
+
+    // A scene from the URL, in a window smaller than its mode.
+    const direct = await newWatchedPage(browser);
+    await check('?mode=800x600x16&figures=200&music=on opens the scene scaled down', direct, async () => {
+      await direct.setViewport({ width: 700, height: 500 });
+      await direct.goto(`${server.url}?mode=800x600x16&figures=200&music=on`, { waitUntil: 'load' });
+      await waitRunning(direct);
+      const rect = await canvasRect(direct);
+      assert(rect.pixels === '800x600', `the canvas has ${rect.pixels} pixels`);
+      assert(Math.abs(rect.height - 500) < 0.5 && Math.abs(rect.width - 2000 / 3) < 0.5,
+        `in ${rect.viewport} the canvas shows ${rect.width}x${rect.height}, not 666.67x500`);
+      const frames = await direct.evaluate(() => window.wimmel.frames);
+      const later = await poll(() => direct.evaluate(() => window.wimmel.frames), (f) => f > frames + 5, 5);
+      assert(later > frames + 5, `wimmel.frames went from ${frames} to ${later} only`);
+      const message = await element(direct, '#message');
+      assert(!message.shown, `#message is shown: ${message.text}`);
+      noProblems(direct);
+    });
+    await direct.close();
 
     // The loading bar, with the download slowed to 8 MB/s so that it shows.
     const slow = await newWatchedPage(browser);
