@@ -19,23 +19,26 @@
 // The page's side of the display. Module.canvas is the page's canvas.
 // wimmel_web_wait hands control to the browser for ms milliseconds; with 0
 // it comes back as soon as the browser has run what waits (events, a
-// paint), through a message to itself, which no timer clamping delays.
+// paint). It goes through a message to the page itself first: a timer set
+// from a message's task is not clamped to 4 ms the way timers set from
+// timers are, so a short wait stays short.
 // clang-format off
 EM_JS(void, wimmel_web_wait, (int ms), {
   Asyncify.handleSleep(function(wakeUp) {
-    if (ms > 0) {
-      setTimeout(wakeUp, ms);
-      return;
-    }
     if (!Module.wimmelChannel) {
       Module.wimmelChannel = new MessageChannel();
       Module.wimmelWakers = [];
       Module.wimmelChannel.port1.onmessage = function() {
         var waker = Module.wimmelWakers.shift();
-        if (waker) waker();
+        if (!waker) return;
+        if (waker.ms > 0) {
+          setTimeout(waker.wakeUp, waker.ms);
+        } else {
+          waker.wakeUp();
+        }
       };
     }
-    Module.wimmelWakers.push(wakeUp);
+    Module.wimmelWakers.push({wakeUp: wakeUp, ms: ms});
     Module.wimmelChannel.port2.postMessage(0);
   });
 });
@@ -305,11 +308,17 @@ void WebDisplay::Poll() {
   seenInput_ = inputArrived_;
 }
 
+// A browser's timer fires a little after its time: the wait asks for whole
+// milliseconds short of the end and goes the last one in plain yields.
+int32_t WaitSlice(double leftSeconds) {
+  return static_cast<int32_t>(
+      std::clamp(std::floor(leftSeconds * 1000.0), 0.0, double{kWaitSliceMs}));
+}
+
 void WebDisplay::Sleep(int32_t ms) {
   const double end = Now() + ms / 1000.0;
   do {
-    const double left = (end - Now()) * 1000.0;
-    Yield(static_cast<int32_t>(std::clamp(std::ceil(left), 0.0, double{kWaitSliceMs})));
+    Yield(WaitSlice(end - Now()));
   } while (Now() < end);
 }
 
@@ -318,8 +327,7 @@ void WebDisplay::WaitForInput(double deadline) {
     if (inputArrived_ != seenInput_) return;
     const double now = Now();
     if (!(deadline > now)) return;
-    const double left = (deadline - now) * 1000.0;
-    Yield(static_cast<int32_t>(std::clamp(std::ceil(left), 1.0, double{kWaitSliceMs})));
+    Yield(WaitSlice(deadline - now));
   }
 }
 
