@@ -308,11 +308,14 @@ void WebDisplay::Poll() {
   seenInput_ = inputArrived_;
 }
 
-// A browser's timer fires a little after its time: the wait asks for whole
-// milliseconds short of the end and goes the last one in plain yields.
+// A browser's timer fires up to a millisecond or so after its time, and the
+// program's steps are due to the millisecond: a wait asks the timer for a
+// whole millisecond less than is left and goes the last two in plain
+// yields, which come back at once.
 int32_t WaitSlice(double leftSeconds) {
-  return static_cast<int32_t>(
-      std::clamp(std::floor(leftSeconds * 1000.0), 0.0, double{kWaitSliceMs}));
+  const double ms = leftSeconds * 1000.0;
+  if (ms < 2.0) return 0;
+  return static_cast<int32_t>(std::min(std::floor(ms) - 1.0, double{kWaitSliceMs}));
 }
 
 void WebDisplay::Sleep(int32_t ms) {
@@ -367,7 +370,9 @@ bool WebDisplay::OnKeyDown(const EmscriptenKeyboardEvent& e) {
   if (c != 0) {
     QueueKeyCode(c);
     Arrived();
-    return true;
+    // Ctrl with a letter reaches the program and still does what the
+    // browser does with it (reload, find, close).
+    return !(m.ctrl && letter != '\0' && c == static_cast<uint32_t>(letter - 'a' + 1));
   }
   // Anything else types its character, unless Ctrl or Alt alone are held
   // with it (those belong to the browser); Ctrl and Alt together are AltGr.

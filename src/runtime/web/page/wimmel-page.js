@@ -84,10 +84,15 @@
     var availW = window.innerWidth * ratio, availH = window.innerHeight * ratio;
     var scale = Math.min(availW / w, availH / h);
     if (scale >= 1) scale = Math.floor(scale);
-    canvas.style.width = (w * scale / ratio) + 'px';
-    canvas.style.height = (h * scale / ratio) + 'px';
+    // Centred on whole device pixels, so that no pixel is split.
+    var outW = Math.round(w * scale), outH = Math.round(h * scale);
+    canvas.style.width = (outW / ratio) + 'px';
+    canvas.style.height = (outH / ratio) + 'px';
+    canvas.style.left = (Math.floor((availW - outW) / 2) / ratio) + 'px';
+    canvas.style.top = (Math.floor((availH - outH) / 2) / ratio) + 'px';
   }
   window.addEventListener('resize', fit);
+  fit();
 
   // ------------------------------------------------------------ full screen
   function toggleFullscreen() {
