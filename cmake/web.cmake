@@ -112,19 +112,27 @@ function(wimmel_web_page_program target)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${web}/web_audio.js)
 
   set(outputs)
-  foreach(name index.html wimmel-page.js wimmel.css)
+  foreach(name wimmel-page.js wimmel.css)
     add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/${name}
                        COMMAND ${CMAKE_COMMAND} -E copy ${web}/page/${name} ${WIMMEL_WEB_OUT}/${name}
                        DEPENDS ${web}/page/${name})
     list(APPEND outputs ${WIMMEL_WEB_OUT}/${name})
   endforeach()
+  # index.html carries the packed data's size for the loading bar.
+  set(pack python3 ${web}/page/pack_data.py)
+  set(page_in ${web}/page/index.html.in)
   if(WIMMEL_WEB_DATA)
     file(GLOB_RECURSE data_files CONFIGURE_DEPENDS ${WIMMEL_WEB_DATA}/*)
-    add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/wimmel.data
-                       COMMAND python3 ${web}/page/pack_data.py ${WIMMEL_WEB_DATA}
-                               ${WIMMEL_WEB_OUT}/wimmel.data
-                       DEPENDS ${web}/page/pack_data.py ${data_files})
+    add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/wimmel.data ${WIMMEL_WEB_OUT}/index.html
+                       COMMAND ${pack} ${WIMMEL_WEB_DATA} ${WIMMEL_WEB_OUT}/wimmel.data ${page_in}
+                               ${WIMMEL_WEB_OUT}/index.html
+                       DEPENDS ${web}/page/pack_data.py ${page_in} ${data_files})
     list(APPEND outputs ${WIMMEL_WEB_OUT}/wimmel.data)
+  else()
+    add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/index.html
+                       COMMAND ${pack} "" "" ${page_in} ${WIMMEL_WEB_OUT}/index.html
+                       DEPENDS ${web}/page/pack_data.py ${page_in})
   endif()
+  list(APPEND outputs ${WIMMEL_WEB_OUT}/index.html)
   add_custom_target(${target}_page ALL DEPENDS ${outputs})
 endfunction()

@@ -166,10 +166,19 @@
     progress.value = 0;
     fetch('wimmel.data').then(function (response) {
       if (!response.ok) throw new Error('HTTP ' + response.status);
-      // Without a known size the bar just shows that something happens.
-      var total = Number(response.headers.get('Content-Length')) || 0;
-      if (response.headers.get('Content-Encoding')) total = 0;
-      if (total > 0) progress.max = total; else progress.removeAttribute('value');
+      // The page knows the data's size (a compressed download's length
+      // says nothing about it); without it the bar just shows that
+      // something happens.
+      var total = Number(progress.getAttribute('max')) || 0;
+      if (total <= 1 && !response.headers.get('Content-Encoding')) {
+        total = Number(response.headers.get('Content-Length')) || 0;
+      }
+      if (total > 1) {
+        progress.max = total;
+      } else {
+        total = 0;
+        progress.removeAttribute('value');
+      }
       if (!response.body || !response.body.getReader) {
         return response.arrayBuffer().then(function (b) { return new Uint8Array(b); });
       }
