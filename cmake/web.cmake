@@ -98,7 +98,10 @@ endfunction()
 # around it. The program is single-threaded: where it waits, it hands
 # control back to the browser through Asyncify (wimmel_web_wait in the web
 # display), and only the functions on the way to such a wait are
-# instrumented for that. The page's files are copied beside it, and the
+# instrumented for that; for Asyncify's analysis every function with an
+# indirect call might be, so the hot ones that never reach a wait (the puts
+# with their blitters, the canvas conversion, the mixer) are named in
+# web/asyncify_remove.txt and run as compiled. The page's files are copied beside it, and the
 # data of WIMMEL_WEB_DATA (a native tree's generated data) is packed into
 # wimmel.data.
 set(WIMMEL_WEB_DATA "" CACHE PATH "The generated data folder to publish with the page")
@@ -107,9 +110,11 @@ function(wimmel_web_page_program target)
   target_link_options(${target} PRIVATE
     -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sFORCE_FILESYSTEM=1
     -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_IMPORTS=wimmel_web_wait
+    -sASYNCIFY_REMOVE=@${PROJECT_SOURCE_DIR}/cmake/web/asyncify_remove.txt
     -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency
     --pre-js=${web}/web_audio.js)
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${web}/web_audio.js)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${web}/web_audio.js
+                                                           ${PROJECT_SOURCE_DIR}/cmake/web/asyncify_remove.txt)
 
   set(outputs)
   foreach(name wimmel-page.js wimmel.css)
