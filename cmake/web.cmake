@@ -98,7 +98,10 @@ endfunction()
 # around it. The program is single-threaded: where it waits, it hands
 # control back to the browser through Asyncify (wimmel_web_wait in the web
 # display), and only the functions on the way to such a wait are
-# instrumented for that. The page's files are copied beside it, and the
+# instrumented for that; for Asyncify's analysis every function with an
+# indirect call might be, so the hot ones that never reach a wait (the puts
+# with their blitters, the canvas conversion, the mixer) are named in
+# web/asyncify_remove.txt and run as compiled. The page's files are copied beside it, and the
 # data of WIMMEL_WEB_DATA (a native tree's generated data) is packed into
 # wimmel.data.
 set(WIMMEL_WEB_DATA "" CACHE PATH "The generated data folder to publish with the page")
@@ -107,24 +110,34 @@ function(wimmel_web_page_program target)
   target_link_options(${target} PRIVATE
     -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sFORCE_FILESYSTEM=1
     -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_IMPORTS=wimmel_web_wait
+    -sASYNCIFY_REMOVE=@${PROJECT_SOURCE_DIR}/cmake/web/asyncify_remove.txt
     -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency
     --pre-js=${web}/web_audio.js)
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${web}/web_audio.js)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${web}/web_audio.js
+                                                           ${PROJECT_SOURCE_DIR}/cmake/web/asyncify_remove.txt)
 
   set(outputs)
-  foreach(name index.html wimmel-page.js wimmel.css)
+  foreach(name wimmel-page.js wimmel.css)
     add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/${name}
                        COMMAND ${CMAKE_COMMAND} -E copy ${web}/page/${name} ${WIMMEL_WEB_OUT}/${name}
                        DEPENDS ${web}/page/${name})
     list(APPEND outputs ${WIMMEL_WEB_OUT}/${name})
   endforeach()
+  # index.html carries the packed data's size for the loading bar.
+  set(pack python3 ${web}/page/pack_data.py)
+  set(page_in ${web}/page/index.html.in)
   if(WIMMEL_WEB_DATA)
     file(GLOB_RECURSE data_files CONFIGURE_DEPENDS ${WIMMEL_WEB_DATA}/*)
-    add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/wimmel.data
-                       COMMAND python3 ${web}/page/pack_data.py ${WIMMEL_WEB_DATA}
-                               ${WIMMEL_WEB_OUT}/wimmel.data
-                       DEPENDS ${web}/page/pack_data.py ${data_files})
+    add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/wimmel.data ${WIMMEL_WEB_OUT}/index.html
+                       COMMAND ${pack} ${WIMMEL_WEB_DATA} ${WIMMEL_WEB_OUT}/wimmel.data ${page_in}
+                               ${WIMMEL_WEB_OUT}/index.html
+                       DEPENDS ${web}/page/pack_data.py ${page_in} ${data_files})
     list(APPEND outputs ${WIMMEL_WEB_OUT}/wimmel.data)
+  else()
+    add_custom_command(OUTPUT ${WIMMEL_WEB_OUT}/index.html
+                       COMMAND ${pack} "" "" ${page_in} ${WIMMEL_WEB_OUT}/index.html
+                       DEPENDS ${web}/page/pack_data.py ${page_in})
   endif()
+  list(APPEND outputs ${WIMMEL_WEB_OUT}/index.html)
   add_custom_target(${target}_page ALL DEPENDS ${outputs})
 endfunction()

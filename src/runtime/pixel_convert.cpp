@@ -89,6 +89,7 @@ void PictureConverter::Prepare(const ScreenShape& screen, const Placement& place
   if (!prepared_) return;
   unscaled_ = placement.w == screen.width && placement.h == screen.height;
   xrgb_ = format == kXrgb8888;
+  rgba_ = format == kRgbaBytes;
   columnSource_.resize(static_cast<size_t>(placement.w));
   for (int32_t x = 0; x < placement.w; ++x) {
     columnSource_[static_cast<size_t>(x)] =
@@ -144,6 +145,22 @@ void PictureConverter::ConvertRow(const uint8_t* in, int32_t x0, int32_t width,
       std::memcpy(o, i32 + x0, static_cast<size_t>(width) * 4);
     } else {
       for (int32_t x = 0; x < width; ++x) o[x] = i32[column[x]];
+    }
+    return;
+  }
+  if (rgba_) {
+    // A canvas's bytes: red and blue change places and alpha is opaque.
+    // The loops are plain so that the compiler turns them into vector code.
+    const auto put = [out](int32_t x, uint32_t c) {
+      const uint32_t v =
+          0xFF000000u | (c & 0x0000FF00u) | ((c >> 16) & 0xFFu) | ((c & 0xFFu) << 16);
+      std::memcpy(out + static_cast<size_t>(x) * 4, &v, 4);
+    };
+    if (unscaled_) {
+      const uint32_t* from = i32 + x0;
+      for (int32_t x = 0; x < width; ++x) put(x, from[x]);
+    } else {
+      for (int32_t x = 0; x < width; ++x) put(x, i32[column[x]]);
     }
     return;
   }

@@ -93,6 +93,7 @@ class PictureConverter {
   PixelFormat format_;
   bool unscaled_ = false;
   bool xrgb_ = false;                  // the target's format is kXrgb8888
+  bool rgba_ = false;                  // the target's format is kRgbaBytes
   std::vector<int32_t> columnSource_;  // for each target column of the picture, its screen column
   std::unique_ptr<std::array<uint32_t, 65536>> from565_;  // 16-bit screens only
   // Component shifts for 32-bit screens into other formats than kXrgb8888.

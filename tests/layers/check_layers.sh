@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # check_layers.sh SRC: every folder of src/ may include only itself and the
-# layers below it, and only src/runtime may include SDL. The include roots of
+# layers below it, only src/runtime may include SDL, and only the browser's
+# backend (src/runtime/web/) and the web page's main (src/control/web_main.cpp)
+# may include emscripten's headers. The include roots of
 # the build already keep a layer from reaching a layer it does not link; this
 # check also catches a lower layer that links one above it.
 # One grep reads every include line of src/ and one awk judges them all.
@@ -61,6 +63,12 @@ grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' "$src" \
       if (folder != "runtime" &&
           text ~ /^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL2?\/)?SDL[^>"]*[>"]/) {
         print file ":" line ": only src/runtime may include SDL"
+        fail = 1
+      }
+      # emscripten stays behind the web display and the web main.
+      if (file !~ /^runtime\/web\// && file != "control/web_main.cpp" &&
+          text ~ /^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]emscripten[\/.]/) {
+        print file ":" line ": only src/runtime/web and the web main may include emscripten"
         fail = 1
       }
       # "layer/file.h" names the layer it reaches.

@@ -184,6 +184,32 @@ TEST(PixelConvertTest, ScaledUpByWholeStepsAndCentred) {
   }
 }
 
+// A canvas's rows of a 32-bit screen, long enough for any vector width and
+// a rest, each pixel as EncodePixel makes it, unscaled and scaled by two.
+TEST(PixelConvertTest, LongRowsIntoCanvasBytesPixelByPixel) {
+  constexpr int32_t kW = 45, kH = 2;
+  std::vector<uint32_t> pixels(static_cast<size_t>(kW) * kH);
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    pixels[i] = 0x5A000000u ^ static_cast<uint32_t>(i * 0x0103F7u + 0x00C0FFEEu);
+  }
+  const rt::ImageData screen{kW, kH, 4, kW * 4, reinterpret_cast<uint8_t*>(pixels.data()), 0};
+  for (int32_t scale : {1, 2}) {
+    rt::PictureConverter converter;
+    const rt::Placement whole{0, 0, kW * scale, kH * scale};
+    converter.Prepare(rt::ShapeOf(screen), whole, rt::kRgbaBytes);
+    Target out(kW * scale, kH * scale, 4);
+    EXPECT_EQ(converter.Copy(screen, rt::ScreenRect{0, 0, kW, kH}, out.pixels.data(), out.pitch),
+              whole);
+    for (int32_t y = 0; y < kH * scale; ++y) {
+      for (int32_t x = 0; x < kW * scale; ++x) {
+        const uint32_t c = pixels[static_cast<size_t>(y / scale) * kW + x / scale];
+        EXPECT_EQ(out.At(x, y), rt::EncodePixel(rt::kRgbaBytes, c))
+            << "scale " << scale << " (" << x << ", " << y << ")";
+      }
+    }
+  }
+}
+
 TEST(PixelConvertTest, OneRectangleWritesOnlyItsPixels) {
   SmallScreen s;
   rt::PictureConverter converter;

@@ -35,6 +35,7 @@ Module['wimmelAudio'] = (function () {
 
   var audio = {
     wanted: false,   // the program has opened its device
+    gestured: false, // a key or click has been seen
     ctx: null,
     node: null,
     analyser: null,
@@ -100,17 +101,28 @@ Module['wimmelAudio'] = (function () {
     }
   }
 
-  // The page calls this on every key and click.
-  audio.gesture = function () {
-    if (!audio.wanted) return;
+  // Browsers start sound only once the user has pressed a key or clicked
+  // on the page (Shift alone does not count); before that a context would
+  // stay suspended and complain.
+  function allowed() {
+    var activation = navigator.userActivation;
+    return activation ? activation.hasBeenActive : audio.gestured;
+  }
+  function start() {
+    if (!audio.wanted || !allowed()) return;
     if (!audio.ctx) create();
     if (audio.ctx && audio.ctx.state === 'suspended') audio.ctx.resume();
+  }
+  // The page calls this on every key and click.
+  audio.gesture = function () {
+    audio.gestured = true;
+    start();
   };
   audio.open = function () {
     audio.wanted = true;
     audio.posted = 0;
     audio.played = 0;
-    if (Module['wimmelAudioWanted']) Module['wimmelAudioWanted']();
+    start();
   };
   audio.close = function () {
     audio.wanted = false;

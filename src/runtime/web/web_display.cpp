@@ -4,7 +4,6 @@
 #include <emscripten/html5.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -13,29 +12,32 @@
 #include <vector>
 
 #include "runtime/image.h"
-#include "runtime/keys.h"
 #include "runtime/pixel_convert.h"
+#include "runtime/web/browser_keys.h"
 
 // The page's side of the display. Module.canvas is the page's canvas.
 // wimmel_web_wait hands control to the browser for ms milliseconds; with 0
 // it comes back as soon as the browser has run what waits (events, a
-// paint), through a message to itself, which no timer clamping delays.
+// paint). It goes through a message to the page itself first: a timer set
+// from a message's task is not clamped to 4 ms the way timers set from
+// timers are, so a short wait stays short.
 // clang-format off
 EM_JS(void, wimmel_web_wait, (int ms), {
   Asyncify.handleSleep(function(wakeUp) {
-    if (ms > 0) {
-      setTimeout(wakeUp, ms);
-      return;
-    }
     if (!Module.wimmelChannel) {
       Module.wimmelChannel = new MessageChannel();
       Module.wimmelWakers = [];
       Module.wimmelChannel.port1.onmessage = function() {
         var waker = Module.wimmelWakers.shift();
-        if (waker) waker();
+        if (!waker) return;
+        if (waker.ms > 0) {
+          setTimeout(waker.wakeUp, waker.ms);
+        } else {
+          waker.wakeUp();
+        }
       };
     }
-    Module.wimmelWakers.push(wakeUp);
+    Module.wimmelWakers.push({wakeUp: wakeUp, ms: ms});
     Module.wimmelChannel.port2.postMessage(0);
   });
 });
@@ -94,71 +96,6 @@ constexpr double kPollYield = 0.008;
 constexpr int32_t kWaitSliceMs = 10;
 // More changed rectangles than this go to the canvas as the one around them.
 constexpr size_t kMaxRects = 64;
-
-// The key of a keyboard event's code (the key's place on the keyboard).
-keys::Key KeyOfCode(std::string_view code) {
-  using keys::Key;
-  if (code.size() >= 2 && code.size() <= 3 && code[0] == 'F') {
-    int n = 0;
-    for (char c : code.substr(1)) {
-      if (c < '0' || c > '9') return Key::kOther;
-      n = n * 10 + (c - '0');
-    }
-    if (n >= 1 && n <= 12) {
-      return static_cast<Key>(static_cast<uint8_t>(Key::kF1) + n - 1);
-    }
-    return Key::kOther;
-  }
-  struct Named {
-    std::string_view code;
-    Key key;
-  };
-  static constexpr Named kNamed[] = {
-      {"Home", Key::kHome},
-      {"ArrowUp", Key::kUp},
-      {"PageUp", Key::kPageUp},
-      {"ArrowLeft", Key::kLeft},
-      {"ArrowRight", Key::kRight},
-      {"End", Key::kEnd},
-      {"ArrowDown", Key::kDown},
-      {"PageDown", Key::kPageDown},
-      {"Insert", Key::kInsert},
-      {"Delete", Key::kDelete},
-      {"Numpad7", Key::kPad7},
-      {"Numpad8", Key::kPad8},
-      {"Numpad9", Key::kPad9},
-      {"Numpad4", Key::kPad4},
-      {"Numpad5", Key::kPad5},
-      {"Numpad6", Key::kPad6},
-      {"Numpad1", Key::kPad1},
-      {"Numpad2", Key::kPad2},
-      {"Numpad3", Key::kPad3},
-      {"Numpad0", Key::kPad0},
-      {"NumpadDecimal", Key::kPadPeriod},
-      {"Enter", Key::kEnter},
-      {"NumpadEnter", Key::kPadEnter},
-      {"Backspace", Key::kBackspace},
-      {"Tab", Key::kTab},
-      {"Escape", Key::kEscape},
-  };
-  for (const Named& n : kNamed) {
-    if (n.code == code) return n.key;
-  }
-  return Key::kOther;
-}
-
-bool IsKeypadKey(keys::Key key) {
-  return key >= keys::Key::kPad7 && key <= keys::Key::kPadPeriod;
-}
-
-// The number of characters of UTF-8 text.
-size_t CharacterCount(std::string_view text) {
-  size_t n = 0;
-  for (char c : text) {
-    if ((static_cast<uint8_t>(c) & 0xC0) != 0x80) ++n;
-  }
-  return n;
-}
 
 class WebDisplay;
 WebDisplay* current = nullptr;
@@ -305,11 +242,20 @@ void WebDisplay::Poll() {
   seenInput_ = inputArrived_;
 }
 
+// A browser's timer fires up to a millisecond or so after its time, and the
+// program's steps are due to the millisecond: a wait asks the timer for a
+// whole millisecond less than is left and goes the last two in plain
+// yields, which come back at once.
+int32_t WaitSlice(double leftSeconds) {
+  const double ms = leftSeconds * 1000.0;
+  if (ms < 2.0) return 0;
+  return static_cast<int32_t>(std::min(std::floor(ms) - 1.0, double{kWaitSliceMs}));
+}
+
 void WebDisplay::Sleep(int32_t ms) {
   const double end = Now() + ms / 1000.0;
   do {
-    const double left = (end - Now()) * 1000.0;
-    Yield(static_cast<int32_t>(std::clamp(std::ceil(left), 0.0, double{kWaitSliceMs})));
+    Yield(WaitSlice(end - Now()));
   } while (Now() < end);
 }
 
@@ -318,8 +264,7 @@ void WebDisplay::WaitForInput(double deadline) {
     if (inputArrived_ != seenInput_) return;
     const double now = Now();
     if (!(deadline > now)) return;
-    const double left = (deadline - now) * 1000.0;
-    Yield(static_cast<int32_t>(std::clamp(std::ceil(left), 1.0, double{kWaitSliceMs})));
+    Yield(WaitSlice(deadline - now));
   }
 }
 
@@ -333,42 +278,17 @@ void WebDisplay::FrameDone() {
 }
 
 bool WebDisplay::OnKeyDown(const EmscriptenKeyboardEvent& e) {
-  const std::string_view code(e.code);
-  const std::string_view key(e.key);
-  // Alt+Enter switches full screen; the page does that itself.
-  if (e.altKey && (code == "Enter" || code == "NumpadEnter")) return false;
-  keys::Modifiers m;
-  m.shift = e.shiftKey != 0;
-  m.ctrl = e.ctrlKey != 0;
-  m.alt = e.altKey != 0;
-  const keys::Key k = KeyOfCode(code);
-  // The browser tells no Num Lock state, but a keypad key with it on types
-  // a digit or the decimal sign.
-  if (IsKeypadKey(k)) {
-    m.numLock =
-        key.size() == 1 && ((key[0] >= '0' && key[0] <= '9') || key[0] == '.' || key[0] == ',');
-  }
-  // The layout's letter of the key, for Ctrl with a letter.
-  char letter = '\0';
-  if (key.size() == 1 && std::isalpha(static_cast<unsigned char>(key[0]))) {
-    letter = static_cast<char>(std::tolower(static_cast<unsigned char>(key[0])));
-  } else if (code.size() == 4 && code.substr(0, 3) == "Key") {
-    letter = static_cast<char>(std::tolower(static_cast<unsigned char>(code[3])));
-  }
-  const uint32_t c = keys::KeyDownCode(k, letter, m);
-  if (c != 0) {
-    QueueKeyCode(c);
-    Arrived();
-    return true;
-  }
-  // Anything else types its character, unless Ctrl or Alt alone are held
-  // with it (those belong to the browser); Ctrl and Alt together are AltGr.
-  if (CharacterCount(key) != 1 || (m.ctrl != m.alt) || e.metaKey) return false;
-  const std::vector<uint8_t> typed = keys::TextToCp437(key);
-  if (typed.empty()) return false;
-  for (uint8_t t : typed) QueueKeyCode(t);
-  Arrived();
-  return true;
+  BrowserKeyDown down;
+  down.code = e.code;
+  down.key = e.key;
+  down.shift = e.shiftKey != 0;
+  down.ctrl = e.ctrlKey != 0;
+  down.alt = e.altKey != 0;
+  down.meta = e.metaKey != 0;
+  const BrowserKeyCodes mapped = MapBrowserKeyDown(down);
+  for (uint32_t code : mapped.codes) QueueKeyCode(code);
+  if (!mapped.codes.empty()) Arrived();
+  return mapped.taken;
 }
 
 void WebDisplay::SendMouse() {

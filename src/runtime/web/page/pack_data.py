@@ -1,7 +1,13 @@
 #!/usr/bin/env python3
-"""Packs the program's data folders into one file for the page:
+"""Packs the program's data folders into one file for the page, and writes
+the page with the file's size in it:
 
-    pack_data.py DATA_FOLDER OUT_FILE
+    pack_data.py DATA_FOLDER OUT_FILE PAGE_TEMPLATE OUT_PAGE
+
+The page's loading bar counts up to that size: a server that sends the
+file compressed gives no other way to know it beforehand. The template's
+@DATA_BYTES@ becomes the size (0 when DATA_FOLDER is empty, for a page
+without data).
 
 The file is the magic b"WIMMELPK", the length of the index as a 32-bit
 little-endian number, the index (UTF-8 JSON: a list of [path, size] in file
@@ -19,9 +25,18 @@ REQUIRED = ["HG_bild", "figure", "objekte", "pattern"]
 
 
 def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: pack_data.py DATA_FOLDER OUT_FILE")
-    data, out = sys.argv[1], sys.argv[2]
+    if len(sys.argv) != 5:
+        sys.exit("usage: pack_data.py DATA_FOLDER OUT_FILE PAGE_TEMPLATE OUT_PAGE")
+    data, out, template, page = sys.argv[1:5]
+    size = pack(data, out) if data else 0
+    with open(template, "r", encoding="utf-8") as f:
+        text = f.read().replace("@DATA_BYTES@", str(size))
+    with open(page + ".tmp", "w", encoding="utf-8") as f:
+        f.write(text)
+    os.replace(page + ".tmp", page)
+
+
+def pack(data, out):
     missing = [f for f in REQUIRED if not os.path.isdir(os.path.join(data, f))]
     if missing:
         sys.exit("pack_data.py: %s holds no %s (build the native tree first)" % (data, ", ".join(missing)))
@@ -46,6 +61,7 @@ def main():
             with open(path, "rb") as g:
                 f.write(g.read())
     os.replace(tmp, out)
+    return os.path.getsize(out)
 
 
 if __name__ == "__main__":

@@ -84,10 +84,15 @@
     var availW = window.innerWidth * ratio, availH = window.innerHeight * ratio;
     var scale = Math.min(availW / w, availH / h);
     if (scale >= 1) scale = Math.floor(scale);
-    canvas.style.width = (w * scale / ratio) + 'px';
-    canvas.style.height = (h * scale / ratio) + 'px';
+    // Centred on whole device pixels, so that no pixel is split.
+    var outW = Math.round(w * scale), outH = Math.round(h * scale);
+    canvas.style.width = (outW / ratio) + 'px';
+    canvas.style.height = (outH / ratio) + 'px';
+    canvas.style.left = (Math.floor((availW - outW) / 2) / ratio) + 'px';
+    canvas.style.top = (Math.floor((availH - outH) / 2) / ratio) + 'px';
   }
   window.addEventListener('resize', fit);
+  fit();
 
   // ------------------------------------------------------------ full screen
   function toggleFullscreen() {
@@ -161,10 +166,19 @@
     progress.value = 0;
     fetch('wimmel.data').then(function (response) {
       if (!response.ok) throw new Error('HTTP ' + response.status);
-      // Without a known size the bar just shows that something happens.
-      var total = Number(response.headers.get('Content-Length')) || 0;
-      if (response.headers.get('Content-Encoding')) total = 0;
-      if (total > 0) progress.max = total; else progress.removeAttribute('value');
+      // The page knows the data's size (a compressed download's length
+      // says nothing about it); without it the bar just shows that
+      // something happens.
+      var total = Number(progress.getAttribute('max')) || 0;
+      if (total <= 1 && !response.headers.get('Content-Encoding')) {
+        total = Number(response.headers.get('Content-Length')) || 0;
+      }
+      if (total > 1) {
+        progress.max = total;
+      } else {
+        total = 0;
+        progress.removeAttribute('value');
+      }
       if (!response.body || !response.body.getReader) {
         return response.arrayBuffer().then(function (b) { return new Uint8Array(b); });
       }
