@@ -446,9 +446,11 @@ async function main() {
     });
     await direct.close();
 
-    // The loading bar, with the download slowed to 8 MB/s so that it shows.
+    // The loading bar, with the download slowed to 8 MB/s so that it shows,
+    // and the browser's cache out of the way.
     const slow = await newWatchedPage(browser);
     await check('the loading bar moves with the bytes received', slow, async () => {
+      await slow.setCacheEnabled(false);
       const cdp = await slow.createCDPSession();
       await cdp.send('Network.enable');
       await cdp.send('Network.emulateNetworkConditions', {
