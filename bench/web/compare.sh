@@ -86,12 +86,16 @@ x11_start "$out" || die "$x11_error"
   --benchmark "$seconds") >"$out/wimmel.log" 2>&1 &
 wpid=$!
 session_pids+=($wpid)
-w_first=""; w_first_t=""; w_last=""; w_last_t=""
+# The X server draws what wimmel presents; its share is shown beside
+# wimmel's own for comparison with the whole browser's.
+xpid=${session_pids[0]}
+w_first=""; w_first_t=""; w_last=""; w_last_t=""; x_first=""; x_last=""
 for _ in $(seq $(( (seconds + 30) * 10 ))); do
   c=$(cpu_ticks "$wpid") || break
+  x=$(cpu_ticks "$xpid") || x=0
   t=$(now)
-  if [ -z "$w_first" ]; then w_first=$c; w_first_t=$t; fi
-  w_last=$c; w_last_t=$t
+  if [ -z "$w_first" ]; then w_first=$c; w_first_t=$t; x_first=$x; fi
+  w_last=$c; w_last_t=$t; x_last=$x
   sleep 0.1
 done
 if kill -0 "$wpid" 2>/dev/null; then
@@ -127,6 +131,7 @@ for v in n_steps n_cpu p_steps; do
 done
 awk "BEGIN { exit !($n_steps > 0 && $p_steps > 0) }" || die "no steps: native '$native_line', page '$page_line'"
 n_proc=$(calc "($w_last - $w_first) / $ticks / ($w_last_t - $w_first_t) * 100" 1)
+x_proc=$(calc "($x_last - $x_first) / $ticks / ($w_last_t - $w_first_t) * 100" 1)
 b_cpu_s=$(value browser_cpu_seconds)
 b_wall=$(value browser_wall_seconds)
 b_cpu=$(calc "$b_cpu_s / $b_wall * 100" 1)
@@ -155,7 +160,7 @@ verdict() { # NAME VALUE TARGET CONDITION
 printf '\nThe page against native wimmel, 1280x1024x32, 1024 figures, %s s each\n' "$seconds"
 printf 'load average before %s, after %s; %s cores\n\n' "$load_before" "$load_after" "$(nproc)"
 printf 'native (Xvfb + openbox): %s\n' "$native_line"
-printf '        cpu %% from /proc while it ran: %s\n' "$n_proc"
+printf '        cpu %% from /proc while it ran: %s (Xvfb beside it: %s)\n' "$n_proc" "$x_proc"
 printf 'page (headless chromium): %s\n' "$page_line"
 printf '        console.log holds it: %s; the whole browser (%s processes) used %s s CPU in %s s: %s %%\n\n' \
   "$(value benchmark_line_logged)" "$(value browser_processes)" "$b_cpu_s" "$b_wall" "$b_cpu"
