@@ -17,9 +17,9 @@
 #   wimmel.wasm                     <= 1 MB
 #   data transferred (gzip)         <= 11 MB (everything the page loads)
 #   wasm heap, 1024 figures at 1280 x 1024 x 32
-#                                   <= 128 MB, and flat (no growth after
-#                                   the run's first tenth; with --long over
-#                                   5 minutes, else over SECONDS)
+#                                   <= 128 MB, and flat: no growth after
+#                                   the first 2 s of the run (with --long:
+#                                   after the first tenth of 5 minutes)
 # MB here is 10^6 bytes. This is a benchmark, not a test: the machine's load
 # changes the numbers, so compare within one run and note the load.
 #
@@ -40,7 +40,7 @@ while [ $# -gt 0 ]; do
     --web) web=$2; shift 2 ;;
     --wimmel) wimmel=$2; shift 2 ;;
     --data) data=$2; shift 2 ;;
-    -h | --help) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *)
       if [[ "$1" =~ ^[0-9]+$ ]] && [ "$1" -gt 0 ]; then seconds=$1; shift
       else echo "compare: unknown argument $1" >&2; exit 2; fi ;;
