@@ -40,7 +40,7 @@ while [ $# -gt 0 ]; do
     --web) web=$2; shift 2 ;;
     --wimmel) wimmel=$2; shift 2 ;;
     --data) data=$2; shift 2 ;;
-    -h | --help) sed -n '2,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,27p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *)
       if [[ "$1" =~ ^[0-9]+$ ]] && [ "$1" -gt 0 ]; then seconds=$1; shift
       else echo "compare: unknown argument $1" >&2; exit 2; fi ;;
