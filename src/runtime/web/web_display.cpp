@@ -107,6 +107,7 @@ class WebDisplay final : public Display {
   WebDisplay(const WebDisplay&) = delete;
   WebDisplay& operator=(const WebDisplay&) = delete;
 
+  // A page has no desktop mode of its own: the runtime's usual one.
   DesktopMode Desktop() override { return {}; }
   // The canvas shows every size and depth; the page scales it to the window.
   bool Offers(int32_t, int32_t, int32_t) override { return true; }
@@ -149,7 +150,6 @@ class WebDisplay final : public Display {
   std::vector<int32_t> rects_;
 
   MouseState mouse_;
-  bool havePointer_ = false;
 };
 
 EM_BOOL KeyDownHandler(int, const EmscriptenKeyboardEvent* e, void*) {
@@ -201,7 +201,6 @@ bool WebDisplay::ScreenOpened(int32_t width, int32_t height, int32_t bytesPerPix
   converter_.Prepare({width, height, bytesPerPixel}, {0, 0, width, height}, kRgbaBytes);
   wimmel_web_canvas_size(width, height);
   lastPresent_ = -1;
-  havePointer_ = false;
   mouse_.inside = false;
   SendMouse();
   return true;
@@ -324,7 +323,6 @@ void WebDisplay::OnMouse(int type, const EmscriptenMouseEvent& e) {
     mouse_.x = static_cast<int32_t>(std::clamp<double>(sx, -1, screen->width));
     mouse_.y = static_cast<int32_t>(std::clamp<double>(sy, -1, screen->height));
     mouse_.inside = sx >= 0 && sx < screen->width && sy >= 0 && sy < screen->height;
-    havePointer_ = true;
   }
   SendMouse();
 }
