@@ -11,6 +11,7 @@
 
 const { spawnSync } = require('child_process');
 const fs = require('fs');
+const os = require('os');
 const path = require('path');
 const { startServer, stopServer, launchBrowser, newWatchedPage } = require('./harness.js');
 
@@ -212,11 +213,20 @@ async function expectScreen(page, shots, name, region = null, seconds = 15) {
   }
 }
 
-function waitRunning(page, seconds = 30) {
-  return page.waitForFunction(
-    () => window.wimmel && window.wimmel.state === 'running' && window.wimmel.frames > 0,
+// Waits until the program runs and has drawn; fails at once when the page
+// reports an error instead, with what #message says.
+async function waitRunning(page, seconds = 30) {
+  await page.waitForFunction(
+    () =>
+      window.wimmel &&
+      ((window.wimmel.state === 'running' && window.wimmel.frames > 0) || window.wimmel.state === 'error'),
     { timeout: seconds * 1000, polling: 50 },
   );
+  const state = await page.evaluate(() => window.wimmel.state);
+  if (state !== 'running') {
+    const message = await page.evaluate(() => (document.getElementById('message') || {}).textContent);
+    throw new Error(`wimmel.state is ${state}; #message says ${JSON.stringify(message)}`);
+  }
 }
 
 // Where the screen canvas shows on the page, in CSS pixels, and how it is
@@ -445,6 +455,60 @@ async function main() {
       noProblems(direct);
     });
     await direct.close();
+
+    // The page under another path of another server: a folder that links
+    // to it two levels down.
+    const site = fs.mkdtempSync(path.join(os.tmpdir(), 'wimmel-site-'));
+    const deep = await newWatchedPage(browser);
+    let elsewhere = null;
+    try {
+      fs.writeFileSync(path.join(site, 'index.html'), '<!DOCTYPE html><title>Spiele</title>\n');
+      fs.mkdirSync(path.join(site, 'spiele'));
+      fs.symlinkSync(path.resolve(options.web), path.join(site, 'spiele', 'wimmel'));
+      elsewhere = await startServer(site);
+      await check('the page works under another path', deep, async () => {
+        await deep.goto(`${elsewhere.url}spiele/wimmel/`, { waitUntil: 'load' });
+        await waitRunning(deep);
+        await expectScreen(deep, shots, 'start');
+        noProblems(deep);
+      });
+    } finally {
+      await deep.close();
+      stopServer(elsewhere);
+      fs.rmSync(site, { recursive: true, force: true });
+    }
+
+    // A data download that fails once: the page says so and offers a retry.
+    const broken = await newWatchedPage(browser);
+    await check('a failed data download shows a message and #retry loads it again', broken, async () => {
+      let failNext = true;
+      await broken.setRequestInterception(true);
+      broken.on('request', (request) => {
+        if (failNext && /\/wimmel\.data$/.test(new URL(request.url()).pathname)) {
+          failNext = false;
+          request.abort('connectionreset');
+        } else {
+          request.continue();
+        }
+      });
+      await broken.goto(server.url, { waitUntil: 'load' });
+      await broken.waitForFunction(() => window.wimmel && window.wimmel.state === 'error', {
+        timeout: 30000,
+        polling: 50,
+      });
+      const message = await element(broken, '#message');
+      assert(message.shown && message.text.trim() !== '', '#message is not shown');
+      const retry = await element(broken, '#retry');
+      assert(retry.shown, 'button#retry is not shown');
+      await broken.click('#retry');
+      const again = await poll(() => broken.evaluate(() => window.wimmel.state), (st) => st !== 'error', 5);
+      assert(again !== 'error', '#retry left wimmel.state at error');
+      await waitRunning(broken);
+      await expectScreen(broken, shots, 'start');
+      const after = await element(broken, '#message');
+      assert(!after.shown, `#message is still shown: ${after.text}`);
+    });
+    await broken.close();
 
     // The loading bar, with the download slowed to 8 MB/s so that it shows,
     // and the browser's cache out of the way.
