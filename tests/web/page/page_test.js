@@ -510,6 +510,23 @@ async function main() {
     });
     await broken.close();
 
+    // A browser without WebAssembly gets a plain sentence.
+    const noWasm = await newWatchedPage(browser);
+    await check('without WebAssembly the page says so', noWasm, async () => {
+      await noWasm.evaluateOnNewDocument(() => {
+        delete window.WebAssembly;
+      });
+      await noWasm.goto(server.url, { waitUntil: 'load' });
+      const state = await poll(() => noWasm.evaluate(() => window.wimmel && window.wimmel.state), (st) => st === 'error', 10);
+      assert(state === 'error', `wimmel.state is ${state}`);
+      const message = await element(noWasm, '#message');
+      assert(message.shown && /WebAssembly/.test(message.text), `#message says ${JSON.stringify(message.text)}`);
+      const loading = await element(noWasm, '#loading');
+      assert(!loading.shown, '#loading is still shown');
+      noProblems(noWasm);
+    });
+    await noWasm.close();
+
     // The loading bar, with the download slowed to 8 MB/s so that it shows,
     // and the browser's cache out of the way.
     const slow = await newWatchedPage(browser);
