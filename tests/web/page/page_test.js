@@ -510,6 +510,27 @@ async function main() {
     });
     await broken.close();
 
+    // The program's keys are kept from the browser while the page has focus.
+    const keys = await newWatchedPage(browser);
+    await check("the program's keys are kept from the browser", keys, async () => {
+      await keys.goto(`${server.url}?mode=640x480x16`, { waitUntil: 'load' });
+      await waitRunning(keys);
+      // A listener on the window sees each key last, once the page decided.
+      await keys.evaluate(() => {
+        window.keysSeen = [];
+        window.addEventListener('keydown', (e) => window.keysSeen.push([e.key, e.defaultPrevented]));
+      });
+      const names = ['F1', 'ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', 'Tab', 'Backspace',
+        'NumpadAdd', 'Minus', 'KeyT', 'KeyN', 'Digit9', 'Digit1', 'Escape'];
+      for (const name of names) await keys.keyboard.press(name);
+      const seen = await keys.evaluate(() => window.keysSeen);
+      const passed = seen.filter(([, prevented]) => !prevented).map(([key]) => key);
+      assert(seen.length === names.length, `the window saw ${seen.length} of ${names.length} keys`);
+      assert(passed.length === 0, `these keys reached the browser: ${passed.join(' ')}`);
+      noProblems(keys);
+    });
+    await keys.close();
+
     // A browser without WebAssembly gets a plain sentence.
     const noWasm = await newWatchedPage(browser);
     await check('without WebAssembly the page says so', noWasm, async () => {
