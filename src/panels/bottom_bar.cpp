@@ -97,24 +97,40 @@ void Erstellen(panels::BottomBarRecord& bar) {
 
 }  // namespace
 
-std::string AnzeigeFensterUnten(std::string_view Aufgabe) {
+void panels::CreateBottomBar() {
+  Erstellen(PanelsModule::Get().bottomBar);
+}
+
+void panels::ShowBottomBar() {
+  SendWindow("ZeigAn", panels::NumberOf(PanelsModule::Get().bottomBar.windowNumber));
+}
+
+void panels::DeleteBottomBar() {
   panels::BottomBarRecord& bar = PanelsModule::Get().bottomBar;
+  // The first log line has the name with a space after it.
+  panels::DeletePanelWindow(bar.windowNumber, bar.created,
+                            {.firstLog = "AnzeigeFensterUnten ",
+                             .lastLog = "AnzeigeFensterUnten",
+                             .window = "AnzeigeFensterUnten"});
+}
+
+std::string panels::ClickBottomBar() {
+  return panels::HitButton(PanelsModule::Get().bottomBar.buttons);
+}
+
+std::string AnzeigeFensterUnten(std::string_view Aufgabe) {
   switch (LookUpCommand(Aufgabe, panels::kButtonCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
-      Erstellen(bar);
+      panels::CreateBottomBar();
       break;
     case panels::Command::Anzeigen:
-      SendWindow("ZeigAn", panels::NumberOf(bar.windowNumber));
+      panels::ShowBottomBar();
       break;
     case panels::Command::Loeschen:
-      // The first log line has the name with a space after it.
-      panels::DeletePanelWindow(bar.windowNumber, bar.created,
-                                {.firstLog = "AnzeigeFensterUnten ",
-                                 .lastLog = "AnzeigeFensterUnten",
-                                 .window = "AnzeigeFensterUnten"});
+      panels::DeleteBottomBar();
       break;
     case panels::Command::Mausklick:
-      return panels::HitButton(bar.buttons);
+      return panels::ClickBottomBar();
     case panels::Command::Unknown:
       break;
   }

@@ -62,19 +62,31 @@ void Erstellen(panels::HeaderRecord& header, std::string_view text) {
 
 }  // namespace
 
-void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
+void panels::CreateHeader(std::string_view title) {
+  Erstellen(PanelsModule::Get().header, title);
+}
+
+void panels::ShowHeader() {
+  SendWindow("ZeigAn", panels::NumberOf(PanelsModule::Get().header.KopfFensterNr));
+}
+
+void panels::DeleteHeader() {
   panels::HeaderRecord& header = PanelsModule::Get().header;
+  panels::DeletePanelWindow(
+      header.KopfFensterNr, header.exists,
+      {.firstLog = "KopfFenster", .lastLog = "KopfFenster", .window = "KopfFensterLoeschen"});
+}
+
+void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
   switch (LookUpCommand(Aufgabe, panels::kDrawingCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
-      Erstellen(header, Text);
+      panels::CreateHeader(Text);
       break;
     case panels::Command::Anzeigen:
-      SendWindow("ZeigAn", panels::NumberOf(header.KopfFensterNr));
+      panels::ShowHeader();
       break;
     case panels::Command::Loeschen:
-      panels::DeletePanelWindow(
-          header.KopfFensterNr, header.exists,
-          {.firstLog = "KopfFenster", .lastLog = "KopfFenster", .window = "KopfFensterLoeschen"});
+      panels::DeleteHeader();
       break;
     default:
       DruckeZeile("SelectCase in der KopfFenster-Sub kennt folgende Aufgabe nicht: " +

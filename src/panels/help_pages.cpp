@@ -261,27 +261,28 @@ void Erstellen(const PageLayout& layout, panels::InfoPanelRecord& page) {
   }
 }
 
-// The command procedure of page `index` (0 to 2).
-std::string RunPage(size_t index, std::string_view word) {
-  const PageLayout& layout = kPages[index];
-  panels::InfoPanelRecord& page = PanelsModule::Get().helpPages[index];
+// The layout and record of page 1, 2 or 3.
+const PageLayout& LayoutOf(int32_t page) {
+  return kPages[static_cast<size_t>(page - 1)];
+}
+panels::InfoPanelRecord& RecordOf(int32_t page) {
+  return PanelsModule::Get().helpPages[static_cast<size_t>(page - 1)];
+}
+
+// The command procedure of page 1, 2 or 3.
+std::string RunPage(int32_t page, std::string_view word) {
   switch (LookUpCommand(word, panels::kButtonCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
-      Erstellen(layout, page);
+      panels::CreateHelpPage(page);
       break;
     case panels::Command::Anzeigen:
-      SendWindow("ZeigAn", panels::NumberOf(page.windowNumber));
+      panels::ShowHelpPage(page);
       break;
     case panels::Command::Loeschen:
-      panels::DeletePanelWindow(
-          page.windowNumber, page.created,
-          {.firstLog = layout.deleteLogName, .lastLog = layout.name, .window = layout.name});
+      panels::DeleteHelpPage(page);
       break;
-    case panels::Command::Mausklick: {
-      std::string answer = panels::HitButton(page.buttons);
-      if (!answer.empty()) RequestClickPause();
-      return answer;
-    }
+    case panels::Command::Mausklick:
+      return panels::ClickHelpPage(page);
     case panels::Command::Unknown:
       break;
   }
@@ -290,14 +291,48 @@ std::string RunPage(size_t index, std::string_view word) {
 
 }  // namespace
 
-std::string AnzeigeHilfe1(std::string_view Aufgabe) {
-  return RunPage(0, Aufgabe);
+void panels::CreateHelpPage(int32_t page) {
+  Erstellen(LayoutOf(page), RecordOf(page));
 }
-std::string AnzeigeHilfe2(std::string_view Aufgabe) {
+
+void panels::ShowHelpPage(int32_t page) {
+  SendWindow("ZeigAn", panels::NumberOf(RecordOf(page).windowNumber));
+}
+
+void panels::DeleteHelpPage(int32_t page) {
+  const PageLayout& layout = LayoutOf(page);
+  panels::InfoPanelRecord& record = RecordOf(page);
+  panels::DeletePanelWindow(
+      record.windowNumber, record.created,
+      {.firstLog = layout.deleteLogName, .lastLog = layout.name, .window = layout.name});
+}
+
+std::string panels::ClickHelpPage(int32_t page) {
+  std::string answer = panels::HitButton(RecordOf(page).buttons);
+  if (!answer.empty()) RequestClickPause();
+  return answer;
+}
+
+void panels::ShowInfoPanel(int32_t page) {
+  if (page >= 1 && page <= 3) {
+    ShowHelpPage(page);
+  } else {
+    ShowBottomBar();
+  }
+}
+
+std::string panels::ClickInfoPanel(int32_t page) {
+  return page >= 1 && page <= 3 ? ClickHelpPage(page) : ClickBottomBar();
+}
+
+std::string AnzeigeHilfe1(std::string_view Aufgabe) {
   return RunPage(1, Aufgabe);
 }
-std::string AnzeigeHilfe3(std::string_view Aufgabe) {
+std::string AnzeigeHilfe2(std::string_view Aufgabe) {
   return RunPage(2, Aufgabe);
+}
+std::string AnzeigeHilfe3(std::string_view Aufgabe) {
+  return RunPage(3, Aufgabe);
 }
 
 }  // namespace wimmel

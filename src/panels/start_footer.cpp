@@ -70,20 +70,32 @@ void Erstellen(panels::StartFooterRecord& footer) {
 
 }  // namespace
 
-void AnzeigeStartFussFenster(std::string_view Aufgabe) {
+void panels::CreateStartFooter() {
+  Erstellen(PanelsModule::Get().startFooter);
+}
+
+void panels::ShowStartFooter() {
+  SendWindow("ZeigAn", panels::NumberOf(PanelsModule::Get().startFooter.windowNumber));
+}
+
+void panels::DeleteStartFooter() {
   panels::StartFooterRecord& footer = PanelsModule::Get().startFooter;
+  panels::DeletePanelWindow(footer.windowNumber, footer.exists,
+                            {.firstLog = "AnzeigeStartFussFenster",
+                             .lastLog = "AnzeigeStartFussFenster",
+                             .window = "AnzeigeStartFussFenster"});
+}
+
+void AnzeigeStartFussFenster(std::string_view Aufgabe) {
   switch (LookUpCommand(Aufgabe, panels::kDrawingCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
-      Erstellen(footer);
+      panels::CreateStartFooter();
       break;
     case panels::Command::Anzeigen:
-      SendWindow("ZeigAn", panels::NumberOf(footer.windowNumber));
+      panels::ShowStartFooter();
       break;
     case panels::Command::Loeschen:
-      panels::DeletePanelWindow(footer.windowNumber, footer.exists,
-                                {.firstLog = "AnzeigeStartFussFenster",
-                                 .lastLog = "AnzeigeStartFussFenster",
-                                 .window = "AnzeigeStartFussFenster"});
+      panels::DeleteStartFooter();
       break;
     default:
       break;
