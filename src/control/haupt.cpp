@@ -85,7 +85,7 @@ void TearDownScene() {
   Settings().HilfeSeite = 0;
   KopfFenster("Loeschen", "");
   Figur("FigurenLoeschen", 0, 0, 0, "Escape");
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Escape");
+  windows::DeleteAll();
   Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "Escape");
   FreeHintergrund();
   Log("Haupt: Escape fertig, in Aufloesungswahl");
@@ -327,7 +327,7 @@ int32_t ErrorNumber(const std::exception_ptr& error) {
   rt::PrintText(line, true);
   DruckeZeile("Jegliche Taste = Programmende");
   WarteAufTaste();
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Programmende");
+  windows::DeleteAll();
   rt::EndProgram(0);
 }
 
