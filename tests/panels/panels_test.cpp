@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -578,6 +579,17 @@ TEST_F(PanelTest, PanelsLogTheirLifeOnlyWhenTheSwitchIsOn) {
   DeleteAllPanels();
 
   Settings().ProtokollAn = 1;
+  // A panel without a window still logs its deletion, with an empty number,
+  // and asks the window system to delete window 0.
+  AnzeigeHilfe2("Loeschen");
+  const std::vector<std::string> noWindow = {
+      "AnzeigeHilfe2 mit Nummer  wird geloescht",
+      "   Fenster(): Loesche Fenster 0",
+      "   Fenster(): alle Bilder des Fensters 0 werden geloescht",
+      "AnzeigeHilfe2 ist geloescht",
+  };
+  EXPECT_EQ(test::LogLines(), noWindow);
+  std::remove("wimmelprt.txt");
   KopfFenster("Erstellen", "Kopf");
   AnzeigeFensterUnten("Erstellen");
   AnzeigeHilfe1("Erstellen");
