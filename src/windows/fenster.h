@@ -25,10 +25,10 @@ std::string Fenster(std::string_view Aufgabe, int32_t Nr, int32_t W1, int32_t W2
 
 }  // namespace wimmel
 
-// Every function below takes the number Create gave. A number that is not a
-// live window (0, a deleted window, anything outside 1 to 50) makes it do
-// nothing; the functions with a result then answer their failure value.
-// Each sets the result `Fenster` answers exactly as its command word does.
+// Every function below takes the number Create gave. For a number that is
+// not a live window (0, a deleted window, anything outside 1 to 50) it does
+// nothing but write its log line, and one with a result answers its failure
+// value. Each leaves the result `Fenster` answers as its command word does.
 namespace wimmel::windows {
 
 // The number no window has: Create's answer when all 50 are in use, and the
@@ -47,7 +47,7 @@ struct Rgb {
 
 enum class Title { Shown, Hidden };
 
-// ---------------------------------------------------------------- lifecycle ("Erstellen", ...)
+// ---------------------------------------------------------------- lifecycle
 
 // Makes window HoechsteFensterNr + 1, named name (its title, cut to 40
 // characters), at (10, 10), 10 x 10, grey, with a dark frame and yellow
