@@ -81,7 +81,7 @@ void TearDownScene() {
   Settings().HilfeSeite = 0;
   panels::DeleteHeader();
   scene::DeleteFigures();
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Escape");
+  windows::DeleteAll();
   scene::DeleteAllObjects();
   FreeHintergrund();
   Log("Haupt: Escape fertig, in Aufloesungswahl");
@@ -319,7 +319,7 @@ int32_t ErrorNumber(const std::exception_ptr& error) {
   rt::PrintText(line, true);
   DruckeZeile("Jegliche Taste = Programmende");
   WarteAufTaste();
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Programmende");
+  windows::DeleteAll();
   rt::EndProgram(0);
 }
 

@@ -125,16 +125,15 @@ void AskOfferedModes() {
 }
 
 void BuildCentreWindow() {
-  const int32_t w = static_cast<int32_t>(
-      rt::TextToNumber(Fenster("Erstellen", 0, 0, 0, 0, 0, "Mittel-Fenster ")));
-  Fenster("SetzTitel", w, 1, 0, 0, 0, "Mittel-Fenster " + rt::IntToText(w));
-  Fenster("SetzXY", w, 0, Settings().KopfHoehe, 0, 0, "");
-  Fenster("SetzGrundfarbe", w, 50, 50, 50, 0, "");
-  Fenster("SetzRahmenfarbe", w, 100, 100, 100, 0, "");
-  Fenster("SetzGroesse", w, 639, 380 - Settings().KopfHoehe, 0, 0, "");
-  Fenster("SetzRahmenAbstand", w, 0, 0, 0, 0, "");
-  Fenster("FUELLDATEIMUSTER", w, 50, 45, 0, 0, "pattern" + Settings().Trenner + "metall2.bmp");
-  Fenster("ZeigAn", w, 0, 0, 0, 0, "");
+  const int32_t w = windows::Create("Mittel-Fenster ");
+  windows::SetTitle(w, "Mittel-Fenster " + rt::IntToText(w), windows::Title::Hidden);
+  windows::SetPosition(w, 0, Settings().KopfHoehe);
+  windows::SetBaseColour(w, {50, 50, 50});
+  windows::SetFrameColour(w, {100, 100, 100});
+  windows::SetSize(w, 639, 380 - Settings().KopfHoehe);
+  windows::SetFrameDistance(w, 0, 0);
+  windows::FillWithPattern(w, "pattern" + Settings().Trenner + "metall2.bmp");
+  windows::Show(w);
 }
 
 void DrawStartScreen() {
@@ -395,7 +394,7 @@ void LassBildAufloesungWaehlen() {
 
   Log("LassBildAufloesungWaehlen(): Auswahl wurde beantwortet, Kopffenster loeschen");
   panels::DeleteHeader();
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Aufloesungfertig");
+  windows::DeleteAll();
   panels::DeleteStartFooter();
   if (key == kEscapeKey) {
     // The choice stops the music, and leaving the program stops it again

@@ -30,8 +30,8 @@ void AnzeigeStartFussFenster(std::string_view Aufgabe);
 namespace panels {
 
 // Create makes a panel's window and draws it, once until it is deleted;
-// Show brings the window to the front; Delete removes it. The panels log
-// each.
+// Show brings the window to the front; Delete removes it. Create and Delete
+// write their log lines.
 
 // The header above the scene, with title on its plate.
 void CreateHeader(std::string_view title);
