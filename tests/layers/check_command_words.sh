@@ -18,6 +18,7 @@ src="${1%/}"
 # files has a row per table.
 modules='
 images images/bilder.cpp Bilder
+windows windows/fenster.cpp Fenster
 scene scene/objekt.cpp Objekt
 scene scene/figur.cpp Figur
 sound sound/musik.cpp Musik
