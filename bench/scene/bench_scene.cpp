@@ -32,7 +32,7 @@ namespace rt = wimmel::rt;
 namespace {
 
 namespace fs = std::filesystem;
-using wimmel::Figur;
+namespace scene = wimmel::scene;
 using wimmel::Layout;
 using wimmel::Settings;
 namespace test = wimmel::test;
@@ -78,7 +78,7 @@ void Step(benchmark::State& state, int32_t mode, int32_t depth, int32_t n) {
   if (!UseScene(state, mode, depth, n)) return;
   for (auto _ : state) {
     rt::headless::AdvanceClock(1.0);
-    Figur("LaufEinSchritt", 1, 200, 200, "");
+    scene::StepFigures();
   }
   state.counters["figures"] = n;
   state.SetLabel(rt::detail::ActiveBlitters().name);
@@ -101,14 +101,14 @@ void Turn(benchmark::State& state) {
   if (!UseScene(state, 21, 32, 10)) return;
   bool left = true;
   for (auto _ : state) {
-    Figur(left ? "RichtungLinks" : "RichtungRechts", 1, 0, 0, "");
+    scene::TurnFigure(1, left ? scene::Direction::Left : scene::Direction::Right);
     left = !left;
   }
 }
 
 void FigurenInit1024(benchmark::State& state) {
   if (!UseScene(state, 21, 32, 1024)) return;
-  for (auto _ : state) Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
+  for (auto _ : state) scene::CreateFigures();
 }
 
 // ---------------------------------------------------------------- floor

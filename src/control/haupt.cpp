@@ -44,23 +44,15 @@ void Log(std::string_view text) {
   if (LogIsOn()) Protokoll(text);
 }
 
-// The panel that occupies the information area: 0 the bottom bar, 1..3 a help page.
-std::string InfoAreaPanel(int32_t page, std::string_view command) {
-  switch (page) {
-    case 1:
-      return AnzeigeHilfe1(command);
-    case 2:
-      return AnzeigeHilfe2(command);
-    case 3:
-      return AnzeigeHilfe3(command);
-    default:
-      return AnzeigeFensterUnten(command);
-  }
+// The figure the keys steer.
+int32_t Selected() {
+  return Settings().GewaehlteFigur;
 }
 
-void CommandSelectedFigure(std::string_view command, int32_t value = 0,
-                           std::string_view text = "") {
-  Figur(command, Settings().GewaehlteFigur, value, 0, text);
+// The selected figure heads along both axes.
+void TurnSelected(scene::Direction horizontal, scene::Direction vertical) {
+  scene::TurnFigure(Selected(), horizontal);
+  scene::TurnFigure(Selected(), vertical);
 }
 
 // Step-width prompt for X or Y: an empty answer changes nothing.
@@ -73,23 +65,27 @@ void AskStepWidth(bool forX) {
   const std::string answer = EingabeZeile(prompt);
   if (answer.empty()) return;
   const int32_t width = rt::RoundToInt(rt::TextToNumber(answer));
-  CommandSelectedFigure(forX ? "SetzXRichtung" : "SetzYRichtung", width);
+  if (forX) {
+    scene::SetHorizontalStep(Selected(), width);
+  } else {
+    scene::SetVerticalStep(Selected(), width);
+  }
 }
 
 void TearDownScene() {
   Log("Haupt: Escape gedrueckt");
-  AnzeigeHilfe3("Loeschen");
-  AnzeigeHilfe2("Loeschen");
-  AnzeigeHilfe1("Loeschen");
-  AnzeigeFensterUnten("Loeschen");
+  panels::DeleteHelpPage(3);
+  panels::DeleteHelpPage(2);
+  panels::DeleteHelpPage(1);
+  panels::DeleteBottomBar();
   Settings().HilfeSeite = 0;
-  KopfFenster("Loeschen", "");
-  Figur("FigurenLoeschen", 0, 0, 0, "Escape");
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Escape");
-  Objekt("LoescheAlleObjekte", 0, 0, 0, 0, 0, "Escape");
+  panels::DeleteHeader();
+  scene::DeleteFigures();
+  windows::DeleteAll();
+  scene::DeleteAllObjects();
   FreeHintergrund();
   Log("Haupt: Escape fertig, in Aufloesungswahl");
-  if (MusicOn()) Musik("MusikBeenden", "", 0);
+  if (MusicOn()) sound::StopMusic();
 }
 
 // The figure kind a picture key chooses, or an empty view for any other key.
@@ -104,7 +100,7 @@ std::string_view PictureKind(char key) {
 void NextInfoAreaPanel() {
   Settings().HilfeSeite = Settings().HilfeSeite + 1;
   if (Settings().HilfeSeite > Settings().HilfeSeitenAnzahl) Settings().HilfeSeite = 0;
-  InfoAreaPanel(Settings().HilfeSeite, "Anzeigen");
+  panels::ShowInfoPanel(Settings().HilfeSeite);
 }
 
 void DispatchKey(const std::string& key) {
@@ -119,31 +115,27 @@ void DispatchKey(const std::string& key) {
   }
   if (key.size() != 1) return;
   if (const std::string_view kind = PictureKind(key[0]); !kind.empty()) {
-    CommandSelectedFigure("WechsleBild", 0, kind);
+    scene::ChangeFigureKind(Selected(), kind);
     return;
   }
   switch (key[0]) {
     case '9':
-      CommandSelectedFigure("RichtungRechts");
-      CommandSelectedFigure("RichtungHoch");
+      TurnSelected(scene::Direction::Right, scene::Direction::Up);
       return;
     case '3':
-      CommandSelectedFigure("RichtungRechts");
-      CommandSelectedFigure("RichtungRunter");
+      TurnSelected(scene::Direction::Right, scene::Direction::Down);
       return;
     case '1':
-      CommandSelectedFigure("RichtungLinks");
-      CommandSelectedFigure("RichtungRunter");
+      TurnSelected(scene::Direction::Left, scene::Direction::Down);
       return;
     case '7':
-      CommandSelectedFigure("RichtungLinks");
-      CommandSelectedFigure("RichtungHoch");
+      TurnSelected(scene::Direction::Left, scene::Direction::Up);
       return;
     case '+':
-      CommandSelectedFigure("Schneller");
+      scene::StepFaster();
       return;
     case '-':
-      CommandSelectedFigure("Langsamer");
+      scene::StepSlower();
       return;
     case 'n':
     case 'N':
@@ -156,13 +148,13 @@ void DispatchKey(const std::string& key) {
     case keys::kBackspace:
       SelectFigure(Settings().GewaehlteFigur == 1 ? Settings().FigurenAnzahl
                                                   : Settings().GewaehlteFigur - 1);
-      CommandSelectedFigure("MachAktiv");
+      scene::MakeFigureActive(Selected());
       return;
     case keys::kTab:
       SelectFigure(Settings().GewaehlteFigur >= Settings().FigurenAnzahl
                        ? 1
                        : Settings().GewaehlteFigur + 1);
-      CommandSelectedFigure("MachAktiv");
+      scene::MakeFigureActive(Selected());
       return;
     case 'x':
     case 'X':
@@ -177,7 +169,7 @@ void DispatchKey(const std::string& key) {
       NextInfoAreaPanel();
       return;
     case '!':
-      Objekt("WerteAnzeigen", 1, 0, 0, 0, 0, "");
+      scene::ShowObjectValues(1);
       return;
     case 'a':
     case 'A':
@@ -258,8 +250,8 @@ double SteeringDeadline() {
     if (control::PollMouse() == 0) {
       if (Settings().MausKnopf & 1) {
         acted = true;
-        key = InfoAreaPanel(Settings().HilfeSeite, "Mausklick");
-        if (key.empty()) Figur("LinksKlick", 0, 0, 0, "");
+        key = panels::ClickInfoPanel(Settings().HilfeSeite);
+        if (key.empty()) scene::ClickFigures();
         // Wait for the release; a pointer that leaves the window ends the
         // wait too, since no release can be seen from there.
         while (control::PollMouse() == 0 && (Settings().MausKnopf & 1)) {
@@ -275,9 +267,9 @@ double SteeringDeadline() {
     if (key.empty()) {
       steered.clear();
       const double due = scene::NextStepDue();
-      Figur("LaufEinSchritt", 1, 200, 200, "");
+      scene::StepFigures();
       if (scene::NextStepDue() != due) acted = true;
-      if (MusicOn()) Musik("MusikAbspielen", "", 0);
+      if (MusicOn()) sound::PlaySceneMusic();
     } else {
       steeredAgain =
           steering && !acted && key == steered && steeredFigure == Settings().GewaehlteFigur;
@@ -327,7 +319,7 @@ int32_t ErrorNumber(const std::exception_ptr& error) {
   rt::PrintText(line, true);
   DruckeZeile("Jegliche Taste = Programmende");
   WarteAufTaste();
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Programmende");
+  windows::DeleteAll();
   rt::EndProgram(0);
 }
 

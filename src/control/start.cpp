@@ -54,7 +54,7 @@ std::string KeyCapPath() {
 }
 
 void DrawKeyCap(int32_t x, int32_t y) {
-  rt::Image cap = Bilder("GibBildPtr", KeyCapPath());
+  rt::Image cap = images::Picture(KeyCapPath());
   rt::PutImage(nullptr, x, y, cap, 0, 0, kCapSide, kCapSide, rt::PutMode::Transparent);
 }
 
@@ -125,16 +125,15 @@ void AskOfferedModes() {
 }
 
 void BuildCentreWindow() {
-  const int32_t w = static_cast<int32_t>(
-      rt::TextToNumber(Fenster("Erstellen", 0, 0, 0, 0, 0, "Mittel-Fenster ")));
-  Fenster("SetzTitel", w, 1, 0, 0, 0, "Mittel-Fenster " + rt::IntToText(w));
-  Fenster("SetzXY", w, 0, Settings().KopfHoehe, 0, 0, "");
-  Fenster("SetzGrundfarbe", w, 50, 50, 50, 0, "");
-  Fenster("SetzRahmenfarbe", w, 100, 100, 100, 0, "");
-  Fenster("SetzGroesse", w, 639, 380 - Settings().KopfHoehe, 0, 0, "");
-  Fenster("SetzRahmenAbstand", w, 0, 0, 0, 0, "");
-  Fenster("FUELLDATEIMUSTER", w, 50, 45, 0, 0, "pattern" + Settings().Trenner + "metall2.bmp");
-  Fenster("ZeigAn", w, 0, 0, 0, 0, "");
+  const int32_t w = windows::Create("Mittel-Fenster ");
+  windows::SetTitle(w, "Mittel-Fenster " + rt::IntToText(w), windows::Title::Hidden);
+  windows::SetPosition(w, 0, Settings().KopfHoehe);
+  windows::SetBaseColour(w, {50, 50, 50});
+  windows::SetFrameColour(w, {100, 100, 100});
+  windows::SetSize(w, 639, 380 - Settings().KopfHoehe);
+  windows::SetFrameDistance(w, 0, 0);
+  windows::FillWithPattern(w, "pattern" + Settings().Trenner + "metall2.bmp");
+  windows::Show(w);
 }
 
 void DrawStartScreen() {
@@ -220,12 +219,12 @@ std::string KeyLoop() {
       ShowFigureCount();
     } else if (key == "S" || key == "s") {
       if (Settings().MusikStatus > 0) {
-        Musik("MusikBeenden", "", 0);
-        Musik("FmodBeenden", "", 0);
+        sound::StopMusic();
+        sound::CloseSoundLibrary();
         MarkMusicOff();
         ShowMusicState(" AUS  ");
       } else {
-        Musik("Intro", "", 0);
+        sound::PlayIntro();
         if (Settings().MusikStatus > 0) {
           ShowMusicState(" EIN  ");
         } else if (Settings().SoundMoeglich == "nein") {
@@ -235,7 +234,7 @@ std::string KeyLoop() {
         }
       }
     } else if (Settings().MusikStatus > 0) {
-      Musik("Intro", "", 0);
+      sound::PlayIntro();
     }
     if (IsChoice(key)) return key;
     // A pass without a typed key and without a click on a key cap changed
@@ -308,21 +307,23 @@ void BuildBackground() {
 
 void BuildScene() {
   Log("LassBildAufloesungWaehlen(): Hintergrund steht, Objekte erstellen");
-  Objekt("Erstellen", 0, 0, 0, 0, 0, "AufloesungFragen");
-  Objekt("InHintergrundEinbinden", 1, 0, 0, 0, 0, "AufloesungFragen");
-  Objekt("InHintergrundEinbinden", 2, 0, 0, 0, 0, "AufloesungFragen");
+  scene::CreateObjects();
+  // The start-up merges the objects twice; the second pass draws the same
+  // picture again (and reports an object without a picture again).
+  scene::MergeObjectsIntoBackground();
+  scene::MergeObjectsIntoBackground();
   control::ShowBackground();
-  KopfFenster("Erstellen", "WIMMEL 0.1");
-  KopfFenster("Anzeigen", "");
-  AnzeigeFensterUnten("Erstellen");
-  AnzeigeFensterUnten("Anzeigen");
-  AnzeigeHilfe1("Erstellen");
-  AnzeigeHilfe2("Erstellen");
-  AnzeigeHilfe3("Erstellen");
+  panels::CreateHeader("WIMMEL 0.1");
+  panels::ShowHeader();
+  panels::CreateBottomBar();
+  panels::ShowBottomBar();
+  panels::CreateHelpPage(1);
+  panels::CreateHelpPage(2);
+  panels::CreateHelpPage(3);
   Log("LassBildAufloesungWaehlen(): Figuren erstellen");
   SelectFigure(1);
-  Figur("FigurenInit", 0, 0, 0, "AufloesungFragen");
-  Figur("MachAktiv", Settings().GewaehlteFigur, 0, 0, "");
+  scene::CreateFigures();
+  scene::MakeFigureActive(Settings().GewaehlteFigur);
   Log("LassBildAufloesungWaehlen(): Beendet, Spiel in Tastenroutine starten");
 }
 
@@ -331,7 +332,7 @@ void OpenChosenMode(char choice) {
   SceneLayout& s = Layout();
   const control::LetterMode mode = control::ModeOfLetter(choice);
   const control::ModeSize& size = control::kModeSizes[mode.sizeIndex];
-  if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
+  if (Settings().MusikStatus > 0) sound::StopMusic();
   s.halfX = size.width / 2;
   s.halfY = size.height / 2;
   rt::SetScreenMode(size.modeNumber, control::kModeDepths[mode.depthIndex], 0, 1, 0);
@@ -376,9 +377,9 @@ void LassBildAufloesungWaehlen() {
   s.screenDepth = 16;
   s.SzeneY0 = Settings().KopfHoehe;
   rt::SetScreenMode(18, 16, 0, 1, 0);
-  if (Settings().MusikStatus > 0) Musik("Intro", "", 0);
-  KopfFenster("Erstellen", "Wimmel 0.1 - Startbildschirm");
-  KopfFenster("Anzeigen", "");
+  if (Settings().MusikStatus > 0) sound::PlayIntro();
+  panels::CreateHeader("Wimmel 0.1 - Startbildschirm");
+  panels::ShowHeader();
   rt::LocateText(6, 23);
   rt::PrintText("   Frage Ihre Grafikkarte nach", true);
   rt::LocateText(7, 23);
@@ -386,21 +387,21 @@ void LassBildAufloesungWaehlen() {
   if (!control::State().modesAsked) AskOfferedModes();
   BuildCentreWindow();
   DrawStartScreen();
-  AnzeigeStartFussFenster("Erstellen");
-  AnzeigeStartFussFenster("Anzeigen");
+  panels::CreateStartFooter();
+  panels::ShowStartFooter();
 
   const std::string key = KeyLoop();
 
   Log("LassBildAufloesungWaehlen(): Auswahl wurde beantwortet, Kopffenster loeschen");
-  KopfFenster("Loeschen", "");
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "Aufloesungfertig");
-  AnzeigeStartFussFenster("Loeschen");
+  panels::DeleteHeader();
+  windows::DeleteAll();
+  panels::DeleteStartFooter();
   if (key == kEscapeKey) {
     // The choice stops the music, and leaving the program stops it again
     // and closes the sound library.
-    if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
-    if (Settings().MusikStatus > 0) Musik("MusikBeenden", "", 0);
-    if (Settings().MusikStatus > 0) Musik("FmodBeenden", "", 0);
+    if (Settings().MusikStatus > 0) sound::StopMusic();
+    if (Settings().MusikStatus > 0) sound::StopMusic();
+    if (Settings().MusikStatus > 0) sound::CloseSoundLibrary();
     DesktopModusSetzen();
     rt::EndProgram(0);
   }

@@ -52,7 +52,9 @@ constexpr CommandWord<Command> kCommands[] = {
   EndWithMessage(lines);
 }
 
-rt::Image GibBildPtr(std::string_view fileName) {
+}  // namespace
+
+rt::Image images::Picture(std::string_view fileName) {
   images::PictureStore& store = ImagesModule::Get();
   for (int32_t k = store.count; k >= 1; --k) {
     if (store.slots[k].name == fileName) return store.slots[k].image;
@@ -88,12 +90,10 @@ rt::Image GibBildPtr(std::string_view fileName) {
   return slot.image;
 }
 
-}  // namespace
-
 rt::Image Bilder(std::string_view Aufgabe, std::string_view fileName) {
   switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
     case Command::GibBildPtr:
-      return GibBildPtr(fileName);
+      return images::Picture(fileName);
     case Command::Unknown:
       break;
   }

@@ -11,18 +11,17 @@
 #include "shared/dialog.h"
 #include "shared/settings.h"
 #include "text/text.h"
+#include "windows/fenster.h"
 
 namespace wimmel {
 
 namespace {
 
-using panels::SendWindow;
-
 constexpr int32_t kButtonWidth = 30, kButtonHeight = 30;
 
 // Pastes the empty key at the drawing position and records its hit box.
 void PasteButton(panels::BottomBarRecord& bar, int32_t n, std::string answer) {
-  SendWindow("SetzeBildTransparent", n, bar.x, bar.y, bar.buttonSlot);
+  windows::PasteTransparent(n, bar.x, bar.y, bar.buttonSlot);
   bar.buttons.push_back(
       {bar.area.X0 + bar.x, bar.area.Y0 + bar.y, kButtonWidth, kButtonHeight, std::move(answer)});
 }
@@ -43,24 +42,21 @@ void Erstellen(panels::BottomBarRecord& bar) {
   const int32_t W = FontBreite(0);
   bar.buttons.clear();
 
-  bar.windowNumber =
+  const int32_t n =
       panels::OpenPanelWindow(bar.area.X0, bar.area.Y0, bar.area.width, bar.area.height,
                               "AnzeigeFensterUnten", "AnzeigeFensterUnten");
-  const int32_t n = panels::NumberOf(bar.windowNumber);
-  bar.brushSlot = SendWindow("MerkeBild", n, kButtonWidth, kButtonHeight, 0, 0,
-                             panels::JoinPath("pattern", "buerste.bmp"));
+  bar.window = n;
+  bar.brushSlot = windows::RememberImage(n, panels::JoinPath("pattern", "buerste.bmp"));
 
   // First group: H and F1 on one plate.
   bar.x = 20;
   bar.y = 14;
   bar.plateHeight = kButtonHeight + 2;
   bar.plateWidth = 12 * W + 2 * kButtonWidth + 32;
-  SendWindow("FuellRechteck", n, bar.x - 2, bar.y - 2, bar.plateWidth, bar.plateHeight,
-             bar.brushSlot);
-  bar.buttonSlot = panels::NumberOf(SendWindow("MerkeBild", n, kButtonWidth, kButtonHeight, 0, 0,
-                                               panels::JoinPath("HG_bild", "TastLeer.bmp")));
+  windows::FillRect(n, bar.x - 2, bar.y - 2, bar.plateWidth, bar.plateHeight, bar.brushSlot);
+  bar.buttonSlot = windows::RememberImage(n, panels::JoinPath("HG_bild", "TastLeer.bmp"));
   PasteButton(bar, n, "H");
-  SendWindow("SetzFontNr", n, 0);
+  windows::SetFont(n, 0);
   WriteCaption(bar, n, 12, "H");
   bar.x += kButtonWidth + 10;
   PasteButton(bar, n, "H");
@@ -72,8 +68,7 @@ void Erstellen(panels::BottomBarRecord& bar) {
   auto nextGroup = [&](int32_t plateWidth) {
     const int32_t t = bar.x + 30 + 12 * W + 25;
     bar.plateWidth = plateWidth;
-    SendWindow("FuellRechteck", n, t + 8, bar.y - 2, bar.plateWidth, bar.plateHeight,
-               bar.brushSlot);
+    windows::FillRect(n, t + 8, bar.y - 2, bar.plateWidth, bar.plateHeight, bar.brushSlot);
     bar.x = t + 10;
   };
 
@@ -91,30 +86,44 @@ void Erstellen(panels::BottomBarRecord& bar) {
 
   bar.created = 1;
   if (LogIsOn()) {
-    Protokoll("AnzeigeFensterUnten mit Nummer " + bar.windowNumber + " ist erstellt");
+    Protokoll("AnzeigeFensterUnten mit Nummer " + panels::WindowText(bar.window) + " ist erstellt");
   }
 }
 
 }  // namespace
 
-std::string AnzeigeFensterUnten(std::string_view Aufgabe) {
+void panels::CreateBottomBar() {
+  Erstellen(PanelsModule::Get().bottomBar);
+}
+
+void panels::ShowBottomBar() {
+  windows::Show(PanelsModule::Get().bottomBar.window);
+}
+
+void panels::DeleteBottomBar() {
   panels::BottomBarRecord& bar = PanelsModule::Get().bottomBar;
+  // The first log line has the name with a space after it.
+  panels::DeletePanelWindow(bar.window, bar.created,
+                            {.firstLog = "AnzeigeFensterUnten ", .lastLog = "AnzeigeFensterUnten"});
+}
+
+std::string panels::ClickBottomBar() {
+  return panels::HitButton(PanelsModule::Get().bottomBar.buttons);
+}
+
+std::string AnzeigeFensterUnten(std::string_view Aufgabe) {
   switch (LookUpCommand(Aufgabe, panels::kButtonCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
-      Erstellen(bar);
+      panels::CreateBottomBar();
       break;
     case panels::Command::Anzeigen:
-      SendWindow("ZeigAn", panels::NumberOf(bar.windowNumber));
+      panels::ShowBottomBar();
       break;
     case panels::Command::Loeschen:
-      // The first log line has the name with a space after it.
-      panels::DeletePanelWindow(bar.windowNumber, bar.created,
-                                {.firstLog = "AnzeigeFensterUnten ",
-                                 .lastLog = "AnzeigeFensterUnten",
-                                 .window = "AnzeigeFensterUnten"});
+      panels::DeleteBottomBar();
       break;
     case panels::Command::Mausklick:
-      return panels::HitButton(bar.buttons);
+      return panels::ClickBottomBar();
     case panels::Command::Unknown:
       break;
   }

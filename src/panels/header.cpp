@@ -10,12 +10,11 @@
 #include "shared/dialog.h"
 #include "shared/settings.h"
 #include "text/text.h"
+#include "windows/fenster.h"
 
 namespace wimmel {
 
 namespace {
-
-using panels::SendWindow;
 
 constexpr int32_t kFont = 0;
 
@@ -37,44 +36,55 @@ void Erstellen(panels::HeaderRecord& header, std::string_view text) {
   header.windowHeight = h;
 
   const std::string name = "KopfFenster " + std::string(text);
-  header.KopfFensterNr = panels::OpenPanelWindow(header.windowX, header.windowY, w, h, name, name,
-                                                 /*frameDistance=*/0);
-  const int32_t n = panels::NumberOf(header.KopfFensterNr);
+  const int32_t n = panels::OpenPanelWindow(header.windowX, header.windowY, w, h, name, name,
+                                            /*frameDistance=*/0);
+  header.KopfFensterNr = n;
 
   header.plateWidth = rt::Wrap32(static_cast<int64_t>(text.size()) * FontBreite(kFont) + 20);
   header.plateHeight = FontHoehe(kFont) + 10;
   header.plateLeft = rt::Wrap32((int64_t{w} - header.plateWidth) / 2);
   header.plateTop = rt::Wrap32((int64_t{h} - header.plateHeight) / 2);
 
-  header.stoneSlot =
-      SendWindow("MerkeBild", n, 0, 0, 0, 0, panels::JoinPath("pattern", "Stein1.bmp"));
-  SendWindow("FuellRechteck", n, header.plateLeft, header.plateTop, header.plateWidth,
-             header.plateHeight, header.stoneSlot);
-  SendWindow("SetzFontNr", n, kFont);
-  SendWindow("SetzSchriftFarbe", n, 128, 128, 128);
-  SendWindow("Schreib3DText", n, rt::Wrap32(int64_t{header.plateLeft} + 10),
-             rt::Wrap32(int64_t{header.plateTop} + 6), 60, 0, text);
+  header.stoneSlot = windows::RememberImage(n, panels::JoinPath("pattern", "Stein1.bmp"));
+  windows::FillRect(n, header.plateLeft, header.plateTop, header.plateWidth, header.plateHeight,
+                    header.stoneSlot);
+  windows::SetFont(n, kFont);
+  windows::SetTextColour(n, {128, 128, 128});
+  windows::WriteRaisedText(n, rt::Wrap32(int64_t{header.plateLeft} + 10),
+                           rt::Wrap32(int64_t{header.plateTop} + 6), 60, text);
   header.exists = 1;
   if (LogIsOn()) {
-    Protokoll("KopfFenster ist mit FensterNummer " + header.KopfFensterNr + " erstellt");
+    Protokoll("KopfFenster ist mit FensterNummer " + panels::WindowText(header.KopfFensterNr) +
+              " erstellt");
   }
 }
 
 }  // namespace
 
-void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
+void panels::CreateHeader(std::string_view title) {
+  Erstellen(PanelsModule::Get().header, title);
+}
+
+void panels::ShowHeader() {
+  windows::Show(PanelsModule::Get().header.KopfFensterNr);
+}
+
+void panels::DeleteHeader() {
   panels::HeaderRecord& header = PanelsModule::Get().header;
+  panels::DeletePanelWindow(header.KopfFensterNr, header.exists,
+                            {.firstLog = "KopfFenster", .lastLog = "KopfFenster"});
+}
+
+void KopfFenster(std::string_view Aufgabe, std::string_view Text) {
   switch (LookUpCommand(Aufgabe, panels::kDrawingCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
-      Erstellen(header, Text);
+      panels::CreateHeader(Text);
       break;
     case panels::Command::Anzeigen:
-      SendWindow("ZeigAn", panels::NumberOf(header.KopfFensterNr));
+      panels::ShowHeader();
       break;
     case panels::Command::Loeschen:
-      panels::DeletePanelWindow(
-          header.KopfFensterNr, header.exists,
-          {.firstLog = "KopfFenster", .lastLog = "KopfFenster", .window = "KopfFensterLoeschen"});
+      panels::DeleteHeader();
       break;
     default:
       DruckeZeile("SelectCase in der KopfFenster-Sub kennt folgende Aufgabe nicht: " +

@@ -15,12 +15,11 @@
 #include "shared/figure_keys.h"
 #include "shared/settings.h"
 #include "text/text.h"
+#include "windows/fenster.h"
 
 namespace wimmel {
 
 namespace {
-
-using panels::SendWindow;
 
 constexpr const char* kEsc = "\x1B";
 
@@ -70,24 +69,18 @@ class PagePainter {
 
   // The drawing sequence of one button, positions inside the window.
   void Plate(const Key& key, int32_t width, int32_t height) const {
-    SendWindow("FuellRechteck", n, key.x - 2, key.y - 2, width, height, page.brushSlot);
+    windows::FillRect(n, key.x - 2, key.y - 2, width, height, page.brushSlot);
   }
   void RememberEmptyKey() {
-    page.buttonSlot =
-        panels::NumberOf(SendWindow("MerkeBild", n, layout.buttonWidth, layout.buttonHeight, 0, 0,
-                                    panels::JoinPath("HG_bild", "TastLeer.bmp")));
+    page.buttonSlot = windows::RememberImage(n, panels::JoinPath("HG_bild", "TastLeer.bmp"));
   }
-  int32_t RememberPicture(int32_t width, int32_t height, const std::string& path) const {
-    return panels::NumberOf(SendWindow("MerkeBild", n, width, height, 0, 0, path));
-  }
-  void Paste(int32_t x, int32_t y, int32_t slot) const {
-    SendWindow("SetzeBildTransparent", n, x, y, slot);
-  }
+  int32_t RememberPicture(const std::string& path) const { return windows::RememberImage(n, path); }
+  void Paste(int32_t x, int32_t y, int32_t slot) const { windows::PasteTransparent(n, x, y, slot); }
   void Paste(const Key& key, int32_t slot) const { Paste(key.x, key.y, slot); }
   // The key's label on its cap and the engraved text right of it, on the
   // cap's text line.
   void Caption(const Key& key, int32_t dx, std::string_view text, bool setFont) const {
-    if (setFont) SendWindow("SetzFontNr", n, 0);
+    if (setFont) windows::SetFont(n, 0);
     panels::WriteBlack(n, key.x + dx, key.y + 7, text);
   }
   void Engrave(const Key& key, int32_t dx, std::string_view text) const {
@@ -108,11 +101,10 @@ class PagePainter {
   void Foundation() {
     page.area = panels::ComputeInfoArea();
     page.buttons.clear();
-    page.windowNumber = panels::OpenPanelWindow(page.area.X0, page.area.Y0, page.area.width,
-                                                page.area.height, layout.name, layout.title);
-    n = panels::NumberOf(page.windowNumber);
-    page.brushSlot = SendWindow("MerkeBild", n, layout.buttonWidth, layout.buttonHeight, 0, 0,
-                                panels::JoinPath("pattern", "Chrom3.bmp"));
+    n = panels::OpenPanelWindow(page.area.X0, page.area.Y0, page.area.width, page.area.height,
+                                layout.name, layout.title);
+    page.window = n;
+    page.brushSlot = windows::RememberImage(n, panels::JoinPath("pattern", "Chrom3.bmp"));
   }
 
   // F1, H and Esc. Pages 1 and 2 remember the empty key again before H.
@@ -190,22 +182,21 @@ void PaintPage2(PagePainter& p) {
   p.Navigation(nav, wide, true);
 
   p.Plate(tab, wide, plateHeight);
-  const int32_t tabPicture = p.RememberPicture(30, 29, panels::JoinPath("HG_bild", "tabtast.bmp"));
+  const int32_t tabPicture = p.RememberPicture(panels::JoinPath("HG_bild", "tabtast.bmp"));
   p.Paste(tab, tabPicture);
   p.Engrave(tab, 56,
             "N\xE4"
             "chste FigurNr");
 
   p.Plate(backspace, wide, plateHeight);
-  const int32_t backspacePicture =
-      p.RememberPicture(46, 30, panels::JoinPath("HG_bild", "Rucktast.bmp"));
+  const int32_t backspacePicture = p.RememberPicture(panels::JoinPath("HG_bild", "Rucktast.bmp"));
   p.Paste(backspace, backspacePicture);
   p.Engrave(backspace, 56, "Vorige FigurNr");
 
   p.Plate(pad, 8 * W + 84, 66);
-  const int32_t block = p.RememberPicture(62, 62, panels::JoinPath("HG_bild", "Zahlblck.bmp"));
+  const int32_t block = p.RememberPicture(panels::JoinPath("HG_bild", "Zahlblck.bmp"));
   p.Paste(pad, block);
-  const int32_t figure = p.RememberPicture(30, 29, panels::JoinPath("HG_bild", "tarzan01.bmp"));
+  const int32_t figure = p.RememberPicture(panels::JoinPath("HG_bild", "tarzan01.bmp"));
   p.Paste(pad.x + 13, pad.y + 17, figure);
   p.Engrave(pad, 72, "Richtung");
   panels::Engrave(p.n, pad.x + 72, pad.y + H0 + 7, " \xC4ndern");
@@ -229,12 +220,12 @@ void PaintPage3(PagePainter& p) {
     if (i == 0) p.RememberEmptyKey();
     p.Paste(key, p.page.buttonSlot);
     if (i == 0) {
-      SendWindow("SetzFontNr", p.n, 0);
-      SendWindow("SetzSchriftfarbe", p.n, 0, 0, 0);
+      windows::SetFont(p.n, 0);
+      windows::SetTextColour(p.n, {0, 0, 0});
     }
-    SendWindow("SchreibText", p.n, x + 12, y + 7, 0, 0, std::string(1, figure.letter));
+    windows::WriteText(p.n, x + 12, y + 7, std::string(1, figure.letter));
     const int32_t picture = p.RememberPicture(
-        30, 30, panels::JoinPath("HG_bild", "figur", std::string(figure.portrait) + ".bmp"));
+        panels::JoinPath("HG_bild", "figur", std::string(figure.portrait) + ".bmp"));
     p.Paste(x + 40, y, picture);
     figures.push_back(key);
     ++i;
@@ -257,31 +248,33 @@ void Erstellen(const PageLayout& layout, panels::InfoPanelRecord& page) {
   layout.paintButtons(painter);
   page.created = 1;
   if (LogIsOn()) {
-    Protokoll(std::string(layout.name) + " mit Nummer " + page.windowNumber + " ist erstellt");
+    Protokoll(std::string(layout.name) + " mit Nummer " + panels::WindowText(page.window) +
+              " ist erstellt");
   }
 }
 
-// The command procedure of page `index` (0 to 2).
-std::string RunPage(size_t index, std::string_view word) {
-  const PageLayout& layout = kPages[index];
-  panels::InfoPanelRecord& page = PanelsModule::Get().helpPages[index];
+// The layout and record of page 1, 2 or 3.
+const PageLayout& LayoutOf(int32_t page) {
+  return kPages[static_cast<size_t>(page - 1)];
+}
+panels::InfoPanelRecord& RecordOf(int32_t page) {
+  return PanelsModule::Get().helpPages[static_cast<size_t>(page - 1)];
+}
+
+// The command procedure of page 1, 2 or 3.
+std::string RunPage(int32_t page, std::string_view word) {
   switch (LookUpCommand(word, panels::kButtonCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
-      Erstellen(layout, page);
+      panels::CreateHelpPage(page);
       break;
     case panels::Command::Anzeigen:
-      SendWindow("ZeigAn", panels::NumberOf(page.windowNumber));
+      panels::ShowHelpPage(page);
       break;
     case panels::Command::Loeschen:
-      panels::DeletePanelWindow(
-          page.windowNumber, page.created,
-          {.firstLog = layout.deleteLogName, .lastLog = layout.name, .window = layout.name});
+      panels::DeleteHelpPage(page);
       break;
-    case panels::Command::Mausklick: {
-      std::string answer = panels::HitButton(page.buttons);
-      if (!answer.empty()) RequestClickPause();
-      return answer;
-    }
+    case panels::Command::Mausklick:
+      return panels::ClickHelpPage(page);
     case panels::Command::Unknown:
       break;
   }
@@ -290,14 +283,47 @@ std::string RunPage(size_t index, std::string_view word) {
 
 }  // namespace
 
-std::string AnzeigeHilfe1(std::string_view Aufgabe) {
-  return RunPage(0, Aufgabe);
+void panels::CreateHelpPage(int32_t page) {
+  Erstellen(LayoutOf(page), RecordOf(page));
 }
-std::string AnzeigeHilfe2(std::string_view Aufgabe) {
+
+void panels::ShowHelpPage(int32_t page) {
+  windows::Show(RecordOf(page).window);
+}
+
+void panels::DeleteHelpPage(int32_t page) {
+  const PageLayout& layout = LayoutOf(page);
+  panels::InfoPanelRecord& record = RecordOf(page);
+  panels::DeletePanelWindow(record.window, record.created,
+                            {.firstLog = layout.deleteLogName, .lastLog = layout.name});
+}
+
+std::string panels::ClickHelpPage(int32_t page) {
+  std::string answer = panels::HitButton(RecordOf(page).buttons);
+  if (!answer.empty()) RequestClickPause();
+  return answer;
+}
+
+void panels::ShowInfoPanel(int32_t page) {
+  if (page >= 1 && page <= 3) {
+    ShowHelpPage(page);
+  } else {
+    ShowBottomBar();
+  }
+}
+
+std::string panels::ClickInfoPanel(int32_t page) {
+  return page >= 1 && page <= 3 ? ClickHelpPage(page) : ClickBottomBar();
+}
+
+std::string AnzeigeHilfe1(std::string_view Aufgabe) {
   return RunPage(1, Aufgabe);
 }
-std::string AnzeigeHilfe3(std::string_view Aufgabe) {
+std::string AnzeigeHilfe2(std::string_view Aufgabe) {
   return RunPage(2, Aufgabe);
+}
+std::string AnzeigeHilfe3(std::string_view Aufgabe) {
+  return RunPage(3, Aufgabe);
 }
 
 }  // namespace wimmel

@@ -11,13 +11,8 @@
 
 namespace wimmel::panels {
 
-std::string SendWindow(std::string_view word, int32_t nr, int32_t w1, int32_t w2, int32_t w3,
-                       int32_t w4, std::string_view text) {
-  return Fenster(word, nr, w1, w2, w3, w4, text);
-}
-
-int32_t NumberOf(std::string_view text) {
-  return rt::RoundToInt(rt::TextToNumber(text));
+std::string WindowText(int32_t window) {
+  return window == windows::kNoWindow ? std::string() : rt::IntToText(window);
 }
 
 std::string JoinPath(std::string_view folder, std::string_view file) {
@@ -51,36 +46,36 @@ InfoArea ComputeInfoArea() {
   return a;
 }
 
-std::string OpenPanelWindow(int32_t x, int32_t y, int32_t width, int32_t height,
-                            std::string_view name, std::string_view title, int32_t frameDistance) {
-  const std::string number = SendWindow("Erstellen", 0, 0, 0, 0, 0, name);
-  const int32_t n = NumberOf(number);
-  SendWindow("SetzTitel", n, 1, 0, 0, 0, std::string(title) + number);
-  SendWindow("SetzXY", n, x, y);
-  SendWindow("SetzGrundfarbe", n, 0, 0, 0);
-  SendWindow("SetzRahmenfarbe", n, 100, 100, 100);
-  SendWindow("SetzGroesse", n, width, height);
-  SendWindow("SetzRahmenAbstand", n, frameDistance, frameDistance);
-  SendWindow("FUELLDATEIMUSTER", n, 50, 45, 0, 0, JoinPath("pattern", "maskiert.bmp"));
-  return number;
+int32_t OpenPanelWindow(int32_t x, int32_t y, int32_t width, int32_t height, std::string_view name,
+                        std::string_view title, int32_t frameDistance) {
+  const int32_t n = windows::Create(name);
+  windows::SetTitle(n, std::string(title) + WindowText(n), windows::Title::Hidden);
+  windows::SetPosition(n, x, y);
+  windows::SetBaseColour(n, {0, 0, 0});
+  windows::SetFrameColour(n, {100, 100, 100});
+  windows::SetSize(n, width, height);
+  windows::SetFrameDistance(n, frameDistance, frameDistance);
+  windows::FillWithPattern(n, JoinPath("pattern", "maskiert.bmp"));
+  return n;
 }
 
-void WriteBlack(int32_t n, int32_t x, int32_t y, std::string_view text, int32_t width) {
-  SendWindow("SetzSchriftfarbe", n, 0, 0, 0);
-  SendWindow("SchreibText", n, x, y, width, 0, text);
+void WriteBlack(int32_t n, int32_t x, int32_t y, std::string_view text) {
+  windows::SetTextColour(n, {0, 0, 0});
+  windows::WriteText(n, x, y, text);
 }
 
 void Engrave(int32_t n, int32_t x, int32_t y, std::string_view text) {
-  SendWindow("SetzSchriftfarbe", n, 96, 96, 96);
-  SendWindow("SchreibGravText", n, x, y, 60, 0, text);
+  windows::SetTextColour(n, {96, 96, 96});
+  windows::WriteEngravedText(n, x, y, 60, text);
 }
 
-void DeletePanelWindow(std::string& windowNumber, int32_t& exists, const DeletionNames& names) {
+void DeletePanelWindow(int32_t& window, int32_t& exists, const DeletionNames& names) {
   if (LogIsOn()) {
-    Protokoll(std::string(names.firstLog) + " mit Nummer " + windowNumber + " wird geloescht");
+    Protokoll(std::string(names.firstLog) + " mit Nummer " + WindowText(window) +
+              " wird geloescht");
   }
-  SendWindow("LoescheFenster", NumberOf(windowNumber), 0, 0, 0, 0, names.window);
-  windowNumber.clear();
+  windows::Delete(window);
+  window = windows::kNoWindow;
   exists = 0;
   if (LogIsOn()) Protokoll(std::string(names.lastLog) + " ist geloescht");
 }

@@ -1,6 +1,6 @@
-// Building blocks the panels share: the window command with the program's
-// own argument order, window numbers kept as text, artwork paths, the command
-// words, the button hit boxes, and the records of the six panels.
+// Building blocks the panels share: the panel window and its lettering,
+// artwork paths, the command words, the button hit boxes, and the records of
+// the six panels.
 #pragma once
 
 #include <array>
@@ -10,15 +10,13 @@
 #include <vector>
 
 #include "shared/command_word.h"
+#include "windows/fenster.h"
 
 namespace wimmel::panels {
 
-// Sends one window command; the panels ignore the result unless they keep it.
-std::string SendWindow(std::string_view word, int32_t nr, int32_t w1 = 0, int32_t w2 = 0,
-                       int32_t w3 = 0, int32_t w4 = 0, std::string_view text = "");
-
-// The numeric value of a kept window or slot number ("" gives 0).
-int32_t NumberOf(std::string_view text);
+// A panel's window number as its log lines print it: empty while the panel
+// has no window.
+std::string WindowText(int32_t window);
 
 // Joins a folder and a file with the program's path separator.
 std::string JoinPath(std::string_view folder, std::string_view file);
@@ -62,46 +60,44 @@ InfoArea ComputeInfoArea();
 // name and titled title followed by its number (a title never drawn), at
 // (x, y) with the given size, black, with a grey frame frameDistance pixels
 // inside its edges, tiled with the masked pattern. Returns the window number
-// as the window system gave it.
-std::string OpenPanelWindow(int32_t x, int32_t y, int32_t width, int32_t height,
-                            std::string_view name, std::string_view title,
-                            int32_t frameDistance = 1);
+// (windows::kNoWindow when the window system had none left).
+int32_t OpenPanelWindow(int32_t x, int32_t y, int32_t width, int32_t height, std::string_view name,
+                        std::string_view title, int32_t frameDistance = 1);
 
-// The two kinds of lettering on the plates, as window commands to window n:
-// black text (a caption on a key), its width field as the panel gives it,
-// and grey engraved text (a label beside a key).
-void WriteBlack(int32_t n, int32_t x, int32_t y, std::string_view text, int32_t width = 0);
+// The two kinds of lettering on the plates of window n: black text (a
+// caption on a key) and grey engraved text (a label beside a key).
+void WriteBlack(int32_t n, int32_t x, int32_t y, std::string_view text);
 void Engrave(int32_t n, int32_t x, int32_t y, std::string_view text);
 
-// How a panel names itself when its window goes: in the first log line
-// (which for some panels is spelt a little differently), in the last, and in
-// the text sent with the deletion.
+// How a panel names itself in the log when its window goes: in the first
+// line (which for some panels is spelt a little differently) and in the last.
 struct DeletionNames {
-  std::string_view firstLog, lastLog, window;
+  std::string_view firstLog, lastLog;
 };
-// Deletes the window of a panel, as every panel deletes its own: logs, sends
-// "LoescheFenster", forgets the window number and marks the panel as gone.
-void DeletePanelWindow(std::string& windowNumber, int32_t& exists, const DeletionNames& names);
+// Deletes the window of a panel, as every panel deletes its own: logs,
+// deletes the window, forgets its number and marks the panel as gone.
+void DeletePanelWindow(int32_t& window, int32_t& exists, const DeletionNames& names);
 
 // ---------------------------------------------------------------- records
 
-// The header window. Its number stays empty while no header exists.
+// The header window. Its number is windows::kNoWindow while no header
+// exists.
 struct HeaderRecord {
-  std::string KopfFensterNr;
+  int32_t KopfFensterNr = windows::kNoWindow;
   int32_t exists = 0;
   int32_t windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
   int32_t plateLeft = 0, plateTop = 0, plateWidth = 0, plateHeight = 0;
-  std::string stoneSlot;
+  int32_t stoneSlot = 0;
 };
 
 // The bottom bar, and each help page: they share the information area and
-// are built alike. The window number stays empty while the panel does not
-// exist; the buttons are kept in the order of the click test.
+// are built alike. The window number is windows::kNoWindow while the panel
+// does not exist; the buttons are kept in the order of the click test.
 struct InfoPanelRecord {
-  std::string windowNumber;
+  int32_t window = windows::kNoWindow;
   int32_t created = 0;
   InfoArea area;
-  std::string brushSlot;
+  int32_t brushSlot = 0;
   int32_t buttonSlot = 0;
   std::vector<Button> buttons;
 };
@@ -114,10 +110,10 @@ struct BottomBarRecord : InfoPanelRecord {
 
 // The start screen's footer.
 struct StartFooterRecord {
-  std::string windowNumber;
+  int32_t window = windows::kNoWindow;
   int32_t exists = 0;
   int32_t windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
-  std::string chromeSlot;
+  int32_t chromeSlot = 0;
   int32_t keyCapSlot = 0;
 };
 

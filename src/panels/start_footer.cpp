@@ -10,12 +10,11 @@
 #include "runtime/runtime.h"
 #include "shared/dialog.h"
 #include "shared/settings.h"
+#include "windows/fenster.h"
 
 namespace wimmel {
 
 namespace {
-
-using panels::SendWindow;
 
 constexpr int32_t ox = 20, oy = 14;  // layout origin
 constexpr int32_t bw = 24;           // key-cap width
@@ -32,58 +31,68 @@ void Erstellen(panels::StartFooterRecord& footer) {
   footer.windowWidth = rt::Wrap32(int64_t{W} - 1);
   footer.windowHeight = 100;
 
-  footer.windowNumber =
+  const int32_t n =
       panels::OpenPanelWindow(footer.windowX, footer.windowY, footer.windowWidth,
                               footer.windowHeight, "AnzeigeStartFussFenster", "Hilfe-2");
-  const int32_t n = panels::NumberOf(footer.windowNumber);
-  footer.chromeSlot =
-      SendWindow("MerkeBild", n, bw, bh, 0, 0, panels::JoinPath("pattern", "Chrom3.bmp"));
+  footer.window = n;
+  footer.chromeSlot = windows::RememberImage(n, panels::JoinPath("pattern", "Chrom3.bmp"));
 
   // Upper row: "A bis P  Spielstart mit Screen".
-  SendWindow("FuellRechteck", n, ox - 2, oy - 2, kPlateWidth, kPlateHeight, footer.chromeSlot);
-  footer.keyCapSlot = panels::NumberOf(
-      SendWindow("MerkeBild", n, bw, bh, 0, 0, panels::JoinPath("HG_bild", "TastLeer.bmp")));
-  SendWindow("SetzeBildTransparent", n, ox, oy, footer.keyCapSlot);
-  SendWindow("SetzFontNr", n, 0);
-  panels::WriteBlack(n, ox + 12, oy + 7, "A", 60);
+  windows::FillRect(n, ox - 2, oy - 2, kPlateWidth, kPlateHeight, footer.chromeSlot);
+  footer.keyCapSlot = windows::RememberImage(n, panels::JoinPath("HG_bild", "TastLeer.bmp"));
+  windows::PasteTransparent(n, ox, oy, footer.keyCapSlot);
+  windows::SetFont(n, 0);
+  panels::WriteBlack(n, ox + 12, oy + 7, "A");
   panels::Engrave(n, ox + bw + 12, oy + 7, "bis");
-  SendWindow("SetzeBildTransparent", n, ox + bw + 40, oy, footer.keyCapSlot);
-  panels::WriteBlack(n, ox + bw + 52, oy + 7, "P", 60);
+  windows::PasteTransparent(n, ox + bw + 40, oy, footer.keyCapSlot);
+  panels::WriteBlack(n, ox + bw + 52, oy + 7, "P");
   panels::Engrave(n, ox + bw + 82, oy + 7, "Spielstart mit Screen");
 
   // Lower row: "+ -  Anzahl gezeiger Figuren aendern".
   const int32_t row = oy + kRowSpacing;
-  SendWindow("FuellRechteck", n, ox - 2, row - 2, kPlateWidth, kPlateHeight, footer.chromeSlot);
-  SendWindow("SetzeBildTransparent", n, ox, row, footer.keyCapSlot);
-  SendWindow("SetzFontNr", n, 0);
-  panels::WriteBlack(n, ox + 12, row + 7, "+", 60);
-  SendWindow("SetzeBildTransparent", n, ox + bw + 10, row, footer.keyCapSlot);
+  windows::FillRect(n, ox - 2, row - 2, kPlateWidth, kPlateHeight, footer.chromeSlot);
+  windows::PasteTransparent(n, ox, row, footer.keyCapSlot);
+  windows::SetFont(n, 0);
+  panels::WriteBlack(n, ox + 12, row + 7, "+");
+  windows::PasteTransparent(n, ox + bw + 10, row, footer.keyCapSlot);
   // Still black: the second key's caption sets no colour.
-  SendWindow("SchreibText", n, ox + bw + 22, row + 7, 60, 0, "-");
+  windows::WriteText(n, ox + bw + 22, row + 7, "-");
   panels::Engrave(n, ox + 2 * bw + 22, row + 7, "Anzahl gezeiger Figuren \xE4ndern");
 
   footer.exists = 1;
   if (LogIsOn()) {
-    Protokoll("AnzeigeStartFussFenster mit Nummer " + footer.windowNumber + " ist erstellt");
+    Protokoll("AnzeigeStartFussFenster mit Nummer " + panels::WindowText(footer.window) +
+              " ist erstellt");
   }
 }
 
 }  // namespace
 
-void AnzeigeStartFussFenster(std::string_view Aufgabe) {
+void panels::CreateStartFooter() {
+  Erstellen(PanelsModule::Get().startFooter);
+}
+
+void panels::ShowStartFooter() {
+  windows::Show(PanelsModule::Get().startFooter.window);
+}
+
+void panels::DeleteStartFooter() {
   panels::StartFooterRecord& footer = PanelsModule::Get().startFooter;
+  panels::DeletePanelWindow(
+      footer.window, footer.exists,
+      {.firstLog = "AnzeigeStartFussFenster", .lastLog = "AnzeigeStartFussFenster"});
+}
+
+void AnzeigeStartFussFenster(std::string_view Aufgabe) {
   switch (LookUpCommand(Aufgabe, panels::kDrawingCommands, panels::Command::Unknown)) {
     case panels::Command::Erstellen:
-      Erstellen(footer);
+      panels::CreateStartFooter();
       break;
     case panels::Command::Anzeigen:
-      SendWindow("ZeigAn", panels::NumberOf(footer.windowNumber));
+      panels::ShowStartFooter();
       break;
     case panels::Command::Loeschen:
-      panels::DeletePanelWindow(footer.windowNumber, footer.exists,
-                                {.firstLog = "AnzeigeStartFussFenster",
-                                 .lastLog = "AnzeigeStartFussFenster",
-                                 .window = "AnzeigeStartFussFenster"});
+      panels::DeleteStartFooter();
       break;
     default:
       break;

@@ -24,7 +24,7 @@ class OwnedImage {
   }
   OwnedImage(const OwnedImage&) = delete;
   OwnedImage& operator=(const OwnedImage&) = delete;
-  ~OwnedImage() { DestroyImage(image_); }
+  ~OwnedImage() { Destroy(image_); }
 
   Image get() const { return image_; }
   // For the runtime's own code and its tests, which see inside an image.
@@ -38,10 +38,14 @@ class OwnedImage {
   // Frees the image held and holds image instead.
   void reset(Image image = nullptr) {
     Image old = std::exchange(image_, image);
-    if (old != image) DestroyImage(old);
+    if (old != image) Destroy(old);
   }
 
  private:
+  // Frees an image of CreateImage; null and the screen are ignored. Only
+  // the handle frees images, so only the handle can call this.
+  static void Destroy(Image image);
+
   Image image_ = nullptr;
 };
 

@@ -61,10 +61,8 @@ constexpr int32_t CreateImageFlagMask = INT32_MIN;
 // the pixels would take more than 256 MiB. depth 0 means the screen's depth.
 Image CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t depth = 0,
                   int32_t flags = 0);
-// Frees an image of CreateImage; null and the screen are ignored. Code
-// above the runtime keeps its images in an OwnedImage (owned_image.h),
-// which calls this.
-void DestroyImage(Image image);
+// An image of CreateImage is freed by its owner, an OwnedImage
+// (owned_image.h); nothing else can free one.
 // How many images CreateImage made that are not destroyed yet.
 int64_t LiveImages();
 // 0 loaded, 1 unsupported, 2 cannot open, 3 bad or truncated.

@@ -7,6 +7,7 @@
 
 #include "runtime/console_font.h"
 #include "runtime/internal.h"
+#include "runtime/owned_image.h"
 
 namespace wimmel::rt {
 namespace detail {
@@ -361,7 +362,7 @@ Image CreateImage(int32_t width, int32_t height, uint32_t colour, int32_t depth,
   return img;
 }
 
-void DestroyImage(Image image) {
+void OwnedImage::Destroy(Image image) {
   if (!image || image == &State().screen.image) return;
   FreePixels(image->pixels);
   delete image;

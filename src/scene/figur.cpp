@@ -94,6 +94,7 @@ template class Owned<scene::FigureTable>;
 namespace {
 
 using rt::Clamp32;
+using scene::Direction;
 using scene::FigurDaten;
 using scene::FigureTable;
 using scene::kMaxFigures;
@@ -165,8 +166,6 @@ void LadeBild(FigureTable& t, int32_t nr) {
     Report(t, std::move(m));
   }
 }
-
-enum class Direction { Left, Right, Up, Down };
 
 void Turn(FigureTable& t, int32_t nr, Direction direction) {
   if (!IsFigure(nr)) return;
@@ -497,34 +496,34 @@ void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
   FigureTable& t = FiguresModule::Get();
   switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
     case Command::FigurenInit:
-      FigurenInit(t);
+      scene::CreateFigures();
       return;
     case Command::FigurenLoeschen:
-      FigurenLoeschen(t);
+      scene::DeleteFigures();
       return;
     case Command::RichtungLinks:
-      Turn(t, nr, Direction::Left);
+      scene::TurnFigure(nr, Direction::Left);
       return;
     case Command::RichtungRechts:
-      Turn(t, nr, Direction::Right);
+      scene::TurnFigure(nr, Direction::Right);
       return;
     case Command::RichtungHoch:
-      Turn(t, nr, Direction::Up);
+      scene::TurnFigure(nr, Direction::Up);
       return;
     case Command::RichtungRunter:
-      Turn(t, nr, Direction::Down);
+      scene::TurnFigure(nr, Direction::Down);
       return;
     case Command::SetzXRichtung:
-      SetStepLength(t, nr, wert, true);
+      scene::SetHorizontalStep(nr, wert);
       return;
     case Command::SetzYRichtung:
-      SetStepLength(t, nr, wert, false);
+      scene::SetVerticalStep(nr, wert);
       return;
     case Command::LadeBild:
       if (IsFigure(nr)) LadeBild(t, nr);
       return;
     case Command::WechsleBild:
-      WechsleBild(t, nr, text);
+      scene::ChangeFigureKind(nr, text);
       return;
     case Command::Sichtbar:
       if (IsFigure(nr)) FigureAt(t, nr).hidden = 0;
@@ -533,22 +532,22 @@ void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
       if (IsFigure(nr)) FigureAt(t, nr).hidden = 1;
       return;
     case Command::MachAktiv:
-      MachAktiv(t, nr);
+      scene::MakeFigureActive(nr);
       return;
     case Command::MachInaktiv:
       MachInaktiv(t, nr);
       return;
     case Command::Schneller:
-      Schneller(t);
+      scene::StepFaster();
       return;
     case Command::Langsamer:
-      Langsamer(t);
+      scene::StepSlower();
       return;
     case Command::LaufEinSchritt:
-      LaufEinSchritt(t);
+      scene::StepFigures();
       return;
     case Command::LinksKlick:
-      LinksKlick(t);
+      scene::ClickFigures();
       return;
     case Command::PrintRepeat:
       PrintRepeat(t);
@@ -560,6 +559,50 @@ void Figur(std::string_view Aufgabe, int32_t nr, int32_t wert, int32_t wert2,
 }
 
 namespace scene {
+
+void CreateFigures() {
+  FigurenInit(FiguresModule::Get());
+}
+
+void DeleteFigures() {
+  FigurenLoeschen(FiguresModule::Get());
+}
+
+void TurnFigure(int32_t nr, Direction direction) {
+  Turn(FiguresModule::Get(), nr, direction);
+}
+
+void SetHorizontalStep(int32_t nr, int32_t width) {
+  SetStepLength(FiguresModule::Get(), nr, width, true);
+}
+
+void SetVerticalStep(int32_t nr, int32_t width) {
+  SetStepLength(FiguresModule::Get(), nr, width, false);
+}
+
+void ChangeFigureKind(int32_t nr, std::string_view kind) {
+  WechsleBild(FiguresModule::Get(), nr, kind);
+}
+
+void MakeFigureActive(int32_t nr) {
+  MachAktiv(FiguresModule::Get(), nr);
+}
+
+void StepFaster() {
+  Schneller(FiguresModule::Get());
+}
+
+void StepSlower() {
+  Langsamer(FiguresModule::Get());
+}
+
+void StepFigures() {
+  LaufEinSchritt(FiguresModule::Get());
+}
+
+void ClickFigures() {
+  LinksKlick(FiguresModule::Get());
+}
 
 bool ViewFigure(int32_t nr, FigureView& view) {
   if (nr < 0 || nr > kMaxFigures) return false;

@@ -243,6 +243,26 @@ std::vector<std::string> BadSizeMessage(std::string firstLine, int32_t width, in
 
 }  // namespace scene
 
+namespace scene {
+
+void CreateObjects() {
+  Erstellen(ObjectsModule::Get());
+}
+
+void MergeObjectsIntoBackground() {
+  InHintergrundEinbinden(ObjectsModule::Get());
+}
+
+void ShowObjectValues(int32_t nr) {
+  WerteAnzeigen(ObjectsModule::Get(), nr);
+}
+
+void DeleteAllObjects() {
+  LoescheAlleObjekte(ObjectsModule::Get());
+}
+
+}  // namespace scene
+
 std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, int32_t r,
                    int32_t figurNr, std::string_view text) {
   (void)figurNr;
@@ -250,26 +270,26 @@ std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, i
   ObjectTable& t = ObjectsModule::Get();
   switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
     case Command::Erstellen:
-      Erstellen(t);
+      scene::CreateObjects();
       return "";
     case Command::LadeBild:
       LadeBild(t, nr);
       return "";
     case Command::InHintergrundEinbinden:
-      InHintergrundEinbinden(t);
+      scene::MergeObjectsIntoBackground();
       return "";
     case Command::IstPosImObjekt: {
       const char answer = scene::IstPosImObjekt(x, y, r);
       return answer == '\0' ? std::string() : std::string(1, answer);
     }
     case Command::WerteAnzeigen:
-      WerteAnzeigen(t, nr);
+      scene::ShowObjectValues(nr);
       return "";
     case Command::QuellbilderLoeschen:
       QuellbilderLoeschen(t);
       return "";
     case Command::LoescheAlleObjekte:
-      LoescheAlleObjekte(t);
+      scene::DeleteAllObjects();
       return "";
     case Command::Unknown:
       break;

@@ -20,6 +20,9 @@ struct FigureTable;
 using ObjectsModule = Owned<scene::ObjectTable>;
 using FiguresModule = Owned<scene::FigureTable>;
 
+// The command procedures. Each looks its word up and calls the function of
+// the same meaning in scene:: below, or one of its own that no other module
+// asks for; an unknown word prints a line naming it.
 std::string Objekt(std::string_view Aufgabe, int32_t nr, int32_t x, int32_t y, int32_t r,
                    int32_t figurNr, std::string_view text);
 
@@ -34,6 +37,47 @@ double XSprungOf(int32_t nr);
 double YSprungOf(int32_t nr);
 
 namespace scene {
+
+// ---------------------------------------------------------------- objects
+// "Erstellen": loads the pictures of the objects and places them, once
+// until they are deleted.
+void CreateObjects();
+// "InHintergrundEinbinden": draws the objects into the background picture.
+void MergeObjectsIntoBackground();
+// "WerteAnzeigen": prints the record of object nr at the top left.
+void ShowObjectValues(int32_t nr);
+// "LoescheAlleObjekte": forgets every object and frees its picture.
+void DeleteAllObjects();
+
+// ---------------------------------------------------------------- figures
+enum class Direction { Left, Right, Up, Down };
+
+// "FigurenInit": makes FigurenAnzahl figures of random kinds, headings and
+// places that touch no object.
+void CreateFigures();
+// "FigurenLoeschen": forgets every figure and its strip.
+void DeleteFigures();
+// "RichtungLinks" ... "RichtungRunter": figure nr heads that way on the one
+// axis and takes the matching picture.
+void TurnFigure(int32_t nr, Direction direction);
+// "SetzXRichtung" / "SetzYRichtung": figure nr's step width on one axis,
+// keeping the heading.
+void SetHorizontalStep(int32_t nr, int32_t width);
+void SetVerticalStep(int32_t nr, int32_t width);
+// "WechsleBild": figure nr takes the pictures of the figure kind named.
+void ChangeFigureKind(int32_t nr, std::string_view kind);
+// "MachAktiv": figure nr becomes the active one, marked on the screen.
+void MakeFigureActive(int32_t nr);
+// "Schneller" / "Langsamer": a hundredth of a second less or more between
+// the steps, within their bounds.
+void StepFaster();
+void StepSlower();
+// "LaufEinSchritt": once the wait since the last step has passed, moves,
+// turns, sorts and draws every figure, then the status line.
+void StepFigures();
+// "LinksKlick": the figure under the mouse becomes the active one.
+void ClickFigures();
+
 // The timer reading at which the figures' next step falls due: the last
 // step's time plus Warten. The step's gate opens once the timer is past it,
 // so a main loop with nothing else to do can sleep until then.

@@ -116,26 +116,55 @@ void StartMusicLibrary() {
   if (SoundOn() && player.initialised == 0) FirstInitialisation(player);
 }
 
+namespace {
+
+// The player, with the library started; null while the music is off.
+sound::MusicPlayer* ReadyPlayer() {
+  sound::MusicPlayer& player = MusicModule::Get();
+  StartMusicLibrary();
+  return Settings().MusikStatus > 0 ? &player : nullptr;
+}
+
+}  // namespace
+
+namespace sound {
+
+void PlaySceneMusic() {
+  if (MusicPlayer* player = ReadyPlayer()) MusikAbspielen(*player);
+}
+
+void PlayIntro() {
+  if (MusicPlayer* player = ReadyPlayer()) Intro(*player);
+}
+
+void StopMusic() {
+  if (MusicPlayer* player = ReadyPlayer()) MusikBeenden(*player);
+}
+
+void CloseSoundLibrary() {
+  if (MusicPlayer* player = ReadyPlayer()) FmodBeenden(*player);
+}
+
+}  // namespace sound
+
 std::string Musik(std::string_view Aufgabe, std::string_view text, int32_t n) {
   (void)text;
   (void)n;
-  sound::MusicPlayer& player = MusicModule::Get();
-  StartMusicLibrary();
-  if (Settings().MusikStatus <= 0) return "OK";
   switch (LookUpCommand(Aufgabe, kCommands, Command::Unknown)) {
     case Command::MusikAbspielen:
-      MusikAbspielen(player);
+      sound::PlaySceneMusic();
       break;
     case Command::Intro:
-      Intro(player);
+      sound::PlayIntro();
       break;
     case Command::MusikBeenden:
-      MusikBeenden(player);
+      sound::StopMusic();
       break;
     case Command::FmodBeenden:
-      FmodBeenden(player);
+      sound::CloseSoundLibrary();
       break;
     case Command::Unknown:
+      StartMusicLibrary();
       break;
   }
   return "OK";

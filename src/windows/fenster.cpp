@@ -1,6 +1,7 @@
-// The window table and its command procedure. Every window keeps its own
-// off-screen bitmap, colours, font and up to twenty remembered images; the
-// panels paint into the bitmaps once and show them with "ZeigAn".
+// The window table, its functions and the command procedure that runs them
+// by word. Every window keeps its own off-screen bitmap, colours, font and up
+// to twenty remembered images; the panels paint into the bitmaps once and
+// show them with Show.
 #include "windows/fenster.h"
 
 #include <algorithm>
@@ -69,10 +70,426 @@ struct WindowTable {
 
 namespace {
 
+WindowTable& Table() {
+  return WindowsModule::Get();
+}
+
+FensterDaten* LiveWindow(WindowTable& table, int32_t nr) {
+  if (nr < 0 || nr > kHighestWindow) return nullptr;
+  FensterDaten& window = table.FensterTabelle[nr];
+  return window.live ? &window : nullptr;
+}
+
+FensterDaten* LiveWindow(int32_t nr) {
+  return LiveWindow(Table(), nr);
+}
+
 void FreeImages(FensterDaten& window) {
   for (rt::OwnedImage& image : window.MerkBild) image.reset();
   window.bitmap.reset();
 }
+
+// Components are neither clamped nor masked: values outside 0..255 spill
+// into the neighbouring channels, and negative ones set the high bits.
+uint32_t MixColour(int32_t r, int32_t g, int32_t b) {
+  return 0xFF000000u | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
+         static_cast<uint32_t>(b);
+}
+
+uint32_t MixColour(Rgb c) {
+  return MixColour(c.r, c.g, c.b);
+}
+
+// Shade components wrap at 32 bits, like every other colour bit pattern; the
+// sum is taken in 64 bits so that extreme components and distances cannot
+// overflow on the way.
+int32_t ShadeComponent(int32_t component, int64_t distance) {
+  return rt::Wrap32(int64_t{component} + distance);
+}
+
+bool IsSlot(int32_t slot) {
+  return slot >= 0 && slot <= kImageSlots;
+}
+
+// Reads the width and height of the BMP file into the window's newest slot.
+// Bytes the file does not have keep the values the slot held. A missing file
+// is reported and waits for a key.
+bool CheckImageFile(WindowTable& table, FensterDaten& w, std::string_view path) {
+  const int32_t k = w.BildAnzahl;
+  if (rt::ProbeBmpSize(path, w.imageWidth[k], w.imageHeight[k]) >= 1) {
+    table.FensterErgebnis = "BildDateiIstOK";
+    return true;
+  }
+  table.FensterMeldung = "Soll Bild aus der Datei " + std::string(path) +
+                         " einlesen, Datei existiert jedoch nicht. Taste = weiter";
+  DruckeZeileBei(table.FensterMeldung, 460);
+  WarteAufTaste();
+  // The scene background stays: freeing it here would leave the running
+  // scene without the picture every figure step restores from.
+  table.FensterErgebnis = "BildDateiNichtDa";
+  return false;
+}
+
+// The slot is used up even when the file turns out to be missing.
+int32_t RememberIn(WindowTable& table, FensterDaten* w, std::string_view path) {
+  if (w == nullptr || w->BildAnzahl >= kImageSlots) return kNoSlot;
+  w->BildAnzahl += 1;
+  if (!CheckImageFile(table, *w, path)) return kNoSlot;
+  const int32_t k = w->BildAnzahl;
+  w->MerkBild[k].reset();
+  w->MerkBild[k].reset(rt::CreateImage(w->imageWidth[k], w->imageHeight[k], 0));
+  if (w->MerkBild[k]) rt::LoadBmp(path, w->MerkBild[k]);
+  return k;
+}
+
+// Pastes the sw x sh top-left part of a tile at (x, y) of the bitmap, but
+// only when it can touch the bitmap at all, so huge rectangles cost no more
+// than the visible tiles.
+void PastePiece(const FensterDaten& w, rt::Image tile, int64_t x, int64_t y, int32_t sw,
+                int32_t sh) {
+  if (x >= w.width || y >= w.height || x + sw <= 0 || y + sh <= 0) return;
+  rt::PutImage(w.bitmap, static_cast<int32_t>(x), static_cast<int32_t>(y), tile, 0, 0, sw, sh,
+               rt::PutMode::Transparent);
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+// Raised text puts the dark shade to the lower right; engraved text swaps the
+// shades. Components leave 0..255 without clamping, as in every colour.
+void WriteShadedText(int32_t window, int32_t x, int32_t y, int32_t distance, std::string_view text,
+                     bool engraved) {
+  const FensterDaten* w = LiveWindow(window);
+  if (w == nullptr || !w->bitmap) return;
+  const int64_t d = distance;
+  const uint32_t dark = MixColour(ShadeComponent(w->textR, -d), ShadeComponent(w->textG, -d),
+                                  ShadeComponent(w->textB, -d));
+  const uint32_t light = MixColour(ShadeComponent(w->textR, d), ShadeComponent(w->textG, d),
+                                   ShadeComponent(w->textB, d));
+  if (engraved) {
+    MaleText3D(text, x, y, w->textColour, light, dark, w->fontNumber, w->bitmap);
+  } else {
+    MaleText3D(text, x, y, w->textColour, dark, light, w->fontNumber, w->bitmap);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- lifecycle
+
+int32_t Create(std::string_view name) {
+  WindowTable& table = Table();
+  const int32_t n = table.HoechsteFensterNr + 1;
+  if (LogIsOn()) {
+    Protokoll("   Fenster(): Erstelle Fenster mit Nummer " + rt::IntToText(n) +
+              "  und Textuebergabe:" + std::string(name));
+  }
+  if (n > kHighestWindow) {
+    rt::ClearScreen();
+    rt::PrintText("Function Fenster(): Soll ein neues Fenster erstellen", true);
+    rt::PrintText(
+        "Maximale Fensterzahl (" + rt::IntToText(kHighestWindow) + ")aber bereits erreicht !",
+        true);
+    WarteAufTaste();
+    table.FensterErgebnis = "Fehler!, Max Fensterzahl war schon erreicht!";
+    return kNoWindow;
+  }
+  FensterDaten& w = table.FensterTabelle[n];
+  w.title = std::string(name.substr(0, kTitleLength));
+  w.TitelAus = 0;
+  w.x = 10;
+  w.y = 10;
+  w.width = 10;
+  w.height = 10;
+  w.baseR = w.baseG = w.baseB = 128;
+  w.baseColour = MixColour(128, 128, 128);
+  w.frameR = w.frameG = w.frameB = 50;
+  w.frameColour = MixColour(50, 50, 50);
+  w.frameWidth = 1;
+  w.RahmenAbstandY = 8;
+  w.RahmenAbstandX = 10;
+  w.textR = 255;
+  w.textG = 255;
+  w.textB = 0;
+  w.textColour = MixColour(255, 255, 0);
+  w.fontNumber = 0;
+  w.BildAnzahl = 0;
+  // The slot count starts again at 0, so images a former window of this
+  // number still held could never be freed later; free them now.
+  FreeImages(w);
+  w.bitmap.reset(rt::CreateImage(10, 10, w.baseColour));
+  w.live = true;
+  table.HoechsteFensterNr = n;
+  table.FensterErgebnis = rt::IntToText(n);
+  return n;
+}
+
+// The log lines are written before the liveness check, so a panel that
+// deletes a window already gone (after DeleteAll) still leaves its trace in
+// the log, as every deletion request does.
+void DeleteImages(int32_t window) {
+  if (LogIsOn()) {
+    Protokoll("   Fenster(): alle Bilder des Fensters " + rt::IntToText(window) +
+              " werden geloescht");
+  }
+  FensterDaten* w = LiveWindow(window);
+  if (w != nullptr) FreeImages(*w);
+}
+
+void Delete(int32_t window) {
+  if (LogIsOn()) Protokoll("   Fenster(): Loesche Fenster " + rt::IntToText(window));
+  DeleteImages(window);
+  WindowTable& table = Table();
+  FensterDaten* w = LiveWindow(table, window);
+  if (w == nullptr) return;
+  w->live = false;
+  if (window == table.HoechsteFensterNr) table.HoechsteFensterNr -= 1;
+}
+
+void DeleteAll() {
+  WindowTable& table = Table();
+  if (LogIsOn()) {
+    Protokoll("   Fenster(): Loesche ALLE Fenster (0-" + rt::IntToText(table.HoechsteFensterNr) +
+              ")");
+  }
+  // Every record, not only those up to the highest number, so nothing a
+  // deleted window left behind can leak.
+  for (FensterDaten& w : table.FensterTabelle) w = FensterDaten{};
+  table.HoechsteFensterNr = 0;
+}
+
+// ---------------------------------------------------------------- settings
+
+void SetTitle(int32_t window, std::string_view title, Title shown) {
+  FensterDaten* w = LiveWindow(window);
+  if (w == nullptr) return;
+  w->title = std::string(title.substr(0, kTitleLength));
+  w->TitelAus = shown == Title::Hidden ? 1 : 0;
+}
+
+void SetPosition(int32_t window, int32_t x, int32_t y) {
+  FensterDaten* w = LiveWindow(window);
+  if (w == nullptr) return;
+  w->x = x;
+  w->y = y;
+}
+
+void SetBaseColour(int32_t window, Rgb colour) {
+  FensterDaten* w = LiveWindow(window);
+  if (w == nullptr) return;
+  w->baseR = colour.r;
+  w->baseG = colour.g;
+  w->baseB = colour.b;
+  w->baseColour = MixColour(colour);
+}
+
+void SetFrameColour(int32_t window, Rgb colour) {
+  FensterDaten* w = LiveWindow(window);
+  if (w == nullptr) return;
+  w->frameR = colour.r;
+  w->frameG = colour.g;
+  w->frameB = colour.b;
+  w->frameColour = MixColour(colour);
+}
+
+void SetFrameWidth(int32_t window, int32_t width) {
+  FensterDaten* w = LiveWindow(window);
+  if (w != nullptr) w->frameWidth = width;
+}
+
+void SetFrameDistance(int32_t window, int32_t dx, int32_t dy) {
+  FensterDaten* w = LiveWindow(window);
+  if (w == nullptr) return;
+  w->RahmenAbstandX = dx;
+  w->RahmenAbstandY = dy;
+}
+
+void SetTextColour(int32_t window, Rgb colour) {
+  FensterDaten* w = LiveWindow(window);
+  if (w == nullptr) return;
+  w->textR = colour.r;
+  w->textG = colour.g;
+  w->textB = colour.b;
+  w->textColour = MixColour(colour);
+}
+
+void SetFont(int32_t window, int32_t font) {
+  FensterDaten* w = LiveWindow(window);
+  if (w != nullptr) w->fontNumber = font;
+}
+
+void SetSize(int32_t window, int32_t width, int32_t height) {
+  FensterDaten* w = LiveWindow(window);
+  if (w == nullptr) return;
+  w->width = width;
+  w->height = height;
+  w->bitmap.reset();
+  w->bitmap.reset(rt::CreateImage(width, height, w->baseColour));
+}
+
+void SetBoxColour(int32_t window, Rgb colour) {
+  FensterDaten* w = LiveWindow(window);
+  if (w != nullptr) w->NaechsteAktionFarbe = MixColour(colour);
+}
+
+// ---------------------------------------------------------------- images
+
+int32_t RememberImage(int32_t window, std::string_view path) {
+  WindowTable& table = Table();
+  const int32_t slot = RememberIn(table, LiveWindow(table, window), path);
+  table.FensterErgebnis = rt::IntToText(slot);
+  return slot;
+}
+
+// ---------------------------------------------------------------- drawing
+
+void PaintBox(int32_t window, int32_t x, int32_t y, int32_t dx, int32_t dy) {
+  const FensterDaten* w = LiveWindow(window);
+  if (w == nullptr || !w->bitmap) return;
+  rt::DrawLine(w->bitmap, x, y, rt::Clamp32(int64_t{x} + dx), rt::Clamp32(int64_t{y} + dy),
+               w->NaechsteAktionFarbe, 2);
+}
+
+// Whole tiles, then the pieces cut from the tile's top-left corner for the
+// right edge, the bottom edge and the corner.
+void FillRect(int32_t window, int32_t x, int32_t y, int32_t dx, int32_t dy, int32_t slot) {
+  const FensterDaten* live = LiveWindow(window);
+  if (live == nullptr || !IsSlot(slot) || !live->bitmap) return;
+  const FensterDaten& w = *live;
+  rt::Image tile = w.MerkBild[slot];
+  const int64_t tw = w.imageWidth[slot];
+  const int64_t th = w.imageHeight[slot];
+  if (tile == nullptr || tw <= 0 || th <= 0) return;
+  const int64_t A = int64_t{dx} + 1;
+  const int64_t B = int64_t{dy} + 1;
+  if (A <= 0 || B <= 0) return;
+  const int64_t nx = A / tw, ny = B / th;
+  const int32_t rw = static_cast<int32_t>(A - nx * tw);
+  const int32_t rh = static_cast<int32_t>(B - ny * th);
+  const int64_t x0 = x, y0 = y;
+  const int32_t fw = static_cast<int32_t>(tw), fh = static_cast<int32_t>(th);
+
+  // Only the columns and rows of tiles that can reach the bitmap.
+  const int64_t iFirst = std::max<int64_t>(0, FloorDiv(-x0, tw));
+  const int64_t iLast = std::min<int64_t>(nx - 1, FloorDiv(w.width - 1 - x0, tw));
+  const int64_t jFirst = std::max<int64_t>(0, FloorDiv(-y0, th));
+  const int64_t jLast = std::min<int64_t>(ny - 1, FloorDiv(w.height - 1 - y0, th));
+
+  for (int64_t j = jFirst; j <= jLast; ++j) {
+    for (int64_t i = iFirst; i <= iLast; ++i) PastePiece(w, tile, x0 + i * tw, y0 + j * th, fw, fh);
+  }
+  if (rw > 0) {
+    for (int64_t j = jFirst; j <= jLast; ++j)
+      PastePiece(w, tile, x0 + nx * tw, y0 + j * th, rw, fh);
+  }
+  if (rh > 0) {
+    for (int64_t i = iFirst; i <= iLast; ++i)
+      PastePiece(w, tile, x0 + i * tw, y0 + ny * th, fw, rh);
+  }
+  if (rw > 0 && rh > 0) PastePiece(w, tile, x0 + nx * tw, y0 + ny * th, rw, rh);
+}
+
+// The rectangle reaches one pixel beyond the bitmap on the right and at the
+// bottom, which the clipping removes.
+int32_t FillWithPattern(int32_t window, std::string_view path) {
+  const int32_t slot = RememberImage(window, path);
+  FensterDaten* w = LiveWindow(window);
+  if (w == nullptr) return slot;
+  w->MusterNr = slot;
+  FillRect(window, 0, 0, w->width, w->height, slot);
+  return slot;
+}
+
+void PasteTransparent(int32_t window, int32_t x, int32_t y, int32_t slot) {
+  const FensterDaten* w = LiveWindow(window);
+  if (w == nullptr || !w->bitmap || !IsSlot(slot)) return;
+  rt::Image image = w->MerkBild[slot];
+  if (image == nullptr || w->imageWidth[slot] <= 0 || w->imageHeight[slot] <= 0) return;
+  rt::PutImage(w->bitmap, x, y, image, 0, 0, w->imageWidth[slot], w->imageHeight[slot],
+               rt::PutMode::Transparent);
+}
+
+void WriteText(int32_t window, int32_t x, int32_t y, std::string_view text) {
+  const FensterDaten* w = LiveWindow(window);
+  if (w == nullptr || !w->bitmap) return;
+  MaleText(text, x, y, w->textColour, w->fontNumber, w->bitmap);
+}
+
+void WriteRaisedText(int32_t window, int32_t x, int32_t y, int32_t distance,
+                     std::string_view text) {
+  WriteShadedText(window, x, y, distance, text, false);
+}
+
+void WriteEngravedText(int32_t window, int32_t x, int32_t y, int32_t distance,
+                       std::string_view text) {
+  WriteShadedText(window, x, y, distance, text, true);
+}
+
+// ---------------------------------------------------------------- showing
+
+void Show(int32_t window) {
+  ShowAt(window, 0, 0, kScreen);
+}
+
+void ShowAt(int32_t window, int32_t x, int32_t y, int32_t target) {
+  WindowTable& table = Table();
+  FensterDaten* live = LiveWindow(table, window);
+  if (live == nullptr) return;
+  FensterDaten& w = *live;
+  if (x != 0) w.x = x;
+  if (y != 0) w.y = y;
+  const int64_t left = int64_t{w.x} + w.RahmenAbstandX - 1;
+  const int64_t right = int64_t{w.x} + w.width - w.RahmenAbstandX;
+  const int64_t top = int64_t{w.y} + w.RahmenAbstandY - 1;
+  const int64_t bottom = int64_t{w.y} + w.height - w.RahmenAbstandY;
+
+  bool targetOk = true;
+  rt::Image targetBitmap = nullptr;
+  if (target != kScreen) {
+    // A target must be a live window with a bitmap: a null target would
+    // mean the screen.
+    const FensterDaten* t =
+        (target >= 1 && target <= table.HoechsteFensterNr) ? LiveWindow(table, target) : nullptr;
+    if (t == nullptr || !t->bitmap) {
+      rt::PrintText("Fenster(): Soll das Fenster " + rt::IntToText(window) +
+                        "in Bitmap des Fensters " + rt::IntToText(target) +
+                        " blitten, ZielfensterNr ist aber nicht OK",
+                    true);
+      targetOk = false;
+    } else {
+      targetBitmap = t->bitmap;
+    }
+  }
+  if (targetOk) {
+    if (targetBitmap != nullptr && targetBitmap == w.bitmap.get()) {
+      // A window shown into its own bitmap copies from a snapshot, so the
+      // copy never reads pixels it has already overwritten.
+      const rt::OwnedImage snapshot(rt::CreateImage(w.width, w.height, 0));
+      if (snapshot) {
+        rt::PutImage(snapshot, 0, 0, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
+        rt::PutImage(targetBitmap, w.x, w.y, snapshot, 0, 0, w.width, w.height,
+                     rt::PutMode::Opaque);
+      }
+    } else {
+      rt::PutImage(targetBitmap, w.x, w.y, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
+    }
+    if (w.frameWidth > 0) {
+      rt::DrawLine(targetBitmap, rt::Clamp32(left), rt::Clamp32(top), rt::Clamp32(right),
+                   rt::Clamp32(bottom), w.frameColour, 1);
+    }
+  }
+  if (w.TitelAus != 1) {
+    MaleText(w.title + rt::UIntToText(rt::ImageId(w.bitmap)), rt::Clamp32(left + 15),
+             rt::Clamp32(top + FontHoehe(1)), 0xFFFFFFFFu, 1, nullptr);
+  }
+}
+
+// ---------------------------------------------------------------- words
+
+namespace {
 
 enum class Command {
   LoescheAlleBilderEinesFensters,
@@ -137,417 +554,101 @@ struct Request {
   std::string_view Text;
 };
 
-// Components are neither clamped nor masked: values outside 0..255 spill
-// into the neighbouring channels, and negative ones set the high bits.
-uint32_t MixColour(int32_t r, int32_t g, int32_t b) {
-  return 0xFF000000u | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
-         static_cast<uint32_t>(b);
-}
-
-// Shade components wrap at 32 bits, like every other colour bit pattern; the
-// sum is taken in 64 bits so that extreme components and distances cannot
-// overflow on the way.
-int32_t ShadeComponent(int32_t component, int64_t distance) {
-  return rt::Wrap32(int64_t{component} + distance);
-}
-
-FensterDaten* LiveWindow(WindowTable& table, int32_t nr) {
-  if (nr < 0 || nr > kHighestWindow) return nullptr;
-  FensterDaten& window = table.FensterTabelle[nr];
-  return window.live ? &window : nullptr;
-}
-
+// The slot of "FuellRechteck", which comes as decimal text.
 int32_t SlotFromText(std::string_view text) {
   return rt::RoundToInt(rt::TextToNumber(text));
 }
 
-bool IsSlot(int32_t slot) {
-  return slot >= 0 && slot <= kImageSlots;
-}
-
-// ---------------------------------------------------------------- lifecycle
-
-// The log lines are written before the liveness check, so a panel that
-// deletes a window already gone (after "LoeschAlleFenster") still leaves its
-// trace in the log, as every deletion request does.
-void LoescheAlleBilderEinesFensters(WindowTable& table, const Request& r) {
-  if (LogIsOn()) {
-    Protokoll("   Fenster(): alle Bilder des Fensters " + rt::IntToText(r.Nr) +
-              " werden geloescht");
-  }
-  FensterDaten* window = LiveWindow(table, r.Nr);
-  if (window == nullptr) return;
-  FreeImages(*window);
-}
-
-void LoescheFenster(WindowTable& table, const Request& r) {
-  if (LogIsOn()) Protokoll("   Fenster(): Loesche Fenster " + rt::IntToText(r.Nr));
-  table.FensterMeldung = Fenster("LoescheAlleBilderEinesFensters", r.Nr, 0, 0, 0, 0, "");
-  if (LiveWindow(table, r.Nr) == nullptr) return;
-  table.FensterTabelle[r.Nr].live = false;
-  if (r.Nr == table.HoechsteFensterNr) table.HoechsteFensterNr -= 1;
-}
-
-void LoeschAlleFenster(WindowTable& table) {
-  if (LogIsOn()) {
-    Protokoll("   Fenster(): Loesche ALLE Fenster (0-" + rt::IntToText(table.HoechsteFensterNr) +
-              ")");
-  }
-  // Every record, not only those up to the highest number, so nothing a
-  // deleted window left behind can leak.
-  for (FensterDaten& window : table.FensterTabelle) window = FensterDaten{};
-  table.HoechsteFensterNr = 0;
-}
-
-void Erstellen(WindowTable& table, const Request& r) {
-  const int32_t n = table.HoechsteFensterNr + 1;
-  if (LogIsOn()) {
-    Protokoll("   Fenster(): Erstelle Fenster mit Nummer " + rt::IntToText(n) +
-              "  und Textuebergabe:" + std::string(r.Text));
-  }
-  if (n > kHighestWindow) {
-    rt::ClearScreen();
-    rt::PrintText("Function Fenster(): Soll ein neues Fenster erstellen", true);
-    rt::PrintText(
-        "Maximale Fensterzahl (" + rt::IntToText(kHighestWindow) + ")aber bereits erreicht !",
-        true);
-    WarteAufTaste();
-    table.FensterErgebnis = "Fehler!, Max Fensterzahl war schon erreicht!";
-    return;
-  }
-  FensterDaten& w = table.FensterTabelle[n];
-  w.title = std::string(r.Text.substr(0, kTitleLength));
-  w.TitelAus = 0;
-  w.x = 10;
-  w.y = 10;
-  w.width = 10;
-  w.height = 10;
-  w.baseR = w.baseG = w.baseB = 128;
-  w.baseColour = MixColour(128, 128, 128);
-  w.frameR = w.frameG = w.frameB = 50;
-  w.frameColour = MixColour(50, 50, 50);
-  w.frameWidth = 1;
-  w.RahmenAbstandY = 8;
-  w.RahmenAbstandX = 10;
-  w.textR = 255;
-  w.textG = 255;
-  w.textB = 0;
-  w.textColour = MixColour(255, 255, 0);
-  w.fontNumber = 0;
-  w.BildAnzahl = 0;
-  // The slot count starts again at 0, so images a former window of this
-  // number still held could never be freed later; free them now.
-  FreeImages(w);
-  w.bitmap.reset(rt::CreateImage(10, 10, w.baseColour));
-  w.live = true;
-  table.HoechsteFensterNr = n;
-  table.FensterErgebnis = rt::IntToText(n);
-}
-
-// ---------------------------------------------------------------- settings
-
-void SetzGroesse(FensterDaten& w, const Request& r) {
-  w.width = r.W1;
-  w.height = r.W2;
-  w.bitmap.reset();
-  w.bitmap.reset(rt::CreateImage(r.W1, r.W2, w.baseColour));
-}
-
-// ---------------------------------------------------------------- images
-
-void PruefeBildDatei(WindowTable& table, FensterDaten& w, const Request& r) {
-  const int32_t k = w.BildAnzahl;
-  // Bytes the file does not have keep the values the slot held.
-  if (rt::ProbeBmpSize(r.Text, w.imageWidth[k], w.imageHeight[k]) >= 1) {
-    table.FensterErgebnis = "BildDateiIstOK";
-  } else {
-    table.FensterMeldung = "Soll Bild aus der Datei " + std::string(r.Text) +
-                           " einlesen, Datei existiert jedoch nicht. Taste = weiter";
-    DruckeZeileBei(table.FensterMeldung, 460);
-    WarteAufTaste();
-    // The scene background stays: freeing it here would leave the running
-    // scene without the picture every figure step restores from.
+// "PruefeBildDatei" on its own; RememberImage checks its file the same way.
+void ProbeImageFile(WindowTable& table, int32_t window, std::string_view path) {
+  FensterDaten* w = LiveWindow(table, window);
+  if (w == nullptr) {
     table.FensterErgebnis = "BildDateiNichtDa";
-  }
-}
-
-void MerkeBild(WindowTable& table, FensterDaten& w, const Request& r) {
-  if (w.BildAnzahl >= kImageSlots) {
-    table.FensterErgebnis = "-1";
     return;
   }
-  // The slot is used up even when the file turns out to be missing.
-  w.BildAnzahl += 1;
-  const std::string check = Fenster("PruefeBildDatei", r.Nr, r.W1, r.W2, r.W3, r.W4, r.Text);
-  if (check != "BildDateiIstOK") {
-    table.FensterErgebnis = "-1";
-    return;
-  }
-  const int32_t k = w.BildAnzahl;
-  w.MerkBild[k].reset();
-  w.MerkBild[k].reset(rt::CreateImage(w.imageWidth[k], w.imageHeight[k], 0));
-  if (w.MerkBild[k]) rt::LoadBmp(r.Text, w.MerkBild[k]);
-  table.FensterErgebnis = rt::IntToText(k);
+  CheckImageFile(table, *w, path);
 }
-
-// ---------------------------------------------------------------- drawing
-
-// Pastes the sw x sh top-left part of a tile at (x, y) of the bitmap, but
-// only when it can touch the bitmap at all, so huge rectangles cost no more
-// than the visible tiles.
-void PastePiece(const FensterDaten& w, rt::Image tile, int64_t x, int64_t y, int32_t sw,
-                int32_t sh) {
-  if (x >= w.width || y >= w.height || x + sw <= 0 || y + sh <= 0) return;
-  rt::PutImage(w.bitmap, static_cast<int32_t>(x), static_cast<int32_t>(y), tile, 0, 0, sw, sh,
-               rt::PutMode::Transparent);
-}
-
-int64_t FloorDiv(int64_t a, int64_t b) {
-  int64_t q = a / b;
-  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-  return q;
-}
-
-// Covers (W1, W2) to (W1 + W3, W2 + W4) with copies of the tile in the slot
-// named by the text: whole tiles, then the pieces cut from the tile's
-// top-left corner for the right edge, the bottom edge and the corner.
-void FuellRechteck(FensterDaten& w, const Request& r) {
-  const int32_t k = SlotFromText(r.Text);
-  if (!IsSlot(k) || !w.bitmap) return;
-  rt::Image tile = w.MerkBild[k];
-  const int64_t tw = w.imageWidth[k];
-  const int64_t th = w.imageHeight[k];
-  if (tile == nullptr || tw <= 0 || th <= 0) return;
-  const int64_t A = int64_t{r.W3} + 1;
-  const int64_t B = int64_t{r.W4} + 1;
-  if (A <= 0 || B <= 0) return;
-  const int64_t nx = A / tw, ny = B / th;
-  const int32_t rw = static_cast<int32_t>(A - nx * tw);
-  const int32_t rh = static_cast<int32_t>(B - ny * th);
-  const int64_t x0 = r.W1, y0 = r.W2;
-  const int32_t fw = static_cast<int32_t>(tw), fh = static_cast<int32_t>(th);
-
-  // Only the columns and rows of tiles that can reach the bitmap.
-  const int64_t iFirst = std::max<int64_t>(0, FloorDiv(-x0, tw));
-  const int64_t iLast = std::min<int64_t>(nx - 1, FloorDiv(w.width - 1 - x0, tw));
-  const int64_t jFirst = std::max<int64_t>(0, FloorDiv(-y0, th));
-  const int64_t jLast = std::min<int64_t>(ny - 1, FloorDiv(w.height - 1 - y0, th));
-
-  for (int64_t j = jFirst; j <= jLast; ++j) {
-    for (int64_t i = iFirst; i <= iLast; ++i) PastePiece(w, tile, x0 + i * tw, y0 + j * th, fw, fh);
-  }
-  if (rw > 0) {
-    for (int64_t j = jFirst; j <= jLast; ++j)
-      PastePiece(w, tile, x0 + nx * tw, y0 + j * th, rw, fh);
-  }
-  if (rh > 0) {
-    for (int64_t i = iFirst; i <= iLast; ++i)
-      PastePiece(w, tile, x0 + i * tw, y0 + ny * th, fw, rh);
-  }
-  if (rw > 0 && rh > 0) PastePiece(w, tile, x0 + nx * tw, y0 + ny * th, rw, rh);
-}
-
-void FuellDateiMuster(WindowTable& table, FensterDaten& w, const Request& r) {
-  table.FensterErgebnis = Fenster("MerkeBild", r.Nr, r.W1, r.W2, r.W3, r.W4, r.Text);
-  const int32_t k = SlotFromText(table.FensterErgebnis);
-  w.MusterNr = k;
-  table.FensterMeldung = Fenster("FuellRechtEck", r.Nr, 0, 0, w.width, w.height, rt::IntToText(k));
-}
-
-void MalRechteck(const FensterDaten& w, const Request& r) {
-  if (!w.bitmap) return;
-  rt::DrawLine(w.bitmap, r.W1, r.W2, rt::Clamp32(int64_t{r.W1} + r.W3),
-               rt::Clamp32(int64_t{r.W2} + r.W4), w.NaechsteAktionFarbe, 2);
-}
-
-void SetzeBildTransparent(const FensterDaten& w, const Request& r) {
-  if (!w.bitmap || !IsSlot(r.W3)) return;
-  rt::Image image = w.MerkBild[r.W3];
-  if (image == nullptr || w.imageWidth[r.W3] <= 0 || w.imageHeight[r.W3] <= 0) return;
-  rt::PutImage(w.bitmap, r.W1, r.W2, image, 0, 0, w.imageWidth[r.W3], w.imageHeight[r.W3],
-               rt::PutMode::Transparent);
-}
-
-void SchreibText(const FensterDaten& w, const Request& r) {
-  if (!w.bitmap) return;
-  MaleText(r.Text, r.W1, r.W2, w.textColour, w.fontNumber, w.bitmap);
-}
-
-// Raised text puts the dark shade to the lower right; engraved text swaps the
-// shades. Components leave 0..255 without clamping, as in every colour.
-void WriteShadedText(const FensterDaten& w, const Request& r, int32_t distance, bool engraved) {
-  if (!w.bitmap) return;
-  const int64_t d = distance;
-  const uint32_t dark = MixColour(ShadeComponent(w.textR, -d), ShadeComponent(w.textG, -d),
-                                  ShadeComponent(w.textB, -d));
-  const uint32_t light =
-      MixColour(ShadeComponent(w.textR, d), ShadeComponent(w.textG, d), ShadeComponent(w.textB, d));
-  if (engraved) {
-    MaleText3D(r.Text, r.W1, r.W2, w.textColour, light, dark, w.fontNumber, w.bitmap);
-  } else {
-    MaleText3D(r.Text, r.W1, r.W2, w.textColour, dark, light, w.fontNumber, w.bitmap);
-  }
-}
-
-void ZeigAn(WindowTable& table, FensterDaten& w, const Request& r) {
-  if (r.W1 != 0) w.x = r.W1;
-  if (r.W2 != 0) w.y = r.W2;
-  const int64_t left = int64_t{w.x} + w.RahmenAbstandX - 1;
-  const int64_t right = int64_t{w.x} + w.width - w.RahmenAbstandX;
-  const int64_t top = int64_t{w.y} + w.RahmenAbstandY - 1;
-  const int64_t bottom = int64_t{w.y} + w.height - w.RahmenAbstandY;
-
-  bool targetOk = true;
-  rt::Image target = nullptr;
-  if (r.W3 != 0) {
-    // A target must be a live window with a bitmap: a null target would
-    // mean the screen.
-    const FensterDaten* t =
-        (r.W3 >= 1 && r.W3 <= table.HoechsteFensterNr) ? LiveWindow(table, r.W3) : nullptr;
-    if (t == nullptr || !t->bitmap) {
-      rt::PrintText("Fenster(): Soll das Fenster " + rt::IntToText(r.Nr) +
-                        "in Bitmap des Fensters " + rt::IntToText(r.W3) +
-                        " blitten, ZielfensterNr ist aber nicht OK",
-                    true);
-      targetOk = false;
-    } else {
-      target = t->bitmap;
-    }
-  }
-  if (targetOk) {
-    if (target != nullptr && target == w.bitmap.get()) {
-      // A window shown into its own bitmap copies from a snapshot, so the
-      // copy never reads pixels it has already overwritten.
-      const rt::OwnedImage snapshot(rt::CreateImage(w.width, w.height, 0));
-      if (snapshot) {
-        rt::PutImage(snapshot, 0, 0, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
-        rt::PutImage(target, w.x, w.y, snapshot, 0, 0, w.width, w.height, rt::PutMode::Opaque);
-      }
-    } else {
-      rt::PutImage(target, w.x, w.y, w.bitmap, 0, 0, w.width, w.height, rt::PutMode::Opaque);
-    }
-    if (w.frameWidth > 0) {
-      rt::DrawLine(target, rt::Clamp32(left), rt::Clamp32(top), rt::Clamp32(right),
-                   rt::Clamp32(bottom), w.frameColour, 1);
-    }
-  }
-  if (w.TitelAus != 1) {
-    MaleText(w.title + rt::UIntToText(rt::ImageId(w.bitmap)), rt::Clamp32(left + 15),
-             rt::Clamp32(top + FontHoehe(1)), 0xFFFFFFFFu, 1, nullptr);
-  }
-}
-
-// ---------------------------------------------------------------- dispatch
 
 void Run(WindowTable& table, Command command, const Request& r) {
   switch (command) {
     case Command::LoescheAlleBilderEinesFensters:
-      LoescheAlleBilderEinesFensters(table, r);
-      return;
+      DeleteImages(r.Nr);
+      break;
     case Command::LoescheFenster:
-      LoescheFenster(table, r);
-      return;
+      Delete(r.Nr);
+      break;
     case Command::LoeschAlleFenster:
-      LoeschAlleFenster(table);
-      return;
+      DeleteAll();
+      break;
     case Command::Erstellen:
-      Erstellen(table, r);
-      return;
+      Create(r.Text);
+      break;
+    case Command::SetzTitel:
+      SetTitle(r.Nr, r.Text, r.W1 == 1 ? Title::Hidden : Title::Shown);
+      break;
+    case Command::SetzXY:
+      SetPosition(r.Nr, r.W1, r.W2);
+      break;
+    case Command::SetzGrundfarbe:
+      SetBaseColour(r.Nr, {r.W1, r.W2, r.W3});
+      break;
+    case Command::MalRechteck:
+      PaintBox(r.Nr, r.W1, r.W2, r.W3, r.W4);
+      break;
+    case Command::FuellRechteck:
+      FillRect(r.Nr, r.W1, r.W2, r.W3, r.W4, SlotFromText(r.Text));
+      break;
+    case Command::FuellDateiMuster:
+      // W1 to W4 are passed along to "MerkeBild" and "PruefeBildDatei",
+      // which do not read them.
+      FillWithPattern(r.Nr, r.Text);
+      break;
+    case Command::SetzRahmenfarbe:
+      SetFrameColour(r.Nr, {r.W1, r.W2, r.W3});
+      break;
+    case Command::SetzSchriftfarbe:
+      SetTextColour(r.Nr, {r.W1, r.W2, r.W3});
+      break;
+    case Command::SetzFontNr:
+      SetFont(r.Nr, r.W1);
+      break;
+    case Command::SetzGroesse:
+      SetSize(r.Nr, r.W1, r.W2);
+      break;
+    case Command::SetzRahmenAbstand:
+      SetFrameDistance(r.Nr, r.W1, r.W2);
+      break;
+    case Command::SetzRahmenBreite:
+      SetFrameWidth(r.Nr, r.W1);
+      break;
+    case Command::SetzNextAktionFarbe:
+      SetBoxColour(r.Nr, {r.W1, r.W2, r.W3});
+      break;
+    case Command::ZeigAn:
+      ShowAt(r.Nr, r.W1, r.W2, r.W3);
+      break;
+    case Command::SchreibText:
+      WriteText(r.Nr, r.W1, r.W2, r.Text);
+      break;
+    case Command::Schreib3DText:
+      WriteRaisedText(r.Nr, r.W1, r.W2, r.W3 == 0 ? 20 : r.W3, r.Text);
+      break;
+    case Command::SchreibGravText:
+      WriteEngravedText(r.Nr, r.W1, r.W2, r.W3, r.Text);
+      break;
+    case Command::MerkeBild:
+      RememberImage(r.Nr, r.Text);
+      break;
+    case Command::PruefeBildDatei:
+      ProbeImageFile(table, r.Nr, r.Text);
+      break;
+    case Command::SetzeBildTransparent:
+      PasteTransparent(r.Nr, r.W1, r.W2, r.W3);
+      break;
     case Command::Unknown:
       table.FensterMeldung =
           "SelectCase in Fenster-Sub kennt folgende Aufgabe nicht: " + std::string(r.Aufgabe);
       DruckeZeile(table.FensterMeldung);
-      return;
-    default:
-      break;
-  }
-
-  // Everything below acts on one window and is ignored for a number that
-  // is not live; the commands with a result answer as for a failure.
-  FensterDaten* live = LiveWindow(table, r.Nr);
-  if (live == nullptr) {
-    if (command == Command::MerkeBild || command == Command::FuellDateiMuster) {
-      table.FensterErgebnis = "-1";
-    } else if (command == Command::PruefeBildDatei) {
-      table.FensterErgebnis = "BildDateiNichtDa";
-    }
-    return;
-  }
-  FensterDaten& w = *live;
-  switch (command) {
-    case Command::SetzTitel:
-      w.title = std::string(r.Text.substr(0, kTitleLength));
-      w.TitelAus = r.W1;
-      break;
-    case Command::SetzXY:
-      w.x = r.W1;
-      w.y = r.W2;
-      break;
-    case Command::SetzGrundfarbe:
-      w.baseR = r.W1;
-      w.baseG = r.W2;
-      w.baseB = r.W3;
-      w.baseColour = MixColour(r.W1, r.W2, r.W3);
-      break;
-    case Command::MalRechteck:
-      MalRechteck(w, r);
-      break;
-    case Command::FuellRechteck:
-      FuellRechteck(w, r);
-      break;
-    case Command::FuellDateiMuster:
-      FuellDateiMuster(table, w, r);
-      break;
-    case Command::SetzRahmenfarbe:
-      w.frameR = r.W1;
-      w.frameG = r.W2;
-      w.frameB = r.W3;
-      w.frameColour = MixColour(r.W1, r.W2, r.W3);
-      break;
-    case Command::SetzSchriftfarbe:
-      w.textR = r.W1;
-      w.textG = r.W2;
-      w.textB = r.W3;
-      w.textColour = MixColour(r.W1, r.W2, r.W3);
-      break;
-    case Command::SetzFontNr:
-      w.fontNumber = r.W1;
-      break;
-    case Command::SetzGroesse:
-      SetzGroesse(w, r);
-      break;
-    case Command::SetzRahmenAbstand:
-      w.RahmenAbstandX = r.W1;
-      w.RahmenAbstandY = r.W2;
-      break;
-    case Command::SetzRahmenBreite:
-      w.frameWidth = r.W1;
-      break;
-    case Command::SetzNextAktionFarbe:
-      w.NaechsteAktionFarbe = MixColour(r.W1, r.W2, r.W3);
-      break;
-    case Command::ZeigAn:
-      ZeigAn(table, w, r);
-      break;
-    case Command::SchreibText:
-      SchreibText(w, r);
-      break;
-    case Command::Schreib3DText:
-      WriteShadedText(w, r, r.W3 == 0 ? 20 : r.W3, false);
-      break;
-    case Command::SchreibGravText:
-      WriteShadedText(w, r, r.W3, true);
-      break;
-    case Command::MerkeBild:
-      MerkeBild(table, w, r);
-      break;
-    case Command::PruefeBildDatei:
-      PruefeBildDatei(table, w, r);
-      break;
-    case Command::SetzeBildTransparent:
-      SetzeBildTransparent(w, r);
-      break;
-    default:
       break;
   }
 }

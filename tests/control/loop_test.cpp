@@ -269,6 +269,45 @@ TEST_F(LoopTest, WithMusicTheLoopsLookAfterItAtLeastEveryFiftyMilliseconds) {
   })) << "the start screen looks after the intro every 50 ms";
 }
 
+// A sound library that only notes the files it opens; a stream plays on
+// until it is closed.
+class TrackRecorder final : public SoundLibrary {
+ public:
+  std::vector<std::string> opened;
+
+  float GetVersion() override { return 3.74f; }
+  uint8_t Init(int32_t, int32_t, uint32_t) override { return 1; }
+  void Close() override {}
+  uint8_t SetBufferSize(int32_t) override { return 1; }
+  StreamHandle Open(const char* name, uint32_t, int32_t, int32_t) override {
+    opened.emplace_back(name);
+    return static_cast<StreamHandle>(opened.size());
+  }
+  int32_t Play(int32_t, StreamHandle) override { return 0; }
+  uint8_t Stop(StreamHandle) override { return 1; }
+  uint8_t CloseStream(StreamHandle) override { return 1; }
+  uint32_t GetPosition(StreamHandle s) override { return s == 0 ? 0 : 1; }
+  uint32_t GetLength(StreamHandle s) override { return s == 0 ? 0 : 1000000; }
+};
+
+TEST_F(LoopTest, TheScenePlaysASceneTrackAndTheStartScreenTheIntro) {
+  // Outlives the program of the test case, which may still call it.
+  static TrackRecorder recorder;
+  recorder.opened.clear();
+  SetSoundLibrary(&recorder);
+  ASSERT_TRUE(RequestStart(640, 480, 16, 3, 1));
+  KeysAt(0.30, {kEscape});
+  KeysAt(0.40, {kEscape});
+  Run();
+
+  ASSERT_EQ(recorder.opened.size(), 2u) << "one track in the scene, the intro after it";
+  const std::string& scene = recorder.opened[0];
+  EXPECT_TRUE(scene == "musik\\Qum1_E.mp3" || scene == "musik\\Qum2_E.mp3" ||
+              scene == "musik\\Qum3_F.mp3")
+      << scene;
+  EXPECT_EQ(recorder.opened[1], "musik\\Qum1_I.mp3");
+}
+
 TEST_F(LoopTest, StartScreenSleepsForInputButNotAfterAKeyOrWhileACapIsHeld) {
   // Two keys after the pass looked at the keys: it must not sleep on them.
   KeysAt(0.10, {'+', '+'}, true);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -61,8 +62,8 @@ void WriteArtwork() {
   }
 }
 
-std::string ProbeWindow() {
-  return Fenster("Erstellen", 0, 0, 0, 0, 0, "Probe");
+int32_t ProbeWindow() {
+  return windows::Create("Probe");
 }
 
 void DeleteAllPanels() {
@@ -72,7 +73,7 @@ void DeleteAllPanels() {
   AnzeigeHilfe2("Loeschen");
   AnzeigeHilfe3("Loeschen");
   AnzeigeStartFussFenster("Loeschen");
-  Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "");
+  windows::DeleteAll();
 }
 
 class PanelTest : public ::testing::Test {
@@ -227,7 +228,7 @@ TEST_F(PanelTest, HeaderAt800x600SpansTheScreenAndIsMadeOnce) {
   OpenPanelScreen(800, 600);
   KopfFenster("Erstellen", "WIMMEL 0.1");
   KopfFenster("Erstellen", "anders");
-  EXPECT_EQ(ProbeWindow(), "2") << "the second Erstellen made no window";
+  EXPECT_EQ(ProbeWindow(), 2) << "the second Erstellen made no window";
   KopfFenster("Anzeigen", "");
   EXPECT_EQ(Pixel(798, 43), kMasked);
   EXPECT_EQ(Pixel(799, 43), kFrame);
@@ -250,12 +251,12 @@ TEST_F(PanelTest, HeaderNeedsMoreThanSixteenRowsAboveTheScene) {
     EXPECT_EQ(Screen().lines[0],
               "Sub KopfFenster():  Soll ein Kopffenster errichten, es ist oben aber gar kein Platz "
               "dafuer (kleiner 16 Pixel)");
-    EXPECT_EQ(ProbeWindow(), "1") << "no window was made";
-    Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "");
+    EXPECT_EQ(ProbeWindow(), 1) << "no window was made";
+    windows::DeleteAll();
   }
   Layout().SzeneY0 = 17;
   KopfFenster("Erstellen", "Kopf");
-  EXPECT_EQ(ProbeWindow(), "2");
+  EXPECT_EQ(ProbeWindow(), 2);
 }
 
 TEST_F(PanelTest, HeaderReportsAnUnknownWord) {
@@ -269,10 +270,10 @@ TEST_F(PanelTest, HeaderReportsAnUnknownWord) {
 TEST_F(PanelTest, HeaderDeletedAndMadeAgainGetsTheNextFreeNumber) {
   OpenPanelScreen(640, 480);
   KopfFenster("Erstellen", "Kopf");
-  EXPECT_EQ(ProbeWindow(), "2");
+  EXPECT_EQ(ProbeWindow(), 2);
   KopfFenster("Loeschen", "");
   KopfFenster("Erstellen", "Kopf");
-  EXPECT_EQ(ProbeWindow(), "4");
+  EXPECT_EQ(ProbeWindow(), 4);
   // Showing a header that does not exist draws nothing.
   KopfFenster("Loeschen", "");
   test::FillScreen(0xFF000000u | kBlank);
@@ -340,10 +341,10 @@ TEST_F(PanelTest, BottomBarIsMadeOnceAndAfterDeletingGetsANewNumber) {
   OpenPanelScreen(800, 600);
   AnzeigeFensterUnten("Erstellen");
   AnzeigeFensterUnten("Erstellen");
-  EXPECT_EQ(ProbeWindow(), "2");
+  EXPECT_EQ(ProbeWindow(), 2);
   AnzeigeFensterUnten("Loeschen");
   AnzeigeFensterUnten("Erstellen");
-  EXPECT_EQ(ProbeWindow(), "4");
+  EXPECT_EQ(ProbeWindow(), 4);
   AnzeigeFensterUnten("Anzeigen");
   EXPECT_EQ(Pixel(0, 499), kFrame);
 }
@@ -516,14 +517,14 @@ TEST_F(PanelTest, HelpPage3ButtonsAnswerAndSetTheClickPause) {
 TEST_F(PanelTest, HelpPagesAreMadeOnceIgnoreUnknownWordsAndRenumberAfterDeleting) {
   OpenPanelScreen(800, 600);
   for (auto page : {AnzeigeHilfe1, AnzeigeHilfe2, AnzeigeHilfe3}) {
-    Fenster("LoeschAlleFenster", 0, 0, 0, 0, 0, "");
+    windows::DeleteAll();
     page("Loeschen");
     page("Erstellen");
     page("Erstellen");
-    EXPECT_EQ(ProbeWindow(), "2");
+    EXPECT_EQ(ProbeWindow(), 2);
     page("Loeschen");
     page("Erstellen");
-    EXPECT_EQ(ProbeWindow(), "4");
+    EXPECT_EQ(ProbeWindow(), 4);
     EXPECT_EQ(page("Irgendwas"), "");
   }
   EXPECT_TRUE(Screen().lines.empty()) << "missing artwork would have been reported";
@@ -559,10 +560,10 @@ TEST_F(PanelTest, StartFooterIsMadeOnceAndIgnoresUnknownWords) {
   OpenPanelScreen(640, 480);
   AnzeigeStartFussFenster("Erstellen");
   AnzeigeStartFussFenster("Erstellen");
-  EXPECT_EQ(ProbeWindow(), "2");
+  EXPECT_EQ(ProbeWindow(), 2);
   AnzeigeStartFussFenster("Loeschen");
   AnzeigeStartFussFenster("Erstellen");
-  EXPECT_EQ(ProbeWindow(), "4");
+  EXPECT_EQ(ProbeWindow(), 4);
   AnzeigeStartFussFenster("Zeigen");
   EXPECT_TRUE(Screen().lines.empty());
   EXPECT_EQ(Pixel(0, 380), kBlank);
@@ -578,6 +579,17 @@ TEST_F(PanelTest, PanelsLogTheirLifeOnlyWhenTheSwitchIsOn) {
   DeleteAllPanels();
 
   Settings().ProtokollAn = 1;
+  // A panel without a window still logs its deletion, with an empty number,
+  // and asks the window system to delete window 0.
+  AnzeigeHilfe2("Loeschen");
+  const std::vector<std::string> noWindow = {
+      "AnzeigeHilfe2 mit Nummer  wird geloescht",
+      "   Fenster(): Loesche Fenster 0",
+      "   Fenster(): alle Bilder des Fensters 0 werden geloescht",
+      "AnzeigeHilfe2 ist geloescht",
+  };
+  EXPECT_EQ(test::LogLines(), noWindow);
+  std::remove("wimmelprt.txt");
   KopfFenster("Erstellen", "Kopf");
   AnzeigeFensterUnten("Erstellen");
   AnzeigeHilfe1("Erstellen");

@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "hang_guard.h"
 #include "runtime/image.h"
@@ -689,6 +691,205 @@ TEST_F(WindowTest, LogLinesAreWrittenOnlyWhenTheSwitchIsOn) {
       "   Fenster(): Loesche ALLE Fenster (0-1)",
   };
   EXPECT_EQ(test::LogLines(), expected);
+}
+
+// ------------------------------------------------------------ typed calls
+
+// The result Fenster answers now: a command without a result of its own, for
+// no window, answers the last one.
+std::string LastResult() {
+  return Send("SetzXY", windows::kNoWindow);
+}
+
+// One command twice: as the word with its arguments, and as the typed call
+// the other modules make. Each answers its result as text ("" for none).
+struct TwinCase {
+  const char* what;
+  std::string (*word)(int32_t n, int32_t target);
+  std::string (*typed)(int32_t n, int32_t target);
+};
+
+std::string Text(int32_t number) {
+  return rt::IntToText(number);
+}
+
+const TwinCase kTwins[] = {
+    {"create", [](int32_t, int32_t) { return Send("Erstellen", 0, 0, 0, 0, 0, "neu"); },
+     [](int32_t, int32_t) { return Text(windows::Create("neu")); }},
+    {"title hidden", [](int32_t n, int32_t) { return Send("SetzTitel", n, 1, 0, 0, 0, "Titel"); },
+     [](int32_t n, int32_t) {
+       windows::SetTitle(n, "Titel", windows::Title::Hidden);
+       return LastResult();
+     }},
+    {"position", [](int32_t n, int32_t) { return Send("SetzXY", n, 30, 25); },
+     [](int32_t n, int32_t) {
+       windows::SetPosition(n, 30, 25);
+       return LastResult();
+     }},
+    {"base colour and size",
+     [](int32_t n, int32_t) {
+       Send("SetzGrundfarbe", n, 200, 100, 300);
+       return Send("SetzGroesse", n, 50, 30);
+     },
+     [](int32_t n, int32_t) {
+       windows::SetBaseColour(n, {200, 100, 300});
+       windows::SetSize(n, 50, 30);
+       return LastResult();
+     }},
+    {"frame",
+     [](int32_t n, int32_t) {
+       Send("SetzRahmenBreite", n, 1);
+       Send("SetzRahmenfarbe", n, 10, 250, 40);
+       return Send("SetzRahmenAbstand", n, 3, 7);
+     },
+     [](int32_t n, int32_t) {
+       windows::SetFrameWidth(n, 1);
+       windows::SetFrameColour(n, {10, 250, 40});
+       windows::SetFrameDistance(n, 3, 7);
+       return LastResult();
+     }},
+    {"box",
+     [](int32_t n, int32_t) {
+       Send("SetzNextAktionFarbe", n, 255, 0, 99);
+       return Send("MalRechteck", n, 4, 6, 20, 9);
+     },
+     [](int32_t n, int32_t) {
+       windows::SetBoxColour(n, {255, 0, 99});
+       windows::PaintBox(n, 4, 6, 20, 9);
+       return LastResult();
+     }},
+    {"tiles", [](int32_t n, int32_t) { return Send("FuellRechteck", n, 5, 3, 40, 25, "1"); },
+     [](int32_t n, int32_t) {
+       windows::FillRect(n, 5, 3, 40, 25, 1);
+       return LastResult();
+     }},
+    {"pattern", [](int32_t n, int32_t) { return Send("FuellDateiMuster", n, 0, 0, 0, 0, "b.bmp"); },
+     [](int32_t n, int32_t) { return Text(windows::FillWithPattern(n, "b.bmp")); }},
+    {"remember and paste",
+     [](int32_t n, int32_t) {
+       const std::string slot = Send("MerkeBild", n, 0, 0, 0, 0, "b.bmp");
+       Send("SetzeBildTransparent", n, 12, 9, NumberOf(slot));
+       return slot;
+     },
+     [](int32_t n, int32_t) {
+       const int32_t slot = windows::RememberImage(n, "b.bmp");
+       windows::PasteTransparent(n, 12, 9, slot);
+       return Text(slot);
+     }},
+    {"remember into a window that is not live",
+     [](int32_t, int32_t) { return Send("MerkeBild", 7, 0, 0, 0, 0, "b.bmp"); },
+     [](int32_t, int32_t) { return Text(windows::RememberImage(7, "b.bmp")); }},
+    {"plain text",
+     [](int32_t n, int32_t) {
+       Send("SetzSchriftfarbe", n, 1, 200, 3);
+       Send("SetzFontNr", n, 2);
+       return Send("SchreibText", n, 4, 6, 0, 0, "Hi");
+     },
+     [](int32_t n, int32_t) {
+       windows::SetTextColour(n, {1, 200, 3});
+       windows::SetFont(n, 2);
+       windows::WriteText(n, 4, 6, "Hi");
+       return LastResult();
+     }},
+    {"raised text with the default distance",
+     [](int32_t n, int32_t) { return Send("Schreib3DText", n, 8, 8, 0, 0, "AW"); },
+     [](int32_t n, int32_t) {
+       windows::WriteRaisedText(n, 8, 8, 20, "AW");
+       return LastResult();
+     }},
+    {"raised text", [](int32_t n, int32_t) { return Send("Schreib3DText", n, 8, 8, 70, 0, "AW"); },
+     [](int32_t n, int32_t) {
+       windows::WriteRaisedText(n, 8, 8, 70, "AW");
+       return LastResult();
+     }},
+    {"engraved text",
+     [](int32_t n, int32_t) { return Send("SchreibGravText", n, 8, 8, 70, 0, "AW"); },
+     [](int32_t n, int32_t) {
+       windows::WriteEngravedText(n, 8, 8, 70, "AW");
+       return LastResult();
+     }},
+    {"shown into another window",
+     [](int32_t n, int32_t target) { return Send("ZeigAn", n, 9, 4, target); },
+     [](int32_t n, int32_t target) {
+       windows::ShowAt(n, 9, 4, target);
+       return LastResult();
+     }},
+    {"images deleted", [](int32_t n, int32_t) { return Send("LoescheAlleBilderEinesFensters", n); },
+     [](int32_t n, int32_t) {
+       windows::DeleteImages(n);
+       return LastResult();
+     }},
+    {"window deleted",
+     [](int32_t n, int32_t) {
+       Send("LoescheFenster", n);
+       return Send("Erstellen");
+     },
+     [](int32_t n, int32_t) {
+       windows::Delete(n);
+       return Text(windows::Create(""));
+     }},
+    // The new window 1 is shown afterwards: its title, which would show its
+    // bitmap's number, is hidden.
+    {"all deleted",
+     [](int32_t, int32_t) {
+       Send("LoeschAlleFenster");
+       const std::string created = Send("Erstellen");
+       Send("SetzTitel", 1, 1);
+       return created;
+     },
+     [](int32_t, int32_t) {
+       windows::DeleteAll();
+       const int32_t created = windows::Create("");
+       windows::SetTitle(1, "", windows::Title::Hidden);
+       return Text(created);
+     }},
+};
+
+// What one run of a twin left behind: its answer, the result Fenster
+// answers afterwards, the screen and the log.
+struct TwinRun {
+  std::string answer, lastResult;
+  std::vector<uint32_t> pixels;
+  std::vector<std::string> log;
+};
+
+TEST_F(WindowTest, TypedCallsDrawAnswerAndLogAsTheirWords) {
+  test::WriteBmp("b.bmp", 7, 5, [](int32_t x, int32_t y) {
+    return (x + y) % 3 == 0 ? 0xFF00FFu : 0x300000u + static_cast<uint32_t>(x * 0x1100 + y * 9);
+  });
+  // Two windows with a remembered tile each, the second a target for the
+  // first; then the command, and both shown on a known screen.
+  auto run = [&](std::string (*command)(int32_t, int32_t)) {
+    Send("LoeschAlleFenster");
+    std::remove("wimmelprt.txt");
+    test::FillScreen(0xFF102030);
+    const int32_t n = PlainWindow(10, 10, 60, 40, 0, 0, 80);
+    const int32_t target = PlainWindow(100, 10, 80, 50, 0, 90, 0);
+    Send("MerkeBild", n, 0, 0, 0, 0, "b.bmp");
+    Settings().ProtokollAn = 1;
+    TwinRun result;
+    result.answer = command(n, target);
+    Settings().ProtokollAn = 0;
+    result.lastResult = LastResult();
+    Send("ZeigAn", n);
+    Send("ZeigAn", target);
+    for (int32_t y = 0; y < 80; ++y) {
+      for (int32_t x = 0; x < 200; ++x) result.pixels.push_back(Pixel(x, y));
+    }
+    result.log = test::LogLines();
+    return result;
+  };
+  for (const TwinCase& twin : kTwins) {
+    const TwinRun word = run(twin.word);
+    const TwinRun typed = run(twin.typed);
+    EXPECT_EQ(typed.answer, word.answer) << twin.what;
+    EXPECT_EQ(typed.lastResult, word.lastResult) << twin.what;
+    EXPECT_EQ(typed.log, word.log) << twin.what;
+    size_t differing = 0;
+    for (size_t i = 0; i < word.pixels.size(); ++i) differing += typed.pixels[i] != word.pixels[i];
+    EXPECT_EQ(differing, 0u) << twin.what << ": pixels that differ";
+  }
+  EXPECT_TRUE(Screen().lines.empty());
 }
 
 }  // namespace

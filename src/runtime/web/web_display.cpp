@@ -241,14 +241,14 @@ void WebDisplay::Poll() {
   seenInput_ = inputArrived_;
 }
 
-// A browser's timer fires up to a millisecond or so after its time, and the
-// program's steps are due to the millisecond: a wait asks the timer for a
-// whole millisecond less than is left and goes the last two in plain
-// yields, which come back at once.
+// A browser's timer fires a little after its time (a few tenths of a
+// millisecond when the page is idle), and the program's steps are due to
+// the millisecond: a wait asks the timer for half a millisecond less than
+// is left and goes the rest in plain yields, which come back at once.
 int32_t WaitSlice(double leftSeconds) {
-  const double ms = leftSeconds * 1000.0;
-  if (ms < 2.0) return 0;
-  return static_cast<int32_t>(std::min(std::floor(ms) - 1.0, double{kWaitSliceMs}));
+  const double ms = leftSeconds * 1000.0 - 0.5;
+  if (ms < 1.0) return 0;
+  return static_cast<int32_t>(std::min(std::floor(ms), double{kWaitSliceMs}));
 }
 
 void WebDisplay::Sleep(int32_t ms) {
