@@ -162,8 +162,9 @@ printf 'load average before %s, after %s; %s cores\n\n' "$load_before" "$load_af
 printf 'native (Xvfb + openbox): %s\n' "$native_line"
 printf '        cpu %% from /proc while it ran: %s (Xvfb beside it: %s)\n' "$n_proc" "$x_proc"
 printf 'page (headless chromium): %s\n' "$page_line"
-printf '        console.log holds it: %s; the whole browser (%s processes) used %s s CPU in %s s: %s %%\n\n' \
+printf '        console.log holds it: %s; the whole browser (%s processes) used %s s CPU in %s s: %s %%\n' \
   "$(value benchmark_line_logged)" "$(value browser_processes)" "$b_cpu_s" "$b_wall" "$b_cpu"
+printf '        by process: %s\n\n' "$(value browser_cpu_by_kind)"
 verdict 'steps/s page / native' "$p_steps / $n_steps = $steps_ratio" '>= 0.9' "$steps_ratio >= 0.9"
 verdict 'CPU ms per step browser / native' "$p_ms / $n_ms = $cpu_ratio" '<= 2' "$cpu_ratio <= 2"
 verdict 'first frame after navigation (ms)' "$first_ms" '<= 2000' "$first_ms <= 2000"

@@ -52,17 +52,31 @@ function treeTicks(rootPid) {
   }
   let total = 0;
   let count = 0;
+  const byKind = {};
   for (const [pid, ticksUsed] of cpu) {
     for (let p = pid; p > 1; p = parents.get(p)) {
       if (p === rootPid) {
         total += ticksUsed;
         ++count;
+        const kind = processKind(pid);
+        byKind[kind] = (byKind[kind] || 0) + ticksUsed / ticks;
         break;
       }
       if (!parents.has(p)) break;
     }
   }
-  return { seconds: total / ticks, processes: count };
+  return { seconds: total / ticks, processes: count, byKind };
+}
+
+// Chromium names each process's part with --type= (none: the browser).
+function processKind(pid) {
+  try {
+    const args = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split(/[\0 ]/);
+    const type = args.find((a) => a.startsWith('--type='));
+    return type ? type.slice(7) : 'browser';
+  } catch {
+    return 'gone';
+  }
 }
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -132,6 +146,11 @@ async function main() {
     say('browser_cpu_seconds', (cpu1.seconds - cpu0.seconds).toFixed(2));
     say('browser_wall_seconds', wall.toFixed(2));
     say('browser_processes', cpu1.processes);
+    const kinds = Object.keys(cpu1.byKind).sort();
+    say(
+      'browser_cpu_by_kind',
+      kinds.map((k) => `${k} ${((cpu1.byKind[k] || 0) - (cpu0.byKind[k] || 0)).toFixed(2)} s`).join(', '),
+    );
     say('heap_early_bytes', heapEarly);
     say('heap_bytes', await bench.evaluate(() => window.wimmel.heapBytes()));
     for (const problem of bench.problems) console.log(`note: benchmark page: ${problem}`);
