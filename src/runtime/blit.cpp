@@ -64,7 +64,7 @@ inline void Step16Sse2(uint16_t* d, const uint16_t* s) {
 }
 
 void Keyed32Sse2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
-                 int32_t width, int32_t height) {
+                 int32_t width, int32_t height) noexcept {
   for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
     auto* d = reinterpret_cast<uint32_t*>(dst);
     const auto* s = reinterpret_cast<const uint32_t*>(src);
@@ -88,7 +88,7 @@ void Keyed32Sse2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t src
 }
 
 void Keyed16Sse2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
-                 int32_t width, int32_t height) {
+                 int32_t width, int32_t height) noexcept {
   for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
     auto* d = reinterpret_cast<uint16_t*>(dst);
     const auto* s = reinterpret_cast<const uint16_t*>(src);
@@ -130,7 +130,7 @@ WIMMEL_AVX2 inline void Step16Avx2(uint16_t* d, const uint16_t* s) {
 }
 
 WIMMEL_AVX2 void Keyed32Avx2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
-                             int32_t width, int32_t height) {
+                             int32_t width, int32_t height) noexcept {
   if (width < 8) {
     Keyed32Sse2(dst, dstPitch, src, srcPitch, width, height);
     return;
@@ -145,7 +145,7 @@ WIMMEL_AVX2 void Keyed32Avx2(uint8_t* dst, int32_t dstPitch, const uint8_t* src,
 }
 
 WIMMEL_AVX2 void Keyed16Avx2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
-                             int32_t width, int32_t height) {
+                             int32_t width, int32_t height) noexcept {
   if (width < 16) {
     Keyed16Sse2(dst, dstPitch, src, srcPitch, width, height);
     return;
@@ -172,7 +172,7 @@ constexpr uint32_t TailLanes(int32_t left) {
 }
 
 WIMMEL_AVX512 void Keyed32Avx512(uint8_t* dst, int32_t dstPitch, const uint8_t* src,
-                                 int32_t srcPitch, int32_t width, int32_t height) {
+                                 int32_t srcPitch, int32_t width, int32_t height) noexcept {
   const __m256i low = _mm256_set1_epi32(kLow24);
   const __m256i key = _mm256_set1_epi32(kKey32);
   const int32_t full = width & ~7;
@@ -193,7 +193,7 @@ WIMMEL_AVX512 void Keyed32Avx512(uint8_t* dst, int32_t dstPitch, const uint8_t* 
 }
 
 WIMMEL_AVX512 void Keyed16Avx512(uint8_t* dst, int32_t dstPitch, const uint8_t* src,
-                                 int32_t srcPitch, int32_t width, int32_t height) {
+                                 int32_t srcPitch, int32_t width, int32_t height) noexcept {
   const __m256i key = _mm256_set1_epi16(static_cast<int16_t>(kKey16));
   const int32_t full = width & ~15;
   const auto tail = static_cast<__mmask16>(TailLanes(width - full));
@@ -221,7 +221,7 @@ WIMMEL_AVX512 void Keyed16Avx512(uint8_t* dst, int32_t dstPitch, const uint8_t* 
 constexpr int32_t kInlineRowLimit = 1024;
 
 void CopyRowsSse2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
-                  int32_t bytes, int32_t height) {
+                  int32_t bytes, int32_t height) noexcept {
   if (bytes < 16 || bytes > kInlineRowLimit) {
     for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
       std::memcpy(dst, src, static_cast<size_t>(bytes));
@@ -250,7 +250,7 @@ void CopyRowsSse2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t sr
 
 #ifdef WIMMEL_BLIT_X86
 WIMMEL_AVX2 void CopyRowsAvx2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
-                              int32_t bytes, int32_t height) {
+                              int32_t bytes, int32_t height) noexcept {
   if (bytes < 32 || bytes > kInlineRowLimit) {
     CopyRowsSse2(dst, dstPitch, src, srcPitch, bytes, height);
     return;
@@ -385,10 +385,17 @@ Blitters MeasureBlitters() {
   const Blitters* best = Choose(BlitLevel::Best);
   if (best != &kAvx512) return *best;
   double higher = 0, lower = 0;
-  TimeTwo(kAvx512.keyed32, kAvx2.keyed32, 4, higher, lower);
-  const bool lower32 = PreferLowerLevel(higher, lower);
-  TimeTwo(kAvx512.keyed16, kAvx2.keyed16, 2, higher, lower);
-  const bool lower16 = PreferLowerLevel(higher, lower);
+  bool lower32 = false, lower16 = false;
+  // The first put times the copiers, and a put never throws: without
+  // memory for the scratch images the features alone decide.
+  try {
+    TimeTwo(kAvx512.keyed32, kAvx2.keyed32, 4, higher, lower);
+    lower32 = PreferLowerLevel(higher, lower);
+    TimeTwo(kAvx512.keyed16, kAvx2.keyed16, 2, higher, lower);
+    lower16 = PreferLowerLevel(higher, lower);
+  } catch (const std::bad_alloc&) {
+    return *best;
+  }
   Blitters chosen = kAvx512;
   chosen.keyed32 = lower32 ? kAvx2.keyed32 : kAvx512.keyed32;
   chosen.keyed16 = lower16 ? kAvx2.keyed16 : kAvx512.keyed16;

@@ -138,7 +138,7 @@ void Line(ImageData& img, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32
 }  // namespace
 
 int32_t PutImage(Image target, int32_t x, int32_t y, Image image, int32_t srcX, int32_t srcY,
-                 int32_t srcW, int32_t srcH, PutMode mode) {
+                 int32_t srcW, int32_t srcH, PutMode mode) noexcept {
   if (!image || !ScreenOpen()) return 1;
   bool isScreen = false;
   ImageData* dst = ResolveTarget(target, isScreen);

@@ -212,9 +212,10 @@ struct TerminalState {
 // blitter is chosen once per surface), so no row pays for the choice: the
 // highest level the processor has, except that where it has AVX-512 the
 // AVX2 keyed copy is timed beside it for each pixel size and taken when it
-// is clearly faster. Widths and heights are in pixels, both above 0.
+// is clearly faster. Widths and heights are in pixels, both above 0. They
+// never throw, so that PutImage calls them plainly.
 using RectCopy = void (*)(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t srcPitch,
-                          int32_t width, int32_t height);
+                          int32_t width, int32_t height) noexcept;
 struct Blitters {
   RectCopy keyed16;
   RectCopy keyed32;

@@ -74,9 +74,13 @@ uint32_t ImageId(Image image);
 enum class PutMode : int32_t { Opaque = 0, Transparent = 1 };
 // Copies the source rectangle (srcX, srcY, srcW, srcH) of image to target at
 // (x, y), clipped to both. Result 0 when something could be drawn, 1 when the
-// image is null, no screen is open or the pixel formats differ.
+// image is null, no screen is open or the pixel formats differ. It never
+// throws: the scene puts its figures with it thousands of times a step, and
+// a call that cannot throw costs nothing extra where the caller holds
+// objects to destroy (in WebAssembly such a call would otherwise go through
+// JavaScript to catch what it throws).
 int32_t PutImage(Image target, int32_t x, int32_t y, Image image, int32_t srcX, int32_t srcY,
-                 int32_t srcW, int32_t srcH, PutMode mode);
+                 int32_t srcW, int32_t srcH, PutMode mode) noexcept;
 // kind 0 line, 1 box outline, 2 filled box; both corners inclusive.
 void DrawLine(Image target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
               int32_t kind);
