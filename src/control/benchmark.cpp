@@ -33,6 +33,10 @@ double ProcessCpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+double CpuSoFar(const BenchmarkRun& run) {
+  return run.cpu ? run.cpu() : ProcessCpuSeconds();
+}
+
 uint64_t PresentsSoFar(const BenchmarkRun& run) {
   return run.presents ? run.presents() : 0;
 }
@@ -64,10 +68,12 @@ std::string BenchmarkLine(const BenchmarkMeasures& m) {
   return line;
 }
 
-void RequestBenchmark(double seconds, std::function<uint64_t()> presents) {
+void RequestBenchmark(double seconds, std::function<uint64_t()> presents,
+                      std::function<double()> cpu) {
   BenchmarkRun& run = State().benchmark;
   run.seconds = seconds;
   run.presents = std::move(presents);
+  run.cpu = std::move(cpu);
   // Nobody answers a message during a benchmark: one that would wait for a
   // key ends the run, and a run with a message measured something else.
   if (seconds > 0) EndRunAtMessages("wimmel: --benchmark ends at a message that waits for a key:");
@@ -87,7 +93,7 @@ void BeginBenchmark() {
   run.running = true;
   run.start = rt::TimerSeconds();
   run.presentsAtStart = PresentsSoFar(run);
-  run.cpuAtStart = ProcessCpuSeconds();
+  run.cpuAtStart = CpuSoFar(run);
 }
 
 bool BenchmarkRunning() {
@@ -103,7 +109,7 @@ void FinishBenchmark() {
   BenchmarkRun& run = State().benchmark;
   BenchmarkMeasures m;
   m.seconds = rt::TimerSeconds() - run.start;
-  m.cpuSeconds = ProcessCpuSeconds() - run.cpuAtStart;
+  m.cpuSeconds = CpuSoFar(run) - run.cpuAtStart;
   m.presents = PresentsSoFar(run) - run.presentsAtStart;
   m.stepTimes = scene::TakeStepTimes();
   run.running = false;

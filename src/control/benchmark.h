@@ -32,6 +32,8 @@ struct BenchmarkRun {
   double seconds = 0;  // 0: none asked for
   // The count of frames the display has sent to the window so far.
   std::function<uint64_t()> presents;
+  // The processor time the program has used so far, in seconds.
+  std::function<double()> cpu;
   bool running = false;
   double start = 0;
   uint64_t presentsAtStart = 0;
@@ -39,10 +41,13 @@ struct BenchmarkRun {
 };
 
 // Makes the scene that the command line opens a benchmark of the given
-// length; presents counts the display's frames (null: none are counted).
+// length; presents counts the display's frames (null: none are counted),
+// and cpu reads the processor time the program has used so far (null: the
+// process's own, every thread's, from the system).
 // From then on a message that would wait for a key ends the program with
 // status 1 and the message on standard error. Called before Haupt.
-void RequestBenchmark(double seconds, std::function<uint64_t()> presents);
+void RequestBenchmark(double seconds, std::function<uint64_t()> presents,
+                      std::function<double()> cpu = nullptr);
 
 // Called by the main loop when it starts: with a benchmark asked for, sets
 // the shortest wait (as "Schneller" pressed until it changes nothing more),

@@ -99,7 +99,9 @@ int Run() {
                        options.mode ? options.mode->depth : 0, options.figures.value_or(0),
                        options.music ? (*options.music ? 1 : 0) : -1);
   if (options.benchmarkSeconds) {
-    control::RequestBenchmark(*options.benchmarkSeconds, [] { return web::WebDisplayPresents(); });
+    control::RequestBenchmark(
+        *options.benchmarkSeconds, [] { return web::WebDisplayPresents(); },
+        [] { return web::WebDisplayBusySeconds(); });
   }
   wimmel_page_running();
   int code = 0;

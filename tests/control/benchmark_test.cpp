@@ -65,12 +65,15 @@ class BenchmarkRun : public ::testing::Test {
   // Runs the program with a benchmark of seconds; keys are queued as the
   // scene support hands them out. Returns what it printed on standard
   // output.
-  std::string Run(double seconds, int32_t figures = 3) {
+  std::string Run(double seconds, int32_t figures = 3, std::function<double()> cpu = nullptr) {
     started_ = RequestStart(640, 480, 16, figures, -1);
-    control::RequestBenchmark(seconds, [this] {
-      if (atBegin_) std::exchange(atBegin_, nullptr)();
-      return static_cast<uint64_t>(Polls());
-    });
+    control::RequestBenchmark(
+        seconds,
+        [this] {
+          if (atBegin_) std::exchange(atBegin_, nullptr)();
+          return static_cast<uint64_t>(Polls());
+        },
+        std::move(cpu));
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     code_ = ExitCodeOf([] { Haupt(0, nullptr); });
@@ -126,6 +129,14 @@ TEST_F(BenchmarkRun, RunsTheSceneAtTheShortestWaitAndEndsWithItsLine) {
   EXPECT_TRUE(ConsoleText().find("Frage Ihre Grafikkarte") == std::string::npos)
       << "no start screen, before or after";
   EXPECT_EQ(errors_, "");
+}
+
+// A display without a processor clock to ask (the page) gives its own:
+// the line's share is that clock's, not the process's.
+TEST_F(BenchmarkRun, CpuPercentComesFromTheGivenClock) {
+  const std::string out = Run(1.0, 3, [] { return 100 + 0.25 * rt::headless::Clock(); });
+  EXPECT_EQ(code_, 0);
+  EXPECT_NEAR(Value(out, "cpu_percent"), 25, 0.5) << out;
 }
 
 // The processor time of the whole process, user and system: the looks at

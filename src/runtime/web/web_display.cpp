@@ -120,6 +120,9 @@ class WebDisplay final : public Display {
   void FrameDone() override;
 
   uint64_t Presents() const { return presents_; }
+  // Seconds the program has held the page's thread since the display was
+  // made: all but the time handed to the browser.
+  double BusySeconds() { return Now() - made_ - handedBack_; }
 
   // Event handlers, called by the browser while the program waits.
   bool OnKeyDown(const EmscriptenKeyboardEvent& e);
@@ -131,6 +134,8 @@ class WebDisplay final : public Display {
   // Hands control to the browser for ms milliseconds (0: just long enough
   // for it to run what waits), with the picture and the sound kept up.
   void Yield(int32_t ms);
+  // The browser's turn itself: its time is not the program's.
+  void HandBack(int32_t ms);
   // Puts what changed on the screen on the canvas.
   void Present();
   void SendMouse();
@@ -141,6 +146,8 @@ class WebDisplay final : public Display {
   uint64_t inputArrived_ = 0;
   uint64_t seenInput_ = 0;
   double lastYield_ = 0;
+  double made_ = 0;
+  double handedBack_ = 0;
   double lastPresent_ = -1;
   uint64_t presents_ = 0;
 
@@ -175,6 +182,7 @@ WebDisplay::WebDisplay() {
   current = this;
   mouse_.active = wimmel_web_has_focus() != 0;
   lastYield_ = Now();
+  made_ = lastYield_;
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
                                   KeyDownHandler);
   emscripten_set_mousedown_callback(kCanvas, nullptr, EM_FALSE, MouseHandler);
@@ -231,8 +239,14 @@ void WebDisplay::Present() {
 void WebDisplay::Yield(int32_t ms) {
   if (Now() - lastPresent_ >= kPresentInterval) Present();
   PumpAudio();
+  HandBack(ms);
+}
+
+void WebDisplay::HandBack(int32_t ms) {
+  const double before = Now();
   wimmel_web_wait(ms);
   lastYield_ = Now();
+  handedBack_ += lastYield_ - before;
 }
 
 void WebDisplay::Poll() {
@@ -272,8 +286,7 @@ void WebDisplay::FrameDone() {
   Present();
   // The browser paints what it was given before the program goes on.
   PumpAudio();
-  wimmel_web_wait(0);
-  lastYield_ = Now();
+  HandBack(0);
 }
 
 bool WebDisplay::OnKeyDown(const EmscriptenKeyboardEvent& e) {
@@ -348,6 +361,11 @@ std::unique_ptr<Display> MakeWebDisplay() {
 uint64_t WebDisplayPresents() {
   const auto* display = dynamic_cast<const WebDisplay*>(&CurrentDisplay());
   return display ? display->Presents() : 0;
+}
+
+double WebDisplayBusySeconds() {
+  auto* display = dynamic_cast<WebDisplay*>(&CurrentDisplay());
+  return display ? display->BusySeconds() : 0;
 }
 
 }  // namespace wimmel::rt::web

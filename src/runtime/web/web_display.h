@@ -18,6 +18,11 @@ std::unique_ptr<Display> MakeWebDisplay();
 // How many times the canvas received a new picture from the current
 // runtime's web display (0 for another display).
 uint64_t WebDisplayPresents();
+// The processor time of the page's thread that the program has used under
+// the current runtime's web display, in seconds: the time since the display
+// was made, less the turns it handed to the browser (0 for another display).
+// A page has no processor clock of its own to ask.
+double WebDisplayBusySeconds();
 
 // The Web Audio device. Its fill function runs on the page's thread, called
 // by the display whenever the program hands control back to the browser.
