@@ -181,7 +181,7 @@ if [ "$long" -eq 1 ]; then
     "$max <= $settled && $max <= 128000000"
 fi
 grep '^note: ' "$out/page.txt" | sed 's/^note: /page problem: /'
-printf '\npresents/s page %s; the page'\''s own cpu_percent %s (its process alone)\n' "$p_presents" "$p_cpu_own"
+printf '\npresents/s page %s; the page'\''s own cpu_percent %s (the share of the page'\''s thread the program held)\n' "$p_presents" "$p_cpu_own"
 if [ "$missed" -eq 0 ]; then
   printf 'every target met\n'
   exit 0
