@@ -100,6 +100,14 @@ uint32_t MixColour(Rgb c) {
   return MixColour(c.r, c.g, c.b);
 }
 
+// A window keeps each colour as its components and as the mixed pixel.
+void StoreColour(Rgb colour, int32_t& r, int32_t& g, int32_t& b, uint32_t& mixed) {
+  r = colour.r;
+  g = colour.g;
+  b = colour.b;
+  mixed = MixColour(colour);
+}
+
 // Shade components wrap at 32 bits, like every other colour bit pattern; the
 // sum is taken in 64 bits so that extreme components and distances cannot
 // overflow on the way.
@@ -279,20 +287,12 @@ void SetPosition(int32_t window, int32_t x, int32_t y) {
 
 void SetBaseColour(int32_t window, Rgb colour) {
   FensterDaten* w = LiveWindow(window);
-  if (w == nullptr) return;
-  w->baseR = colour.r;
-  w->baseG = colour.g;
-  w->baseB = colour.b;
-  w->baseColour = MixColour(colour);
+  if (w != nullptr) StoreColour(colour, w->baseR, w->baseG, w->baseB, w->baseColour);
 }
 
 void SetFrameColour(int32_t window, Rgb colour) {
   FensterDaten* w = LiveWindow(window);
-  if (w == nullptr) return;
-  w->frameR = colour.r;
-  w->frameG = colour.g;
-  w->frameB = colour.b;
-  w->frameColour = MixColour(colour);
+  if (w != nullptr) StoreColour(colour, w->frameR, w->frameG, w->frameB, w->frameColour);
 }
 
 void SetFrameWidth(int32_t window, int32_t width) {
@@ -309,11 +309,7 @@ void SetFrameDistance(int32_t window, int32_t dx, int32_t dy) {
 
 void SetTextColour(int32_t window, Rgb colour) {
   FensterDaten* w = LiveWindow(window);
-  if (w == nullptr) return;
-  w->textR = colour.r;
-  w->textG = colour.g;
-  w->textB = colour.b;
-  w->textColour = MixColour(colour);
+  if (w != nullptr) StoreColour(colour, w->textR, w->textG, w->textB, w->textColour);
 }
 
 void SetFont(int32_t window, int32_t font) {
