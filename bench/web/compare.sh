@@ -68,16 +68,7 @@ done
 source "$root/tests/support/x11_session.sh"
 out=$(mktemp -d "${TMPDIR:-/tmp}/web-compare.XXXXXX")
 session_remove=("$out")
-calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
-ticks=$(getconf CLK_TCK)
-cpu_ticks() {
-  local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-  stat=${stat##*) }
-  set -- $stat
-  echo $(( ${12} + ${13} ))
-}
-now() { date +%s.%N; }
+source "$here/../support/measure.sh"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # ---------------------------------------------------------------- native

@@ -64,19 +64,7 @@ source "$root/tests/support/x11_session.sh"
 out=$(mktemp -d "${TMPDIR:-/tmp}/cpu_per_frame.XXXXXX")
 session_remove=("$out")
 
-ticks=$(getconf CLK_TCK)
-# cpu_ticks PID: user + system time of the whole process so far, in ticks.
-# Fields are counted after the command name's closing parenthesis, which
-# may itself hold blanks.
-cpu_ticks() {
-  local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-  stat=${stat##*) }
-  set -- $stat
-  echo $(( ${12} + ${13} ))
-}
-now() { date +%s.%N; }
-calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
+source "$here/../support/measure.sh"
 
 x11_start "$out" || die "$x11_error"
 
