@@ -330,8 +330,12 @@ void DrawFigures(const FigureTable& t, int32_t n) {
     }
     const int32_t k = t.drawOrder[static_cast<size_t>(p)].figure;
     const FigurDaten& f = t.figures[static_cast<size_t>(k)];
-    rt::PutImage(nullptr, f.x, f.y, f.strip.Source(), f.srcX, f.srcY, f.frameW, f.frameH,
-                 rt::PutMode::Transparent);
+    if (const rt::OpaqueRuns* runs = f.strip.Runs(f.srcX, f.srcY, f.frameW, f.frameH)) {
+      rt::PutRuns(nullptr, f.x, f.y, *runs);
+    } else {
+      rt::PutImage(nullptr, f.x, f.y, f.strip.Source(), f.srcX, f.srcY, f.frameW, f.frameH,
+                   rt::PutMode::Transparent);
+    }
     if (f.active == 1) {
       const int32_t x1 = Clamp32(int64_t{f.x} + 2);
       const int32_t x2 = Clamp32(int64_t{f.x} + 2 + f.width - 4);

@@ -11,6 +11,14 @@ namespace wimmel::scene {
 struct SharedPicture {
   rt::OwnedImage image;
   explicit SharedPicture(rt::OwnedImage i) : image(std::move(i)) {}
+
+  // The runs of the frames put from the picture so far. Its pixels never
+  // change, so what was found once stays true.
+  struct Frame {
+    int32_t x, y, width, height;
+    rt::OpaqueRuns runs;
+  };
+  mutable std::vector<Frame> frames;
 };
 
 namespace {
@@ -159,6 +167,18 @@ void Strip::UpdateSource() {
   } else {
     source_ = shared_ != nullptr ? shared_->image.get() : nullptr;
   }
+}
+
+const rt::OpaqueRuns* Strip::Runs(int32_t srcX, int32_t srcY, int32_t width,
+                                  int32_t height) const {
+  if (!IsShared() || !rt::RunsPayOff(bytesPerPixel_)) return nullptr;
+  std::vector<SharedPicture::Frame>& frames = shared_->frames;
+  for (const SharedPicture::Frame& f : frames) {
+    if (f.x == srcX && f.y == srcY && f.width == width && f.height == height) return &f.runs;
+  }
+  frames.push_back({srcX, srcY, width, height,
+                    rt::FindOpaqueRuns(shared_->image, srcX, srcY, width, height)});
+  return &frames.back().runs;
 }
 
 void Strip::MakeOwnCopy() {

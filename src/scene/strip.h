@@ -94,6 +94,10 @@ class Strip {
   rt::Image Source() const { return source_; }
   // True while the strip shares a decoded picture instead of owning pixels.
   bool IsShared() const { return shared_ != nullptr && !own_; }
+  // The opaque runs of a frame (a source rectangle) while the strip shares a
+  // picture and runs pay off, found once per picture and frame; null while
+  // the strip owns its pixels, which change.
+  const rt::OpaqueRuns* Runs(int32_t srcX, int32_t srcY, int32_t width, int32_t height) const;
 
  private:
   void MakeOwnCopy();

@@ -292,6 +292,14 @@ TEST_P(Blit, ClipsAtEveryEdgeLikeTheReference) {
               << blitters_ << " depth " << depth << (transparent ? " transparent" : " opaque")
               << " at " << x << "," << y << " rect " << r.x << "," << r.y << "," << r.w << ","
               << r.h;
+          if (!transparent) continue;
+          // The same put from the rectangle's runs.
+          for (int32_t i = 0; i < tw * th; ++i) Poke(target, i % tw, i / tw, 0x0AAA + i);
+          const rt::OpaqueRuns runs = rt::FindOpaqueRuns(image, r.x, r.y, r.w, r.h);
+          EXPECT_EQ(rt::PutRuns(target, x, y, runs), runs.Empty() ? 1 : 0);
+          ASSERT_EQ(Pixels(target), expected)
+              << "runs, depth " << depth << " at " << x << "," << y << " rect " << r.x << ","
+              << r.y << "," << r.w << "," << r.h;
         }
       }
     }
@@ -343,8 +351,12 @@ TEST_P(Blit, EveryRowLength) {
         expected.push_back(want);
       }
     }
+    const std::vector<uint32_t> before = Pixels(target);
     ASSERT_EQ(rt::PutImage(target, 0, 0, image, 0, 0, w, 2, rt::PutMode::Transparent), 0);
     ASSERT_EQ(Pixels(target), expected) << blitters_ << " depth " << depth << " width " << w;
+    for (int32_t i = 0; i < w * 2; ++i) Poke(target, i % w, i / w, before[i]);
+    ASSERT_EQ(rt::PutRuns(target, 0, 0, rt::FindOpaqueRuns(image, 0, 0, w, 2)), 0);
+    ASSERT_EQ(Pixels(target), expected) << "runs, depth " << depth << " width " << w;
     ASSERT_EQ(rt::PutImage(target, 0, 0, image, 0, 0, w, 2, rt::PutMode::Opaque), 0);
     ASSERT_EQ(Pixels(target), Pixels(image))
         << blitters_ << " opaque, depth " << depth << " width " << w;
