@@ -228,23 +228,26 @@ void CopyRowsSse2(uint8_t* dst, int32_t dstPitch, const uint8_t* src, int32_t sr
     }
     return;
   }
+  const auto move = [](uint8_t* d, const uint8_t* s) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
+  };
   for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
+    // Four vectors a pass: in WebAssembly, where these are the widest, the
+    // loop's own work counts.
     int32_t i = 0;
-    for (; i + 32 <= bytes; i += 32) {
+    for (; i + 64 <= bytes; i += 64) {
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
       const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 16));
+      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 32));
+      const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 48));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), a);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 16), b);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 32), c);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 48), d);
     }
-    if (i + 16 <= bytes) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
-                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
-      i += 16;
-    }
-    if (i < bytes) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + bytes - 16),
-                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + bytes - 16)));
-    }
+    for (; i + 16 <= bytes; i += 16) move(dst + i, src + i);
+    if (i < bytes) move(dst + bytes - 16, src + bytes - 16);
   }
 }
 
