@@ -260,9 +260,9 @@ void WebDisplay::Poll() {
 // the timer for what is left, rounded down unless it lacks less than 0.2
 // ms of the next millisecond, and goes the rest in plain yields, which come
 // back at once but keep the thread busy: asking for the millisecond a
-// little early costs a step about 0.2 ms of its time at most, while
-// yielding through the last millisecond of every wait cost the page a
-// tenth of its processor time.
+// little early makes a step at most 0.2 ms early, while yielding through
+// the last millisecond or so of every wait kept the page's thread busy
+// for about eight round trips a step.
 int32_t WaitSlice(double leftSeconds) {
   const double ms = std::floor(leftSeconds * 1000.0 + 0.2);
   if (ms < 1.0) return 0;
