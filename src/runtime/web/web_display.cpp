@@ -259,8 +259,8 @@ void WebDisplay::Poll() {
 // time (a few tenths of a millisecond when the page is idle). A wait asks
 // the timer for what is left, rounded down unless it lacks less than 0.2
 // ms of the next millisecond, and goes the rest in plain yields, which come
-// back at once but keep the thread busy: asking for the millisecond a
-// little early makes a step at most 0.2 ms early, while yielding through
+// back at once but keep the thread busy: rounding up makes a step at most
+// 0.2 ms later than the timer's own delay does, while yielding through
 // the last millisecond or so of every wait kept the page's thread busy
 // for about eight round trips a step.
 int32_t WaitSlice(double leftSeconds) {
