@@ -100,8 +100,10 @@ endfunction()
 # display), and only the functions on the way to such a wait are
 # instrumented for that; for Asyncify's analysis every function with an
 # indirect call might be, so the hot ones that never reach a wait (the puts
-# with their blitters, the canvas conversion, the mixer) are named in
-# web/asyncify_remove.txt and run as compiled. The page's files are copied beside it, and the
+# with their blitters, the other drawing of a step, the figures' collision
+# test and draw order, the canvas conversion, the mixer, and the screen
+# lock and operator new, whose handler paths make every caller suspect) are
+# named in web/asyncify_remove.txt and run as compiled. The page's files are copied beside it, and the
 # data of WIMMEL_WEB_DATA (a native tree's generated data) is packed into
 # wimmel.data.
 set(WIMMEL_WEB_DATA "" CACHE PATH "The generated data folder to publish with the page")
