@@ -82,8 +82,8 @@ OpaqueRuns FindOpaqueRuns(Image image, int32_t srcX, int32_t srcY, int32_t srcW,
   runs.height_ = static_cast<int32_t>(y1 - y0);
   runs.rows_.reserve(static_cast<size_t>(runs.height_) + 1);
   for (int64_t y = y0; y < y1; ++y) {
-    runs.rows_.push_back({static_cast<uint32_t>(runs.runs_.size()),
-                          static_cast<uint32_t>(runs.bytes_.size())});
+    runs.rows_.push_back(
+        {static_cast<uint32_t>(runs.runs_.size()), static_cast<uint32_t>(runs.bytes_.size())});
     const uint8_t* row = image->pixels + static_cast<size_t>(y) * image->pitch;
     int32_t start = -1;
     for (int64_t x = x0; x <= x1; ++x) {
@@ -101,8 +101,8 @@ OpaqueRuns FindOpaqueRuns(Image image, int32_t srcX, int32_t srcY, int32_t srcW,
       }
     }
   }
-  runs.rows_.push_back({static_cast<uint32_t>(runs.runs_.size()),
-                        static_cast<uint32_t>(runs.bytes_.size())});
+  runs.rows_.push_back(
+      {static_cast<uint32_t>(runs.runs_.size()), static_cast<uint32_t>(runs.bytes_.size())});
   return runs;
 }
 
@@ -122,19 +122,35 @@ int32_t PutRuns(Image target, int32_t x, int32_t y, const OpaqueRuns& runs) noex
   if (x0 >= x1 || y0 >= y1) return 0;
   const OpaqueRuns::Run* const allRuns = runs.runs_.data();
   const uint8_t* const allBytes = runs.bytes_.data();
-  for (int64_t ty = y0; ty < y1; ++ty) {
-    const OpaqueRuns::Row& row = runs.rows_[static_cast<size_t>(ty - top)];
-    const OpaqueRuns::Row& next = (&row)[1];
-    uint8_t* line = dst->pixels + static_cast<size_t>(ty) * dst->pitch;
-    const uint8_t* bytes = allBytes + row.firstByte;
-    for (uint32_t k = row.firstRun; k < next.firstRun; ++k) {
-      const OpaqueRuns::Run run = allRuns[k];
-      const int64_t from = left + run.x, to = from + run.count;
-      const int64_t a = std::max(from, x0), b = std::min(to, x1);
-      if (a < b) {
-        CopyRun(line + a * bpp, bytes + (a - from) * bpp, static_cast<size_t>((b - a) * bpp));
+  if (x0 == left && x1 == left + runs.width_) {
+    // Every column shows: each run goes over whole.
+    uint8_t* line = dst->pixels + static_cast<size_t>(y0) * dst->pitch + left * bpp;
+    for (int64_t ty = y0; ty < y1; ++ty, line += dst->pitch) {
+      const OpaqueRuns::Row& row = runs.rows_[static_cast<size_t>(ty - top)];
+      const uint32_t end = (&row)[1].firstRun;
+      const uint8_t* bytes = allBytes + row.firstByte;
+      for (uint32_t k = row.firstRun; k < end; ++k) {
+        const OpaqueRuns::Run run = allRuns[k];
+        const size_t n = static_cast<size_t>(run.count) * bpp;
+        CopyRun(line + static_cast<size_t>(run.x) * bpp, bytes, n);
+        bytes += n;
       }
-      bytes += static_cast<size_t>(run.count) * bpp;
+    }
+  } else {
+    for (int64_t ty = y0; ty < y1; ++ty) {
+      const OpaqueRuns::Row& row = runs.rows_[static_cast<size_t>(ty - top)];
+      const OpaqueRuns::Row& next = (&row)[1];
+      uint8_t* line = dst->pixels + static_cast<size_t>(ty) * dst->pitch;
+      const uint8_t* bytes = allBytes + row.firstByte;
+      for (uint32_t k = row.firstRun; k < next.firstRun; ++k) {
+        const OpaqueRuns::Run run = allRuns[k];
+        const int64_t from = left + run.x, to = from + run.count;
+        const int64_t a = std::max(from, x0), b = std::min(to, x1);
+        if (a < b) {
+          CopyRun(line + a * bpp, bytes + (a - from) * bpp, static_cast<size_t>((b - a) * bpp));
+        }
+        bytes += static_cast<size_t>(run.count) * bpp;
+      }
     }
   }
   if (isScreen) {
