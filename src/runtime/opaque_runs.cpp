@@ -160,13 +160,4 @@ int32_t PutRuns(Image target, int32_t x, int32_t y, const OpaqueRuns& runs) noex
   return 0;
 }
 
-bool RunsPayOff(int32_t bytesPerPixel) {
-#ifdef __wasm__
-  return bytesPerPixel == 4;
-#else
-  (void)bytesPerPixel;
-  return false;
-#endif
-}
-
 }  // namespace wimmel::rt

@@ -99,7 +99,14 @@ class OpaqueRuns {
 // vector and runs take a fifth off a step of 1024 figures. On x86 the keyed
 // copy's 256-bit vectors are as fast as runs at 32 bits and faster at 16,
 // and in WebAssembly the two are even at 16.
-bool RunsPayOff(int32_t bytesPerPixel);
+constexpr bool RunsPayOff(int32_t bytesPerPixel) {
+#ifdef __wasm__
+  return bytesPerPixel == 4;
+#else
+  static_cast<void>(bytesPerPixel);
+  return false;
+#endif
+}
   struct Run {
     uint16_t x;      // from the left of the rectangle's visible part
     uint16_t count;  // pixels
@@ -130,7 +137,14 @@ int32_t PutRuns(Image target, int32_t x, int32_t y, const OpaqueRuns& runs) noex
 // vector and runs take a fifth off a step of 1024 figures. On x86 the keyed
 // copy's 256-bit vectors are as fast as runs at 32 bits and faster at 16,
 // and in WebAssembly the two are even at 16.
-bool RunsPayOff(int32_t bytesPerPixel);
+constexpr bool RunsPayOff(int32_t bytesPerPixel) {
+#ifdef __wasm__
+  return bytesPerPixel == 4;
+#else
+  static_cast<void>(bytesPerPixel);
+  return false;
+#endif
+}
 // kind 0 line, 1 box outline, 2 filled box; both corners inclusive.
 void DrawLine(Image target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
               int32_t kind);
