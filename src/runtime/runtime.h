@@ -94,19 +94,6 @@ class OpaqueRuns {
   friend OpaqueRuns FindOpaqueRuns(Image image, int32_t srcX, int32_t srcY, int32_t srcW,
                                    int32_t srcH);
   friend int32_t PutRuns(Image target, int32_t x, int32_t y, const OpaqueRuns& runs) noexcept;
-// Whether putting from runs is worth it here for pixels of this size: in
-// WebAssembly on 32-bit screens, where the keyed copy tests 4 pixels a
-// vector and runs take a fifth off a step of 1024 figures. On x86 the keyed
-// copy's 256-bit vectors are as fast as runs at 32 bits and faster at 16,
-// and in WebAssembly the two are even at 16.
-constexpr bool RunsPayOff(int32_t bytesPerPixel) {
-#ifdef __wasm__
-  return bytesPerPixel == 4;
-#else
-  static_cast<void>(bytesPerPixel);
-  return false;
-#endif
-}
   struct Run {
     uint16_t x;      // from the left of the rectangle's visible part
     uint16_t count;  // pixels
@@ -134,9 +121,9 @@ OpaqueRuns FindOpaqueRuns(Image image, int32_t srcX, int32_t srcY, int32_t srcW,
 int32_t PutRuns(Image target, int32_t x, int32_t y, const OpaqueRuns& runs) noexcept;
 // Whether putting from runs is worth it here for pixels of this size: in
 // WebAssembly on 32-bit screens, where the keyed copy tests 4 pixels a
-// vector and runs take a fifth off a step of 1024 figures. On x86 the keyed
-// copy's 256-bit vectors are as fast as runs at 32 bits and faster at 16,
-// and in WebAssembly the two are even at 16.
+// vector and runs take a fifth off the page's processor time per step at
+// 1024 figures. On x86 the keyed copy's 256-bit vectors are as fast as runs
+// at 32 bits and faster at 16, and in WebAssembly the two are even at 16.
 constexpr bool RunsPayOff(int32_t bytesPerPixel) {
 #ifdef __wasm__
   return bytesPerPixel == 4;
