@@ -126,14 +126,13 @@ function screenDiff(page, png, region) {
       const refContext = ref.getContext('2d');
       refContext.drawImage(img, 0, 0);
       const want = refContext.getImageData(r.x, r.y, r.w, r.h).data;
-      let context = screen.getContext('2d');
-      if (!context) {
-        const copy = document.createElement('canvas');
-        copy.width = screen.width;
-        copy.height = screen.height;
-        context = copy.getContext('2d');
-        context.drawImage(screen, 0, 0);
-      }
+      // The program draws on the canvas's OffscreenCanvas; the element
+      // shows its frames and is read by drawing it.
+      const copy = document.createElement('canvas');
+      copy.width = screen.width;
+      copy.height = screen.height;
+      const context = copy.getContext('2d');
+      context.drawImage(screen, 0, 0);
       const got = context.getImageData(r.x, r.y, r.w, r.h).data;
       let count = 0;
       let first = null;
@@ -164,14 +163,11 @@ function screenDiff(page, png, region) {
 function screenRegion(page, region) {
   return page.evaluate((r) => {
     const screen = document.getElementById('screen');
-    let context = screen.getContext('2d');
-    if (!context) {
-      const copy = document.createElement('canvas');
-      copy.width = screen.width;
-      copy.height = screen.height;
-      context = copy.getContext('2d');
-      context.drawImage(screen, 0, 0);
-    }
+    const copy = document.createElement('canvas');
+    copy.width = screen.width;
+    copy.height = screen.height;
+    const context = copy.getContext('2d');
+    context.drawImage(screen, 0, 0);
     const data = context.getImageData(r.x, r.y, r.w, r.h).data;
     let hash = 2166136261;
     const colours = new Map();
@@ -275,7 +271,14 @@ async function check(name, page, body) {
     console.log(`FAIL ${name}: ${err.message}`);
     if (page) {
       try {
-        const url = await page.evaluate(() => document.getElementById('screen').toDataURL('image/png'));
+        const url = await page.evaluate(() => {
+          const screen = document.getElementById('screen');
+          const copy = document.createElement('canvas');
+          copy.width = screen.width;
+          copy.height = screen.height;
+          copy.getContext('2d').drawImage(screen, 0, 0);
+          return copy.toDataURL('image/png');
+        });
         const file = path.join(options.out, `fail-${name.replace(/[^a-z0-9]+/gi, '-')}.png`);
         fs.writeFileSync(file, Buffer.from(url.split(',')[1], 'base64'));
         console.log(`     the canvas: ${file}`);

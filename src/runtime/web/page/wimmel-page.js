@@ -77,8 +77,9 @@
   // ------------------------------------------------------------ scaling
   // The canvas as large as whole-number steps of the device's pixels allow,
   // and scaled down with its aspect kept when not even one step fits.
+  var screenW = 0, screenH = 0;
   function fit() {
-    var w = canvas.width, h = canvas.height;
+    var w = screenW || canvas.width, h = screenH || canvas.height;
     if (!w || !h) return;
     var ratio = window.devicePixelRatio || 1;
     var availW = window.innerWidth * ratio, availH = window.innerHeight * ratio;
@@ -234,7 +235,7 @@
         Module.removeRunDependency('wimmel-data');
       });
     }],
-    onScreenSize: function () { fit(); },
+    onScreenSize: function (w, h) { screenW = w; screenH = h; fit(); },
     onRunning: function () {
       wimmel.state = 'running';
       loading.hidden = true;
